@@ -1,0 +1,112 @@
+#pragma once
+// The thin layer between the game and the machine: clock, window, events,
+// fonts, sound output, message boxes and the desktop shell. The game talks only
+// to this interface; SdlPlatform runs it on a desktop and HeadlessPlatform
+// runs it in tests with a simulated clock.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/audio_out.h"
+
+namespace klv {
+
+class Surface;
+
+// Windows virtual-key codes identify keys throughout the game.
+namespace vk {
+constexpr int Back = 0x08, Tab = 0x09, Return = 0x0D, Shift = 0x10, Control = 0x11, Menu = 0x12,
+              Pause = 0x13, Escape = 0x1B, Space = 0x20, Left = 0x25, Up = 0x26, Right = 0x27,
+              Down = 0x28, Numpad0 = 0x60, Numpad2 = 0x62, Numpad4 = 0x64, Numpad6 = 0x66,
+              Numpad8 = 0x68, Multiply = 0x6A, Add = 0x6B, Subtract = 0x6D, F1 = 0x70, F2 = 0x71,
+              F11 = 0x7A;
+constexpr int Letter(char c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; }
+}  // namespace vk
+
+struct KeyMods {
+  bool Shift = false;
+  bool Alt = false;
+  bool Ctrl = false;
+};
+
+enum class MouseButton { Left = 1, Middle = 2, Right = 3 };
+
+// Receives the window's events in the order they happened.
+class EventSink {
+ public:
+  virtual ~EventSink() = default;
+  virtual void OnKeyDown(int /*vk*/, KeyMods) {}
+  virtual void OnKeyUp(int /*vk*/, KeyMods) {}
+  virtual void OnTextInput(const std::string& /*utf8*/) {}
+  // Coordinates are back-buffer pixels in both window modes.
+  virtual void OnMouseMove(int /*x*/, int /*y*/) {}
+  virtual void OnMouseButton(MouseButton, bool /*down*/, int /*x*/, int /*y*/) {}
+  virtual void OnCloseRequest() {}
+  virtual void OnActivate(bool /*active*/) {}
+  virtual void OnMaximize() {}  // maximize button or caption double-click
+  virtual void OnMinimize() {}  // the window manager minimised the window
+};
+
+// The faces the game names, mapped to free fonts with Cyrillic.
+enum class Face { Comic, Arial, Courier };
+
+struct FontSpec {
+  Face face = Face::Comic;
+  int points = 11;  // points at 96 dpi
+  bool bold = false;
+  bool operator==(const FontSpec&) const = default;
+};
+
+// A rendered line of text: 8-bit coverage, row-major.
+struct TextRaster {
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> coverage;
+};
+
+struct JoystickState {
+  bool present = false;
+  int x = 0;  // -1000..1000 after the dead zone, 0 centred
+  int y = 0;
+  uint32_t buttons = 0;  // bit n: button n held
+};
+
+enum class MessageKind { Info, Error };
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // Monotonic clock in microseconds; the game never reads any other clock.
+  virtual uint64_t NowMicros() = 0;
+  // Sleeps until the deadline or until an event arrives, whichever is first.
+  virtual void WaitUntil(uint64_t deadlineMicros) = 0;
+  // Delivers every pending event.
+  virtual void PumpEvents(EventSink& sink) = 0;
+
+  virtual void SetFullscreen(bool fullscreen) = 0;
+  virtual bool Fullscreen() const = 0;
+  // Shows the 800 x 600 back buffer.
+  virtual void Present(const Surface& backBuffer) = 0;
+  virtual void Minimize() = 0;
+  virtual void ShowCursor(bool show) = 0;
+  virtual bool Active() const = 0;
+
+  // Polled input: keys held, by virtual-key code (all released while the
+  // window is not focused), and the first game controller or joystick.
+  virtual const std::array<bool, 256>& KeysHeld() const = 0;
+  virtual JoystickState Joystick() = 0;
+
+  virtual TextRaster RenderText(const FontSpec& font, const std::string& utf8) = 0;
+
+  // A modal box with one OK button; returns when the player closes it.
+  virtual void ShowMessage(const std::string& utf8, MessageKind kind) = 0;
+  // Opens a file or address with the desktop's handler; never waits for it.
+  virtual void OpenWithShell(const std::string& pathOrUrl) = 0;
+
+  virtual AudioOut& Audio() = 0;
+};
+
+}  // namespace klv
