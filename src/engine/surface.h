@@ -1,6 +1,7 @@
 #pragma once
 // A picture held in memory: the back buffer and every uploaded frame surface.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
