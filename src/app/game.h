@@ -1,0 +1,136 @@
+#pragma once
+// The game's main window: it owns every component and all game state, runs the
+// start-up sequence, the frame loop and the message timers, and turns window
+// events into the actions of the current screen.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/message_timer.h"
+#include "engine/canvas.h"
+#include "engine/frame_timer.h"
+#include "engine/picture_collection.h"
+#include "engine/random.h"
+#include "engine/surface.h"
+#include "platform/platform.h"
+
+namespace klv {
+
+class Config;
+class SpriteEngine;
+class InputStates;
+class SoundSystem;
+class Round;
+class Screens;
+
+// Where the game keeps its files: AppDir holds Data/ and Sound/; the settings
+// file lives there too unless that folder is not writable.
+struct GamePaths {
+  std::string AppDir;   // with a trailing '/'
+  std::string UserDir;  // per-user data folder, with a trailing '/', may be empty
+};
+
+class Game : public EventSink {
+ public:
+  Game(Platform& platform, GamePaths paths, uint64_t seed);
+  ~Game() override;
+  Game(const Game&) = delete;
+  Game& operator=(const Game&) = delete;
+
+  // The start-up sequence. Throws on a failure that leaves no usable screen.
+  void FormCreate();
+
+  // Runs every frame and timer tick that is due on the platform clock, in
+  // due-time order. NextDueMicros says when the next one falls due.
+  void RunDue();
+  uint64_t NextDueMicros() const;
+  bool Terminated() const { return terminated_; }
+
+  // Window events.
+  void OnKeyDown(int vk, KeyMods mods) override;
+  void OnKeyUp(int vk, KeyMods mods) override;
+  void OnTextInput(const std::string& utf8) override;
+  void OnMouseMove(int x, int y) override;
+  void OnMouseButton(MouseButton button, bool down, int x, int y) override;
+  void OnCloseRequest() override;  // FormCloseQuery
+  void OnActivate(bool active) override;
+  void OnMaximize() override;
+  void OnMinimize() override;
+
+  // Shell operations used across the game.
+  void StartGame();
+  void StopGame();
+  void ApplyWindowMode();
+  void ShowMouseCursor(bool show);
+  void Terminate() { terminated_ = true; }
+  // Writes Config.cfg; a failure shows the system's reason in a box. Returns
+  // whether the file was written.
+  bool SaveSettings();
+  void ShowMessage(const std::string& utf8);
+  // Plays an effect when sound effects are on.
+  void PlayEffect(const char* name);
+  void StopEffect(const char* name);
+  // Stops every effect, whatever the sound setting.
+  void SilenceAll();
+  bool SoundOn() const;
+  bool MusicOn() const;
+  void StartMenuMusic();
+  void StartPlayMusic();
+
+  // Timers: Timer1 round clock (10 ms), Timer2 hold (2 s), Timer3 end of a
+  // game (2 s), Timer4 time bonus (128 ms).
+  void SetTimer(MessageTimer& t, bool on) { t.SetEnabled(on, platform.NowMicros()); }
+  bool Held() const { return Timer2.Enabled(); }
+
+  Platform& platform;
+  GamePaths Paths;
+  std::string AppDir;
+  std::string ConfigDir;  // where Config.cfg is read and written
+
+  std::string GameState;
+  uint8_t FrameCounter = 0;
+  bool Paused = false;
+  bool GameFinished = false;
+  uint32_t TextGold = Rgb(255, 210, 0);
+  uint32_t TextBlue = Rgb(40, 125, 255);
+
+  MessageTimer Timer1{10};
+  MessageTimer Timer2{2000};
+  MessageTimer Timer3{2000};
+  MessageTimer Timer4{128};
+  FrameTimer FrameTimer1;
+
+  Random Rng;
+  Surface BackBuffer;
+  Canvas Canvas1;
+  PictureCollection MenuImgs;
+  PictureCollection GameImgs;
+
+  std::unique_ptr<Config> Cfg;  // the settings and score record
+  std::unique_ptr<SpriteEngine> SpriteEngine1;
+  std::unique_ptr<InputStates> Input1;
+  std::unique_ptr<SoundSystem> Sound1;
+  std::unique_ptr<Round> Round1;      // play: angler, fish, scenery, round rules
+  std::unique_ptr<Screens> Screens1;  // menus, keyboard and mouse, high scores
+
+  // Mouse flags for play, set by mouse movement and the left button.
+  bool MouseStepLeft = false;
+  bool MouseStepRight = false;
+  bool MouseLowerHeld = false;
+  int LastMouseX = 0;
+
+ private:
+  void FrameTimer1Timer();
+  void Timer1Timer();
+  void Timer2Timer();
+  void Timer3Timer();
+  void Timer4Timer();
+  void DrawStateTexts();
+
+  bool terminated_ = false;
+  bool cursorShown_ = true;
+  uint64_t lastPresentedVersion_ = ~0ull;
+};
+
+}  // namespace klv
