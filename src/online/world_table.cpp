@@ -1,0 +1,126 @@
+#include "online/world_table.h"
+
+#include "http/http_client.h"
+
+namespace klv {
+
+std::string InfEncode(std::string_view plain) {
+  const std::size_t bits = plain.size() * 8;
+  const std::size_t lead = (5 - bits % 5) % 5;  // zero bits put in front
+  const std::size_t total = bits + lead;
+  std::string out;
+  out.reserve(total / 5);
+  auto bitAt = [&](std::size_t i) -> unsigned {
+    if (i < lead) return 0;
+    const std::size_t b = i - lead;
+    return (static_cast<unsigned char>(plain[b / 8]) >> (7 - b % 8)) & 1u;
+  };
+  for (std::size_t i = 0; i < total; i += 5) {
+    unsigned v = 0;
+    for (std::size_t k = 0; k < 5; ++k) v = (v << 1) | bitAt(i + k);
+    out.push_back(kInfAlphabet[v]);
+  }
+  return out;
+}
+
+std::optional<std::string> InfDecode(std::string_view encoded) {
+  if (encoded.size() % 8 != 0) return std::nullopt;
+  std::string out;
+  out.reserve(encoded.size() / 8 * 5);
+  for (std::size_t g = 0; g < encoded.size(); g += 8) {
+    uint64_t acc = 0;
+    for (std::size_t k = 0; k < 8; ++k) {
+      const std::size_t v = kInfAlphabet.find(encoded[g + k]);
+      if (v == std::string_view::npos) return std::nullopt;
+      acc = (acc << 5) | v;
+    }
+    for (int k = 4; k >= 0; --k) out.push_back(static_cast<char>((acc >> (8 * k)) & 0xFF));
+  }
+  return out;
+}
+
+VersionAnswer ParseVersionAnswer(std::string_view answer) {
+  VersionAnswer a;
+  a.Ok = answer.substr(0, 2) == "OK";
+  std::string_view rest = answer;
+  for (int field = 1; field <= 5; ++field) {
+    const std::size_t bar = rest.find('|');
+    if (bar == std::string_view::npos) return a;  // fewer than five "|": p stays empty
+    if (field == 5) a.P = std::string(rest.substr(0, bar));
+    rest.remove_prefix(bar + 1);
+  }
+  return a;
+}
+
+std::string BuildScoreRecord(std::string_view name, uint32_t score, std::string_view p,
+                             std::string_view addText) {
+  std::string r = "type=0";
+  r += "|name=";
+  r += name.substr(0, kMaxRecordName);
+  r += "|score=";
+  r += std::to_string(score);
+  r += "|key=";
+  r += kScoreKey;
+  r += "|p=";
+  r += p;
+  r += "|add=";
+  r += addText.substr(0, kMaxRecordAdd);
+  r += "|z=";
+  while (r.size() % 5 != 0) r += '0';
+  return r;
+}
+
+namespace {
+
+std::string ServiceUrl(std::string_view base, std::string_view query) {
+  std::string url(base);
+  while (!url.empty() && url.back() == '/') url.pop_back();
+  url += kServicePath;
+  url += '?';
+  url += query;
+  return url;
+}
+
+}  // namespace
+
+std::string VersionQueryUrl(std::string_view base) {
+  return ServiceUrl(base, "version&prg=" + std::string(kProductCode));
+}
+
+std::string ScoreQueryUrl(std::string_view base, std::string_view encodedRecord) {
+  return ServiceUrl(base, "hs&prg=" + std::string(kProductCode) + "&inf=" +
+                              std::string(encodedRecord));
+}
+
+std::string WorldTableUrl(std::string_view base) {
+  return ServiceUrl(base, "prg=" + std::string(kProductCode) + "&show&type=0");
+}
+
+bool SubmitWorldScore(HttpClient& client, std::string_view base, std::string_view name,
+                      uint32_t unmaskedScore, std::string_view addText) {
+  const HttpClient::Result version = client.Get(VersionQueryUrl(base));
+  const VersionAnswer answer = ParseVersionAnswer(version.ok ? version.body : std::string());
+  if (!answer.Ok) return false;
+  const std::string record = BuildScoreRecord(name, unmaskedScore, answer.P, addText);
+  client.Get(ScoreQueryUrl(base, InfEncode(record)));  // its answer is not examined
+  return true;
+}
+
+void OpenWorldTable(std::string_view base,
+                    const std::function<void(const std::string&)>& openWithShell) {
+  openWithShell(WorldTableUrl(base));
+}
+
+void OpenMoreGames(const std::function<bool(const std::string&)>& fileExists,
+                   const std::function<void(const std::string&)>& openWithShell) {
+  if (fileExists("moregames.url")) openWithShell("moregames.url");
+}
+
+void OpenExitLinks(const std::function<bool(const std::string&)>& fileExists,
+                   const std::function<void(const std::string&)>& openWithShell) {
+  for (const char* file : {"fscommand/pgate.exe", "play.url"}) {
+    if (fileExists(file)) openWithShell(file);
+  }
+}
+
+}  // namespace klv
