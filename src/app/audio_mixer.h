@@ -1,0 +1,57 @@
+#pragma once
+// Mixes the music and the sound effects into the device's stereo stream.
+// Effects play from a fixed pool of voices, so the audio thread never
+// allocates; each voice steps through its recording at the recording's own
+// rate, resampled linearly to the device rate.
+
+#include <array>
+#include <cstdint>
+
+#include "platform/audio_out.h"
+
+namespace klv {
+
+struct WaveFile;
+
+class AudioMixer : public AudioSource {
+ public:
+  static constexpr int kMaxVoices = 32;
+
+  explicit AudioMixer(int deviceRate);
+
+  // The music is rendered first (at the device rate) and the effects on top.
+  void SetMusic(AudioSource* music) { music_ = music; }
+  void Render(int16_t* stereo, int frames) override;
+
+  // Effect voices. The game thread calls these while it holds AudioOut::Lock.
+  // A new voice is stopped; -1 when the pool is used up.
+  int NewVoice(const WaveFile* wave);
+  void ReleaseVoice(int voice);
+  // Rewinds the voice and starts it, once or looping.
+  void PlayVoice(int voice, bool looped);
+  void StopVoice(int voice);
+  bool VoicePlaying(int voice) const;
+  // Position in the recording's frames (for tests).
+  int VoiceFrame(int voice) const;
+  int VoicesInUse() const;
+
+  int DeviceRate() const { return deviceRate_; }
+
+ private:
+  struct Voice {
+    const WaveFile* wave = nullptr;  // null: the voice is free
+    uint64_t pos = 0;                // 32.32 fixed point, in source frames
+    uint64_t step = 0;               // source frames per device frame, 32.32
+    bool playing = false;
+    bool looped = false;
+  };
+
+  bool Valid(int voice) const;
+  void MixVoice(Voice& v, int32_t* acc, int frames);
+
+  int deviceRate_;
+  AudioSource* music_ = nullptr;
+  std::array<Voice, kMaxVoices> voices_{};
+};
+
+}  // namespace klv
