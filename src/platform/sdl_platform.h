@@ -1,0 +1,74 @@
+#pragma once
+// The desktop platform on SDL2: one 800 x 600 window (or desktop full screen
+// with the picture scaled to fit and letterboxed), keyboard, mouse and game
+// controllers, fonts, message boxes and the desktop's opener.
+
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/ttf_fonts.h"
+
+struct SDL_Window;
+struct SDL_Renderer;
+struct SDL_Texture;
+struct _SDL_GameController;
+struct _SDL_Joystick;
+
+namespace klv {
+
+class SdlPlatform : public Platform {
+ public:
+  // Opens the window; throws KlvError when the video system cannot start.
+  SdlPlatform(const std::string& title, int width, int height);
+  ~SdlPlatform() override;
+
+  uint64_t NowMicros() override;
+  void WaitUntil(uint64_t deadlineUs) override;
+  void PumpEvents(EventSink& sink) override;
+
+  void SetFullscreen(bool fullscreen) override;
+  bool Fullscreen() const override { return fullscreen_; }
+  void Present(const Surface& backBuffer) override;
+  void Minimize() override;
+  void ShowCursor(bool show) override;
+  bool Active() const override { return active_; }
+
+  const std::array<bool, 256>& KeysHeld() const override { return keys_; }
+  JoystickState Joystick() override;
+
+  TextRaster RenderText(const FontSpec& font, const std::string& utf8) override;
+  void ShowMessage(const std::string& utf8, MessageKind kind) override;
+  void OpenWithShell(const std::string& pathOrUrl) override;
+  AudioOut& Audio() override { return *audio_; }
+
+  // The per-user folder for the settings of an installed game ("" if none).
+  static std::string UserDataDir();
+
+ private:
+  struct Viewport {
+    int x = 0, y = 0, w = 0, h = 0;
+  };
+  Viewport ComputeViewport(int outW, int outH) const;
+  void MapPointer(int wx, int wy, int* bx, int* by) const;
+  void OpenController(int index);
+  void CloseController();
+
+  SDL_Window* window_ = nullptr;
+  SDL_Renderer* renderer_ = nullptr;  // only for accelerated full screen
+  SDL_Texture* texture_ = nullptr;
+  _SDL_GameController* controller_ = nullptr;
+  _SDL_Joystick* joystick_ = nullptr;
+  int width_, height_;
+  bool fullscreen_ = false;
+  bool active_ = true;
+  bool needFullRedraw_ = true;
+  uint64_t lastVersion_ = ~0ull;
+  const Surface* lastBuffer_ = nullptr;
+  Viewport viewport_;
+  std::array<bool, 256> keys_{};
+  std::unique_ptr<TtfFonts> fonts_;
+  std::unique_ptr<AudioOut> audio_;
+};
+
+}  // namespace klv
