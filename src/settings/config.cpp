@@ -1,0 +1,301 @@
+#include "settings/config.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+namespace klv {
+
+namespace {
+
+// Field offsets in the record.
+constexpr size_t kMusicAt = 0;
+constexpr size_t kSoundAt = 1;
+constexpr size_t kWindowedAt = 2;
+constexpr size_t kSendScoresAt = 3;
+constexpr size_t kAddTextAt = 4;
+constexpr size_t kGameNameAt = 15;
+constexpr size_t kPlayerNameAt = 24;
+constexpr size_t kLevelsAt = 33;
+constexpr size_t kScoresAt = 36;
+constexpr size_t kEntrySize = 20;
+constexpr size_t kEntryScoreAt = 16;
+constexpr size_t kHelpPagesAt = 236;
+
+// Code page 1251 bytes of the default texts.
+constexpr char kDefaultGameName[] = "\xC8\xE3\xF0\xE0";          // Игра
+constexpr char kDefaultPlayerName[] = "\xC0\xED\xEE\xED\xE8\xEC";  // Аноним
+constexpr char kDefaultScoreName[] = "\xC2\xE0\xED\xFF";          // Ваня
+
+void PutString(ConfigImage& image, size_t at, size_t capacity, const std::string& s) {
+  const size_t n = std::min(s.size(), capacity);
+  image[at] = static_cast<uint8_t>(n);
+  std::memcpy(image.data() + at + 1, s.data(), n);
+}
+
+std::string GetString(const ConfigImage& image, size_t at, size_t capacity) {
+  const size_t n = std::min<size_t>(image[at], capacity);
+  return std::string(reinterpret_cast<const char*>(image.data() + at + 1), n);
+}
+
+void PutU32(ConfigImage& image, size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) image[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+uint32_t GetU32(const ConfigImage& image, size_t at) {
+  uint32_t v = 0;
+  for (int i = 0; i < 4; ++i) v |= uint32_t{image[at + i]} << (8 * i);
+  return v;
+}
+
+void ShiftNames(ConfigImage& image, int direction) {
+  for (int i = 1; i <= kScoreEntries; ++i) {
+    const size_t at = kScoresAt + kEntrySize * (i - 1);
+    const size_t n = std::min<size_t>(image[at], kScoreNameCapacity);
+    for (size_t k = 1; k <= n; ++k) image[at + k] = static_cast<uint8_t>(image[at + k] + direction * i);
+  }
+}
+
+std::string JoinPath(const std::string& dir, const std::string& name) {
+  if (dir.empty()) return name;
+  return dir.back() == '/' ? dir + name : dir + "/" + name;
+}
+
+std::string FailureText(const char* what, int error) {
+  return std::string("Can't ") + what + " " + kConfigFileName + ": " + std::strerror(error);
+}
+
+// The machine's own files, through POSIX calls.
+class PosixConfigFileSystem : public ConfigFileSystem {
+ public:
+  int ReadFile(const std::string& path, size_t limit, std::vector<uint8_t>& data,
+               int& closeError) override {
+    data.clear();
+    closeError = 0;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    int error = 0;
+    data.resize(limit);
+    size_t got = 0;
+    while (got < limit) {
+      const ssize_t n = ::read(fd, data.data() + got, limit - got);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        error = errno;
+        break;
+      }
+      if (n == 0) break;
+      got += static_cast<size_t>(n);
+    }
+    data.resize(got);
+    if (::close(fd) != 0) closeError = errno;
+    return error;
+  }
+
+  int Create(const std::string& path, int& handle) override {
+    handle = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    return handle < 0 ? errno : 0;
+  }
+
+  int Write(int handle, const uint8_t* data, size_t size) override {
+    while (size > 0) {
+      const ssize_t n = ::write(handle, data, size);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return errno;
+      }
+      if (n == 0) return EIO;
+      data += n;
+      size -= static_cast<size_t>(n);
+    }
+    return 0;
+  }
+
+  int Sync(int handle) override { return ::fsync(handle) == 0 ? 0 : errno; }
+  int Close(int handle) override { return ::close(handle) == 0 ? 0 : errno; }
+
+  int Rename(const std::string& from, const std::string& to) override {
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+  }
+
+  int SyncDir(const std::string& dir) override {
+    const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    int error = ::fsync(fd) == 0 ? 0 : errno;
+    // Some file systems cannot sync a folder; the rename stands all the same.
+    if (error == EINVAL || error == EROFS) error = 0;
+    ::close(fd);
+    return error;
+  }
+
+  int Remove(const std::string& path) override {
+    return ::unlink(path.c_str()) == 0 ? 0 : errno;
+  }
+
+  bool DirWritable(const std::string& dir) override {
+    struct stat st {};
+    if (::stat(dir.empty() ? "." : dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    return ::access(dir.empty() ? "." : dir.c_str(), W_OK | X_OK) == 0;
+  }
+};
+
+}  // namespace
+
+ConfigImage ConfigToImage(const Config& config) {
+  ConfigImage image{};
+  image[kMusicAt] = config.Music ? 1 : 0;
+  image[kSoundAt] = config.Sound ? 1 : 0;
+  image[kWindowedAt] = config.Windowed ? 1 : 0;
+  image[kSendScoresAt] = config.SendScores ? 1 : 0;
+  PutString(image, kAddTextAt, kAddTextCapacity, config.AddText);
+  PutString(image, kGameNameAt, kGameNameCapacity, config.GameName);
+  PutString(image, kPlayerNameAt, kPlayerNameCapacity, config.PlayerName);
+  PutString(image, kLevelsAt, kLevelsCapacity, config.Levels);
+  for (int i = 0; i < kScoreEntries; ++i) {
+    const size_t at = kScoresAt + kEntrySize * i;
+    PutString(image, at, kScoreNameCapacity, config.Scores[i].Name);
+    PutU32(image, at + kEntryScoreAt, config.Scores[i].Score);
+  }
+  image[kHelpPagesAt] = config.HelpPages;
+  return image;
+}
+
+Config ConfigFromImage(const ConfigImage& image) {
+  Config config;
+  config.Music = image[kMusicAt] != 0;
+  config.Sound = image[kSoundAt] != 0;
+  config.Windowed = image[kWindowedAt] != 0;
+  config.SendScores = image[kSendScoresAt] != 0;
+  config.AddText = GetString(image, kAddTextAt, kAddTextCapacity);
+  config.GameName = GetString(image, kGameNameAt, kGameNameCapacity);
+  config.PlayerName = GetString(image, kPlayerNameAt, kPlayerNameCapacity);
+  config.Levels = GetString(image, kLevelsAt, kLevelsCapacity);
+  for (int i = 0; i < kScoreEntries; ++i) {
+    const size_t at = kScoresAt + kEntrySize * i;
+    config.Scores[i].Name = GetString(image, at, kScoreNameCapacity);
+    config.Scores[i].Score = GetU32(image, at + kEntryScoreAt);
+  }
+  config.HelpPages = image[kHelpPagesAt];
+  return config;
+}
+
+void ScrambleNames(ConfigImage& image) { ShiftNames(image, +1); }
+void UnscrambleNames(ConfigImage& image) { ShiftNames(image, -1); }
+
+std::string DefaultScoreName() { return kDefaultScoreName; }
+
+void SetDefaultTable(Config& config) {
+  for (int i = 0; i < kScoreEntries; ++i) {
+    config.Scores[i].Name = kDefaultScoreName;
+    config.Scores[i].Score = MaskScore(static_cast<uint32_t>(10 - i) * 100);
+  }
+}
+
+void SetDefaults(Config& config) {
+  config.Music = true;
+  config.Sound = true;
+  config.Windowed = true;
+  config.AddText.clear();
+  config.GameName = kDefaultGameName;
+  config.PlayerName = kDefaultPlayerName;
+  config.Levels = "5";
+  config.HelpPages = 4;
+  SetDefaultTable(config);
+}
+
+void ClearTable(Config& config, std::string_view name) {
+  for (int i = 0; i < kScoreEntries; ++i) {
+    config.Scores[i].Name = std::string(name.substr(0, kScoreNameCapacity));
+    config.Scores[i].Score = MaskScore(static_cast<uint32_t>(10 - i) * 1000);
+  }
+}
+
+void SortTable(Config& config) {
+  auto& s = config.Scores;
+  for (auto& e : s) e.Score = UnmaskScore(e.Score);
+  for (int i = 0; i < kScoreEntries - 1; ++i) {
+    int best = i;
+    for (int j = i + 1; j < kScoreEntries; ++j) {
+      if (s[j].Score > s[best].Score) best = j;
+    }
+    std::swap(s[i], s[best]);
+  }
+  for (auto& e : s) e.Score = MaskScore(e.Score);
+}
+
+ConfigFileSystem& RealConfigFileSystem() {
+  static PosixConfigFileSystem fs;
+  return fs;
+}
+
+std::string ConfigPath(const std::string& dir) { return JoinPath(dir, kConfigFileName); }
+
+std::string ChooseConfigDir(const std::string& appDir, const std::string& userDir,
+                            ConfigFileSystem& fs) {
+  if (userDir.empty() || fs.DirWritable(appDir)) return appDir;
+  return userDir;
+}
+
+ConfigStatus SaveConfig(const std::string& dir, const Config& config, ConfigFileSystem& fs) {
+  ConfigImage image = ConfigToImage(config);
+  ScrambleNames(image);
+
+  const std::string path = ConfigPath(dir);
+  const std::string temp = path + ".tmp";
+  auto fail = [&](const char* what, int error) {
+    return ConfigStatus{error, FailureText(what, error)};
+  };
+
+  int handle = -1;
+  if (int e = fs.Create(temp, handle)) return fail("create", e);
+  int e = fs.Write(handle, image.data(), image.size());
+  if (e == 0) e = fs.Sync(handle);
+  if (e != 0) {
+    fs.Close(handle);
+    fs.Remove(temp);
+    return fail("write", e);
+  }
+  if (int ce = fs.Close(handle)) {
+    fs.Remove(temp);
+    return fail("write", ce);
+  }
+  if (int re = fs.Rename(temp, path)) {
+    fs.Remove(temp);
+    return fail("replace", re);
+  }
+  if (int se = fs.SyncDir(dir)) return fail("save", se);
+  return {};
+}
+
+bool ConfigFromFileBytes(const std::vector<uint8_t>& bytes, Config& config) {
+  ConfigImage image{};
+  std::copy_n(bytes.begin(), std::min(bytes.size(), image.size()), image.begin());
+  UnscrambleNames(image);
+  config = ConfigFromImage(image);
+  const bool whole = bytes.size() >= kConfigSize;
+  if (!whole) SetDefaults(config);
+  SortTable(config);
+  return whole;
+}
+
+ConfigLoadResult LoadConfig(const std::string& dir, Config& config, ConfigFileSystem& fs) {
+  ConfigLoadResult result;
+  std::vector<uint8_t> bytes;
+  int closeError = 0;
+  const int readError = fs.ReadFile(ConfigPath(dir), kConfigSize, bytes, closeError);
+  if (readError != 0) bytes.resize(std::min(bytes.size(), kConfigSize - 1));
+  if (ConfigFromFileBytes(bytes, config)) {
+    result.CloseFailed = closeError != 0;
+    return result;
+  }
+  result.Defaulted = true;
+  result.Save = SaveConfig(dir, config, fs);
+  return result;
+}
+
+}  // namespace klv

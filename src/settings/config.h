@@ -1,0 +1,163 @@
+#pragma once
+// The settings and score record the game keeps between runs, and its file
+// Config.cfg: one 240-byte record, little-endian, written whole.
+//
+// Layout of the file (offsets in bytes; short strings are a length byte then
+// up to `capacity` code page 1251 bytes; gaps and bytes past a length are
+// written as zero and ignored on reading):
+//     0 Music   1 Sound   2 Windowed   3 SendScores      (0 off, else on)
+//     4 AddText (10)  15 GameName (8)  24 PlayerName (8)  33 Levels (2)
+//    36 Scores: 10 entries of 20 bytes: Name (12) at +0, Score (uint32) at +16
+//   236 HelpPages   237..239 gap
+// On disk each name byte of entry i (1..10) is stored plus i, modulo 256.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace klv {
+
+// Every score the game holds, in the table and in play, is the true score
+// XOR this mask (the upper 16 bits pass unchanged). Unmask only to compare
+// (as unsigned 32-bit numbers), show or send a score.
+constexpr uint32_t ScoreMask = 27491;
+constexpr uint32_t MaskScore(uint32_t plain) { return plain ^ ScoreMask; }
+constexpr uint32_t UnmaskScore(uint32_t masked) { return masked ^ ScoreMask; }
+
+constexpr size_t kConfigSize = 240;
+constexpr int kScoreEntries = 10;
+// Capacities of the short strings, in code page 1251 bytes.
+constexpr size_t kAddTextCapacity = 10;
+constexpr size_t kGameNameCapacity = 8;
+constexpr size_t kPlayerNameCapacity = 8;
+constexpr size_t kLevelsCapacity = 2;
+constexpr size_t kScoreNameCapacity = 12;
+
+constexpr const char* kConfigFileName = "Config.cfg";
+
+struct ScoreEntry {
+  std::string Name;    // code page 1251, at most kScoreNameCapacity bytes, plain
+  uint32_t Score = 0;  // masked
+  bool operator==(const ScoreEntry&) const = default;
+};
+
+// The record in memory. Strings hold code page 1251 bytes; longer strings
+// are cut to their capacity when written.
+struct Config {
+  bool Music = false;
+  bool Sound = false;
+  bool Windowed = false;
+  bool SendScores = false;
+  std::string AddText;
+  std::string GameName;
+  std::string PlayerName;
+  std::string Levels;
+  std::array<ScoreEntry, kScoreEntries> Scores;  // [0] is the best
+  uint8_t HelpPages = 0;
+  bool operator==(const Config&) const = default;
+};
+
+using ConfigImage = std::array<uint8_t, kConfigSize>;
+
+// The record as the bytes of the file, names plain (not yet scrambled).
+ConfigImage ConfigToImage(const Config& config);
+// Reads a record from its bytes with plain names. A length byte above its
+// field's capacity is read as the capacity; flags other than 0 are on.
+Config ConfigFromImage(const ConfigImage& image);
+
+// The name transforms of the file, in place on a record's bytes: each of the
+// first n name bytes of entry i (n its length byte, at most the capacity) is
+// moved up (Scramble) or down (Unscramble) by i, modulo 256.
+void ScrambleNames(ConfigImage& image);
+void UnscrambleNames(ConfigImage& image);
+
+// The defaults written when no usable file exists: music, sound and window
+// on, AddText empty, "Игра", "Аноним", "5", 4 help pages, and the default
+// table ("Ваня", 1000 down to 100). SendScores is left as it is.
+void SetDefaults(Config& config);
+// The default table alone.
+void SetDefaultTable(Config& config);
+// The high-score screen's clear: `name` in every entry, 10000 down to 1000.
+// Not saved by itself.
+void ClearTable(Config& config, std::string_view name);
+// The default table's name, "Ваня", in code page 1251.
+std::string DefaultScoreName();
+// Best first by unmasked score; a selection sort whose swaps decide the
+// order of equal scores (the game's own rule, kept for its tables).
+void SortTable(Config& config);
+
+// The file steps of loading and saving, so tests can fail or stop any step.
+// Every call returns 0 or an errno value.
+class ConfigFileSystem {
+ public:
+  virtual ~ConfigFileSystem() = default;
+  // Reads at most `limit` bytes of the file into `data` (fewer if it is
+  // shorter). A failure of the final close goes to closeError.
+  virtual int ReadFile(const std::string& path, size_t limit, std::vector<uint8_t>& data,
+                       int& closeError) = 0;
+  // Creates or truncates a file for writing.
+  virtual int Create(const std::string& path, int& handle) = 0;
+  virtual int Write(int handle, const uint8_t* data, size_t size) = 0;
+  virtual int Sync(int handle) = 0;
+  virtual int Close(int handle) = 0;
+  // Replaces `to` by `from` in one step.
+  virtual int Rename(const std::string& from, const std::string& to) = 0;
+  virtual int SyncDir(const std::string& dir) = 0;
+  virtual int Remove(const std::string& path) = 0;
+  virtual bool DirWritable(const std::string& dir) = 0;
+};
+// The machine's own files.
+ConfigFileSystem& RealConfigFileSystem();
+
+// The outcome of a file operation: Error is 0 or the OS error number, and
+// Message the text to show the player when it is not 0.
+struct ConfigStatus {
+  int Error = 0;
+  std::string Message;
+  bool Ok() const { return Error == 0; }
+};
+
+// Path of Config.cfg in a folder (with or without a trailing slash).
+std::string ConfigPath(const std::string& dir);
+// The folder of Config.cfg: beside the executable when the game may write
+// there, otherwise the per-user data folder the platform gives (when it has
+// none, the executable's folder all the same).
+std::string ChooseConfigDir(const std::string& appDir, const std::string& userDir,
+                            ConfigFileSystem& fs = RealConfigFileSystem());
+
+// Writes the record to dir/Config.cfg without ever cutting the only copy: the
+// record goes to a temporary file in the same folder, which is synced and then
+// renamed over Config.cfg, and the folder is synced. Whatever step fails or
+// the process dies at, the file holds the old record or the new one. A
+// failure is returned, never thrown: the caller shows Message in a box and
+// the game goes on. The record in memory is never changed.
+ConfigStatus SaveConfig(const std::string& dir, const Config& config,
+                        ConfigFileSystem& fs = RealConfigFileSystem());
+
+struct ConfigLoadResult {
+  // No usable record was found (missing, short or unreadable file): the
+  // defaults were set and written; Save tells how that write went.
+  bool Defaulted = false;
+  ConfigStatus Save;
+  // The record was read but closing the file failed: the values read are in
+  // use; the caller shows "Please delete file Config.cfg".
+  bool CloseFailed = false;
+};
+
+// Reads dir/Config.cfg into `config` (names plain, scores masked, table
+// sorted). A file longer than one record is accepted (the next save cuts it
+// to 240 bytes); a shorter one counts as missing: the defaults are applied
+// over what was read (SendScores keeps the byte read, 0 if none) and written
+// at once. Damaged contents never fail a load.
+ConfigLoadResult LoadConfig(const std::string& dir, Config& config,
+                            ConfigFileSystem& fs = RealConfigFileSystem());
+
+// The load from the bytes of a file alone: true when they hold a record
+// (then `config` is it, sorted); false leaves the partly read record with the
+// defaults applied, as LoadConfig does before it writes them.
+bool ConfigFromFileBytes(const std::vector<uint8_t>& bytes, Config& config);
+
+}  // namespace klv
