@@ -1,0 +1,188 @@
+#include "play/fish.h"
+
+#include <string>
+
+#include "app/game.h"
+#include "engine/angle_table.h"
+#include "engine/picture_collection.h"
+#include "engine/sprite_engine.h"
+#include "play/kruk.h"
+#include "play/play_math.h"
+#include "play/play_tables.h"
+#include "play/player.h"
+#include "play/round.h"
+
+namespace klv {
+
+namespace {
+
+constexpr int kEnterRightX = 805;
+constexpr int kKeepRight = 820;  // gone once X reaches this
+constexpr int kKeepLeftMargin = 20;
+
+std::string FishPicture(int kind, char letter) {
+  return "Fish" + std::to_string(kind) + letter;
+}
+
+}  // namespace
+
+Fish::Fish(const SpriteLink& link, Game& game) : ImageSprite(link), game_(game) {
+  Round& round = *game_.Round1;
+  Random& rng = game_.Rng;
+
+  // The kind comes from the quota; later entries are drawn less often.
+  int count = round.TargetCount;
+  int d = 1 + rng.Below(count);
+  int kind = round.Targets[d].Kind;
+  if (d > 5 && rng.Below(2) == 0) {
+    d = 1 + rng.Below(count);
+    kind = round.Targets[d].Kind;
+  }
+  if (d > 8 && rng.Below(2) == 0) {
+    d = 1 + rng.Below(count);
+    kind = round.Targets[d].Kind;
+  }
+  if (kind == 0 || kind > 10) {
+    kind = 1 + rng.Below(10);
+    round.Targets[1] = {1, 3};
+  }
+  Kind = static_cast<uint8_t>(kind);
+
+  FacesLeft = true;
+  PictureCollectionItem& right = game_.GameImgs.FindByName(FishPicture(kind, 'R'));
+  int speed = 3 + rng.Below(7);
+  char letter = 'R';
+  if (rng.Below(2) == 0) {
+    FacesLeft = false;
+    letter = 'L';
+    X = -right.FrameWidth() - 5;
+  } else {
+    X = kEnterRightX;
+    speed = -speed;
+  }
+  Speed = static_cast<int8_t>(speed);
+  Y = kWaterTop + rng.Below(300 - right.FrameHeight());
+
+  Image = &game_.GameImgs.FindByName(FishPicture(kind, letter));
+  Width = Image->FrameWidth();
+  Height = Image->FrameHeight();
+  FrameCount = Image->FrameTotal();
+  FramePos = 0;
+  FrameSpeed = 0;
+  TimeBonus = kFishTimeBonus;
+  Value = kFishKinds[kind].Value;
+  RestFrames = kFishKinds[kind].RestFrames;
+  SpawnLevel = round.LevelNo;
+  SetDepth(kDepthFish);
+  if (kind == kBottomFishKind) Y = kBottomFishY;
+}
+
+bool Fish::InPenaltyZone(int hx, int hy) const {
+  const int f = FacesLeft ? kSpinySafeLength : 0;
+  return X + kSpinySafeLength - f <= hx && hx <= X + Width - f && Y - 17 <= hy &&
+         hy <= Y + Height - 14;
+}
+
+void Fish::HitBy(Sprite& other, bool&) {
+  auto* hook = dynamic_cast<Kruk*>(&other);
+  if (!hook || Hooked || !hook->Catching) return;
+  Round& round = *game_.Round1;
+  if (Player* angler = round.Angler(hook->Owner)) angler->HasCatch = true;
+  Hooked = true;
+  round.ScorePopupValue += Value;
+  Owner = hook->Owner;
+  int turn = Kind == kFlatFishKind ? game_.Rng.Below(10) : 60 + game_.Rng.Below(10);
+  Angle = static_cast<uint8_t>(-turn);
+}
+
+void Fish::Step(int moveCount) {
+  Round& round = *game_.Round1;
+  if ((game_.GameState != "Game" && game_.GameState != "ExitGame?") ||
+      SpawnLevel != round.LevelNo) {
+    MarkDead();
+    return;
+  }
+  if (game_.Held()) return;
+  if (Hooked) return;
+
+  if (X >= kKeepRight || X + Width + kKeepLeftMargin <= 0) {
+    CountDown(round.FishCount);
+    MarkDead();
+    return;
+  }
+  if (Speed != 0) X += 20 / Speed;
+
+  Player* angler = round.Angler(Owner);
+  if (angler && angler->Hook && angler->Hook->Catching) {
+    if (Kind == kSpinyFishKind) {
+      if (InPenaltyZone(angler->Hook->X + 3, angler->Hook->Y)) {
+        angler->HasCatch = true;
+        round.ScorePopupValue -= kStingPenalty;
+        Hooked = true;
+        Stung = true;
+        Angle = static_cast<uint8_t>(60 + game_.Rng.Below(10));
+      } else {
+        CheckHits();
+        Stung = false;
+      }
+    } else {
+      CheckHits();
+    }
+  }
+  if (Hooked) return;
+
+  // Swim cycle: RestFrames + 1 ticks on frame 0, then one tick per frame.
+  const int period = SwimPeriod(Speed);
+  if (period > 0 && moveCount % period == 0) {
+    if (FramePos < FrameCount - 1) {
+      if (RestCount == RestFrames) {
+        ++FramePos;
+      } else {
+        FramePos = 0;
+        ++RestCount;
+      }
+    } else {
+      FramePos = 0;
+      RestCount = 0;
+    }
+  }
+}
+
+void Fish::Render() {
+  if (!Image || !Engine()) return;
+  Surface* target = Engine()->TargetSurface();
+  Player* owner = Hooked ? game_.Round1->Angler(Owner) : nullptr;
+  if (!Hooked) {
+    Image->DrawFrame(target, X, Y, FramePos);
+    return;
+  }
+  if (owner && owner->Hook) {
+    const Kruk& hook = *owner->Hook;
+    X = hook.X;
+    if (Kind == kFlatFishKind) {
+      if (hook.Y + Height - 10 < kSinkLimit) Y = hook.Y - 30;
+    } else {
+      if (hook.Y + Width - 10 < kSinkLimit) Y = hook.Y;
+    }
+  }
+  const int a = Angle;
+  int turn = static_cast<int8_t>(Angle);
+  if (FacesLeft) turn = -turn;
+  Image->RotateFrame(target, RoundHalfEven(X + Cos256(a)), RoundHalfEven(Sin256(a) + Y + Height / 2),
+                     Image->FrameWidth(), Image->FrameHeight(), 0, 0.5, 0.5, turn);
+  if (owner && Y < kLandingLine && !Dying()) Land(*owner);
+}
+
+void Fish::Land(Player& owner) {
+  Round& round = *game_.Round1;
+  CountDown(round.FishCount);
+  round.ScorePopupY = static_cast<uint16_t>(RoundHalfEven(owner.Bobber ? owner.Bobber->Y : 0));
+  if (SpawnLevel == round.LevelNo) round.ScorePopupShown = true;
+  round.CatchSoundDue = true;
+  owner.AddScore(Stung ? -kStingPenalty : Value);
+  round.AddTime(TimeBonus);
+  if (SpawnLevel == round.LevelNo) round.CountCatch(Kind);
+  MarkDead();
+}
+
+}  // namespace klv

@@ -1,0 +1,23 @@
+#pragma once
+// The hook: it takes fish and objects only while it is rising.
+
+#include <cstdint>
+
+#include "engine/image_sprite.h"
+
+namespace klv {
+
+class Game;
+
+class Kruk : public ImageSprite {
+ public:
+  Kruk(const SpriteLink& link, Game& game, double x);
+
+  bool Catching = false;  // true only while the hook rises
+  uint8_t Owner = 0;      // the PlayerIndex of the angler whose hook it is
+
+ private:
+  Game& game_;
+};
+
+}  // namespace klv

@@ -1,0 +1,27 @@
+#include "play/limit_time.h"
+
+#include "app/game.h"
+#include "engine/picture_collection.h"
+#include "engine/sprite_engine.h"
+#include "play/play_tables.h"
+#include "play/player_time.h"
+
+namespace klv {
+
+LimitTime::LimitTime(const SpriteLink& link, Game& game) : ImageSprite(link), game_(game) {
+  Image = &game_.GameImgs.FindByName("Time1");
+  Width = Image->FrameWidth();
+  Height = Image->FrameHeight();
+  X = 187;
+  Y = 579;
+  SetDepth(kDepthFront);
+  Fill = game_.SpriteEngine1->Create<PlayerTime>(game_);
+}
+
+void LimitTime::DeadAll() {
+  if (Fill) Fill->MarkDead();
+  Fill = nullptr;
+  MarkDead();
+}
+
+}  // namespace klv

@@ -1,0 +1,124 @@
+#include "play/player.h"
+
+#include "app/game.h"
+#include "engine/input_states.h"
+#include "engine/picture_collection.h"
+#include "engine/sprite_engine.h"
+#include "play/kruk.h"
+#include "play/leska.h"
+#include "play/play_tables.h"
+#include "play/round.h"
+#include "play/udochka.h"
+#include "settings/config.h"
+
+namespace klv {
+
+namespace {
+constexpr int kStartX = 262;
+constexpr int kAnglerY = 80;
+constexpr int kRodOffsetX = 7;
+constexpr int kFloatBelowRod = 54;
+constexpr int kWalkLeftLimit = 50;
+constexpr int kWalkRightEdge = 770;  // less half the angler's width
+constexpr int kWalkStep = 6;
+}  // namespace
+
+Player::Player(const SpriteLink& link, Game& game)
+    : ImageSprite(link), Score(MaskScore(0)), game_(game) {
+  Image = &game_.GameImgs.FindByName("Player");
+  Width = Image->FrameWidth();
+  Height = Image->FrameHeight();
+  X = kStartX;
+  Y = kAnglerY;
+  SetDepth(kDepthFish);
+
+  SpriteEngine& engine = *game_.SpriteEngine1;
+  Rod = engine.Create<Udochka>(game_, X + kRodOffsetX);
+  Bobber = engine.Create<ImageSprite>();
+  Bobber->Image = &game_.GameImgs.FindByName("Poplavok");
+  Bobber->Width = Bobber->Image->FrameWidth();
+  Bobber->Height = Bobber->Image->FrameHeight();
+  Bobber->X = Rod->X - kRodOffsetX;
+  Bobber->Y = Rod->Y + kFloatBelowRod;
+  Bobber->SetDepth(kDepthFloat);
+  Line = engine.Create<Leska>(game_, double(Bobber->X));
+  Hook = engine.Create<Kruk>(game_, double(Line->X));
+
+  Reeling = false;
+  PlayerIndex = 0;
+  Hook->Owner = PlayerIndex;
+  Rod->Visible = false;
+  Bobber->Visible = false;
+  Line->Visible = false;
+  Hook->Visible = false;
+}
+
+int32_t Player::ScoreValue() const { return static_cast<int32_t>(UnmaskScore(Score)); }
+
+void Player::AddScore(int points) {
+  Score = MaskScore(UnmaskScore(Score) + static_cast<uint32_t>(points));
+}
+
+void Player::DeadAll() {
+  if (Rod) Rod->MarkDead();
+  if (Bobber) Bobber->MarkDead();
+  if (Line) Line->MarkDead();
+  if (Hook) Hook->MarkDead();
+  MarkDead();
+  Round& round = *game_.Round1;
+  if (PlayerIndex < round.Players.size() && round.Players[PlayerIndex] == this)
+    round.Players[PlayerIndex] = nullptr;
+}
+
+void Player::Step(int) {
+  if (game_.GameState == "Menu") {
+    DeadAll();
+    return;
+  }
+  Rod->Visible = Visible;
+  Bobber->Visible = Visible;
+  Hook->Visible = Visible;
+  Line->Visible = Visible;
+  if (game_.Held()) return;
+
+  const InputStateSet states = game_.Input1->States;
+  const bool left = states.Contains(StateLeft) || game_.MouseStepLeft;
+  const bool right = states.Contains(StateRight) || game_.MouseStepRight;
+  const bool lower = states.Contains(StateDown) || game_.MouseLowerHeld;
+
+  if (left && X > kWalkLeftLimit) {
+    X -= kWalkStep;
+    game_.MouseStepLeft = false;
+  }
+  if (right && X < kWalkRightEdge - Width / 2) {
+    X += kWalkStep;
+    game_.MouseStepRight = false;
+  }
+  if (lower) {
+    Hook->Catching = false;
+    game_.StopEffect("Up");
+    if (Hook->Y < kHookLowerLimit && !Reeling) Hook->Y += kHookStep;
+  } else if (Hook->Y > kHookTop) {
+    Rod->FramePos = HasCatch ? 2 : 1;
+    if (!Hook->Catching) game_.PlayEffect("Up");
+    Hook->Y -= kHookStep;
+    Hook->Catching = true;
+    Reeling = true;
+    if (Hook->Y <= kHookTop) {
+      Rod->FramePos = 0;
+      HasCatch = false;
+      Reeling = false;
+      Hook->Catching = false;
+      game_.StopEffect("Up");
+    }
+  }
+
+  Rod->X = X + kRodOffsetX;
+  Bobber->X = X;
+  Bobber->Y = Rod->Y + kFloatBelowRod;
+  Hook->X = X;
+  Line->X = X;
+  Line->BottomY = Hook->Y;
+}
+
+}  // namespace klv

@@ -1,0 +1,43 @@
+#pragma once
+// The angler on the pier with the rod, float, line and hook. Its step turns
+// the player's controls into walking and into lowering and winding the hook.
+
+#include <cstdint>
+
+#include "engine/image_sprite.h"
+
+namespace klv {
+
+class Game;
+class Kruk;
+class Leska;
+class Udochka;
+
+class Player : public ImageSprite {
+ public:
+  // Builds the angler and then its rod, float, line and hook (those hidden).
+  Player(const SpriteLink& link, Game& game);
+
+  Leska* Line = nullptr;
+  Udochka* Rod = nullptr;
+  ImageSprite* Bobber = nullptr;  // the float
+  Kruk* Hook = nullptr;
+  bool HasCatch = false;  // the hook took something during this rise
+  bool Reeling = false;   // the hook rises by itself; lowering cannot move it
+  uint8_t PlayerIndex = 0;
+  uint32_t Score;  // masked
+
+  int32_t ScoreValue() const;
+  // Unmasks, adds and masks again.
+  void AddScore(int points);
+
+  // Marks the tackle and the angler dead and empties its slot in Players.
+  void DeadAll();
+
+  void Step(int moveCount) override;
+
+ private:
+  Game& game_;
+};
+
+}  // namespace klv

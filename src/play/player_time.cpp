@@ -1,0 +1,56 @@
+#include "play/player_time.h"
+
+#include <algorithm>
+
+#include "app/game.h"
+#include "engine/picture_collection.h"
+#include "engine/sprite_engine.h"
+#include "play/play_math.h"
+#include "play/play_tables.h"
+#include "play/round.h"
+
+namespace klv {
+
+namespace {
+constexpr int kBarX = 187;
+constexpr int kBarY = 579;
+constexpr int kBarLength = 429;   // pixels for the whole time
+constexpr double kAlarmPercent = 30;
+}  // namespace
+
+PlayerTime::PlayerTime(const SpriteLink& link, Game& game) : ImageSprite(link), game_(game) {
+  Image = &game_.GameImgs.FindByName("Time2");
+  X = kBarX;
+  Y = kBarY;
+  Width = 1;
+  Height = Image->FrameHeight();
+  FrameCount = Image->FrameTotal();
+  LoopFrames = false;
+  FrameSpeed = 0;
+  SetDepth(kDepthFish);
+}
+
+// The share of the time left, 0..1; the clock at zero draws as one tick.
+double PlayerTime::Share() const {
+  const Round& round = *game_.Round1;
+  if (round.TimeLimit <= 0) return 0;
+  double f = std::max(round.RoundClock, 1) / double(round.TimeLimit) / 100.0;
+  return std::clamp(f, 0.0, 1.0);
+}
+
+int PlayerTime::FillFrame() const {
+  if (Share() * 100 > kAlarmPercent) return 0;
+  return Blink ? 1 : 0;
+}
+
+int PlayerTime::FillRight() const { return kBarX + RoundHalfEven(Share() * kBarLength); }
+
+void PlayerTime::Render() {
+  if (game_.FrameCounter % 32 == 0) Blink = false;
+  if (game_.FrameCounter % 32 == 16) Blink = true;
+  if (!Image || !Engine() || game_.Round1->TimeLimit <= 0) return;
+  Image->StretchFrame(Engine()->TargetSurface(), Rect{kBarX, kBarY, FillRight(), kBarY + Height},
+                      FillFrame());
+}
+
+}  // namespace klv

@@ -1,0 +1,93 @@
+#pragma once
+// The rules of a game: levels and their quota, the round clock, the score
+// display, spawning, and the scene a game is played in. The Game owns one as
+// Round1; the play sprites reach it through the Game.
+
+#include <array>
+#include <cstdint>
+
+#include "play/quota.h"
+
+namespace klv {
+
+class Game;
+class Fon;
+class LimitTime;
+class Player;
+class ToDoFish;
+class Volna;
+
+class Round {
+ public:
+  explicit Round(Game& game);
+  Round(const Round&) = delete;
+  Round& operator=(const Round&) = delete;
+
+  // Start-up: the label columns and the ten hidden quota icons.
+  void CreateTargetIcons();
+  // A backdrop of scene 0 (the menu) or 1..3 (play); it becomes the current one.
+  Fon* CreateBackdrop(int sceneNo);
+  // The start of a game: the current backdrop goes, then a random play scene,
+  // the time bar, the wave and the angler in slot 0.
+  void BuildScene();
+  // Sets up the next level. reason: 0 a new game, 5 after the time bonus.
+  // A new game also starts the "Готовсь!" hold whose end starts the clock.
+  void StartLevel(int reason);
+  // The round display and spawning; every frame in "Game", after the draw pass.
+  void GameFrameBlock();
+  void HideTargetIcons();
+  // The end of a game: the angler with its tackle, the wave, the time bar and
+  // the scene with its weeds are marked dead. The caller makes a new backdrop.
+  void RemoveScene();
+
+  // The local angler's score, held masked; a masked zero when no angler exists.
+  uint32_t& PlayerScore();
+  // Unmasks the local angler's score, adds, masks again.
+  void AddScore(int points);
+  // The local angler's score unmasked.
+  int32_t ScoreValue();
+
+  // Used by the play sprites.
+  Player* Angler(int index) const;  // none when the slot is empty or out of range
+  Player* LocalAngler() const { return Angler(LocalPlayer); }
+  // A fish of a wanted kind was landed: quota, and the level's end when met.
+  void CountCatch(int kind);
+  // Adds seconds to the round clock, never above the level's time limit.
+  void AddTime(double seconds);
+
+  // Round state.
+  uint16_t LevelNo = 0;
+  TargetTable Targets{};  // entries 1..TargetCount
+  uint8_t TargetCount = 0;
+  uint8_t TargetsDone = 0;
+  std::array<int16_t, 11> TargetLabelX{};  // label columns by fish kind 1..10
+  std::array<ToDoFish*, 11> TargetIcons{};  // icons by fish kind 1..10
+  int32_t TimeLimit = 0;                    // seconds
+  int32_t RoundClock = 0;                   // 10-ms ticks left
+  uint8_t FishCount = 0;
+  uint8_t ObjectCount = 0;
+  uint8_t BottomObjectCount = 0;
+  uint16_t ScorePopupY = 0;
+  int32_t ScorePopupValue = 0;
+  bool ScorePopupShown = false;
+  bool CatchSoundDue = false;
+
+  // Anglers and scene. The pointers are cleared when their sprites are marked
+  // dead, so they never outlive them.
+  std::array<Player*, 6> Players{};
+  uint8_t LocalPlayer = 0;
+  uint8_t SceneNo = 0;
+  Fon* Backdrop = nullptr;  // the current backdrop: the menu's or the play scene
+  Volna* Wave = nullptr;
+  LimitTime* TimeBar = nullptr;
+
+ private:
+  void SpawnFish();
+  void SpawnObject();
+  void DrawTexts();
+
+  Game& game_;
+  uint32_t noScore_ = 0;
+};
+
+}  // namespace klv
