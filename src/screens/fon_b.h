@@ -1,0 +1,21 @@
+#pragma once
+// The panel behind a sub-screen (options, high scores, help), drawn over the
+// menu backdrop and under the screen's buttons.
+
+#include <string_view>
+
+#include "engine/image_sprite.h"
+
+namespace klv {
+
+class Game;
+
+class FonB : public ImageSprite {
+ public:
+  static constexpr int kDepth = -5;
+  // Picture by name from MenuImgs, at (33, 128); "FonHelp" sits one pixel
+  // further left, "FonHScr", "FonMP" and "FonMP2" one pixel lower.
+  FonB(const SpriteLink& link, Game& game, std::string_view picture);
+};
+
+}  // namespace klv

@@ -1,0 +1,20 @@
+#include "screens/hlp.h"
+
+#include <string>
+
+#include "app/game.h"
+#include "engine/picture_collection.h"
+
+namespace klv {
+
+Hlp::Hlp(const SpriteLink& link, Game& game, int page) : ImageSprite(link) {
+  X = 34;
+  Y = 174;
+  Image = game.MenuImgs.TryFindByName("Hlp" + std::to_string(page));
+  if (Image) {
+    Width = Image->FrameWidth();
+    Height = Image->FrameHeight();
+  }
+}
+
+}  // namespace klv

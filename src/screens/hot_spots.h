@@ -1,0 +1,56 @@
+#pragma once
+// The mouse's hot spots: per screen, the rectangles that light when the
+// pointer is strictly inside them, and the item each one selects.
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace klv {
+
+// One flag per spot. The high-score and help screens reuse the flags of the
+// first three main-menu items.
+enum class Spot : uint8_t {
+  Item1,
+  Item2,
+  Item3,
+  Item4,
+  Item5,
+  Item6,
+  Win,
+  Full,
+  MusicOn,
+  MusicOff,
+  SoundOn,
+  SoundOff,
+  TextField,
+  OptBack,
+  Yes,
+  No,
+  Check,
+  Count
+};
+inline constexpr int kSpotCount = static_cast<int>(Spot::Count);
+
+struct HotSpot {
+  Spot Flag;
+  // Bounds are exclusive: Left < x < Right and Top < y < Bottom.
+  int Left, Top, Right, Bottom;
+  // The item selected while lit, 0 for none.
+  uint8_t MenuPos;
+  // Main-menu spots take their width and height from button MenuPos:
+  // Right = Left + width, Bottom = Top + height.
+  bool SizedByButton;
+};
+
+// The spots of a screen state; empty for states without any.
+std::span<const HotSpot> HotSpotsOf(std::string_view gameState);
+
+// Whether the pointer is strictly inside the spot, whose size comes from the
+// button for main-menu spots (buttonWidth, buttonHeight ignored otherwise).
+bool SpotContains(const HotSpot& spot, int x, int y, int buttonWidth = 0, int buttonHeight = 0);
+
+using HotSpotFlags = std::array<bool, kSpotCount>;
+
+}  // namespace klv

@@ -1,0 +1,149 @@
+// The name entry at the end of a game, its world-table submission, the
+// insertion into the local table and the drawing of that table.
+
+#include <cstdio>
+#include <memory>
+
+#include "app/game.h"
+#include "engine/cp1251.h"
+#include "http/http_client.h"
+#include "online/score_submission.h"
+#include "online/world_table.h"
+#include "play/round.h"
+#include "screens/ask.h"
+#include "screens/chk.h"
+#include "screens/screens.h"
+#include "settings/config.h"
+
+namespace klv {
+
+namespace {
+
+std::string Cp(const char* utf8) { return Utf8ToCp1251(utf8); }
+
+std::string Format(const char* format, int value) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, format, value);
+  return buffer;
+}
+
+}  // namespace
+
+int TablePlace(const std::array<ScoreEntry, 10>& table, uint32_t maskedScore) {
+  const uint32_t score = UnmaskScore(maskedScore);
+  if (static_cast<int32_t>(score) < 0) return 0;
+  int i = 10;
+  while (i >= 1 && score > UnmaskScore(table[i - 1].Score)) --i;
+  return i == 10 ? 0 : i + 1;
+}
+
+int InsertScore(std::array<ScoreEntry, 10>& table, const std::string& name, uint32_t maskedScore) {
+  const int place = TablePlace(table, maskedScore);
+  if (place == 0) return 0;
+  for (int i = 10; i > place; --i) table[i - 1] = table[i - 2];
+  table[place - 1].Name = name.substr(0, kScoreNameCapacity);
+  table[place - 1].Score = maskedScore;
+  return place;
+}
+
+bool Screens::QualifiesForTable() const {
+  return TablePlace(game_.Cfg->Scores, game_.Round1->PlayerScore()) != 0;
+}
+
+void Screens::EnterNameEntry() {
+  game_.GameState = "EnterName";
+  Sending = false;
+  game_.Paused = true;
+  game_.SetTimer(game_.Timer1, false);
+  game_.SetTimer(game_.Timer2, true);
+  if (SendCheck) SendCheck->Shown = true;
+  AskQuestion();
+}
+
+void Screens::CompleteNameEntry() {
+  if (Sending || game_.GameState != "EnterName") return;
+  if (game_.Cfg->SendScores) {
+    // The requests run on a worker thread while frames go on showing the
+    // wait text; PollSubmission picks up the outcome.
+    Sending = true;
+    if (SendCheck) SendCheck->Shown = false;
+    submission_ = std::make_unique<ScoreSubmission>(
+        std::make_unique<HttpClient>(), std::string(kDefaultScoreService), EnteredName,
+        UnmaskScore(game_.Round1->PlayerScore()), game_.Cfg->AddText);
+    return;
+  }
+  FinishNameEntry();
+}
+
+void Screens::PollSubmission() {
+  if (!Sending || !submission_) return;
+  std::optional<bool> reached = submission_->TakeResult();
+  if (!reached) return;
+  submission_.reset();
+  if (!*reached) {
+    // Nothing is entered; the player may try again or clear the check box.
+    // The key that closes the box is swallowed by the next key release.
+    SwallowDialogKey = true;
+    Sending = false;
+    if (SendCheck) SendCheck->Shown = true;
+    game_.ShowMessage("Can't connect to server!");
+    return;
+  }
+  FinishNameEntry();
+}
+
+void Screens::FinishNameEntry() {
+  InsertScore(game_.Cfg->Scores, EnteredName, game_.Round1->PlayerScore());
+  // A failed save has shown its box; the entry stays in memory for the next
+  // save, and the entry is left all the same so the score is never entered
+  // twice.
+  game_.SaveSettings();
+  RemoveAskBox();
+  game_.Round1->RemoveScene();
+  if (SendCheck) SendCheck->Shown = false;
+  Sending = false;
+  game_.Round1->CreateBackdrop(0);
+  if (game_.MusicOn()) game_.StartMenuMusic();
+  MenuReturnPos = 3;
+  ShowMenu();
+  ClickGateArmed = false;
+  ActivateItem();  // item 3: the high-score screen
+}
+
+void Screens::DrawNameEntry() {
+  if (game_.GameState != "EnterName") return;
+  Canvas& canvas = game_.Canvas1;
+  if (Sending) {
+    // In the font the credit block set.
+    canvas.TextOut(300, 285, Cp("Пожалуйста ждите..."));
+    return;
+  }
+  const uint32_t white = Rgb(255, 255, 255);
+  const uint32_t black = Rgb(0, 0, 0);
+  canvas.SetFont(Face::Arial, 14, false, white);
+  canvas.TextOut(685, 569, Format("%.10d", game_.Round1->ScoreValue()));
+  canvas.SetFont(Face::Arial, 20, false, white);
+  canvas.TextOut(90, 560, Format("%3d", game_.Round1->LevelNo));
+  canvas.SetFont(Face::Arial, 13, true, black);
+  canvas.TextOut(300, 255, Cp("Введите ваше имя"));
+  canvas.TextOut(300, 275, Cp("И нажмите \"Enter\""));
+  canvas.SetFont(Face::Arial, 16, true, game_.TextGold);
+  canvas.TextOut(264, 295, EnteredName + "|");
+  canvas.SetFont(Face::Arial, 12, true, black);
+  canvas.TextOut(270, 325, Cp("Отправить очки на мировую"));
+  canvas.TextOut(300, 345, Cp("таблицу рекордов?"));
+}
+
+void Screens::DrawHiScores() {
+  if (game_.GameState != "HiScores") return;
+  Canvas& canvas = game_.Canvas1;
+  for (int r = 1; r <= 10; ++r) {
+    const ScoreEntry& entry = game_.Cfg->Scores[r - 1];
+    canvas.SetFont(Face::Courier, 16, true, r == 1 ? Rgb(255, 0, 0) : Rgb(40, 100, 230));
+    const int y = 197 + 23 * r;
+    canvas.TextOut(82, y, Format("%2d", r) + "    " + entry.Name.substr(0, 11));
+    canvas.TextOut(410, y, Format("%10d", static_cast<int32_t>(UnmaskScore(entry.Score))));
+  }
+}
+
+}  // namespace klv

@@ -1,0 +1,467 @@
+#include "screens/screens.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "app/game.h"
+#include "app/sound_system.h"
+#include "engine/cp1251.h"
+#include "engine/sprite_engine.h"
+#include "online/score_submission.h"
+#include "online/world_table.h"
+#include "screens/ask.h"
+#include "screens/chk.h"
+#include "screens/fon_b.h"
+#include "screens/hlp.h"
+#include "screens/menu_b.h"
+#include "settings/config.h"
+
+namespace klv {
+
+namespace {
+
+struct MenuItem {
+  const char* Picture;
+  int X, Y;
+};
+// The main menu's lit buttons, in item order.
+constexpr MenuItem kMenuItems[6] = {{"Start", 261, 226}, {"Opt", 261, 272},   {"HScores", 261, 322},
+                                    {"Help", 261, 370},  {"Visit", 261, 419}, {"Exit", 261, 468}};
+
+constexpr const char* kCredit = "Программирование: команда «Клевария»";
+constexpr const char* kQuestion = "Выйти из игры?";
+constexpr const char* kYes = "Да";
+constexpr const char* kNo = "Нет";
+
+uint8_t Wrap(int pos, int items) {
+  if (pos < 1) return static_cast<uint8_t>(items);
+  if (pos > items) return 1;
+  return static_cast<uint8_t>(pos);
+}
+
+}  // namespace
+
+Screens::Screens(Game& game) : game_(game), creditText_(Utf8ToCp1251(kCredit)) {}
+
+Screens::~Screens() = default;
+
+void Screens::CreateSendCheck() {
+  if (!SendCheck) SendCheck = game_.SpriteEngine1->Create<Chk>(game_);
+}
+
+// ---------------------------------------------------------------------------
+// Screen builders
+
+void Screens::RemoveMenuButtons() {
+  for (int k = 1; k <= 6; ++k) {
+    if (MenuButtons[k]) MenuButtons[k]->MarkDead();
+    MenuButtons[k] = nullptr;
+  }
+}
+
+// Whatever screen is being left, its buttons, panel and help picture go.
+void Screens::RemoveScreenSprites() {
+  RemoveMenuButtons();
+  for (FonB** panel : {&OptionsPanel, &HiScoresPanel, &HelpPanel}) {
+    if (*panel) (*panel)->MarkDead();
+    *panel = nullptr;
+  }
+  if (BackButton) BackButton->MarkDead();
+  BackButton = nullptr;
+  if (HelpPicture) HelpPicture->MarkDead();
+  HelpPicture = nullptr;
+}
+
+void Screens::ClearOptionAndQuestionSpots() {
+  for (Spot s : {Spot::Win, Spot::Full, Spot::MusicOn, Spot::MusicOff, Spot::SoundOn,
+                 Spot::SoundOff, Spot::TextField, Spot::OptBack, Spot::Yes, Spot::No}) {
+    HotSpotLit[static_cast<int>(s)] = false;
+  }
+}
+
+bool Screens::AnySpotLit() const {
+  for (bool lit : HotSpotLit) {
+    if (lit) return true;
+  }
+  return false;
+}
+
+void Screens::ShowMenu() {
+  EditAddText = false;
+  // The menu items' flags keep their values until the pointer moves.
+  ClearOptionAndQuestionSpots();
+  RemoveScreenSprites();
+  SpriteEngine& engine = *game_.SpriteEngine1;
+  for (int k = 1; k <= 6; ++k) {
+    const MenuItem& item = kMenuItems[k - 1];
+    MenuButtons[k] = engine.Create<MenuB>(game_, item.X, item.Y, item.Picture);
+  }
+  KeySum = 0;
+  ClickGateArmed = true;
+  MenuPos = Wrap(MenuReturnPos, 6);
+  MenuButtons[MenuPos]->Lit = true;
+  game_.GameState = "Menu";
+}
+
+void Screens::ShowOptions() {
+  RemoveScreenSprites();
+  SpriteEngine& engine = *game_.SpriteEngine1;
+  OptionsPanel = engine.Create<FonB>(game_, "FonOpt");
+  MenuButtons[1] = engine.Create<MenuB>(game_, 301, 230, "Win");
+  MenuButtons[2] = engine.Create<MenuB>(game_, 447, 230, "Full");
+  MenuButtons[3] = engine.Create<MenuB>(game_, 301, 278, "On");
+  MenuButtons[5] = engine.Create<MenuB>(game_, 301, 326, "On");
+  MenuButtons[4] = engine.Create<MenuB>(game_, 391, 278, "Off");
+  MenuButtons[6] = engine.Create<MenuB>(game_, 391, 326, "Off");
+  BackButton = engine.Create<MenuB>(game_, 33, 462, "OptBack");
+  MenuReturnPos = MenuPos;
+  MenuPos = 5;
+  BackButton->Lit = true;
+  game_.GameState = "Options";
+}
+
+void Screens::ShowHiScores() {
+  RemoveScreenSprites();
+  SpriteEngine& engine = *game_.SpriteEngine1;
+  HiScoresPanel = engine.Create<FonB>(game_, "FonHScr");
+  MenuButtons[1] = engine.Create<MenuB>(game_, 41, 465, "Clear");
+  MenuButtons[2] = engine.Create<MenuB>(game_, 373, 465, "World");
+  MenuButtons[3] = engine.Create<MenuB>(game_, 30, 504, "HScrBack");
+  MenuReturnPos = MenuPos;
+  MenuPos = 3;
+  MenuButtons[3]->Lit = true;
+  game_.GameState = "HiScores";
+}
+
+void Screens::ShowHelp() {
+  RemoveScreenSprites();
+  SpriteEngine& engine = *game_.SpriteEngine1;
+  HelpPanel = engine.Create<FonB>(game_, "FonHelp");
+  MenuButtons[1] = engine.Create<MenuB>(game_, 40, 465, "Previos");
+  MenuButtons[2] = engine.Create<MenuB>(game_, 501, 465, "Next");
+  MenuButtons[3] = engine.Create<MenuB>(game_, 37, 505, "HScrBack");
+  HelpPage = 1;
+  NewHelpPicture();
+  MenuReturnPos = MenuPos;
+  MenuPos = 3;
+  MenuButtons[3]->Lit = true;
+  game_.GameState = "Help";
+}
+
+void Screens::NewHelpPicture() {
+  if (HelpPicture) HelpPicture->MarkDead();
+  HelpPicture = game_.SpriteEngine1->Create<Hlp>(game_, HelpPage);
+}
+
+// A damaged settings file may say 0 pages; there is always at least one.
+int Screens::HelpPageCount() const {
+  return game_.Cfg->HelpPages < 1 ? 1 : game_.Cfg->HelpPages;
+}
+
+void Screens::AskQuestion() {
+  MenuPos = 1;
+  RemoveAskBox();
+  AskBox = game_.SpriteEngine1->Create<Ask>(game_, "Qtns");
+}
+
+void Screens::RemoveAskBox() {
+  if (AskBox) AskBox->MarkDead();
+  AskBox = nullptr;
+}
+
+// Items MenuPos runs over on the current screen.
+int Screens::ScreenItems() const {
+  const std::string& s = game_.GameState;
+  if (s == "Menu") return 6;
+  if (s == "Options") return 5;
+  if (s == "HiScores" || s == "Help") return 3;
+  if (s == "Exit?" || s == "ExitGame?") return 2;
+  return 0;
+}
+
+// The lit button follows MenuPos: one of six on the menu, of three on the
+// high-score and help screens; on the options screen only the back button
+// (the others show the settings).
+void Screens::LightMenuPos() {
+  const std::string& s = game_.GameState;
+  if (s == "Options") {
+    if (BackButton) BackButton->Lit = MenuPos == 5;
+    return;
+  }
+  int count = s == "Menu" ? 6 : (s == "HiScores" || s == "Help") ? 3 : 0;
+  for (int k = 1; k <= count; ++k) {
+    if (MenuButtons[k]) MenuButtons[k]->Lit = false;
+  }
+  if (MenuPos >= 1 && MenuPos <= count && MenuButtons[MenuPos]) MenuButtons[MenuPos]->Lit = true;
+}
+
+// ---------------------------------------------------------------------------
+// Activation
+
+void Screens::ActivateItem() {
+  // The click gate: a click on no spot does nothing while the gate is armed;
+  // the keyboard disarms it before it activates. "GameOver2" has no spot to
+  // light, and any click there ends the game at once.
+  EditAddText = false;
+  KeySum = 0;
+  const std::string state = game_.GameState;
+  if (!AnySpotLit() && ClickGateArmed && state != "GameOver2") return;
+  ClickGateArmed = true;
+
+  if (state == "GameOver2") {
+    game_.SetTimer(game_.Timer3, false);
+    RemoveAskBox();
+    game_.StopGame();
+    return;
+  }
+  if (state == "EnterName") {
+    if (Lit(Spot::Check) && !Sending) game_.Cfg->SendScores = !game_.Cfg->SendScores;
+    return;
+  }
+  const bool listed = state == "Menu" || state == "Options" || state == "HiScores" ||
+                      state == "Help" || state == "Exit?" || state == "ExitGame?";
+  if (!listed) return;
+  game_.PlayEffect("Poimal");
+  if (state == "Menu") {
+    ActivateMenu();
+  } else if (state == "Options") {
+    ActivateOptions();
+  } else if (state == "HiScores") {
+    ActivateHiScores();
+  } else if (state == "Help") {
+    ActivateHelp();
+  } else if (state == "Exit?") {
+    AnswerExit(MenuPos);
+  } else {
+    AnswerExitGame(MenuPos);
+  }
+}
+
+void Screens::ActivateMenu() {
+  switch (MenuPos) {
+    case 1:
+      game_.StartGame();
+      break;
+    case 2:
+      ShowOptions();
+      break;
+    case 3:
+      ShowHiScores();
+      break;
+    case 4:
+      ShowHelp();
+      break;
+    case 5:
+      OpenMoreGames(
+          [](const std::string& path) {
+            std::error_code ec;
+            return std::filesystem::is_regular_file(path, ec);
+          },
+          [this](const std::string& path) { game_.platform.OpenWithShell(path); });
+      break;
+    case 6:
+      game_.GameState = "Exit?";
+      AskQuestion();
+      break;
+    default:
+      break;
+  }
+}
+
+void Screens::ActivateOptions() {
+  Config& cfg = *game_.Cfg;
+  if (Lit(Spot::MusicOn)) {
+    uint8_t music = 1;
+    game_.Sound1->ResumeMusic(music);  // "Не могу загрузить музыку" clears it
+    cfg.Music = music != 0;
+  } else if (Lit(Spot::MusicOff)) {
+    cfg.Music = false;
+    game_.Sound1->MusicOff();
+  } else if (Lit(Spot::SoundOn)) {
+    cfg.Sound = true;
+  } else if (Lit(Spot::SoundOff)) {
+    cfg.Sound = false;
+  } else if (Lit(Spot::Win)) {
+    if (!cfg.Windowed) {
+      cfg.Windowed = true;
+      game_.ApplyWindowMode();
+    }
+  } else if (Lit(Spot::Full)) {
+    if (cfg.Windowed) {
+      cfg.Windowed = false;
+      game_.ApplyWindowMode();
+    }
+  } else if (MenuPos == 4) {
+    EditAddText = true;
+  } else if (MenuPos == 5) {
+    if (game_.SaveSettings()) ShowMenu();
+  }
+}
+
+void Screens::ActivateHiScores() {
+  switch (MenuPos) {
+    case 1:
+      ClearTable(*game_.Cfg, DefaultScoreName());
+      break;
+    case 2:
+      OpenWorldTable(kDefaultScoreService,
+                     [this](const std::string& url) { game_.platform.OpenWithShell(url); });
+      break;
+    case 3:
+      ShowMenu();
+      break;
+    default:
+      break;
+  }
+}
+
+void Screens::ActivateHelp() {
+  const int pages = HelpPageCount();
+  switch (MenuPos) {
+    case 1:
+      HelpPage = HelpPage <= 1 ? static_cast<uint8_t>(pages) : HelpPage - 1;
+      NewHelpPicture();
+      break;
+    case 2:
+      HelpPage = HelpPage >= pages ? 1 : HelpPage + 1;
+      NewHelpPicture();
+      break;
+    case 3:
+      ShowMenu();
+      break;
+    default:
+      break;
+  }
+}
+
+void Screens::AnswerExit(uint8_t item) {
+  if (item == 1) {
+    if (game_.SaveSettings()) game_.Terminate();
+    return;
+  }
+  RemoveAskBox();
+  for (int k = 1; k <= 6; ++k) {
+    if (MenuButtons[k]) MenuButtons[k]->Lit = false;
+  }
+  MenuPos = 1;
+  if (MenuButtons[1]) MenuButtons[1]->Lit = true;
+  game_.GameState = "Menu";
+}
+
+void Screens::AnswerExitGame(uint8_t item) {
+  if (item == 1) {
+    game_.GameFinished = true;
+    game_.SetTimer(game_.Timer2, false);
+    game_.Paused = false;
+    RemoveAskBox();
+    game_.StopGame();
+    return;
+  }
+  ResumePlay();
+}
+
+// Back to running play from the question asked during it.
+void Screens::ResumePlay() {
+  game_.GameState = "Game";
+  game_.ShowMouseCursor(false);
+  RemoveAskBox();
+  game_.Paused = false;
+  game_.SetTimer(game_.Timer1, true);
+  game_.SetTimer(game_.Timer2, false);
+}
+
+// ---------------------------------------------------------------------------
+// Mouse
+
+void Screens::MouseMove(int x, int y) {
+  game_.MouseStepRight = x > game_.LastMouseX;
+  game_.MouseStepLeft = x < game_.LastMouseX;
+  game_.LastMouseX = x;
+  if (Sending) return;  // the name entry waits for the world table
+
+  HotSpotLit.fill(false);
+  // The pointer arrives in back-buffer pixels in both window modes, so the
+  // spots are tested as they are drawn, windowed or full screen.
+  const uint8_t before = MenuPos;
+  for (const HotSpot& spot : HotSpotsOf(game_.GameState)) {
+    int w = 0;
+    int h = 0;
+    if (spot.SizedByButton) {
+      const MenuB* button = MenuButtons[spot.MenuPos];
+      if (!button) continue;
+      w = button->Width;
+      h = button->Height;
+    }
+    if (SpotContains(spot, x, y, w, h)) {
+      HotSpotLit[static_cast<int>(spot.Flag)] = true;
+      if (spot.MenuPos != 0) MenuPos = spot.MenuPos;
+    }
+  }
+  const std::string& s = game_.GameState;
+  if (s == "Menu" || s == "Options" || s == "HiScores" || s == "Help") LightMenuPos();
+  if (ScreenItems() != 0 && MenuPos != before) game_.PlayEffect("Poimal");
+}
+
+void Screens::MouseButton(klv::MouseButton button, bool down, int x, int y) {
+  if (button == MouseButton::Left) {
+    game_.MouseLowerHeld = down;
+    if (!down && x >= 0 && x < 800 && y >= 0 && y < 600) Click();
+  } else if (button == MouseButton::Right && !down && game_.GameState != "Game") {
+    Click();
+  }
+}
+
+void Screens::Click() {
+  if (Sending) return;
+  ActivateItem();
+}
+
+// ---------------------------------------------------------------------------
+// Per-frame texts
+
+void Screens::DrawOptionsOverlay() {
+  if (game_.GameState != "Options") return;
+  const Config& cfg = *game_.Cfg;
+  const bool lit[7] = {false,      cfg.Windowed, !cfg.Windowed, cfg.Music,
+                       !cfg.Music, cfg.Sound,    !cfg.Sound};
+  for (int k = 1; k <= 6; ++k) {
+    if (MenuButtons[k]) MenuButtons[k]->Lit = lit[k];
+  }
+  Canvas& canvas = game_.Canvas1;
+  if (MenuPos >= 1 && MenuPos <= 3) {
+    const MenuB* left = MenuButtons[2 * MenuPos - 1];
+    const MenuB* right = MenuButtons[2 * MenuPos];
+    if (left && right) {
+      canvas.FrameRect(left->X - 10, left->Y - 10, right->X + right->Width + 10,
+                       left->Y + left->Height + 10, game_.TextGold, 3);
+    }
+  } else if (MenuPos == 4) {
+    canvas.FrameRect(287, 357, 602, 410, game_.TextGold, 3);
+  }
+  canvas.SetFont(Face::Comic, 25, true, game_.TextBlue);
+  std::string text = cfg.AddText;
+  if (EditAddText && game_.FrameCounter % 32 < 16) text += '|';
+  canvas.TextOut(310, 357, text);
+}
+
+void Screens::DrawCredit() {
+  game_.Canvas1.SetFont(Face::Comic, 16, true, game_.TextGold);
+  if (KeySum == kCreditKeySum) game_.Canvas1.TextOut(10, 0, creditText_);
+}
+
+void Screens::DrawQuestion() {
+  const std::string& s = game_.GameState;
+  if (s != "Exit?" && s != "ExitGame?") return;
+  Canvas& canvas = game_.Canvas1;
+  const uint32_t black = Rgb(0, 0, 0);
+  canvas.SetFont(Face::Comic, 25, true, black);
+  canvas.TextOut(280, 200, Utf8ToCp1251(kQuestion));
+  canvas.TextOut(385, 243, "/");
+  canvas.SetFont(Face::Comic, 25, true, MenuPos == 1 ? game_.TextGold : black);
+  canvas.TextOut(320, 243, Utf8ToCp1251(kYes));
+  canvas.SetFont(Face::Comic, 25, true, MenuPos == 2 ? game_.TextGold : black);
+  canvas.TextOut(420, 243, Utf8ToCp1251(kNo));
+}
+
+}  // namespace klv

@@ -1,0 +1,146 @@
+#pragma once
+// The screens around play and the controls that drive them: the main menu,
+// options, high scores, help, the two yes/no questions and the name entry;
+// the mouse's hot spots and click gate, the key-release table and the typed
+// characters of the two text fields. Owned by the Game as Screens1.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+#include "screens/hot_spots.h"
+
+namespace klv {
+
+class Game;
+class MenuB;
+class FonB;
+class Hlp;
+class Ask;
+class Chk;
+class ScoreSubmission;
+struct ScoreEntry;
+
+// Where a score enters the ten-entry table (1..10), or 0 when it does not
+// qualify. Entries are best first with masked scores; an equal score goes
+// below the entries it equals. A score below zero (taken as signed) never
+// qualifies: a landed piece of junk can leave the running score negative, and
+// read as unsigned it would top the table.
+int TablePlace(const std::array<ScoreEntry, 10>& table, uint32_t maskedScore);
+// Puts the entry at its place, moving the entries below it one down (the last
+// drops out). Returns the place, 0 when nothing was inserted.
+int InsertScore(std::array<ScoreEntry, 10>& table, const std::string& name, uint32_t maskedScore);
+
+// Whether a typed code page 1251 byte may go into AddText or EnteredName:
+// codes above 47 (digits, letters, the signs from ":" up, every letter of the
+// code page), except "|", which separates the fields of the world-table
+// record and would forge them.
+bool AcceptsTypedChar(unsigned char c);
+
+class Screens {
+ public:
+  explicit Screens(Game& game);
+  ~Screens();
+  Screens(const Screens&) = delete;
+  Screens& operator=(const Screens&) = delete;
+
+  // Start-up: the name entry's check box, made once and kept for the run.
+  void CreateSendCheck();
+
+  // Screen builders; each removes the sprites of the screen being left.
+  void ShowMenu();
+  void ShowOptions();
+  void ShowHiScores();
+  void ShowHelp();
+  // The action of MenuPos (or of the lit hot spot) on the current screen,
+  // behind the click gate.
+  void ActivateItem();
+
+  // Puts the yes/no question frame up: MenuPos := 1 and a new AskBox. The
+  // caller sets GameState first (the frame's place depends on it).
+  void AskQuestion();
+  void RemoveAskBox();
+  // Marks the six main-menu buttons dead (a game is starting).
+  void RemoveMenuButtons();
+
+  // The end of a game whose score qualifies (see QualifiesForTable):
+  // "EnterName" with the play scene held and the check box shown.
+  void EnterNameEntry();
+  // Whether the angler's final score enters the table.
+  bool QualifiesForTable() const;
+  // Enter or Space in "EnterName": submits when asked to, then inserts,
+  // saves and opens the high-score screen.
+  void CompleteNameEntry();
+  // Every frame: finishes the name entry once a world-table submission that
+  // runs in the background has ended.
+  void PollSubmission();
+
+  // Per-frame texts, called by the frame loop in this order.
+  void DrawOptionsOverlay();
+  void DrawCredit();  // also sets the font later blocks draw with
+  void DrawHiScores();
+  void DrawNameEntry();
+  void DrawQuestion();
+
+  // Window input.
+  void KeyUp(int vk, KeyMods mods);
+  void KeyPress(unsigned char cp1251);
+  void MouseMove(int x, int y);
+  void MouseButton(MouseButton button, bool down, int x, int y);
+  void Click();
+
+  // Screen state, all 1-based selections.
+  uint8_t MenuPos = 1;
+  uint8_t MenuReturnPos = 1;
+  uint8_t HelpPage = 1;
+  uint32_t KeySum = 0;  // running sum of released key codes; 659 shows the credit
+  bool EditAddText = false;
+  bool Sending = false;
+  bool SwallowDialogKey = false;
+  std::string EnteredName;  // code page 1251, at most 12; kept between entries
+
+  std::array<MenuB*, 7> MenuButtons{};  // [1..6]
+  MenuB* BackButton = nullptr;
+  FonB* OptionsPanel = nullptr;
+  FonB* HiScoresPanel = nullptr;
+  FonB* HelpPanel = nullptr;
+  Hlp* HelpPicture = nullptr;
+  Ask* AskBox = nullptr;
+  Chk* SendCheck = nullptr;
+
+  HotSpotFlags HotSpotLit{};
+  bool ClickGateArmed = false;
+
+  static constexpr size_t kMaxAddText = 10;
+  static constexpr size_t kMaxEnteredName = 12;
+  static constexpr int kCreditKeySum = 659;
+  static constexpr int kMinFrameInterval = 4;
+  static constexpr int kMaxFrameInterval = 1000;
+
+ private:
+  bool Lit(Spot s) const { return HotSpotLit[static_cast<int>(s)]; }
+  bool AnySpotLit() const;
+  void ClearOptionAndQuestionSpots();
+  int ScreenItems() const;  // items MenuPos runs over on this screen, 0 if none
+  void LightMenuPos();
+  void RemoveScreenSprites();
+  void NewHelpPicture();
+  int HelpPageCount() const;
+
+  void ActivateMenu();
+  void ActivateOptions();
+  void ActivateHiScores();
+  void ActivateHelp();
+  void AnswerExit(uint8_t item);
+  void AnswerExitGame(uint8_t item);
+  void ResumePlay();
+  void FinishNameEntry();
+
+  Game& game_;
+  std::unique_ptr<ScoreSubmission> submission_;
+  std::string creditText_;
+};
+
+}  // namespace klv
