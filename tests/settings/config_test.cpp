@@ -1,0 +1,291 @@
+#include "settings/config.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace klv {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<uint8_t> ReadAll(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void WriteAll(const fs::path& p, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(p, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<uint32_t> PlainScores(const Config& c) {
+  std::vector<uint32_t> out;
+  for (const auto& e : c.Scores) out.push_back(UnmaskScore(e.Score));
+  return out;
+}
+
+// A fresh folder per test, removed afterwards.
+class ConfigFileTest : public ::testing::Test {
+ protected:
+  ConfigFileTest() {
+    char pattern[] = "/tmp/klv-config-XXXXXX";
+    dir_ = mkdtemp(pattern);
+  }
+  ~ConfigFileTest() override { fs::remove_all(dir_); }
+  fs::path File() const { return fs::path(dir_) / "Config.cfg"; }
+
+  // A record unlike the defaults in every field.
+  static Config Sample() {
+    Config c;
+    c.Music = false;
+    c.Sound = true;
+    c.Windowed = false;
+    c.SendScores = true;
+    c.AddText = "hello";
+    c.GameName = "G";
+    c.PlayerName = "P";
+    c.Levels = "12";
+    for (int i = 0; i < kScoreEntries; ++i) {
+      c.Scores[i] = {std::string(1 + i, static_cast<char>('a' + i)), MaskScore(5000 - i * 7)};
+    }
+    c.HelpPages = 7;
+    return c;
+  }
+
+  std::string dir_;
+};
+
+const std::string kVanya = "\xC2\xE0\xED\xFF";
+
+TEST_F(ConfigFileTest, NoFileMeansDefaultsWrittenAtOnce) {
+  Config config;
+  const ConfigLoadResult r = LoadConfig(dir_, config);
+  EXPECT_TRUE(r.Defaulted);
+  EXPECT_TRUE(r.Save.Ok()) << r.Save.Message;
+  EXPECT_EQ(PlainScores(config),
+            (std::vector<uint32_t>{1000, 900, 800, 700, 600, 500, 400, 300, 200, 100}));
+  for (const auto& e : config.Scores) EXPECT_EQ(e.Name, kVanya);
+  EXPECT_TRUE(config.Music && config.Sound && config.Windowed);
+  EXPECT_FALSE(config.SendScores);
+  EXPECT_EQ(config.GameName, "\xC8\xE3\xF0\xE0");
+  EXPECT_EQ(config.PlayerName, "\xC0\xED\xEE\xED\xE8\xEC");
+  EXPECT_EQ(config.Levels, "5");
+  EXPECT_EQ(config.HelpPages, 4);
+
+  const std::vector<uint8_t> bytes = ReadAll(File());
+  ASSERT_EQ(bytes.size(), 240u);
+  EXPECT_EQ(bytes[3], 0);
+  // Entry 1: "Ваня" stored one up per byte, 'я' (0xFF) wrapping to 0x00; score 1000 masked.
+  const std::vector<uint8_t> entry1(bytes.begin() + 36, bytes.begin() + 56);
+  EXPECT_EQ(entry1, (std::vector<uint8_t>{4, 0xC3, 0xE1, 0xEE, 0x00, 0, 0, 0, 0, 0, 0, 0, 0,
+                                          0, 0, 0, 0x8B, 0x68, 0, 0}));
+  // Entry 10 is stored ten up.
+  EXPECT_EQ(bytes[216 + 1], 0xC2 + 10);
+  EXPECT_EQ(bytes[236], 4);
+  EXPECT_FALSE(fs::exists(File().string() + ".tmp"));
+}
+
+TEST(ConfigImageTest, FieldsSitAtTheirOffsets) {
+  Config c;
+  c.Music = true;
+  c.SendScores = true;
+  c.AddText = "0123456789ABC";  // cut to 10 on writing
+  c.GameName = "game";
+  c.PlayerName = "pl";
+  c.Levels = "42";
+  c.Scores[2] = {"nm", 0x12345678};
+  c.HelpPages = 200;
+  const ConfigImage im = ConfigToImage(c);
+  EXPECT_EQ(im[0], 1);
+  EXPECT_EQ(im[1], 0);
+  EXPECT_EQ(im[3], 1);
+  EXPECT_EQ(im[4], 10);
+  EXPECT_EQ(std::string(im.begin() + 5, im.begin() + 15), "0123456789");
+  EXPECT_EQ(im[15], 4);
+  EXPECT_EQ(std::string(im.begin() + 16, im.begin() + 20), "game");
+  EXPECT_EQ(im[24], 2);
+  EXPECT_EQ(im[33], 2);
+  EXPECT_EQ(std::string(im.begin() + 34, im.begin() + 36), "42");
+  EXPECT_EQ(im[76], 2);
+  EXPECT_EQ(im[77], 'n');
+  EXPECT_EQ((std::vector<uint8_t>(im.begin() + 92, im.begin() + 96)),
+            (std::vector<uint8_t>{0x78, 0x56, 0x34, 0x12}));
+  EXPECT_EQ(im[236], 200);
+  // Gaps and bytes past each length are zero.
+  for (size_t at : {16 + 4u, 25 + 2u, 49u, 50u, 51u, 237u, 238u, 239u}) EXPECT_EQ(im[at], 0) << at;
+
+  Config back = ConfigFromImage(im);
+  c.AddText.resize(10);
+  EXPECT_EQ(back, c);
+}
+
+TEST(ConfigImageTest, OverlongLengthBytesReadAsTheCapacity) {
+  struct Case {
+    size_t at;
+    size_t capacity;
+    std::string Config::*field;
+  };
+  const Case cases[] = {{4, 10, &Config::AddText},
+                        {15, 8, &Config::GameName},
+                        {24, 8, &Config::PlayerName},
+                        {33, 2, &Config::Levels}};
+  for (const Case& c : cases) {
+    for (int len : {int(c.capacity) + 1, 255}) {
+      ConfigImage im{};
+      for (size_t i = 0; i < im.size(); ++i) im[i] = static_cast<uint8_t>('A' + i % 26);
+      im[c.at] = static_cast<uint8_t>(len);
+      const Config cfg = ConfigFromImage(im);
+      EXPECT_EQ(cfg.*c.field,
+                std::string(reinterpret_cast<const char*>(im.data() + c.at + 1), c.capacity))
+          << c.at << " " << len;
+    }
+  }
+  // A name: the unscrambling stays inside the name and leaves the score alone.
+  ConfigImage im{};
+  im[36] = 200;
+  std::fill(im.begin() + 37, im.begin() + 56, 0x50);
+  UnscrambleNames(im);
+  EXPECT_EQ(std::count(im.begin() + 37, im.begin() + 49, 0x4F), 12);
+  EXPECT_EQ(std::count(im.begin() + 49, im.begin() + 56, 0x50), 7);
+  EXPECT_EQ(ConfigFromImage(im).Scores[0].Name.size(), 12u);
+}
+
+TEST(ConfigImageTest, ScramblingIsModulo256AndSkipsEmptyNames) {
+  Config c;
+  c.Scores[0].Name = "\xFF";
+  c.Scores[1].Name = "";
+  c.Scores[9].Name = "\xF7\xF6";
+  ConfigImage im = ConfigToImage(c);
+  const ConfigImage plain = im;
+  ScrambleNames(im);
+  EXPECT_EQ(im[37], 0x00);
+  EXPECT_EQ(im[56], 0);  // empty name: length 0, nothing moved
+  EXPECT_EQ(im[57], 0);
+  EXPECT_EQ(im[217], 0x01);
+  EXPECT_EQ(im[218], 0x00);
+  UnscrambleNames(im);
+  EXPECT_EQ(im, plain);
+}
+
+TEST(ConfigTableTest, SortFollowsTheSwapRuleAndComparesUnsigned) {
+  Config c;
+  const char* names = "ABCDEFGHIJ";
+  const uint32_t plain[] = {5, 5, 9, 0, 0xFFFFFFFFu, 0x80000000u, 5, 1000, 0, 7};
+  for (int i = 0; i < 10; ++i) c.Scores[i] = {std::string(1, names[i]), MaskScore(plain[i])};
+  SortTable(c);
+  std::string order;
+  for (const auto& e : c.Scores) order += e.Name;
+  // A stable sort would give "EFHCJABGDI"; the swaps move A behind B and G, and I before D.
+  EXPECT_EQ(order, "EFHCJBGAID");
+  EXPECT_EQ(PlainScores(c), (std::vector<uint32_t>{0xFFFFFFFFu, 0x80000000u, 1000, 9, 7, 5, 5,
+                                                    5, 0, 0}));
+}
+
+TEST(ConfigTableTest, ClearFillsTenThousandDownToOneThousand) {
+  Config c;
+  SetDefaultTable(c);
+  ClearTable(c, "Name-longer-than-twelve");
+  for (int i = 0; i < 10; ++i) {
+    EXPECT_EQ(c.Scores[i].Name, "Name-longer-");
+    EXPECT_EQ(UnmaskScore(c.Scores[i].Score), uint32_t(10000 - 1000 * i));
+  }
+  EXPECT_EQ(MaskScore(1000), 1000u ^ 27491u);
+  EXPECT_EQ(UnmaskScore(MaskScore(0xDEADBEEF)), 0xDEADBEEFu);
+  EXPECT_EQ(MaskScore(0xFFFF0000u) >> 16, 0xFFFFu);  // the upper half passes unchanged
+}
+
+TEST_F(ConfigFileTest, SaveAndLoadKeepEveryField) {
+  Config saved = Sample();
+  ClearTable(saved, kVanya);
+  saved.Scores[0].Name = "\xFF\xFE\x01";
+  ASSERT_TRUE(SaveConfig(dir_, saved).Ok());
+  EXPECT_EQ(saved.Scores[0].Name, "\xFF\xFE\x01");  // plain in memory
+  Config loaded;
+  const ConfigLoadResult r = LoadConfig(dir_, loaded);
+  EXPECT_FALSE(r.Defaulted);
+  EXPECT_FALSE(r.CloseFailed);
+  EXPECT_EQ(loaded, saved);
+}
+
+TEST_F(ConfigFileTest, ShortFilesCountAsMissingAndLongOnesAreRead) {
+  Config sample = Sample();
+  ConfigImage image = ConfigToImage(sample);
+  ScrambleNames(image);
+  const std::vector<uint8_t> full(image.begin(), image.end());
+  for (size_t size : {0u, 3u, 4u, 239u, 240u, 241u, 1000u}) {
+    std::vector<uint8_t> bytes = full;
+    bytes.resize(size, 0xAB);
+    WriteAll(File(), bytes);
+    Config loaded;
+    const ConfigLoadResult r = LoadConfig(dir_, loaded);
+    if (size < 240) {
+      EXPECT_TRUE(r.Defaulted) << size;
+      EXPECT_EQ(loaded.SendScores, size >= 4) << size;  // byte 3 survives a partial read
+      EXPECT_EQ(UnmaskScore(loaded.Scores[0].Score), 1000u) << size;
+      EXPECT_TRUE(loaded.Music) << size;
+      EXPECT_EQ(ReadAll(File()).size(), 240u) << size;
+    } else {
+      EXPECT_FALSE(r.Defaulted) << size;
+      Config expected = sample;
+      SortTable(expected);
+      EXPECT_EQ(loaded, expected) << size;
+      EXPECT_EQ(ReadAll(File()).size(), size) << "a load leaves a long file alone";
+      ASSERT_TRUE(SaveConfig(dir_, loaded).Ok());
+      EXPECT_EQ(ReadAll(File()).size(), 240u);
+    }
+  }
+}
+
+TEST_F(ConfigFileTest, UnsortedTableIsSortedAtLoad) {
+  Config c = Sample();
+  std::reverse(c.Scores.begin(), c.Scores.end());
+  ASSERT_TRUE(SaveConfig(dir_, c).Ok());
+  Config loaded;
+  LoadConfig(dir_, loaded);
+  const std::vector<uint32_t> scores = PlainScores(loaded);
+  EXPECT_TRUE(std::is_sorted(scores.rbegin(), scores.rend()));
+  EXPECT_EQ(loaded.Scores[0].Name, "a");
+}
+
+TEST_F(ConfigFileTest, FailedSaveReportsTheSystemErrorAndKeepsTheOldFile) {
+  Config old = Sample();
+  ASSERT_TRUE(SaveConfig(dir_, old).Ok());
+  const std::vector<uint8_t> before = ReadAll(File());
+
+  const ConfigStatus missing = SaveConfig(dir_ + "/no/such/folder", old);
+  EXPECT_EQ(missing.Error, ENOENT);
+  EXPECT_NE(missing.Message.find(std::strerror(ENOENT)), std::string::npos) << missing.Message;
+  EXPECT_NE(missing.Message.find("Config.cfg"), std::string::npos);
+
+  // A folder standing where the temporary file goes makes the create fail.
+  fs::create_directory(File().string() + ".tmp");
+  Config changed = old;
+  changed.Music = true;
+  const ConfigStatus blocked = SaveConfig(dir_, changed);
+  EXPECT_FALSE(blocked.Ok());
+  EXPECT_EQ(blocked.Error, EISDIR);
+  EXPECT_EQ(ReadAll(File()), before);
+}
+
+TEST_F(ConfigFileTest, ConfigLivesBesideTheProgramWhenItMayWriteThere) {
+  EXPECT_EQ(ChooseConfigDir(dir_, "/user/dir"), dir_);
+  EXPECT_EQ(ChooseConfigDir(dir_ + "/missing", "/user/dir"), "/user/dir");
+  EXPECT_EQ(ChooseConfigDir(dir_ + "/missing", ""), dir_ + "/missing");
+  const std::string file = File().string();
+  WriteAll(File(), {1});
+  EXPECT_EQ(ChooseConfigDir(file, "/user/dir"), "/user/dir");  // not a folder
+  EXPECT_EQ(ConfigPath("/a/b"), "/a/b/Config.cfg");
+  EXPECT_EQ(ConfigPath("/a/b/"), "/a/b/Config.cfg");
+}
+
+}  // namespace
+}  // namespace klv
