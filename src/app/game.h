@@ -77,6 +77,7 @@ class Game : public EventSink {
   bool MusicOn() const;
   void StartMenuMusic();
   void StartPlayMusic();
+  void ResumeMusic();
 
   // Timers: Timer1 round clock (10 ms), Timer2 hold (2 s), Timer3 end of a
   // game (2 s), Timer4 time bonus (128 ms).
@@ -119,6 +120,10 @@ class Game : public EventSink {
   bool MouseStepRight = false;
   bool MouseLowerHeld = false;
   int LastMouseX = 0;
+  int LastMouseY = 0;  // where the pointer was last seen, for the script runner
+
+  // The world-table service's base address.
+  std::string ScoreService = KLV_SCORE_SERVICE;
 
  private:
   void FrameTimer1Timer();

@@ -1,2 +1,67 @@
-// The game's entry point.
-int main() { return 0; }
+// The game's entry point: opens the window, runs the start-up sequence and the
+// loop, and opens the launcher and the link file left beside the game at exit.
+#include <unistd.h>
+
+#include <cstdio>
+#include <exception>
+#include <random>
+#include <string>
+
+#include "app/game.h"
+#include "platform/sdl_platform.h"
+
+namespace {
+
+bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+// The game's data lies beside the program, or in share/klevaria of an install.
+std::string FindAppDir(const std::string& base) {
+  if (Exists(base + "Data")) return base;
+  std::string installed = base + "../share/klevaria/";
+  if (Exists(installed + "Data")) return installed;
+  return base;
+}
+
+}  // namespace
+
+int main() {
+  std::unique_ptr<klv::SdlPlatform> platform;
+  try {
+    platform = std::make_unique<klv::SdlPlatform>("Клевария", 800, 600);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "klevaria: %s\n", e.what());
+    return 1;
+  }
+  klv::GamePaths paths;
+  paths.AppDir = FindAppDir(klv::SdlPlatform::BaseDir());
+  if (access(paths.AppDir.c_str(), W_OK) != 0) paths.UserDir = klv::SdlPlatform::UserDataDir();
+
+  std::random_device entropy;
+  uint64_t seed = (uint64_t(entropy()) << 32) ^ entropy() ^ platform->NowMicros();
+  int status = 0;
+  {
+    klv::Game game(*platform, paths, seed);
+    try {
+      game.FormCreate();
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "klevaria: %s\n", e.what());
+      platform->ShowMessage(e.what(), klv::MessageKind::Error);
+      return 1;
+    }
+    while (!game.Terminated()) {
+      try {
+        platform->PumpEvents(game);
+        game.RunDue();
+      } catch (const std::exception& e) {
+        // An unexpected error: say what it was and carry on.
+        std::fprintf(stderr, "klevaria: %s\n", e.what());
+        platform->ShowMessage(e.what(), klv::MessageKind::Error);
+      }
+      if (!game.Terminated()) platform->WaitUntil(game.NextDueMicros());
+    }
+  }
+  // The launcher and the link file, when they lie in the current folder.
+  if (Exists("fscommand/pgate.exe")) platform->OpenWithShell("fscommand/pgate.exe");
+  if (Exists("play.url")) platform->OpenWithShell("play.url");
+  return status;
+}

@@ -333,6 +333,15 @@ void SdlPlatform::OpenWithShell(const std::string& pathOrUrl) {
   SDL_OpenURL(pathOrUrl.c_str());
 }
 
+std::string SdlPlatform::BaseDir() {
+  char* p = SDL_GetBasePath();
+  if (!p) return "./";
+  std::string dir = p;
+  SDL_free(p);
+  if (dir.empty() || dir.back() != '/') dir += '/';
+  return dir;
+}
+
 std::string SdlPlatform::UserDataDir() {
   char* p = SDL_GetPrefPath("Klevaria", "klevaria");
   if (!p) return {};

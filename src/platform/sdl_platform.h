@@ -42,6 +42,8 @@ class SdlPlatform : public Platform {
   void OpenWithShell(const std::string& pathOrUrl) override;
   AudioOut& Audio() override { return *audio_; }
 
+  // The folder of the running program, with a trailing '/'.
+  static std::string BaseDir();
   // The per-user folder for the settings of an installed game ("" if none).
   static std::string UserDataDir();
 

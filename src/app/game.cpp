@@ -1,0 +1,374 @@
+#include "app/game.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <unordered_map>
+
+#include "app/sound_system.h"
+#include "engine/cp1251.h"
+#include "engine/errors.h"
+#include "engine/input_states.h"
+#include "engine/sprite_engine.h"
+#include "play/player.h"
+#include "play/round.h"
+#include "screens/screens.h"
+#include "settings/config.h"
+
+namespace klv {
+namespace {
+
+const std::string& Cp(const char* utf8) {
+  // Game texts are written here in UTF-8 and drawn as code page 1251.
+  static std::unordered_map<const char*, std::string> cache;
+  auto it = cache.find(utf8);
+  if (it == cache.end()) it = cache.emplace(utf8, Utf8ToCp1251(utf8)).first;
+  return it->second;
+}
+
+}  // namespace
+
+Game::Game(Platform& p, GamePaths paths, uint64_t seed)
+    : platform(p), Paths(std::move(paths)), Rng(seed) {
+  AppDir = Paths.AppDir;
+  BackBuffer.Resize(800, 600, 0xFF000000u);
+  Canvas1.Attach(&BackBuffer, &platform);
+  Cfg = std::make_unique<Config>();
+  SpriteEngine1 = std::make_unique<SpriteEngine>();
+  SpriteEngine1->SetTarget(&BackBuffer);
+  Input1 = std::make_unique<InputStates>();
+  Sound1 = std::make_unique<SoundSystem>(platform.Audio(), AppDir);
+  Sound1->SetMessageHandler([this](const std::string& text) { ShowMessage(text); });
+  Round1 = std::make_unique<Round>(*this);
+  Screens1 = std::make_unique<Screens>(*this);
+  FrameTimer1.SetInterval(16);
+}
+
+Game::~Game() {
+  // Sprites refer to the round and the screens: they go first.
+  SpriteEngine1.reset();
+  Screens1.reset();
+  Round1.reset();
+}
+
+void Game::FormCreate() {
+  // 1-2: the settings file, beside the game or in the player's data folder.
+  ConfigDir = ChooseConfigDir(AppDir, Paths.UserDir);
+  ConfigLoadResult loaded = LoadConfig(ConfigDir, *Cfg);
+  if (!loaded.Save.Ok()) ShowMessage(loaded.Save.Message);
+  if (loaded.CloseFailed) ShowMessage("Please delete file Config.cfg");
+  FrameTimer1.SetEnabled(true, platform.NowMicros());
+  FrameTimer1.SetActive(platform.Active(), platform.NowMicros());
+  // 3: full screen when the settings say so.
+  if (!Cfg->Windowed) ApplyWindowMode();
+  // 4: the menu tune.
+  if (Cfg->Music) StartMenuMusic();
+  // 5-6: the generator was seeded when the game was made; the palette is the
+  // fixed 16-colour table and matters only to 8-bit pictures.
+  MenuImgs.BuildColorTable();
+  // 7: Ctrl, Down and Space lower the hook.
+  Input1->BindStartupKeys();
+  // 8: the pictures.
+  MenuImgs.LoadCollection(AppDir + "Data/MenuImgs.icf");
+  GameImgs.LoadCollection(AppDir + "Data/GameImgs.icf");
+  MenuImgs.UploadAll();
+  GameImgs.UploadAll();
+  // 9-10: the quota icons.
+  Round1->CreateTargetIcons();
+  // 11-13.
+  Paused = false;
+  Screens1->CreateSendCheck();
+  Round1->CreateBackdrop(0);
+  Screens1->MenuPos = 1;
+  Screens1->MenuReturnPos = 1;
+  // 14-15.
+  TextGold = Rgb(255, 210, 0);
+  TextBlue = Rgb(40, 125, 255);
+  Screens1->ShowMenu();
+}
+
+// --- Scheduling -----------------------------------------------------------
+
+uint64_t Game::NextDueMicros() const {
+  uint64_t due = ~0ull;
+  if (FrameTimer1.Running()) due = std::min(due, FrameTimer1.DueUs());
+  for (const MessageTimer* t : {&Timer1, &Timer2, &Timer3, &Timer4})
+    if (t->Enabled()) due = std::min(due, t->DueUs());
+  return due;
+}
+
+void Game::RunDue() {
+  const uint64_t now = platform.NowMicros();
+  // Due work in due-time order; a bound keeps a broken timer from looping.
+  for (int guard = 0; guard < 10000 && !terminated_; ++guard) {
+    MessageTimer* timers[] = {&Timer1, &Timer2, &Timer3, &Timer4};
+    MessageTimer* next = nullptr;
+    for (MessageTimer* t : timers)
+      if (t->Enabled() && t->DueUs() <= now && (!next || t->DueUs() < next->DueUs())) next = t;
+    bool frameDue = FrameTimer1.Running() && FrameTimer1.DueUs() <= now;
+    if (frameDue && (!next || FrameTimer1.DueUs() <= next->DueUs())) {
+      FrameTimer1.TakeTick(now);
+      FrameTimer1Timer();
+      continue;
+    }
+    if (!next) break;
+    next->Ticked(now);
+    if (next == &Timer1) Timer1Timer();
+    else if (next == &Timer2) Timer2Timer();
+    else if (next == &Timer3) Timer3Timer();
+    else Timer4Timer();
+  }
+}
+
+// --- The frame --------------------------------------------------------------
+
+void Game::FrameTimer1Timer() {
+  Screens1->PollSubmission();
+  Input1->Update(platform.KeysHeld(), platform.Joystick(), platform.Active());
+  BackBuffer.Fill(0xFF000000u);
+  ++FrameCounter;
+  SpriteEngine1->Move(FrameCounter);
+  SpriteEngine1->FlushDead();
+  SpriteEngine1->Draw();
+  DrawStateTexts();
+  if (BackBuffer.Version() != lastPresentedVersion_) {
+    lastPresentedVersion_ = BackBuffer.Version();
+    platform.Present(BackBuffer);
+  }
+}
+
+void Game::DrawStateTexts() {
+  Canvas1.SetFont(Face::Comic, 25, true, Rgb(255, 0, 0));
+  if (GameState == "Options") Screens1->DrawOptionsOverlay();
+  Canvas1.SetFont(Face::Comic, 16, true, TextGold);
+  Screens1->DrawCredit();
+  if (GameState == "HiScores") Screens1->DrawHiScores();
+  if (GameState == "EnterName") Screens1->DrawNameEntry();
+  if (GameState == "Game") {
+    Round1->GameFrameBlock();
+    if (Timer2.Enabled() && !Timer4.Enabled() && Paused) {
+      Canvas1.SetFont(Face::Comic, 25, true, Rgb(255, 255, 255));
+      Canvas1.TextOut(360, 285, Cp("Пауза"));
+    }
+  }
+  if (GameState == "GameOver" || GameState == "GameOver2") {
+    Canvas1.SetFont(Face::Comic, 25, true, TextGold);
+    Canvas1.TextOut(270, 280, Cp("КОНЕЦ ИГРЫ"));
+  }
+  if (GameState == "Exit?" || GameState == "ExitGame?") Screens1->DrawQuestion();
+}
+
+// --- Timers -------------------------------------------------------------------
+
+void Game::Timer1Timer() {
+  if (Round1->RoundClock > 0) {
+    --Round1->RoundClock;
+    return;
+  }
+  // Time is up.
+  SilenceAll();
+  GameState = "GameOver";
+  PlayEffect("Over");
+  Screens1->AskQuestion();
+  GameFinished = true;
+  Paused = true;
+  SetTimer(Timer1, false);
+  SetTimer(Timer2, true);
+  SetTimer(Timer3, true);
+}
+
+void Game::Timer2Timer() {
+  if (Paused || Timer4.Enabled()) return;
+  SetTimer(Timer2, false);
+  SetTimer(Timer1, true);
+  if (Player* p = Round1->LocalAngler()) p->Visible = true;
+  GameState = "Game";
+}
+
+void Game::Timer3Timer() {
+  if (GameState == "GameOver") {
+    GameState = "GameOver2";
+  } else if (GameState == "GameOver2") {
+    SetTimer(Timer2, false);
+    Screens1->RemoveAskBox();
+    StopGame();
+  }
+}
+
+void Game::Timer4Timer() {
+  if (Round1->RoundClock < 100) {
+    SetTimer(Timer4, false);
+    Round1->StartLevel(5);
+    return;
+  }
+  Round1->RoundClock -= 100;
+  uint32_t& score = Round1->PlayerScore();
+  score = MaskScore(UnmaskScore(score) + 5);
+}
+
+// --- Starting and stopping a game ----------------------------------------------
+
+void Game::StartGame() {
+  Screens1->RemoveMenuButtons();
+  Round1->BuildScene();
+  Round1->LevelNo = 0;
+  Paused = false;
+  GameFinished = false;
+  ShowMouseCursor(false);
+  Screens1->MenuReturnPos = 1;
+  Round1->PlayerScore() = MaskScore(0);
+  if (Cfg->Music) StartPlayMusic();
+  GameState = "Game";
+  Round1->StartLevel(0);
+}
+
+void Game::StopGame() {
+  if (SoundOn()) SilenceAll();
+  ShowMouseCursor(true);
+  Paused = true;
+  SetTimer(Timer1, false);
+  SetTimer(Timer2, true);
+  SetTimer(Timer3, false);
+  if (!GameFinished) {
+    GameState = "ExitGame?";
+    Screens1->AskQuestion();
+    return;
+  }
+  Round1->HideTargetIcons();
+  SetTimer(Timer1, false);
+  SetTimer(Timer2, false);
+  // A score that beats the tenth entry goes into the table.
+  if (Screens1->QualifiesForTable()) {
+    GameState = "EnterName";
+    Paused = true;
+    SetTimer(Timer1, false);
+    SetTimer(Timer2, true);
+    Screens1->EnterNameEntry();
+    return;
+  }
+  Round1->RemoveScene();
+  Round1->CreateBackdrop(0);
+  if (Cfg->Music) StartMenuMusic();
+  Screens1->ShowMenu();
+}
+
+// --- Window -----------------------------------------------------------------------
+
+void Game::ApplyWindowMode() {
+  const uint64_t now = platform.NowMicros();
+  FrameTimer1.SetEnabled(false, now);
+  platform.SetFullscreen(!Cfg->Windowed);
+  // The back buffer and every frame live in memory: nothing to upload again.
+  SaveSettings();
+  FrameTimer1.SetEnabled(true, platform.NowMicros());
+}
+
+void Game::ShowMouseCursor(bool show) {
+  cursorShown_ = show;
+  platform.ShowCursor(show);
+}
+
+bool Game::SaveSettings() {
+  ConfigStatus status = SaveConfig(ConfigDir, *Cfg);
+  if (status.Ok()) return true;
+  ShowMessage(status.Message);
+  return false;
+}
+
+void Game::ShowMessage(const std::string& utf8) {
+  // A box takes the focus from the window: play is held meanwhile.
+  if (GameState == "Game" || GameState == "ExitGame?") {
+    Paused = true;
+    SetTimer(Timer2, true);
+    SetTimer(Timer1, false);
+  }
+  platform.ShowMessage(utf8, MessageKind::Info);
+}
+
+bool Game::SoundOn() const { return Cfg->Sound != 0; }
+bool Game::MusicOn() const { return Cfg->Music != 0; }
+
+void Game::PlayEffect(const char* name) {
+  if (SoundOn()) Sound1->PlayEffect(name);
+}
+
+void Game::StopEffect(const char* name) { Sound1->StopEffect(name); }
+void Game::SilenceAll() { Sound1->SilenceAll(); }
+void Game::StartMenuMusic() {
+  uint8_t on = Cfg->Music;
+  Sound1->StartMenuMusic(on);
+  Cfg->Music = on;
+}
+
+void Game::StartPlayMusic() {
+  uint8_t on = Cfg->Music;
+  Sound1->StartPlayMusic(on);
+  Cfg->Music = on;
+}
+
+void Game::ResumeMusic() {
+  uint8_t on = Cfg->Music;
+  Sound1->ResumeMusic(on);
+  Cfg->Music = on;
+}
+
+// --- Window events -------------------------------------------------------------------
+
+void Game::OnKeyDown(int, KeyMods) {}
+
+void Game::OnKeyUp(int vkCode, KeyMods mods) { Screens1->KeyUp(vkCode, mods); }
+
+void Game::OnTextInput(const std::string& utf8) {
+  for (char c : Utf8ToCp1251(utf8)) Screens1->KeyPress(static_cast<unsigned char>(c));
+}
+
+void Game::OnMouseMove(int x, int y) {
+  LastMouseY = y;
+  Screens1->MouseMove(x, y);
+}
+
+void Game::OnMouseButton(MouseButton button, bool down, int x, int y) {
+  Screens1->MouseButton(button, down, x, y);
+}
+
+void Game::OnCloseRequest() {
+  // The window never closes by itself: the player is asked instead.
+  static const char* const kQuiet[] = {"Game", "ExitGame?", "GameOver", "GameOver2", "EnterName",
+                                       "Exit?"};
+  for (const char* s : kQuiet)
+    if (GameState == s) return;
+  if (GameState != "Menu") Screens1->ShowMenu();
+  Screens1->MenuPos = 1;
+  GameState = "Exit?";
+  Screens1->AskQuestion();
+}
+
+void Game::OnActivate(bool active) {
+  const uint64_t now = platform.NowMicros();
+  FrameTimer1.SetActive(active, now);
+  if (active) {
+    if (Cfg->Music) ResumeMusic();
+    return;
+  }
+  SilenceAll();
+  Sound1->StopMusicOnDeactivate();
+  if (GameState == "Game") {
+    Paused = !Paused;
+    SetTimer(Timer2, Paused);
+    SetTimer(Timer1, !Paused);
+  }
+}
+
+void Game::OnMaximize() {
+  Cfg->Windowed = false;
+  ApplyWindowMode();
+}
+
+void Game::OnMinimize() {
+  if (GameState == "Game") {
+    Paused = true;
+    SetTimer(Timer2, true);
+    SetTimer(Timer1, false);
+  }
+}
+
+}  // namespace klv

@@ -1,0 +1,405 @@
+#include "app/script_runner.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <stdexcept>
+
+#include "app/game.h"
+#include "engine/cp1251.h"
+#include "engine/png_codec.h"
+#include "engine/sprite_engine.h"
+#include "platform/headless_audio_out.h"
+#include "platform/headless_platform.h"
+#include "platform/key_map.h"
+#if __has_include("play/autopilot.h")
+#include "play/autopilot.h"
+#define KLV_HAVE_AUTOPILOT 1
+#else
+namespace klv {
+class Autopilot {};
+}  // namespace klv
+#endif
+#include "play/round.h"
+#include "screens/screens.h"
+#include "settings/config.h"
+
+namespace klv {
+namespace {
+
+// A malformed line (exit 2) or a failed expectation (exit 1).
+struct ScriptError : std::runtime_error {
+  ScriptError(int code, const std::string& what) : std::runtime_error(what), code(code) {}
+  int code;
+};
+
+std::vector<std::string> Words(const std::string& line) {
+  std::istringstream in(line);
+  std::vector<std::string> words;
+  for (std::string w; in >> w;) words.push_back(w);
+  return words;
+}
+
+long long ToNumber(const std::string& s) {
+  try {
+    size_t used = 0;
+    long long v = std::stoll(s, &used, 10);
+    if (used != s.size()) throw std::invalid_argument(s);
+    return v;
+  } catch (const std::exception&) {
+    throw ScriptError(2, "not a number: " + s);
+  }
+}
+
+// "Alt+Return", "Left", "Space": the key and its modifiers.
+int ParseKey(const std::string& spec, KeyMods* mods) {
+  std::string rest = spec;
+  *mods = {};
+  for (;;) {
+    size_t plus = rest.find('+');
+    if (plus == std::string::npos || plus == 0 || plus + 1 >= rest.size()) break;
+    std::string mod = rest.substr(0, plus);
+    if (mod == "Alt") mods->Alt = true;
+    else if (mod == "Ctrl") mods->Ctrl = true;
+    else if (mod == "Shift") mods->Shift = true;
+    else break;
+    rest = rest.substr(plus + 1);
+  }
+  std::string name = rest;
+  for (char& c : name)
+    if (c == '_') c = ' ';
+  int vkCode = VkFromKeyName(name);
+  if (vkCode == 0) throw ScriptError(2, "unknown key: " + spec);
+  return vkCode;
+}
+
+bool Compare(const std::string& got, const std::string& op, const std::string& want) {
+  bool numeric = !got.empty() && !want.empty();
+  long long a = 0, b = 0;
+  if (numeric) {
+    try {
+      size_t ua = 0, ub = 0;
+      a = std::stoll(got, &ua);
+      b = std::stoll(want, &ub);
+      numeric = ua == got.size() && ub == want.size();
+    } catch (const std::exception&) {
+      numeric = false;
+    }
+  }
+  if (op == "=") return numeric ? a == b : got == want;
+  if (op == "!=") return numeric ? a != b : got != want;
+  if (!numeric) throw ScriptError(2, "ordering needs numbers: " + got + " " + op + " " + want);
+  if (op == "<") return a < b;
+  if (op == "<=") return a <= b;
+  if (op == ">") return a > b;
+  if (op == ">=") return a >= b;
+  throw ScriptError(2, "unknown comparison: " + op);
+}
+
+}  // namespace
+
+const char* ScriptRunner::Help() {
+  return "usage: klevaria-script [--appdir DIR] [--score-service URL] SCRIPT\n"
+         "Runs the game headless with a simulated clock. One command a line; # starts a comment.\n"
+         "  seed N                 the random generator's seed (before anything else)\n"
+         "  wait MS                advance the clock, running every frame and timer due\n"
+         "  key NAME               press and release a key (SDL names; Alt+Return, Ctrl+x)\n"
+         "  down NAME / up NAME    press / release a key\n"
+         "  type TEXT              typed characters (UTF-8)\n"
+         "  move X Y               move the pointer\n"
+         "  click X Y / rclick X Y left / right click at a point\n"
+         "  mousedown / mouseup    the left button\n"
+         "  focus lost|gained      the window loses or gains the focus\n"
+         "  close                  a window close request\n"
+         "  shot FILE.png          save the back buffer\n"
+         "  print                  state, level, score, clock, fish, objects, sprites, frame, ms\n"
+         "  set score N            set the angler's score\n"
+         "  autopilot on|off       a built-in player that uses only the player's keys\n"
+         "  expect KEY [OP] VALUE  OP one of = != < <= > >=; KEY one of state, level, score,\n"
+         "                         clock, fish, objects, sprites, ended, box, sound NAME\n"
+         "                         (played since the last check), music (FILE or none),\n"
+         "                         table R NAME SCORE (row R of the local table)\n"
+         "Exit status: 0 all expectations met, 1 one failed, 2 a malformed script.\n";
+}
+
+ScriptRunner::ScriptRunner(ScriptOptions options) : options_(std::move(options)) {
+  if (!options_.appDir.empty() && options_.appDir.back() != '/') options_.appDir += '/';
+  platform_ = std::make_unique<HeadlessPlatform>();
+}
+
+ScriptRunner::~ScriptRunner() {
+  autopilot_.reset();
+  game_.reset();
+}
+
+Game& ScriptRunner::TheGame() {
+  EnsureStarted();
+  return *game_;
+}
+
+void ScriptRunner::EnsureStarted() {
+  if (started_) return;
+  started_ = true;
+  GamePaths paths;
+  paths.AppDir = options_.appDir;
+  game_ = std::make_unique<Game>(*platform_, paths, seed_);
+  if (!options_.scoreService.empty()) game_->ScoreService = options_.scoreService;
+  try {
+    game_->FormCreate();
+  } catch (const std::exception& e) {
+    // As the desktop game does: the error in a box, and the program ends.
+    startFailed_ = true;
+    platform_->ShowMessage(e.what(), MessageKind::Error);
+    game_->Terminate();
+  }
+}
+
+void ScriptRunner::Pump() { platform_->PumpEvents(*game_); }
+
+const std::vector<std::string>& ScriptRunner::Notes() {
+  return static_cast<HeadlessAudioOut&>(platform_->Audio()).Notes();
+}
+
+void ScriptRunner::DriveAutopilot() {
+  // The autopilot says which keys a player would hold this frame; press and
+  // release them as a keyboard would.
+#ifdef KLV_HAVE_AUTOPILOT
+  std::vector<int> want = autopilot_->KeysToHold();
+#else
+  std::vector<int> want;
+#endif
+  for (int k : autopilotKeys_)
+    if (std::find(want.begin(), want.end(), k) == want.end()) platform_->ReleaseKey(k);
+  for (int k : want)
+    if (std::find(autopilotKeys_.begin(), autopilotKeys_.end(), k) == autopilotKeys_.end())
+      platform_->PressKey(k);
+  autopilotKeys_ = std::move(want);
+}
+
+uint64_t ScriptRunner::SimulatedMs() const { return platform_->NowMicros() / 1000; }
+
+void ScriptRunner::Wait(uint64_t ms) {
+  EnsureStarted();
+  const uint64_t target = platform_->NowMicros() + ms * 1000;
+  while (!game_->Terminated()) {
+    uint64_t due = game_->NextDueMicros();
+    if (due > target) break;
+    if (due > platform_->NowMicros()) platform_->SetNow(due);
+    if (autopilot_ && game_->FrameTimer1.Running() && game_->FrameTimer1.DueUs() <= due)
+      DriveAutopilot();
+    Pump();
+    game_->RunDue();
+    // A submission in flight finishes in real time: wait for it.
+    // The request's own limits end it well within the bound.
+    for (int i = 0; i < 10000 && game_->Screens1->Sending; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      game_->Screens1->PollSubmission();
+    }
+  }
+  if (!game_->Terminated()) platform_->SetNow(target);
+}
+
+std::string ScriptRunner::StatusLine() {
+  Game& g = TheGame();
+  char buf[256];
+  std::snprintf(buf, sizeof buf,
+                "state=%s level=%d score=%d clock=%d fish=%d objects=%d sprites=%d frame=%d ms=%llu",
+                g.GameState.empty() ? "-" : g.GameState.c_str(), int(g.Round1->LevelNo),
+                int(g.Round1->ScoreValue()), int(g.Round1->RoundClock), int(g.Round1->FishCount),
+                int(g.Round1->ObjectCount), g.SpriteEngine1->Count(), int(g.FrameCounter),
+                static_cast<unsigned long long>(SimulatedMs()));
+  return buf;
+}
+
+std::string ScriptRunner::Value(const std::string& key, const std::string& arg) {
+  Game& g = TheGame();
+  if (key == "state") return g.GameState;
+  if (key == "level") return std::to_string(g.Round1->LevelNo);
+  if (key == "score") return std::to_string(g.Round1->ScoreValue());
+  if (key == "clock") return std::to_string(g.Round1->RoundClock);
+  if (key == "fish") return std::to_string(g.Round1->FishCount);
+  if (key == "objects") return std::to_string(g.Round1->ObjectCount);
+  if (key == "sprites") return std::to_string(g.SpriteEngine1->Count());
+  if (key == "ended") return g.Terminated() ? "1" : "0";
+  if (key == "box") return platform_->messages.empty() ? "" : platform_->messages.back();
+  if (key == "music") {
+    std::string last = "none";
+    for (const std::string& n : Notes())
+      if (n.rfind("music ", 0) == 0) last = n.substr(6);
+    return last;
+  }
+  (void)arg;
+  throw ScriptError(2, "unknown expect key: " + key);
+}
+
+void ScriptRunner::Expect(const std::vector<std::string>& w) {
+  if (w.size() < 2) throw ScriptError(2, "expect needs a key");
+  const std::string& key = w[1];
+  if (key == "sound") {
+    if (w.size() != 3) throw ScriptError(2, "expect sound NAME");
+    bool found = false;
+    const std::vector<std::string>& notes = Notes();
+    for (size_t i = soundsChecked_; i < notes.size(); ++i)
+      if (notes[i] == "sound " + w[2]) found = true;
+    soundsChecked_ = notes.size();
+    if (!found) throw ScriptError(1, "expected sound " + w[2] + ", got none");
+    return;
+  }
+  if (key == "table") {
+    if (w.size() < 4) throw ScriptError(2, "expect table R NAME SCORE");
+    long long row = ToNumber(w[2]);
+    if (row < 1 || row > 10) throw ScriptError(2, "table rows are 1..10");
+    const ScoreEntry& e = TheGame().Cfg->Scores[row - 1];
+    std::string name = w.size() == 5 ? w[3] : "";
+    std::string score = w.back();
+    std::string gotName = Cp1251ToUtf8(e.Name);
+    std::string gotScore = std::to_string(UnmaskScore(e.Score));
+    if (gotName != name || gotScore != score)
+      throw ScriptError(1, "expected table " + w[2] + " " + name + " " + score + ", got " +
+                               gotName + " " + gotScore);
+    return;
+  }
+  std::string op = "=", want;
+  if (w.size() == 3) {
+    want = w[2];
+  } else if (w.size() == 4) {
+    op = w[2];
+    want = w[3];
+  } else if (w.size() == 2 && key == "box") {
+    want = "";
+  } else {
+    // The message box text may hold spaces.
+    if (key != "box") throw ScriptError(2, "expect KEY [OP] VALUE");
+    size_t start = 2;
+    if (w[2] == "=" || w[2] == "!=") {
+      op = w[2];
+      start = 3;
+    }
+    for (size_t i = start; i < w.size(); ++i) want += (i > start ? " " : "") + w[i];
+  }
+  std::string got = Value(key, want);
+  if (!Compare(got, op, want))
+    throw ScriptError(1, "expected " + key + " " + op + " " + want + ", got " + got);
+}
+
+void ScriptRunner::Execute(const std::string& line) {
+  std::vector<std::string> w = Words(line);
+  if (w.empty()) return;
+  const std::string& cmd = w[0];
+  auto need = [&](size_t n) {
+    if (w.size() != n) throw ScriptError(2, cmd + ": wrong number of arguments");
+  };
+  if (cmd == "seed") {
+    need(2);
+    if (started_) throw ScriptError(2, "seed must come before anything else");
+    seed_ = static_cast<uint64_t>(ToNumber(w[1]));
+    return;
+  }
+  EnsureStarted();
+  if (cmd == "wait") {
+    need(2);
+    long long ms = ToNumber(w[1]);
+    if (ms < 0) throw ScriptError(2, "wait takes a non-negative time");
+    Wait(static_cast<uint64_t>(ms));
+  } else if (cmd == "key" || cmd == "down" || cmd == "up") {
+    need(2);
+    KeyMods mods;
+    int vkCode = ParseKey(w[1], &mods);
+    if (cmd != "up") platform_->PressKey(vkCode, mods);
+    if (cmd != "down") platform_->ReleaseKey(vkCode, mods);
+    Pump();
+  } else if (cmd == "type") {
+    size_t at = line.find("type") + 4;
+    while (at < line.size() && line[at] == ' ') ++at;
+    std::string text = line.substr(at);
+    platform_->Queue([text](EventSink& s) { s.OnTextInput(text); });
+    Pump();
+  } else if (cmd == "move" || cmd == "click" || cmd == "rclick") {
+    need(3);
+    int x = static_cast<int>(ToNumber(w[1])), y = static_cast<int>(ToNumber(w[2]));
+    platform_->Queue([x, y](EventSink& s) { s.OnMouseMove(x, y); });
+    if (cmd != "move") {
+      MouseButton b = cmd == "click" ? MouseButton::Left : MouseButton::Right;
+      platform_->Queue([b, x, y](EventSink& s) { s.OnMouseButton(b, true, x, y); });
+      platform_->Queue([b, x, y](EventSink& s) { s.OnMouseButton(b, false, x, y); });
+    }
+    Pump();
+  } else if (cmd == "mousedown" || cmd == "mouseup") {
+    need(1);
+    bool down = cmd == "mousedown";
+    int x = game_->LastMouseX, y = game_->LastMouseY;
+    platform_->Queue([down, x, y](EventSink& s) { s.OnMouseButton(MouseButton::Left, down, x, y); });
+    Pump();
+  } else if (cmd == "focus") {
+    need(2);
+    if (w[1] != "lost" && w[1] != "gained") throw ScriptError(2, "focus lost|gained");
+    platform_->SetActive(w[1] == "gained");
+    Pump();
+  } else if (cmd == "close") {
+    need(1);
+    platform_->Queue([](EventSink& s) { s.OnCloseRequest(); });
+    Pump();
+  } else if (cmd == "shot") {
+    need(2);
+    const Surface& frame = platform_->LastFrame();
+    if (frame.Empty()) throw ScriptError(1, "shot: no frame has been drawn yet");
+    PngCodec::WriteFile(w[1], frame);
+  } else if (cmd == "print") {
+    need(1);
+    std::cout << StatusLine() << "\n";
+  } else if (cmd == "set") {
+    if (w.size() != 3 || w[1] != "score") throw ScriptError(2, "set score N");
+    long long v = ToNumber(w[2]);
+    game_->Round1->PlayerScore() = MaskScore(static_cast<uint32_t>(v));
+  } else if (cmd == "autopilot") {
+    need(2);
+    if (w[1] != "on" && w[1] != "off") throw ScriptError(2, "autopilot on|off");
+#ifdef KLV_HAVE_AUTOPILOT
+    if (w[1] == "on" && !autopilot_) autopilot_ = std::make_unique<Autopilot>(*game_);
+#else
+    if (w[1] == "on") throw ScriptError(2, "autopilot: not built in");
+#endif
+    if (w[1] == "off" && autopilot_) {
+      autopilot_.reset();
+      for (int k : autopilotKeys_) platform_->ReleaseKey(k);
+      autopilotKeys_.clear();
+      Pump();
+    }
+  } else if (cmd == "expect") {
+    Expect(w);
+  } else {
+    throw ScriptError(2, "unknown command: " + cmd);
+  }
+}
+
+int ScriptRunner::Run(const std::string& script, std::ostream& out, std::ostream& err) {
+  std::istringstream in(script);
+  std::string line;
+  int number = 0;
+  while (std::getline(in, line)) {
+    ++number;
+    size_t hash = line.find('#');
+    if (hash != std::string::npos) line.resize(hash);
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+      line.pop_back();
+    try {
+      Execute(line);
+    } catch (const ScriptError& e) {
+      err << "line " << number << ": " << e.what() << "\n";
+      return e.code;
+    } catch (const std::exception& e) {
+      err << "line " << number << ": " << e.what() << "\n";
+      return 1;
+    }
+  }
+  EnsureStarted();
+  out << "ok: " << number << " lines, " << SimulatedMs() << " ms simulated, "
+      << game_->FrameTimer1.Frames() << " frames\n";
+  return 0;
+}
+
+}  // namespace klv

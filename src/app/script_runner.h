@@ -1,0 +1,65 @@
+#pragma once
+// Runs the real game on the headless platform from a small script, one
+// command a line. Tests, benchmarks and bug reports use it.
+
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace klv {
+
+class Game;
+class HeadlessPlatform;
+class Autopilot;
+
+struct ScriptOptions {
+  std::string appDir = "build/game";
+  std::string scoreService;  // empty: the build's own address
+};
+
+class ScriptRunner {
+ public:
+  explicit ScriptRunner(ScriptOptions options);
+  ~ScriptRunner();
+  ScriptRunner(const ScriptRunner&) = delete;
+  ScriptRunner& operator=(const ScriptRunner&) = delete;
+
+  // Runs a whole script. Returns the process exit code: 0 success, 1 a failed
+  // expectation, 2 a malformed script. Messages go to `out`/`err`.
+  int Run(const std::string& script, std::ostream& out, std::ostream& err);
+  // Runs one line (already stripped of comments); throws ScriptError.
+  void Execute(const std::string& line);
+
+  // Advances the simulated clock by ms, running every frame and timer due.
+  void Wait(uint64_t ms);
+  Game& TheGame();
+  HeadlessPlatform& Platform() { return *platform_; }
+  uint64_t SimulatedMs() const;
+  std::string StatusLine();
+
+  static const char* Help();
+
+ private:
+  void EnsureStarted();
+  void Pump();
+  std::string Value(const std::string& key, const std::string& arg);
+  void Expect(const std::vector<std::string>& words);
+  void DriveAutopilot();
+  const std::vector<std::string>& Notes();
+
+  ScriptOptions options_;
+  std::unique_ptr<HeadlessPlatform> platform_;
+  std::unique_ptr<Game> game_;
+  std::unique_ptr<Autopilot> autopilot_;
+  std::vector<int> autopilotKeys_;
+  uint64_t seed_ = 1;
+  bool started_ = false;
+  bool startFailed_ = false;
+  std::string startError_;
+  size_t soundsChecked_ = 0;
+  int lines_ = 0;
+};
+
+}  // namespace klv
