@@ -1,0 +1,86 @@
+#include "online/score_submission.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "http/http_client.h"
+
+namespace klv {
+namespace {
+
+// Each Get waits until the test opens the gate (or the client is cancelled).
+class GatedClient : public HttpClient {
+ public:
+  struct Shared {
+    std::mutex m;
+    std::condition_variable cv;
+    bool open = false;
+    bool cancelled = false;
+    int calls = 0;
+  };
+  explicit GatedClient(Shared& s, std::string version) : s_(s), version_(std::move(version)) {}
+  Result Get(const std::string&) override {
+    std::unique_lock<std::mutex> lock(s_.m);
+    ++s_.calls;
+    s_.cv.notify_all();
+    s_.cv.wait(lock, [&] { return s_.open || s_.cancelled; });
+    if (s_.cancelled) return Result{false, "", "cancelled", HttpFailure::Cancelled, 0};
+    return Result{true, s_.calls == 1 ? version_ : "OK", "", HttpFailure::None, 200};
+  }
+  void Cancel() override {
+    std::lock_guard<std::mutex> lock(s_.m);
+    s_.cancelled = true;
+    s_.cv.notify_all();
+  }
+
+ private:
+  Shared& s_;
+  std::string version_;
+};
+
+std::optional<bool> WaitForResult(ScoreSubmission& s) {
+  while (s.Running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return s.TakeResult();
+}
+
+TEST(ScoreSubmission, RunsBesideTheCallerAndHandsOutItsResultOnce) {
+  for (const bool reachable : {true, false}) {
+    GatedClient::Shared shared;
+    ScoreSubmission s(std::make_unique<GatedClient>(shared, reachable ? "OK|1|2|3|t|" : "down"),
+                      "http://127.0.0.1:1", "Bob", 100, "");
+    {
+      // The request is under way and held: the caller is free meanwhile.
+      std::unique_lock<std::mutex> lock(shared.m);
+      shared.cv.wait(lock, [&] { return shared.calls == 1; });
+    }
+    EXPECT_TRUE(s.Running());
+    EXPECT_FALSE(s.TakeResult().has_value());
+    {
+      std::lock_guard<std::mutex> lock(shared.m);
+      shared.open = true;
+      shared.cv.notify_all();
+    }
+    EXPECT_EQ(WaitForResult(s), std::optional<bool>(reachable));
+    EXPECT_FALSE(s.TakeResult().has_value());
+    EXPECT_EQ(shared.calls, reachable ? 2 : 1);
+  }
+}
+
+TEST(ScoreSubmission, DestroyedWhileWaitingCancelsTheRequest) {
+  GatedClient::Shared shared;
+  {
+    ScoreSubmission s(std::make_unique<GatedClient>(shared, "OK|1|2|3|t|"), "http://127.0.0.1:1",
+                      "Bob", 100, "");
+    std::unique_lock<std::mutex> lock(shared.m);
+    shared.cv.wait(lock, [&] { return shared.calls == 1; });
+  }
+  // Leaving the scope joined the worker after cancelling; no score request went out.
+  EXPECT_TRUE(shared.cancelled);
+  EXPECT_EQ(shared.calls, 1);
+}
+
+}  // namespace
+}  // namespace klv
