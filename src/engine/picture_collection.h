@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/frame_blitter.h"
 #include "engine/rect.h"
 #include "engine/surface.h"
 
@@ -38,6 +39,15 @@ class PictureCollectionItem {
   const Surface& Picture() const { return picture_; }
   void SetPicture(Surface picture, PictureKind kind);
 
+  // The stored graphic kind as the collection tools name it: "TDIB8",
+  // "TDIB24", "TJPEGImage", "TPNGImage"..., empty without a picture.
+  const std::string& StoredKind() const { return storedKind_; }
+  void SetStoredKind(std::string kind) { storedKind_ = std::move(kind); }
+  // The colour table of a bitmap of 8 bits or less (256 entries of
+  // 0x00RRGGBB), else empty; BuildColorTable reads it.
+  const std::vector<uint32_t>& Palette() const { return palette_; }
+  void SetPalette(std::vector<uint32_t> palette) { palette_ = std::move(palette); }
+
   // Frames exist only after Upload (done by the collection once the drawing
   // surface is up, and again after it is re-created).
   bool Uploaded() const { return uploaded_; }
@@ -60,17 +70,37 @@ class PictureCollectionItem {
   // colour key, or alpha above zero). False outside the frame.
   bool FramePixelSolid(int frame, int x, int y) const;
 
+  // The frame's rectangle within the surface it lies on, and that surface
+  // (for tools and tests); an empty rectangle and nullptr out of range.
+  Rect FrameSource(int frame) const;
+  const Surface* FrameSurface(int frame) const;
+  int SurfaceCount() const { return static_cast<int>(surfaces_.size()); }
+
  private:
   struct Frame {
     int surface = 0;  // index into surfaces_
     Rect source;      // within that surface
+    int64_t runRows = -1;  // index into rowRuns_, or -1 without run data
   };
+
+  // How frames are drawn now, and whether the run data still fits that.
+  BlitMode Mode() const;
+  uint32_t Key() const;
+  BlitSource Source(int frame) const;
 
   Surface picture_;
   PictureKind kind_ = PictureKind::None;
   bool uploaded_ = false;
   std::vector<Surface> surfaces_;
   std::vector<Frame> frames_;
+  std::string storedKind_;
+  std::vector<uint32_t> palette_;
+  // Spans of drawn pixels per frame row, made at upload for the mode and key
+  // of that moment so that DrawFrame copies whole spans.
+  std::vector<uint32_t> rowRuns_;
+  std::vector<RunSpan> runs_;
+  BlitMode runMode_ = BlitMode::Opaque;
+  uint32_t runKey_ = 0;
 };
 
 class PictureCollection {
@@ -94,6 +124,10 @@ class PictureCollection {
 
   // Uploads every item's frames (the drawing surface is up or was re-created).
   void UploadAll();
+  // Whether the collection follows a drawing surface that is up: then
+  // LoadCollection uploads at once. True unless a tool turns it off.
+  bool Bound() const { return bound_; }
+  void SetBound(bool bound) { bound_ = bound; }
 
   // 256 entries of 0x00RRGGBB as stored (blue, green, red, reserved bytes).
   std::array<uint32_t, 256> ColorTable{};
@@ -105,6 +139,7 @@ class PictureCollection {
     std::vector<PictureCollectionItem*> chain;  // head first
   };
   std::array<Bucket, 256> buckets_;
+  bool bound_ = true;
 };
 
 // Name hash of the image list: lower case (code page 1251), length * 16, plus

@@ -1,0 +1,188 @@
+#include "engine/jpeg_codec.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <jpeglib.h>
+
+#include "engine/errors.h"
+#include "engine/picture_limits.h"
+
+namespace klv {
+
+namespace {
+
+// libjpeg reports errors by calling error_exit, which must not return. We jump
+// back to the setjmp in the small C-style functions below, which hold no C++
+// object with a destructor, so the jump skips nothing but plain memory.
+struct JpegError {
+  jpeg_error_mgr pub;
+  jmp_buf jump;
+  char message[JMSG_LENGTH_MAX];
+};
+
+void OnJpegError(j_common_ptr cinfo) {
+  auto* err = reinterpret_cast<JpegError*>(cinfo->err);
+  (*cinfo->err->format_message)(cinfo, err->message);
+  longjmp(err->jump, 1);
+}
+
+// Warnings (corrupt data that libjpeg would paper over) are fatal for our
+// own data files; trace messages are ignored.
+void OnJpegMessage(j_common_ptr cinfo, int level) {
+  if (level < 0) OnJpegError(cinfo);
+}
+
+void OnJpegProgress(j_common_ptr cinfo) {
+  if (!cinfo->is_decompressor) return;
+  auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+  if (d->input_scan_number > kMaxJpegScans) {
+    auto* err = reinterpret_cast<JpegError*>(cinfo->err);
+    std::snprintf(err->message, sizeof err->message, "JPEG has more than %d scans",
+                  kMaxJpegScans);
+    longjmp(err->jump, 1);
+  }
+}
+
+struct DecodeJob {
+  const unsigned char* data;
+  unsigned long size;
+  unsigned char* pixels;  // malloc'd, width * height * 4 bytes, B G R A
+  int width;
+  int height;
+  char message[JMSG_LENGTH_MAX];
+};
+
+// Returns 0 on success; on failure job->message says why and nothing is kept.
+int RunJpegDecode(DecodeJob* job) {
+  jpeg_decompress_struct cinfo;
+  JpegError err;
+  jpeg_progress_mgr progress;
+  std::memset(&progress, 0, sizeof progress);
+  cinfo.err = jpeg_std_error(&err.pub);
+  err.pub.error_exit = OnJpegError;
+  err.pub.emit_message = OnJpegMessage;
+  err.message[0] = 0;
+  job->pixels = nullptr;
+  if (setjmp(err.jump)) {
+    jpeg_destroy_decompress(&cinfo);
+    std::free(job->pixels);
+    job->pixels = nullptr;
+    std::memcpy(job->message, err.message, sizeof job->message);
+    return 1;
+  }
+  jpeg_create_decompress(&cinfo);
+  cinfo.mem->max_memory_to_use = 160L << 20;
+  progress.progress_monitor = OnJpegProgress;
+  cinfo.progress = &progress;
+  jpeg_mem_src(&cinfo, job->data, job->size);
+  if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) {
+    std::snprintf(err.message, sizeof err.message, "JPEG has no picture");
+    longjmp(err.jump, 1);
+  }
+  if (cinfo.image_width > unsigned(kMaxPictureSide) ||
+      cinfo.image_height > unsigned(kMaxPictureSide)) {
+    std::snprintf(err.message, sizeof err.message, "JPEG of %ux%u is larger than 4096x4096",
+                  cinfo.image_width, cinfo.image_height);
+    longjmp(err.jump, 1);
+  }
+  cinfo.out_color_space = JCS_EXT_BGRA;
+  jpeg_start_decompress(&cinfo);
+  job->width = static_cast<int>(cinfo.output_width);
+  job->height = static_cast<int>(cinfo.output_height);
+  const size_t stride = size_t(job->width) * 4;
+  job->pixels = static_cast<unsigned char*>(std::malloc(stride * job->height + 1));
+  if (!job->pixels) {
+    std::snprintf(err.message, sizeof err.message, "out of memory for JPEG");
+    longjmp(err.jump, 1);
+  }
+  while (cinfo.output_scanline < cinfo.output_height) {
+    JSAMPROW row = job->pixels + stride * cinfo.output_scanline;
+    jpeg_read_scanlines(&cinfo, &row, 1);
+  }
+  jpeg_finish_decompress(&cinfo);
+  jpeg_destroy_decompress(&cinfo);
+  return 0;
+}
+
+struct EncodeJob {
+  const unsigned char* pixels;  // B G R X, width * 4 bytes a row
+  int width;
+  int height;
+  int quality;
+  unsigned char* out;  // malloc'd by libjpeg; free()
+  unsigned long outSize;
+  char message[JMSG_LENGTH_MAX];
+};
+
+int RunJpegEncode(EncodeJob* job) {
+  jpeg_compress_struct cinfo;
+  JpegError err;
+  cinfo.err = jpeg_std_error(&err.pub);
+  err.pub.error_exit = OnJpegError;
+  err.pub.emit_message = OnJpegMessage;
+  job->out = nullptr;
+  job->outSize = 0;
+  if (setjmp(err.jump)) {
+    jpeg_destroy_compress(&cinfo);
+    std::free(job->out);
+    job->out = nullptr;
+    std::memcpy(job->message, err.message, sizeof job->message);
+    return 1;
+  }
+  jpeg_create_compress(&cinfo);
+  jpeg_mem_dest(&cinfo, &job->out, &job->outSize);
+  cinfo.image_width = static_cast<JDIMENSION>(job->width);
+  cinfo.image_height = static_cast<JDIMENSION>(job->height);
+  cinfo.input_components = 4;
+  cinfo.in_color_space = JCS_EXT_BGRX;
+  jpeg_set_defaults(&cinfo);
+  jpeg_set_quality(&cinfo, job->quality, TRUE);
+  cinfo.optimize_coding = TRUE;
+  jpeg_start_compress(&cinfo, TRUE);
+  const size_t stride = size_t(job->width) * 4;
+  while (cinfo.next_scanline < cinfo.image_height) {
+    JSAMPROW row = const_cast<unsigned char*>(job->pixels) + stride * cinfo.next_scanline;
+    jpeg_write_scanlines(&cinfo, &row, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  jpeg_destroy_compress(&cinfo);
+  return 0;
+}
+
+}  // namespace
+
+Surface JpegCodec::Decode(const uint8_t* data, size_t size) {
+  DecodeJob job{};
+  job.data = data;
+  job.size = static_cast<unsigned long>(size);
+  if (RunJpegDecode(&job) != 0) throw DataError(std::string("bad JPEG: ") + job.message);
+  Surface out;
+  try {
+    out.Resize(job.width, job.height);
+  } catch (...) {
+    std::free(job.pixels);
+    throw;
+  }
+  std::memcpy(out.Pixels(), job.pixels, size_t(job.width) * job.height * 4);
+  std::free(job.pixels);
+  return out;
+}
+
+std::vector<uint8_t> JpegCodec::Encode(const Surface& picture, int quality) {
+  if (picture.Empty()) throw KlvError("cannot encode an empty picture as JPEG");
+  EncodeJob job{};
+  job.pixels = reinterpret_cast<const unsigned char*>(picture.Pixels());
+  job.width = picture.Width();
+  job.height = picture.Height();
+  job.quality = quality;
+  if (RunJpegEncode(&job) != 0) throw KlvError(std::string("JPEG encoding failed: ") + job.message);
+  std::vector<uint8_t> bytes(job.out, job.out + job.outSize);
+  std::free(job.out);
+  return bytes;
+}
+
+}  // namespace klv

@@ -1,0 +1,313 @@
+#include "engine/picture_collection.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "engine/errors.h"
+#include "engine/icf_reader.h"
+#include "engine/picture_limits.h"
+
+namespace klv {
+
+namespace {
+
+// Windows code page 1251 lower-casing: Latin and Cyrillic capitals, and the
+// Cyrillic letters of the 0x80..0xBF block.
+constexpr std::array<uint8_t, 256> MakeLowerTable() {
+  std::array<uint8_t, 256> t{};
+  for (int i = 0; i < 256; ++i) t[i] = uint8_t(i);
+  for (int i = 'A'; i <= 'Z'; ++i) t[i] = uint8_t(i + 32);
+  for (int i = 0xC0; i <= 0xDF; ++i) t[i] = uint8_t(i + 32);
+  const uint8_t pairs[][2] = {{0x80, 0x90}, {0x81, 0x83}, {0x8A, 0x9A}, {0x8C, 0x9C},
+                              {0x8D, 0x9D}, {0x8E, 0x9E}, {0x8F, 0x9F}, {0xA1, 0xA2},
+                              {0xA3, 0xBC}, {0xA5, 0xB4}, {0xA8, 0xB8}, {0xAA, 0xBA},
+                              {0xAF, 0xBF}, {0xB2, 0xB3}, {0xBD, 0xBE}};
+  for (const auto& p : pairs) t[p[0]] = p[1];
+  return t;
+}
+constexpr std::array<uint8_t, 256> kLower = MakeLowerTable();
+
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (kLower[uint8_t(a[i])] != kLower[uint8_t(b[i])]) return false;
+  return true;
+}
+
+}  // namespace
+
+uint8_t PictureNameHash(std::string_view name) {
+  uint32_t h = static_cast<uint32_t>(name.size()) * 16;
+  if (name.size() >= 2) h += kLower[uint8_t(name[0])] + kLower[uint8_t(name[name.size() - 2])];
+  return static_cast<uint8_t>(h);
+}
+
+// ---------------------------------------------------------------------------
+// PictureCollectionItem
+
+PictureCollectionItem::PictureCollectionItem() = default;
+PictureCollectionItem::~PictureCollectionItem() = default;
+
+void PictureCollectionItem::SetPicture(Surface picture, PictureKind kind) {
+  DropFrames();
+  picture_ = std::move(picture);
+  kind_ = picture_.Empty() ? PictureKind::None : kind;
+}
+
+int PictureCollectionItem::FrameWidth() const {
+  return PatternWidth > 0 ? PatternWidth : picture_.Width();
+}
+int PictureCollectionItem::FrameHeight() const {
+  return PatternHeight > 0 ? PatternHeight : picture_.Height();
+}
+
+BlitMode PictureCollectionItem::Mode() const {
+  if (kind_ == PictureKind::Png) return BlitMode::Alpha;
+  return Transparent ? BlitMode::Keyed : BlitMode::Opaque;
+}
+
+uint32_t PictureCollectionItem::Key() const {
+  // Stored as 0x00BBGGRR; pixels are 0xAARRGGBB. A value with a high byte (a
+  // system or "none" colour) matches no pixel.
+  if (TransparentColor > 0xFFFFFF) return 0xFFFFFFFFu;
+  return FromColorRef(TransparentColor) & 0xFFFFFFu;
+}
+
+void PictureCollectionItem::DropFrames() {
+  uploaded_ = false;
+  frames_.clear();
+  surfaces_.clear();
+  rowRuns_.clear();
+  runs_.clear();
+}
+
+void PictureCollectionItem::Upload() {
+  if (picture_.Empty()) return;
+  DropFrames();
+  const int64_t w = FrameWidth(), h = FrameHeight();
+  const int64_t W = picture_.Width(), H = picture_.Height();
+  const int64_t sw = SkipWidth, sh = SkipHeight;
+  uploaded_ = true;
+  if (w == W && h == H) {
+    surfaces_.push_back(picture_);
+    frames_.push_back({0, Rect::Bounds(0, 0, int(W), int(H))});
+  } else {
+    const int64_t p = w + sw, q = h + sh;  // strides
+    if (w <= 0 || h <= 0 || w > W || h > H || p <= 0 || q <= 0) return;
+    const int64_t rows = (H + sh) / q, columns = (W + sw) / p;
+    if (rows <= 0 || columns <= 0) return;
+    // Pieces of about 512 pixels a side, each a whole number of strides.
+    // Negative skips let frames overlap their neighbours, so then (as with
+    // SystemMemory) one surface holds the whole picture.
+    const bool single = SystemMemory || sw < 0 || sh < 0;
+    const int64_t f = single ? W : std::min(((512 + p - 1) / p) * p, p * columns);
+    const int64_t g = single ? H : std::min(((512 + q - 1) / q) * q, q * rows);
+    const int64_t across = (W + f - 1) / f, down = (H + g - 1) / g;
+    for (int64_t ty = 0; ty < down; ++ty) {
+      for (int64_t tx = 0; tx < across; ++tx) {
+        const int64_t x0 = tx * f, y0 = ty * g;
+        const int tw = int(std::min(f, W - x0)), th = int(std::min(g, H - y0));
+        if (single) {
+          surfaces_.push_back(picture_);
+          continue;
+        }
+        Surface tile(tw, th);
+        for (int r = 0; r < th; ++r)
+          std::memcpy(tile.Row(r), picture_.Row(int(y0) + r) + x0, size_t(tw) * 4);
+        surfaces_.push_back(std::move(tile));
+      }
+    }
+    const int64_t total = std::min<int64_t>(rows * columns, kMaxFramesPerItem);
+    frames_.reserve(size_t(total));
+    for (int64_t i = 0; i < total; ++i) {
+      const int64_t r = i / columns, k = i % columns;
+      const int64_t px = p * k, py = q * r;
+      Frame fr;
+      fr.surface = int((px / f) + across * (py / g));
+      fr.source = Rect::Bounds(int(px % f), int(py % g), int(w), int(h));
+      frames_.push_back(fr);
+    }
+  }
+  // Run data, within a budget so that odd grids (tiny or overlapping frames)
+  // cannot multiply the memory; frames beyond it draw pixel by pixel.
+  runMode_ = Mode();
+  runKey_ = Key();
+  if (runMode_ == BlitMode::Opaque) return;
+  uint64_t budget = uint64_t(W) * uint64_t(H) * 2;
+  for (Frame& fr : frames_) {
+    const uint64_t area = uint64_t(fr.source.Width()) * uint64_t(fr.source.Height());
+    if (area > budget) break;
+    budget -= area;
+    fr.runRows = int64_t(rowRuns_.size());
+    FrameBlitter::BuildRuns(surfaces_[size_t(fr.surface)], fr.source, runMode_, runKey_, rowRuns_,
+                            runs_);
+  }
+}
+
+BlitSource PictureCollectionItem::Source(int frame) const {
+  const Frame& fr = frames_[size_t(frame)];
+  BlitSource src;
+  src.Pixels = &surfaces_[size_t(fr.surface)];
+  src.Area = fr.source;
+  src.Mode = Mode();
+  src.Key = Key();
+  // The run data holds only while Transparent and TransparentColor are as
+  // they were at upload.
+  if (fr.runRows >= 0 && src.Mode == runMode_ && src.Key == runKey_) {
+    src.RowRuns = rowRuns_.data() + fr.runRows;
+    src.Runs = runs_.data();
+  }
+  return src;
+}
+
+void PictureCollectionItem::DrawFrame(Surface* dest, int x, int y, int frame) const {
+  if (!dest || !uploaded_ || frame < 0 || frame >= FrameTotal()) return;
+  FrameBlitter::Draw(*dest, Source(frame), x, y);
+}
+
+void PictureCollectionItem::StretchFrame(Surface* dest, const Rect& r, int frame) const {
+  if (!dest || !uploaded_ || frame < 0 || frame >= FrameTotal()) return;
+  FrameBlitter::Stretch(*dest, Source(frame), r, 255);
+}
+
+void PictureCollectionItem::BlendFrame(Surface* dest, const Rect& r, int frame, int alpha) const {
+  if (!dest || !uploaded_ || frame < 0 || frame >= FrameTotal() || alpha <= 0) return;
+  FrameBlitter::Stretch(*dest, Source(frame), r, std::min(alpha, 255));
+}
+
+void PictureCollectionItem::RotateFrame(Surface* dest, int x, int y, int width, int height,
+                                        int frame, double centerX, double centerY,
+                                        int angle) const {
+  if (!dest || !uploaded_ || frame < 0 || frame >= FrameTotal()) return;
+  FrameBlitter::Rotate(*dest, Source(frame), x, y, width, height, centerX, centerY, angle);
+}
+
+bool PictureCollectionItem::FramePixelSolid(int frame, int x, int y) const {
+  if (!uploaded_ || frame < 0 || frame >= FrameTotal()) return false;
+  const Frame& fr = frames_[size_t(frame)];
+  if (x < 0 || y < 0 || x >= fr.source.Width() || y >= fr.source.Height()) return false;
+  const uint32_t px = surfaces_[size_t(fr.surface)].At(fr.source.Left + x, fr.source.Top + y);
+  return FrameBlitter::Coverage(Mode(), Key(), px) > 0;
+}
+
+Rect PictureCollectionItem::FrameSource(int frame) const {
+  if (frame < 0 || frame >= FrameTotal()) return {};
+  return frames_[size_t(frame)].source;
+}
+
+const Surface* PictureCollectionItem::FrameSurface(int frame) const {
+  if (frame < 0 || frame >= FrameTotal()) return nullptr;
+  return &surfaces_[size_t(frames_[size_t(frame)].surface)];
+}
+
+// ---------------------------------------------------------------------------
+// PictureCollection
+
+PictureCollection::PictureCollection() = default;
+PictureCollection::~PictureCollection() = default;
+
+void PictureCollection::LoadCollection(const std::string& fileName) {
+  std::FILE* f = std::fopen(fileName.c_str(), "rb");
+  if (!f) throw DataError(fileName + ": cannot open (" + std::strerror(errno) + ")");
+  std::vector<uint8_t> bytes;
+  uint8_t chunk[65536];
+  size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
+    if (bytes.size() + got > kMaxCollectionBytes) {
+      std::fclose(f);
+      throw DataError(fileName + ": file larger than 256 MB");
+    }
+    bytes.insert(bytes.end(), chunk, chunk + got);
+  }
+  const bool failed = std::ferror(f);
+  std::fclose(f);
+  if (failed) throw DataError(fileName + ": read error");
+  LoadFromMemory(bytes.data(), bytes.size(), fileName);
+}
+
+void PictureCollection::LoadFromMemory(const uint8_t* data, size_t size,
+                                       const std::string& fileName) {
+  // Read into a fresh collection, so a damaged file leaves this one as it was.
+  PictureCollection fresh;
+  IcfReader::Read(data, size, fileName, fresh);
+  items_.swap(fresh.items_);
+  buckets_.swap(fresh.buckets_);
+  ColorTable = fresh.ColorTable;
+  if (bound_) UploadAll();
+}
+
+PictureCollectionItem& PictureCollection::ItemAt(int index) {
+  if (index < 0 || index >= Count())
+    throw KlvError("List index out of bounds (" + std::to_string(index) + ")");
+  return *items_[size_t(index)];
+}
+
+PictureCollectionItem* PictureCollection::TryFindByName(std::string_view name) {
+  for (PictureCollectionItem* item : buckets_[PictureNameHash(name)].chain)
+    if (SameName(item->Name, name)) return item;
+  return nullptr;
+}
+
+PictureCollectionItem& PictureCollection::FindByName(std::string_view name) {
+  if (PictureCollectionItem* item = TryFindByName(name)) return *item;
+  throw KlvError("Image '" + std::string(name) + "' not found");
+}
+
+PictureCollectionItem& PictureCollection::Add() {
+  items_.push_back(std::make_unique<PictureCollectionItem>());
+  PictureCollectionItem* item = items_.back().get();
+  auto& chain = buckets_[PictureNameHash("")].chain;
+  chain.insert(chain.begin(), item);
+  return *item;
+}
+
+void PictureCollection::Rename(PictureCollectionItem& item, std::string name) {
+  auto& old = buckets_[PictureNameHash(item.Name)].chain;
+  old.erase(std::remove(old.begin(), old.end(), &item), old.end());
+  item.Name = std::move(name);
+  auto& chain = buckets_[PictureNameHash(item.Name)].chain;
+  chain.insert(chain.begin(), &item);
+}
+
+void PictureCollection::Clear() {
+  items_.clear();
+  for (auto& b : buckets_) b.chain.clear();
+}
+
+void PictureCollection::UploadAll() {
+  for (auto& item : items_) item->Upload();
+}
+
+void PictureCollection::BuildColorTable() {
+  ColorTable.fill(0);
+  std::array<bool, 256> used{};
+  const struct {
+    int index;
+    uint8_t r, g, b;
+  } fixed[] = {{0, 0, 0, 0},         {1, 128, 0, 0},     {2, 0, 128, 0},     {3, 128, 128, 0},
+               {4, 0, 0, 128},       {5, 128, 0, 128},   {6, 0, 128, 128},   {7, 192, 192, 192},
+               {248, 128, 128, 128}, {249, 255, 0, 0},   {250, 0, 255, 0},   {251, 255, 255, 0},
+               {252, 0, 0, 255},     {253, 255, 0, 255}, {254, 0, 255, 255}, {255, 255, 255, 255}};
+  for (const auto& e : fixed) {
+    ColorTable[size_t(e.index)] = (uint32_t(e.r) << 16) | (uint32_t(e.g) << 8) | e.b;
+    used[size_t(e.index)] = true;
+  }
+  int usedCount = 16;
+  size_t next = 0;  // lowest entry that may be free
+  for (const auto& item : items_) {
+    for (uint32_t colour : item->Palette()) {
+      if (usedCount == 256) return;
+      bool present = false;
+      for (size_t i = 0; i < 256 && !present; ++i) present = used[i] && ColorTable[i] == colour;
+      if (present) continue;
+      while (used[next]) ++next;
+      ColorTable[next] = colour;
+      used[next] = true;
+      ++usedCount;
+    }
+  }
+}
+
+}  // namespace klv
