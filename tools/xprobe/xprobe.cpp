@@ -1,0 +1,54 @@
+// xprobe: the little the window test needs beyond xdotool: a window manager's
+// close request, and the colour of a window's pixel.
+//   xprobe close WINDOW        ask the window to close (WM_DELETE_WINDOW)
+//   xprobe pixel WINDOW X Y    print the pixel as RRGGBB
+//   xprobe size WINDOW         print the window's width and height
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: xprobe close|pixel|size WINDOW [X Y]\n");
+    return 2;
+  }
+  Display* d = XOpenDisplay(nullptr);
+  if (!d) {
+    std::fprintf(stderr, "xprobe: no display\n");
+    return 1;
+  }
+  Window w = static_cast<Window>(std::strtoul(argv[2], nullptr, 0));
+  int rc = 0;
+  if (!std::strcmp(argv[1], "close")) {
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = w;
+    e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
+    e.xclient.data.l[1] = CurrentTime;
+    XSendEvent(d, w, False, NoEventMask, &e);
+    XFlush(d);
+  } else if (!std::strcmp(argv[1], "pixel") && argc == 5) {
+    int x = std::atoi(argv[3]), y = std::atoi(argv[4]);
+    XImage* img = XGetImage(d, w, x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!img) {
+      rc = 1;
+    } else {
+      unsigned long p = XGetPixel(img, 0, 0);
+      std::printf("%06lX\n", p & 0xFFFFFF);
+      XDestroyImage(img);
+    }
+  } else if (!std::strcmp(argv[1], "size")) {
+    XWindowAttributes a;
+    if (XGetWindowAttributes(d, w, &a)) std::printf("%d %d\n", a.width, a.height);
+    else rc = 1;
+  } else {
+    rc = 2;
+  }
+  XCloseDisplay(d);
+  return rc;
+}
