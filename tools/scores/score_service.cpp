@@ -105,7 +105,7 @@ ScoreServer::ScoreServer(ScoreService& service) : impl_(new Impl{service, {}, {}
   s.set_payload_max_length(4096);
   s.set_read_timeout(5);
   s.set_write_timeout(5);
-  s.set_keep_alive_timeout(2);
+  s.set_keep_alive_timeout(1);
   s.set_keep_alive_max_count(20);
 }
 
