@@ -1,0 +1,89 @@
+#!/usr/bin/env python3
+"""End to end: a headless game sends a score to a klevaria-scores service on a
+free loopback port, and the name then appears, escaped, on the world table page.
+
+Exit status: 0 passed, 1 failed, 77 skipped (no game data built)."""
+import argparse
+import os
+import shutil
+import socket
+import subprocess
+import sys
+import time
+import urllib.request
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def fetch(url, timeout=5):
+    with urllib.request.urlopen(url, timeout=timeout) as r:
+        return r.read().decode("utf-8")
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--scores", required=True)
+    ap.add_argument("--runner", required=True)
+    ap.add_argument("--game-dir", required=True)
+    ap.add_argument("--script", required=True)
+    ap.add_argument("--work", required=True)
+    a = ap.parse_args()
+
+    if not os.path.exists(os.path.join(a.game_dir, "Data", "MenuImgs.icf")):
+        print("skipped: the game data is not built")
+        return 77
+
+    shutil.rmtree(a.work, ignore_errors=True)
+    os.makedirs(a.work)
+    for sub in ("Data", "Sound"):
+        if os.path.exists(os.path.join(a.game_dir, sub)):
+            os.symlink(os.path.join(a.game_dir, sub), os.path.join(a.work, sub))
+
+    port = free_port()
+    base = "http://127.0.0.1:%d" % port
+    page_url = base + "/cgi/version.pl?prg=Marlowfin&show&type=0"
+    service = subprocess.Popen(
+        [a.scores, "--port", str(port), "--db", os.path.join(a.work, "scores.db")])
+    try:
+        deadline = time.monotonic() + 10
+        while True:
+            try:
+                fetch(page_url, timeout=1)
+                break
+            except OSError:
+                if time.monotonic() > deadline or service.poll() is not None:
+                    print("FAILED: the service did not come up")
+                    return 1
+                time.sleep(0.05)
+
+        run = subprocess.run([a.runner, "--appdir", a.work, "--score-service", base, a.script],
+                             timeout=120)
+        if run.returncode != 0:
+            print("FAILED: the script ended with %d" % run.returncode)
+            return 1
+
+        page = fetch(page_url)
+        row = '<td class="rank">1</td><td class="name">&lt;Рыбак&gt;</td><td class="score">987654</td>'
+        if row not in page:
+            print("FAILED: the name is not on the page:\n" + page)
+            return 1
+        if page.count('<td class="rank">') != 1:
+            print("FAILED: expected exactly one row:\n" + page)
+            return 1
+        print("passed: the world table shows the submitted score")
+        return 0
+    finally:
+        service.terminate()
+        try:
+            service.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            service.kill()
+            service.wait()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
