@@ -10,12 +10,6 @@
 
 namespace klv {
 
-int TruncToPixel(double value) {
-  if (std::isnan(value)) return 0;
-  constexpr double kMin = std::numeric_limits<int>::min();
-  constexpr double kMax = std::numeric_limits<int>::max();
-  return static_cast<int>(std::clamp(std::trunc(value), kMin, kMax));
-}
 
 Sprite::Sprite() = default;
 
@@ -158,7 +152,5 @@ void Sprite::HitWalk(SpriteEngine& engine, Sprite& target) {
   }
 }
 
-double Sprite::WorldX() const { return parent_ ? X + parent_->WorldX() : X; }
-double Sprite::WorldY() const { return parent_ ? Y + parent_->WorldY() : Y; }
 
 }  // namespace klv

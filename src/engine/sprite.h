@@ -25,6 +25,7 @@
 // valid until the FlushDead that follows its MarkDead (or its parent's end).
 
 #include <cstdint>
+#include <limits>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -113,8 +114,8 @@ class Sprite {
   void Draw();
 
   // Position in the world: X (Y) plus the parent's world position.
-  double WorldX() const;
-  double WorldY() const;
+  double WorldX() const { return parent_ ? X + parent_->WorldX() : X; }
+  double WorldY() const { return parent_ ? Y + parent_->WorldY() : Y; }
 
  protected:
   // Destroys every child, newest first. The root calls this from its own
@@ -138,6 +139,14 @@ class Sprite {
 };
 
 // Whole-pixel position of a world coordinate (truncated, kept inside int).
-int TruncToPixel(double value);
+inline int TruncToPixel(double value) {
+  constexpr double kMin = std::numeric_limits<int>::min();
+  constexpr double kMax = std::numeric_limits<int>::max();
+  // The conversion truncates toward zero; NaN fails both tests.
+  if (value >= kMin && value <= kMax) return static_cast<int>(value);
+  if (value > kMax) return std::numeric_limits<int>::max();
+  if (value < kMin) return std::numeric_limits<int>::min();
+  return 0;
+}
 
 }  // namespace klv
