@@ -33,7 +33,7 @@ constexpr const char* kHead = R"(<!DOCTYPE html>
           border-radius: 8px; overflow: hidden; box-shadow: 0 4px 16px rgba(0,0,0,0.25); }
   th, td { padding: 8px 12px; text-align: left; border-bottom: 1px solid #d5e7f3; }
   th { background: #124a7a; color: #ffd200; font-weight: bold; }
-  td.rank, td.score { text-align: right; font-variant-numeric: tabular-nums; }
+  td.rank, td.score, th.num { text-align: right; font-variant-numeric: tabular-nums; }
   td.score { font-weight: bold; }
   tr:nth-child(even) td { background: #eef7fd; }
   tr.first td { color: #c00000; }
@@ -45,7 +45,7 @@ constexpr const char* kHead = R"(<!DOCTYPE html>
 <h1>Клевария</h1>
 <p class="note">Мировая таблица рекордов: лучшие 100 результатов (время UTC).</p>
 <table>
-<thead><tr><th>Место</th><th>Имя</th><th>Очки</th><th>Текст</th><th>Дата</th></tr></thead>
+<thead><tr><th class="num">Место</th><th>Имя</th><th class="num">Очки</th><th>Текст</th><th>Дата</th></tr></thead>
 <tbody>
 )";
 
