@@ -37,6 +37,11 @@ bench: deps $(BENCH_BUILD)/CMakeCache.txt
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	$(BENCH_BUILD)/bin/klevaria-bench --game-dir $(BENCH_BUILD)/game
 
+SOAK_FRAMES ?= 1000000
+soak: deps $(TEST_BUILD)/CMakeCache.txt
+	cmake --build $(TEST_BUILD) -j $(JOBS) --target klevaria-soak
+	$(TEST_BUILD)/bin/klevaria-soak --frames $(SOAK_FRAMES) --appdir $(TEST_BUILD)/game --log $(TEST_BUILD)/soak.kls
+
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 

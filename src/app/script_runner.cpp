@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <set>
 #include <thread>
 #include <cstdio>
 #include <fstream>
@@ -168,7 +169,8 @@ void ScriptRunner::DriveAutopilot() {
   // The autopilot says which keys a player would hold this frame; press and
   // release them as a keyboard would.
 #ifdef KLV_HAVE_AUTOPILOT
-  std::vector<int> want = autopilot_->KeysToHold();
+  std::set<int> keys = autopilot_->NextKeys();
+  std::vector<int> want(keys.begin(), keys.end());
 #else
   std::vector<int> want;
 #endif
