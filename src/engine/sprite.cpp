@@ -105,8 +105,25 @@ void Sprite::MarkDead() {
   engine_->DyingList.push_back(this);
 }
 
+// Marks a pass over the tree, during which FlushDead frees nothing.
+class Sprite::PassGuard {
+ public:
+  explicit PassGuard(Sprite& s) : root_(s.engine_ ? s.engine_ : s.parent_ ? nullptr : &s) {
+    if (root_) ++root_->passes_;
+  }
+  ~PassGuard() {
+    if (root_) --root_->passes_;
+  }
+  PassGuard(const PassGuard&) = delete;
+  PassGuard& operator=(const PassGuard&) = delete;
+
+ private:
+  Sprite* root_;
+};
+
 void Sprite::Move(int moveCount) {
   if (!Movable) return;
+  PassGuard guard(*this);
   Step(moveCount);
   // Sprites made during this pass wait for the next one. Nothing is destroyed
   // during a pass, so indices stay valid.
@@ -116,6 +133,7 @@ void Sprite::Move(int moveCount) {
 
 void Sprite::Draw() {
   if (!Visible) return;
+  PassGuard guard(*this);
   if (engine_ && Bounds().Overlaps(engine_->TargetRect)) Render();
   const size_t count = depthList_.size();
   for (size_t i = 0; i < count && i < depthList_.size(); ++i) depthList_[i]->Draw();
@@ -124,6 +142,7 @@ void Sprite::Draw() {
 int Sprite::CheckHits() {
   if (!engine_ || dying_ || !Collidable) return 0;
   SpriteEngine& engine = *engine_;
+  PassGuard guard(*this);
   engine.HitCount = 0;
   engine.HitsDone = false;
   engine.HitRect = Bounds();

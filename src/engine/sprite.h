@@ -126,6 +126,7 @@ class Sprite {
   friend class SpriteEngine;
   Sprite();  // the root only
 
+  class PassGuard;
   void InsertByDepth(Sprite* child);
   void RemoveFromDepthList(Sprite* child);
   void HitWalk(SpriteEngine& engine, Sprite& target);
@@ -136,6 +137,7 @@ class Sprite {
   std::vector<Sprite*> depthList_;  // the same, drawing order
   bool dying_ = false;
   int depth_ = 0;
+  int passes_ = 0;  // on the root: passes under way
 };
 
 // Whole-pixel position of a world coordinate (truncated, kept inside int).

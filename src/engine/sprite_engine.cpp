@@ -12,6 +12,9 @@ SpriteEngine::~SpriteEngine() {
 }
 
 void SpriteEngine::FlushDead() {
+  // Called from inside a pass, it waits for the next flush: nothing is freed
+  // while a list is being walked.
+  if (passes_ > 0) return;
   // A sprite's destructor takes it (and any dying descendants) off the list.
   while (!DyingList.empty()) delete DyingList.back();
 }

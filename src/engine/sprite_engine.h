@@ -26,8 +26,9 @@ class SpriteEngine : public Sprite {
 
   // Sprites marked dead and not yet destroyed, in marking order.
   std::vector<Sprite*> DyingList;
-  // Destroys every sprite on DyingList, the last marked first. Never call it
-  // from inside a pass (Move, Draw, CheckHits).
+  // Destroys every sprite on DyingList, the last marked first. Called from
+  // inside a pass (Move, Draw, CheckHits) it does nothing: the sprites wait
+  // for the next flush.
   void FlushDead();
 
   // The back buffer image sprites render onto, or none before the drawing

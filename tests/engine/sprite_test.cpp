@@ -214,6 +214,27 @@ TEST_F(SpriteTest, DeadSpritesLiveUntilTheFlushAndAreFreedOnce) {
   EXPECT_TRUE(Take("free").empty());
 }
 
+TEST_F(SpriteTest, AFlushFromInsideAPassWaitsForTheNextFlush) {
+  Probe* a = Make("A");
+  Probe* b = Make("B");
+  Make("C");
+  a->OnStep = [this, b](Probe& self) {
+    b->MarkDead();
+    engine_.FlushDead();
+    self.OnStep = nullptr;
+  };
+  a->OnHit = [this](Probe&, Sprite& other, bool&) {
+    other.MarkDead();
+    engine_.FlushDead();
+  };
+  engine_.Move(1);
+  EXPECT_EQ(Take("step"), (Lines{"step A 1", "step B 1", "step C 1"}));
+  EXPECT_EQ(a->CheckHits(), 2);
+  EXPECT_TRUE(Take("free").empty());
+  engine_.FlushDead();
+  EXPECT_EQ(engine_.Count(), 1);
+}
+
 TEST_F(SpriteTest, DyingParentsAndChildrenAreFreedOnceInEitherMarkingOrder) {
   for (bool parentFirst : {true, false}) {
     Probe* parent = Make("P");
