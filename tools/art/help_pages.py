@@ -11,7 +11,7 @@ BROWN = "#8A5A2E"
 
 def heading(s, page):
     return (text(PAGE_W / 2, 26, s, 21, fill=BROWN, family=FONT_ROUND, weight="bold", anchor="middle") +
-            text(PAGE_W - 26, PAGE_H - 8, f"{page} / 4", 12, fill="#A07A50", family=FONT_ROUND, weight="bold",
+            text(PAGE_W - 24, 22, f"{page} / 4", 12, fill="#A07A50", family=FONT_ROUND, weight="bold",
                  anchor="end"))
 
 
@@ -65,30 +65,32 @@ def gamepad(x, y):
 
 def page1():
     out = [heading("Управление", 1)]
-    y = 44
-    out.append(keys(16, y, ["←", "H", "4"]) + text(16, y + 40, "влево", 11, fill="#8A7050"))
-    out.append(keys(102, y, ["→", "L", "6"]) + text(102, y + 40, "вправо", 11, fill="#8A7050"))
-    out.append(mouse(206, y - 2, arrows=True))
-    out.append(lines(256, y + 10, ["Ходите по мосткам влево и вправо стрелками, H и L, цифрами 4 и 6",
-                                   "на цифровой клавиатуре — или просто ведите мышь в нужную сторону."]))
-    y = 100
-    out.append(keys(16, y, ["Ctrl", "↓", "Пробел"]))
-    out.append(mouse(206, y - 2, button_lit=True))
-    out.append(lines(256, y + 10, ["Пока нажата Ctrl, ↓, пробел или левая кнопка мыши, крючок опускается.",
-                                   "Отпустите — и он сам пойдёт вверх. Нажмите снова — крючок замрёт."]))
-    y = 152
-    out.append(gamepad(16, y))
-    out.append(lines(256, y + 12, ["Геймпад: стик или крестовина влево и вправо — ходить,",
-                                   "вниз — опускать крючок."]))
-    y = 198
-    out.append(f'<rect x="12" y="{y - 4}" width="{PAGE_W - 24}" height="44" rx="8" fill="#FFE9A8" opacity="0.8" '
+    tx = 262
+    y = 42
+    out.append(keys(20, y, ["←", "H", "4"]) + text(20, y + 38, "влево", 11, fill="#8A7050"))
+    out.append(keys(106, y, ["→", "L", "6"]) + text(106, y + 38, "вправо", 11, fill="#8A7050"))
+    out.append(mouse(210, y - 2, arrows=True))
+    out.append(lines(tx, y + 10, ["Ходите по мосткам: стрелки ← и →, клавиши H и L,",
+                                  "4 и 6 на цифровой клавиатуре — или ведите мышь."], size=14))
+    y = 94
+    out.append(keys(20, y, ["Ctrl", "↓", "Пробел"]))
+    out.append(mouse(210, y - 2, button_lit=True))
+    out.append(lines(tx, y + 10, ["Держите Ctrl, ↓, пробел или левую кнопку мыши —",
+                                  "крючок опускается. Отпустите — он пойдёт вверх."], size=14))
+    y = 142
+    out.append(gamepad(20, y))
+    out.append(lines(tx, y + 12, ["Геймпад: стик или крестовина влево и вправо —",
+                                  "ходить, вниз — опускать крючок."], size=14))
+    y = 186
+    out.append(f'<rect x="18" y="{y}" width="{PAGE_W - 36}" height="56" rx="8" fill="#FFE9A8" opacity="0.85" '
                f'stroke="#E0B85A" stroke-width="1.2"/>')
-    out.append(lines(26, y + 13, ["Рыба и предметы цепляются только к крючку, который идёт вверх! Вытащите улов из воды,",
-                                  "чтобы получить очки. Пока крючок поднимается, опустить его снова нельзя."], size=13.5, gap=17))
-    y = 256
-    out.append(keys(16, y - 4, ["P"]) + text(46, y + 12, "пауза", 13, fill=INK))
-    out.append(keys(112, y - 4, ["Esc"]) + text(152, y + 12, "выйти из игры", 13, fill=INK))
-    out.append(keys(270, y - 4, ["Alt+Enter"]) + text(372, y + 12, "окно или весь экран", 13, fill=INK))
+    out.append(lines(30, y + 18, ["Рыба и предметы цепляются только к крючку, который идёт вверх! Вытащите улов",
+                                  "из воды — получите очки. Поднимающийся крючок нельзя опустить снова,",
+                                  "но можно придержать: нажмите клавишу опускания, и он замрёт."], size=13.5, gap=17))
+    y = 254
+    out.append(keys(20, y - 4, ["P"]) + text(52, y + 12, "пауза", 13, fill=INK))
+    out.append(keys(122, y - 4, ["Esc"]) + text(166, y + 12, "выйти из игры", 13, fill=INK))
+    out.append(keys(290, y - 4, ["Alt+Enter"]) + text(394, y + 12, "окно или весь экран", 13, fill=INK))
     return "".join(out)
 
 
@@ -100,8 +102,7 @@ def fish_thumb(kind, x, y, box_w, box_h, pfx):
     return f'<defs>{d}</defs><g transform="translate({f(x + (box_w - w) / 2)},{f(y + (box_h - h) / 2)}) scale({f(sc)})">{g}</g>'
 
 
-NOTES = {8: "живёт у самого дна", 9: "длинная и хищная",
-         10: "колется! Цепляйте за хвост, иначе −50"}
+NOTES = {8: "живёт у самого дна", 9: "длинная и хищная", 10: "колючий: берите за хвост!"}
 
 
 def page2():
@@ -109,17 +110,19 @@ def page2():
     for k in range(1, 11):
         col = (k - 1) // 5
         row = (k - 1) % 5
-        x = 14 + col * 360
-        y = 38 + row * 43
-        out.append(f'<rect x="{x}" y="{y}" width="346" height="39" rx="7" fill="#F3E2B8" opacity="0.6"/>')
-        out.append(fish_thumb(k, x + 6, y + 3, 92, 33, f"h2k{k}"))
+        x = 20 + col * 350
+        y = 36 + row * 42
+        out.append(f'<rect x="{x}" y="{y}" width="340" height="38" rx="7" fill="#F3E2B8" opacity="0.6"/>')
+        out.append(fish_thumb(k, x + 6, y + 3, 92, 32, f"h2k{k}"))
         out.append(text(x + 108, y + (18 if k in NOTES else 25), f"{SPECIES[k]['name']}", 15, fill=INK,
                         family=FONT_ROUND, weight="bold"))
         if k in NOTES:
             out.append(text(x + 108, y + 33, NOTES[k], 12, fill="#6E5434", family=FONT_SANS))
-        out.append(text(x + 336, y + 26, f"{VALUES[k]}", 18, fill="#E08A00", family=FONT_ROUND, weight="bold",
+        out.append(text(x + 330, y + 26, f"{VALUES[k]}", 18, fill="#E08A00", family=FONT_ROUND, weight="bold",
                         anchor="end", stroke="#FFFFFF", stroke_width=3))
-    out.append(text(PAGE_W / 2, 268, "Каждая вытащенная рыба добавляет полсекунды времени.", 13, fill=INK,
+    out.append(text(PAGE_W / 2, 256, "Судак колется: зацепите его не у хвоста — вместо 100 очков получите −50.", 13,
+                    fill="#C0392B", family=FONT_SANS, weight="bold", anchor="middle"))
+    out.append(text(PAGE_W / 2, 274, "Каждая вытащенная рыба добавляет полсекунды времени.", 13, fill=INK,
                     family=FONT_SANS, anchor="middle"))
     return "".join(out)
 
@@ -150,8 +153,8 @@ def page3():
              (5, "Ракушка с жемчужиной", "лежит на дне: +100 очков")]
     for i, (k, name, effect) in enumerate(items):
         y = 38 + i * 44
-        out.append(f'<rect x="14" y="{y}" width="{PAGE_W - 28}" height="40" rx="7" fill="#F3E2B8" opacity="0.6"/>')
-        out.append(object_thumb(k, 24, y - 1))
+        out.append(f'<rect x="20" y="{y}" width="{PAGE_W - 40}" height="40" rx="7" fill="#F3E2B8" opacity="0.6"/>')
+        out.append(object_thumb(k, 26, y - 1))
         out.append(text(92, y + 26, name, 15, fill=INK, family=FONT_ROUND, weight="bold"))
         colour = "#C0392B" if effect.startswith("−") or "крадёт" in effect else "#2E8A30"
         out.append(text(330, y + 26, effect, 14, fill=colour, family=FONT_SANS, weight="bold"))
@@ -163,23 +166,22 @@ def page3():
 def page4():
     out = [heading("Уровни, время и бонус", 4)]
     # a small quota strip as it looks at the top of the screen
-    out.append(f'<rect x="14" y="40" width="200" height="62" rx="8" fill="#EAF6FF" stroke="#9CC8E6" stroke-width="1.2"/>')
+    out.append(f'<rect x="20" y="40" width="196" height="62" rx="8" fill="#EAF6FF" stroke="#9CC8E6" stroke-width="1.2"/>')
     for i, (k, n) in enumerate(((1, 3), (2, 2), (3, 1))):
-        out.append(fish_thumb(k, 22 + i * 64, 46, 50, 26, f"h4k{k}"))
-        out.append(text(44 + i * 64, 92, str(n), 15, fill="#287DFF", family=FONT_SANS, weight="bold", anchor="middle"))
+        out.append(fish_thumb(k, 26 + i * 64, 46, 50, 26, f"h4k{k}"))
+        out.append(text(51 + i * 64, 92, str(n), 15, fill="#287DFF", family=FONT_SANS, weight="bold", anchor="middle"))
     out.append(lines(232, 58, ["Вверху — задание уровня: какие рыбы нужны и сколько ещё осталось.",
                                "Поймайте всех — и уровень пройден. Дальше задания всё больше."], size=14))
     # the time bar
-    out.append(f'<rect x="14" y="118" width="200" height="16" rx="8" fill="#5C3A1A"/>'
-               f'<rect x="17" y="121" width="120" height="10" rx="5" fill="#5CC441"/>'
-               f'<rect x="137" y="121" width="0" height="10"/>'
-               f'<rect x="14" y="140" width="200" height="16" rx="8" fill="#5C3A1A"/>'
-               f'<rect x="17" y="143" width="44" height="10" rx="5" fill="#F24A2E"/>')
+    out.append(f'<rect x="20" y="118" width="196" height="16" rx="8" fill="#5C3A1A"/>'
+               f'<rect x="23" y="121" width="120" height="10" rx="5" fill="#5CC441"/>'
+               f'<rect x="20" y="140" width="196" height="16" rx="8" fill="#5C3A1A"/>'
+               f'<rect x="23" y="143" width="44" height="10" rx="5" fill="#F24A2E"/>')
     out.append(lines(232, 128, ["Время уровня: 10 секунд плюс по секунде на каждую рыбу задания.",
                                 "Полоска внизу экрана тает; когда остаётся 30 % времени, она мигает."], size=14))
-    out.append(f'<rect x="12" y="172" width="{PAGE_W - 24}" height="82" rx="8" fill="#FFE9A8" opacity="0.8" '
+    out.append(f'<rect x="18" y="172" width="{PAGE_W - 36}" height="82" rx="8" fill="#FFE9A8" opacity="0.8" '
                f'stroke="#E0B85A" stroke-width="1.2"/>')
-    out.append(lines(26, 194, ["Бонус: за каждую целую секунду, оставшуюся после задания, — 5 очков.",
+    out.append(lines(32, 194, ["Бонус: за каждую целую секунду, оставшуюся после задания, — 5 очков.",
                                "Каждая вытащенная рыба добавляет полсекунды к часам.",
                                "Время вышло — игра окончена. Хороший счёт попадёт в таблицу рекордов,",
                                "а если захотите — и в мировую."], size=14, gap=18))

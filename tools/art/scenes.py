@@ -69,7 +69,7 @@ def sky_and_shore(v, p):
         x += r.uniform(9, 17)
     out.append("".join(trees))
     if s["church"]:
-        cx = 612 if v != 2 else 150
+        cx = 655 if v != 2 else 150
         out.append(f'<g transform="translate({cx},104)">'
                    '<rect x="-9" y="14" width="18" height="24" fill="#C99A66" stroke="#5C3A1A" stroke-width="1"/>'
                    '<rect x="-5" y="6" width="10" height="10" fill="#D7AC7A" stroke="#5C3A1A" stroke-width="1"/>'
@@ -247,9 +247,10 @@ def title(cx, cy, size):
 def menu_backdrop(buttons_svg):
     p = "m0"
     defs = defs_for(0, p) + lin_grad("ttl", [(0, "#FFF3A0"), (0.5, "#FFD200"), (1, "#F29A00")], 0, 0, 0, 1)
-    body = [sky_and_shore(0, p), underwater(0, p), pier(p, seed=3)]
+    body = [sky_and_shore(0, p), f'<rect x="0" y="540" width="800" height="60" fill="{SAND_DARK}"/>',
+            underwater(0, p), pier(p, seed=3)]
     # decorative fish in the water beside the buttons
-    deco = [(2, 70, 300, 1.3, True), (6, 90, 400, 1.1, True), (9, 560, 250, 1.1, False), (7, 600, 430, 1.0, False),
+    deco = [(2, 70, 300, 1.3, True), (6, 90, 400, 1.1, True), (9, 548, 252, 1.05, True), (7, 600, 430, 1.0, False),
             (1, 140, 250, 1.3, True), (5, 660, 350, 1.4, False), (10, 40, 478, 1.0, True)]
     for i, (k, x, y, sc, right) in enumerate(deco):
         d, g = fish_group(k, 0.15 * i, f"md{i}")
@@ -263,7 +264,7 @@ def menu_backdrop(buttons_svg):
         svg_w, (w, h, n) = sprites.weed_sheet(tall)
         body.append(f'<g transform="translate({x},{y})">{weed_frame(tall, fr)}</g>')
     # the angler on the pier with his rod
-    px = 560
+    px = 688
     d, g = sprites.player_body("mp")
     defs += d
     body.append(f'<g transform="translate({px},80)">{g}</g>')

@@ -11,7 +11,8 @@ THIN = f'stroke="{OUTLINE}" stroke-width="1.2" stroke-linejoin="round" stroke-li
 
 # ---------------------------------------------------------------- objects
 
-OBJ_SIZE = {1: (42, 40), 2: (36, 42), 3: (48, 26), 4: (28, 42), 5: (50, 38)}
+OBJ_SIZE = {1: (42, 40), 2: (36, 42), 3: (48, 26), 4: (28, 42), 5: (56, 42)}
+SHELL_SCALE = 1.1
 OBJ_FRAMES = {1: 5, 2: 5, 3: 5, 4: 5, 5: 6}
 
 
@@ -137,7 +138,7 @@ def shell(pfx, openness, sparkle):
         sp = (f'<path d="M{sx},{sy - 6} L{sx + 1},{sy - 1} L{sx + 6},{sy} L{sx + 1},{sy + 1} L{sx},{sy + 6} '
               f'L{sx - 1},{sy + 1} L{sx - 6},{sy} L{sx - 1},{sy - 1} Z" fill="#FFFFFF"/>')
     g = f'<ellipse cx="25" cy="{base + 3}" rx="20" ry="2.5" fill="#000000" opacity="0.18"/>{lower}{inside}{pearl}{upper}{sp}'
-    return d, g
+    return d, f'<g transform="scale({SHELL_SCALE})">{g}</g>'
 
 
 def object_sheet(kind):
@@ -176,9 +177,9 @@ def poplavok():
 
 
 def leska():
-    return svg_doc(7, 1, '<rect x="3" y="0" width="1" height="1" fill="#E9F2F6" fill-opacity="0.9"/>'
-                         '<rect x="2" y="0" width="1" height="1" fill="#5A6B78" fill-opacity="0.35"/>'
-                         '<rect x="4" y="0" width="1" height="1" fill="#5A6B78" fill-opacity="0.35"/>')
+    return svg_doc(7, 1, '<rect x="3" y="0" width="1" height="1" fill="#24323F" fill-opacity="0.8"/>'
+                         '<rect x="2" y="0" width="1" height="1" fill="#24323F" fill-opacity="0.18"/>'
+                         '<rect x="4" y="0" width="1" height="1" fill="#24323F" fill-opacity="0.18"/>')
 
 
 def kruk():
@@ -323,7 +324,8 @@ VOLNA_W, VOLNA_H = 904, 46
 
 
 def volna():
-    defs = (lin_grad("vw", [(0, "#8EE0F6", 0.85), (0.35, "#5EC4E8", 0.55), (1, "#5EC4E8", 0)], 0, 0, 0, 1))
+    defs = (lin_grad("vw", [(0, "#9BE4F8", 0.9), (0.25, "#6CCBEC", 0.72), (0.6, "#5EC4E8", 0.42), (1, "#5EC4E8", 0)],
+                     0, 0, 0, 1))
     period = 56.5  # 16 waves across 904 px
     top = []
     crest = []

@@ -42,7 +42,8 @@ HELP_BUTTONS = [("Previos", 40, 465, 160, 18, "‹ Предыдущая"), ("Nex
 
 
 def small_button(x, y, w, h, label, lit):
-    return button(x, y, w, h, label, lit, 13 if h >= 20 else 12, inset_l=1, inset=1)
+    size = 12 if h < 20 or len(label) * 9 > w else 13
+    return button(x, y, w, h, label, lit, size, inset_l=1, inset=1)
 
 
 def back_button(x, y, lit):
@@ -76,8 +77,8 @@ def fon_opt():
     for name, x, y, w, h, lab in OPT_BUTTONS + OPT_SECOND_ROW:
         out.append(small_button(x, y, w, h, lab, False))
     out.append(text(270, 388, "Подпись", 18, fill="#5C3A1A", family=FONT_ROUND, weight="bold", anchor="end"))
-    out.append(f'<rect x="298" y="364" width="294" height="38" rx="6" fill="#FFFFFF" stroke="{OUTLINE}" stroke-width="2"/>'
-               f'<rect x="300" y="366" width="290" height="5" rx="2" fill="#E9E2CE" opacity="0.8"/>')
+    out.append(f'<rect x="297" y="360" width="296" height="45" rx="6" fill="#FFFFFF" stroke="{PLANK_DARK}" stroke-width="1.5"/>'
+               f'<rect x="299" y="362" width="292" height="4" rx="2" fill="#ECE6D6" opacity="0.9"/>')
     out.append(text(445, 428, "Подпись видна рядом с вашими очками в мировой таблице рекордов", 12,
                     fill="#6E5434", family=FONT_SANS, anchor="middle"))
     out.append(back_button(33, 462, False))
