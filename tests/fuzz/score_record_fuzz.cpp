@@ -30,5 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckAccepted(*r, *klv::InfDecode(input));
   }
   if (const auto r = klv::scores::ParseScoreRecord(input)) CheckAccepted(*r, input);
+  // And a plain record through the whole decoder.
+  if (const auto r = klv::scores::DecodeScoreRecord(klv::InfEncode(input))) {
+    CheckAccepted(*r, input);
+  }
   return 0;
 }
