@@ -8,8 +8,6 @@ namespace klv {
 namespace {
 
 constexpr int kChunk = 256;  // frames mixed per pass, on the audio thread's stack
-// Music sits 3 dB under the effects so that a catch or a jingle stays clear.
-constexpr int32_t kMusicGain = 23198;  // of 32768
 
 }  // namespace
 
@@ -95,7 +93,7 @@ void AudioMixer::Render(int16_t* stereo, int frames) {
     const int n = std::min(frames, kChunk);
     if (music_ != nullptr) {
       music_->Render(music, n);
-      for (int i = 0; i < 2 * n; ++i) acc[i] = (int32_t(music[i]) * kMusicGain) >> 15;
+      for (int i = 0; i < 2 * n; ++i) acc[i] = music[i];
     } else {
       std::fill(acc, acc + 2 * n, 0);
     }

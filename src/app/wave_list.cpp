@@ -91,8 +91,7 @@ WaveItem& WaveList::Find(std::string_view name) {
   throw KlvError("Wave '" + std::string(name) + "' not found");
 }
 
-void WaveList::StartBuffer(WaveItem& item, int voice, bool looped) {
-  (void)item;
+void WaveList::StartBuffer(int voice, bool looped) {
   mixer_.StopVoice(voice);
   mixer_.PlayVoice(voice, looped);
 }
@@ -102,7 +101,7 @@ void WaveList::Play(WaveItem& item) {
   out_.Lock();
   if (item.Looped) {
     if (item.LoopBuffer < 0) item.LoopBuffer = mixer_.NewVoice(&item.Wave);
-    if (item.LoopBuffer >= 0) StartBuffer(item, item.LoopBuffer, true);
+    if (item.LoopBuffer >= 0) StartBuffer(item.LoopBuffer, true);
     out_.Unlock();
     return;
   }
@@ -123,7 +122,7 @@ void WaveList::Play(WaveItem& item) {
       if (voice >= 0) item.Buffers.push_back(voice);
     }
   }
-  if (voice >= 0) StartBuffer(item, voice, false);
+  if (voice >= 0) StartBuffer(voice, false);
   out_.Unlock();
 }
 

@@ -63,7 +63,7 @@ class WaveList {
   void Stop(WaveItem& item);
 
  private:
-  void StartBuffer(WaveItem& item, int voice, bool looped);
+  void StartBuffer(int voice, bool looped);
 
   AudioOut& out_;
   AudioMixer& mixer_;
