@@ -42,6 +42,9 @@ soak: deps $(TEST_BUILD)/CMakeCache.txt
 	cmake --build $(TEST_BUILD) -j $(JOBS) --target klevaria-soak
 	$(TEST_BUILD)/bin/klevaria-soak --frames $(SOAK_FRAMES) --appdir $(TEST_BUILD)/game --log $(TEST_BUILD)/soak.kls
 
+fuzz: deps
+	scripts/fuzz
+
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
