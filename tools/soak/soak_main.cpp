@@ -26,7 +26,7 @@
 #define KLV_ASAN 1
 #endif
 #ifdef KLV_ASAN
-#include <sanitizer/allocator_interface.h>
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #else
 #include <malloc.h>
 #endif
