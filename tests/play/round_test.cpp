@@ -1,0 +1,296 @@
+// Round rules: the level table, the time bonus, the rising score text, the
+// time bar, the end of a game by time, and the same game from the same seed.
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/random.h"
+#include "play/fon.h"
+#include "play/limit_time.h"
+#include "play/player_time.h"
+#include "play/quota.h"
+#include "play/to_do_fish.h"
+#include "play_fixture.h"
+
+namespace klv {
+namespace {
+
+struct LevelCase {
+  int level;
+  std::vector<std::pair<int, int>> quota;  // {kind, left}; kind 0: any kind 1..10
+  int timeLimit;
+};
+
+uint32_t Px(const Surface& s, int x, int y) { return s.Pixels()[size_t(y) * s.Width() + x]; }
+
+std::vector<std::pair<int, int>> Stairs(int n) {
+  std::vector<std::pair<int, int>> v;
+  for (int i = 1; i <= n; ++i) v.push_back({i, n - i + 1});
+  return v;
+}
+
+TEST(LevelTable, TheFirstNineteenLevels) {
+  const LevelCase cases[] = {
+      {1, {{1, 1}}, 11},
+      {2, {{1, 2}, {2, 1}}, 13},
+      {3, {{1, 5}}, 15},
+      {4, Stairs(3), 16},
+      {5, Stairs(4), 20},
+      {6, {{2, 10}}, 20},
+      {7, Stairs(5), 25},
+      {8, Stairs(6), 31},
+      {9, {{3, 15}}, 25},
+      {10, Stairs(7), 38},
+      {11, Stairs(8), 46},
+      {12, {{4, 20}}, 30},
+      {13, Stairs(9), 55},
+      {14, Stairs(10), 65},
+      {15, {{5, 25}}, 35},
+      {16, {{1, 10}, {2, 10}, {3, 10}, {4, 10}, {5, 10}, {6, 10}, {7, 10}, {8, 10}, {9, 10}, {10, 10}}, 110},
+      {17, {{0, 34}, {0, 34}, {0, 34}}, 112},
+      {18, {{0, 54}}, 64},
+      {19, {{1, 13}, {2, 13}, {3, 13}, {4, 13}, {5, 13}, {6, 13}, {7, 13}, {8, 13}, {9, 13}, {10, 13}}, 140},
+  };
+  Random rng(5);
+  for (const LevelCase& c : cases) {
+    TargetTable t;
+    const int n = BuildQuota(c.level, rng, t);
+    ASSERT_EQ(n, static_cast<int>(c.quota.size())) << "level " << c.level;
+    int timeLimit = 10;
+    for (int i = 1; i <= n; ++i) {
+      const auto [kind, left] = c.quota[i - 1];
+      if (kind == 0) {
+        EXPECT_GE(t[i].Kind, 1) << "level " << c.level;
+        EXPECT_LE(t[i].Kind, 10) << "level " << c.level;
+      } else {
+        EXPECT_EQ(t[i].Kind, kind) << "level " << c.level << " entry " << i;
+      }
+      EXPECT_EQ(t[i].Left, left) << "level " << c.level << " entry " << i;
+      timeLimit += t[i].Left;
+    }
+    for (int i = n + 1; i <= 10; ++i) EXPECT_EQ(t[i].Left, 0);
+    EXPECT_EQ(timeLimit, c.timeLimit) << "level " << c.level;
+  }
+}
+
+TEST(LevelTable, RandomLevelsDrawTheirKindsFromTheGenerator) {
+  std::set<int> kinds;
+  Random rng(11);
+  for (int i = 0; i < 200; ++i) {
+    TargetTable t;
+    BuildQuota(17, rng, t);
+    for (int e = 1; e <= 3; ++e) kinds.insert(t[e].Kind);
+  }
+  EXPECT_EQ(kinds.size(), 10u);
+  Random a(3), b(3);
+  TargetTable ta, tb;
+  BuildQuota(18, a, ta);
+  BuildQuota(18, b, tb);
+  EXPECT_EQ(ta[1].Kind, tb[1].Kind);
+}
+
+using RoundTest = playtest::PlayFixture;
+
+TEST_F(RoundTest, StartLevelSetsTheClockIconsAndPopup) {
+  G().StartGame();
+  EXPECT_EQ(R().LevelNo, 1);
+  EXPECT_EQ(R().TimeLimit, 11);
+  EXPECT_EQ(R().RoundClock, 1100);
+  EXPECT_EQ(R().ScorePopupY, 171);
+  EXPECT_TRUE(P().Visible);
+  for (int k = 1; k <= 10; ++k) EXPECT_EQ(R().TargetIcons[k]->Shown, k == 1) << k;
+  // The first level opens with the hold that shows "Готовсь!"; its end
+  // starts the clock.
+  EXPECT_TRUE(G().Held());
+  EXPECT_FALSE(G().Timer1.Enabled());
+  Wait(2100);
+  EXPECT_TRUE(G().Timer1.Enabled());
+  EXPECT_FALSE(G().Held());
+
+  R().StartLevel(5);
+  R().StartLevel(5);
+  R().StartLevel(5);
+  EXPECT_EQ(R().LevelNo, 4);
+  for (int k = 1; k <= 10; ++k) EXPECT_EQ(R().TargetIcons[k]->Shown, k <= 3) << k;
+  EXPECT_EQ(R().RoundClock, 1600);
+  EXPECT_FALSE(G().Timer1.Enabled());
+}
+
+class Completion : public playtest::PlayFixture {
+ protected:
+  // Lands the one fish level 1 asks for with `clock` ticks left after the
+  // landing's half second.
+  void CompleteLevelOne(int clock) {
+    StartPlaying();
+    G().SetTimer(G().Timer1, false);
+    Fish* f = MakeFish(1, 300, 300);
+    Hook().Catching = true;
+    bool stop = false;
+    f->HitBy(Hook(), stop);
+    Hook().Catching = false;
+    R().TimeLimit = 20;  // room above the clock for the half second
+    R().RoundClock = clock - 50;
+    Frames(1);
+    ASSERT_EQ(R().RoundClock, clock);
+    ASSERT_TRUE(G().Timer4.Enabled());
+  }
+};
+
+TEST_F(Completion, TwelvePointThreeFourSecondsGiveSixtyPointsInTwelveTicks) {
+  CompleteLevelOne(1234);
+  const int before = R().ScoreValue();  // the fish's 10
+  EXPECT_EQ(before, 10);
+  int ticks = 0;
+  while (G().Timer4.Enabled() && ticks < 100) {
+    Wait(128);
+    ++ticks;
+  }
+  // Twelve ticks of 5 points, then the tick that finds under a second left
+  // sets up level 2 with its own clock; the 34 ticks left over are gone.
+  EXPECT_EQ(ticks, 13);
+  EXPECT_EQ(R().ScoreValue(), before + 60);
+  EXPECT_EQ(R().LevelNo, 2);
+  EXPECT_EQ(R().RoundClock, 1300);
+  // The hold goes on until Timer2 next fires, then the clock runs.
+  EXPECT_TRUE(G().Held());
+  Wait(2000);
+  EXPECT_FALSE(G().Held());
+  EXPECT_TRUE(G().Timer1.Enabled());
+}
+
+TEST_F(Completion, TheRisingScoreTextLivesFourteenFrames) {
+  StartPlaying();
+  G().SetTimer(G().Timer1, false);
+  R().FishCount = 1;
+  Fish* f = MakeFish(2, 300, 300);  // not wanted on level 1: no level end
+  Hook().Catching = true;
+  bool stop = false;
+  f->HitBy(Hook(), stop);
+  Hook().Catching = false;
+  Frames(1);  // landed when drawn; the text starts at the float, y 171
+  ASSERT_TRUE(R().ScorePopupShown);
+  int shown = 1;
+  while (R().ScorePopupShown && shown < 100) {
+    Frames(1);
+    if (R().ScorePopupShown) ++shown;
+  }
+  // 171 - 3 * 14 = 129 is the first height at or above 130.
+  EXPECT_EQ(shown, 14);
+  EXPECT_EQ(R().ScorePopupValue, 0);
+  EXPECT_EQ(R().ScorePopupY, 80) << "back at the angler";
+}
+
+TEST_F(RoundTest, TheTimeBarFlashesFromThirtyPercentDown) {
+  StartPlaying();
+  G().SetTimer(G().Timer1, false);
+  PlayerTime& fill = *R().TimeBar->Fill;
+  R().TimeLimit = 100;
+  struct Case {
+    int clock;
+    int right;      // the fill's right edge
+    bool flashes;   // frame 1 in the alarm half of the blink
+  };
+  const Case cases[] = {{10000, 187 + 429, false}, {3001, 187 + 129, false},
+                        {3000, 187 + 129, true},   {1000, 187 + 43, true},
+                        {0, 187 + 0, true},        {-50, 187 + 0, true}};
+  for (const Case& c : cases) {
+    R().RoundClock = c.clock;
+    fill.Blink = false;
+    EXPECT_EQ(fill.FillFrame(), 0) << c.clock;
+    fill.Blink = true;
+    EXPECT_EQ(fill.FillFrame(), c.flashes ? 1 : 0) << c.clock;
+    EXPECT_EQ(fill.FillRight(), c.right) << c.clock;
+  }
+  // Drawing does not touch the clock; the blink follows the frame counter.
+  R().RoundClock = 0;
+  while (G().FrameCounter % 32 != 31) Frames(1);
+  std::vector<int> frames;
+  for (int i = 0; i < 64; ++i) {
+    Frames(1);
+    frames.push_back(fill.FillFrame());
+  }
+  EXPECT_EQ(R().RoundClock, 0);
+  for (int i = 0; i < 64; ++i) EXPECT_EQ(frames[i], (i / 16) % 2) << "frame " << i;
+}
+
+TEST_F(RoundTest, TheClockAtZeroEndsTheGameEvenWithACatchOnTheHook) {
+  StartPlaying();
+  Fish* f = MakeFish(1, 300, 400);
+  Press(vk::Control);
+  Frames(30);
+  Release(vk::Control);
+  Frames(1);
+  Hook().Catching = true;
+  bool stop = false;
+  f->HitBy(Hook(), stop);
+  ASSERT_TRUE(f->Hooked);
+  R().RoundClock = 0;
+  Wait(10);
+  EXPECT_EQ(G().GameState, "GameOver");
+  EXPECT_TRUE(G().GameFinished);
+  EXPECT_FALSE(G().Timer1.Enabled());
+  EXPECT_TRUE(G().Timer3.Enabled());
+  Frames(1);
+  EXPECT_EQ(CountOf<Fish>(), 0) << "fish go when the state leaves Game";
+  EXPECT_EQ(R().ScoreValue(), 0);
+  // Four seconds later the game is back at the menu (the score is no record).
+  Wait(4100);
+  EXPECT_EQ(G().GameState, "Menu");
+  EXPECT_EQ(R().Players[0], nullptr);
+  EXPECT_EQ(R().Backdrop->Scene(), 0);
+}
+
+TEST_F(RoundTest, TheRoundTextsAreDrawn) {
+  StartPlaying();
+  G().SetTimer(G().Timer1, false);
+  R().AddScore(1234);
+  Frames(1);
+  const Surface& frame = platform_->LastFrame();
+  auto differsFromBackdrop = [&](int x0, int y0, int w, int h) {
+    // The scene pictures are plain shades; text leaves other colours.
+    const uint32_t base = Px(frame, x0 + w - 1, y0 + h - 1);
+    for (int y = y0; y < y0 + h; ++y)
+      for (int x = x0; x < x0 + w; ++x)
+        if (Px(frame, x, y) != base && (Px(frame, x, y) & 0xFFFFFF) == 0xFFFFFF) return true;
+    return false;
+  };
+  EXPECT_TRUE(differsFromBackdrop(700, 567, 90, 20)) << "score in white";
+  EXPECT_TRUE(differsFromBackdrop(80, 560, 60, 28)) << "level in white";
+}
+
+TEST_F(RoundTest, TheSameSeedAndInputsGiveTheSameFrames) {
+  auto play = [&](uint64_t seed) {
+    Shutdown();
+    Boot(seed);
+    G().StartGame();
+    std::vector<uint64_t> hashes;
+    for (int i = 0; i < 400; ++i) {
+      if (i % 50 == 10) Press(vk::Control);
+      if (i % 50 == 40) Release(vk::Control);
+      if (i % 120 == 0) Press(vk::Right);
+      if (i % 120 == 60) Release(vk::Right);
+      Frames(1);
+      if (i % 20 == 0) {
+        const Surface& s = platform_->LastFrame();
+        uint64_t h = 1469598103934665603ull;
+        for (int y = 0; y < s.Height(); ++y)
+          for (int x = 0; x < s.Width(); ++x) h = (h ^ Px(s, x, y)) * 1099511628211ull;
+        hashes.push_back(h);
+      }
+    }
+    Release(vk::Control);
+    Release(vk::Right);
+    return hashes;
+  };
+  const auto a = play(21);
+  const auto b = play(21);
+  const auto c = play(22);
+  EXPECT_EQ(a, b);
+  EXPECT_NE(a, c);
+}
+
+}  // namespace
+}  // namespace klv
