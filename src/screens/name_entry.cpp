@@ -68,7 +68,7 @@ void Screens::CompleteNameEntry() {
     Sending = true;
     if (SendCheck) SendCheck->Shown = false;
     submission_ = std::make_unique<ScoreSubmission>(
-        std::make_unique<HttpClient>(), std::string(kDefaultScoreService), EnteredName,
+        std::make_unique<HttpClient>(), game_.ScoreService, EnteredName,
         UnmaskScore(game_.Round1->PlayerScore()), game_.Cfg->AddText);
     return;
   }

@@ -272,9 +272,8 @@ void Screens::ActivateMenu() {
 void Screens::ActivateOptions() {
   Config& cfg = *game_.Cfg;
   if (Lit(Spot::MusicOn)) {
-    uint8_t music = 1;
-    game_.Sound1->ResumeMusic(music);  // "Не могу загрузить музыку" clears it
-    cfg.Music = music != 0;
+    cfg.Music = true;
+    game_.ResumeMusic();  // "Не могу загрузить музыку" turns it off again
   } else if (Lit(Spot::MusicOff)) {
     cfg.Music = false;
     game_.Sound1->MusicOff();
@@ -305,7 +304,7 @@ void Screens::ActivateHiScores() {
       ClearTable(*game_.Cfg, DefaultScoreName());
       break;
     case 2:
-      OpenWorldTable(kDefaultScoreService,
+      OpenWorldTable(game_.ScoreService,
                      [this](const std::string& url) { game_.platform.OpenWithShell(url); });
       break;
     case 3:

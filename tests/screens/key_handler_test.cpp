@@ -1,0 +1,257 @@
+// The key-release table: arrows, Escape, Y and N, Enter and Space per screen,
+// KeySum and the credit line, pause, the frame interval, window mode.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "screens_fixture.h"
+
+namespace klv {
+namespace {
+
+using Keys = test::ScreensFixture;
+
+enum class From { Menu, Options, HiScores, Help, Exit, Game, ExitGame };
+
+class KeyTable : public test::ScreensFixture {
+ protected:
+  // Brings the game to a screen the way a player would, from the menu with
+  // item `menuPos` selected, then selects `pos` on that screen.
+  void Reach(From from, int menuPos, int pos) {
+    S().MenuPos = static_cast<uint8_t>(menuPos);
+    switch (from) {
+      case From::Menu:
+        break;
+      case From::Options:
+        S().ShowOptions();
+        break;
+      case From::HiScores:
+        S().ShowHiScores();
+        break;
+      case From::Help:
+        S().ShowHelp();
+        break;
+      case From::Exit:
+        Key(vk::Escape);
+        break;
+      case From::Game:
+      case From::ExitGame:
+        S().MenuPos = 1;
+        Key(vk::Return);
+        Wait(2500);  // the hold before the first level's clock
+        if (from == From::ExitGame) Key(vk::Escape);
+        break;
+    }
+    Frames(1);
+    if (pos) S().MenuPos = static_cast<uint8_t>(pos);
+  }
+};
+
+TEST_F(KeyTable, EachKeyOnEachScreen) {
+  struct Case {
+    From from;
+    int menuPos;  // main-menu item selected before the screen was opened
+    int pos;      // MenuPos on the screen before the key (0: as opened)
+    int key;
+    const char* state;
+    int wantPos;
+  };
+  const int Y = 'Y', N = 'N';
+  const Case cases[] = {
+      // Main menu: arrows wrap over six items; Left and Right act as Up and Down.
+      {From::Menu, 1, 0, vk::Up, "Menu", 6},
+      {From::Menu, 1, 0, vk::Left, "Menu", 6},
+      {From::Menu, 1, 0, vk::Down, "Menu", 2},
+      {From::Menu, 6, 0, vk::Right, "Menu", 1},
+      {From::Menu, 4, 0, vk::Escape, "Exit?", 1},
+      {From::Menu, 2, 0, vk::Return, "Options", 5},
+      {From::Menu, 3, 0, vk::Space, "HiScores", 3},
+      {From::Menu, 4, 0, vk::Return, "Help", 3},
+      {From::Menu, 6, 0, vk::Return, "Exit?", 1},
+      {From::Menu, 5, 0, Y, "Menu", 5},  // Y and N mean nothing outside a question
+      // Options: five rows; Enter on the back row leaves; Escape goes back.
+      {From::Options, 2, 0, vk::Up, "Options", 4},
+      {From::Options, 2, 0, vk::Down, "Options", 1},
+      {From::Options, 2, 1, vk::Up, "Options", 5},
+      {From::Options, 2, 0, vk::Return, "Menu", 2},
+      {From::Options, 2, 2, vk::Return, "Options", 2},
+      {From::Options, 2, 3, vk::Escape, "Menu", 2},
+      // High scores and help: three items.
+      {From::HiScores, 3, 0, vk::Down, "HiScores", 1},
+      {From::HiScores, 3, 0, vk::Up, "HiScores", 2},
+      {From::HiScores, 3, 0, vk::Return, "Menu", 3},
+      {From::HiScores, 3, 1, vk::Escape, "Menu", 3},
+      {From::Help, 4, 0, vk::Space, "Menu", 4},
+      {From::Help, 4, 2, vk::Escape, "Menu", 4},
+      {From::Help, 4, 1, vk::Return, "Help", 1},
+      // "Exit?": arrows swap the answers; N and Escape say no and select item 1.
+      {From::Exit, 4, 1, vk::Down, "Exit?", 2},
+      {From::Exit, 4, 1, vk::Up, "Exit?", 2},
+      {From::Exit, 4, 2, vk::Left, "Exit?", 1},
+      {From::Exit, 4, 1, N, "Menu", 1},
+      {From::Exit, 4, 1, vk::Escape, "Menu", 1},
+      {From::Exit, 4, 2, vk::Return, "Menu", 1},
+      {From::Exit, 4, 2, Y, "Menu", 1},  // Y takes the selected answer, here "Нет"
+      // Play: Escape asks; the question's answers.
+      {From::Game, 1, 0, vk::Escape, "ExitGame?", 1},
+      {From::Game, 1, 0, vk::Left, "Game", 1},
+      {From::ExitGame, 1, 0, vk::Escape, "Game", 1},
+      {From::ExitGame, 1, 0, N, "Game", 1},
+      {From::ExitGame, 1, 0, vk::Down, "ExitGame?", 2},
+      {From::ExitGame, 1, 2, Y, "Game", 2},
+      {From::ExitGame, 1, 1, Y, "Menu", 1},  // a score of 0 does not enter the table
+      {From::ExitGame, 1, 1, vk::Space, "Menu", 1},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE("case " + std::to_string(n++));
+    TearDown();
+    SetUp();
+    Reach(c.from, c.menuPos, c.pos);
+    Key(c.key);
+    Frames(1);
+    EXPECT_EQ(G().GameState, c.state);
+    EXPECT_EQ(S().MenuPos, c.wantPos);
+    EXPECT_FALSE(G().Terminated());
+  }
+}
+
+TEST_F(KeyTable, YesToExitSavesAndEnds) {
+  Reach(From::Exit, 1, 0);
+  Cfg().AddText = "abc";
+  Key('Y');
+  EXPECT_TRUE(G().Terminated());
+  Config saved;
+  LoadConfig(dir_.string(), saved);
+  EXPECT_EQ(saved.AddText, "abc");
+}
+
+TEST_F(KeyTable, AnsweringNoToExitAlwaysSelectsItemOne) {
+  Reach(From::Menu, 4, 0);
+  Key(vk::Escape);
+  Key(vk::Down);
+  Key(vk::Return);
+  EXPECT_EQ(G().GameState, "Menu");
+  EXPECT_EQ(S().MenuPos, 1);
+  EXPECT_TRUE(ButtonLit(1));
+  for (int k = 2; k <= 6; ++k) EXPECT_FALSE(ButtonLit(k)) << k;
+  EXPECT_EQ(S().AskBox, nullptr);
+}
+
+TEST_F(KeyTable, ArrowsFollowTheLitButton) {
+  Key(vk::Down);
+  Key(vk::Down);
+  EXPECT_TRUE(ButtonLit(3));
+  EXPECT_FALSE(ButtonLit(1));
+  S().ShowOptions();
+  EXPECT_TRUE(S().BackButton->Lit);
+  Key(vk::Up);
+  EXPECT_FALSE(S().BackButton->Lit);
+  Key(vk::Down);
+  EXPECT_TRUE(S().BackButton->Lit);
+}
+
+TEST_F(KeyTable, PauseEscapeAndTheRoundClock) {
+  Reach(From::Game, 1, 0);
+  ASSERT_EQ(G().GameState, "Game");
+  ASSERT_TRUE(G().Timer1.Enabled());
+  Key('P');
+  EXPECT_TRUE(G().Paused);
+  EXPECT_TRUE(G().Timer2.Enabled());
+  EXPECT_FALSE(G().Timer1.Enabled());
+  // Escape while paused resumes play instead of asking.
+  Key(vk::Escape);
+  EXPECT_EQ(G().GameState, "Game");
+  EXPECT_FALSE(G().Paused);
+  EXPECT_TRUE(G().Timer1.Enabled());
+  EXPECT_FALSE(G().Timer2.Enabled());
+  Key(vk::Pause);
+  EXPECT_TRUE(G().Paused);
+  Key(vk::Pause);
+  EXPECT_FALSE(G().Paused);
+  EXPECT_TRUE(G().Timer1.Enabled());
+  // P means nothing on the menu.
+  TearDown();
+  SetUp();
+  Key('P');
+  EXPECT_FALSE(G().Paused);
+  EXPECT_FALSE(G().Timer2.Enabled());
+}
+
+// Keys released while the time bonus is counted do nothing at all, not even
+// add to KeySum.
+TEST_F(KeyTable, KeysAreIgnoredDuringTheTimeBonus) {
+  Reach(From::Game, 1, 0);
+  G().SetTimer(G().Timer4, true);
+  S().KeySum = 0;
+  Key(vk::Escape);
+  Key('P');
+  EXPECT_EQ(G().GameState, "Game");
+  EXPECT_FALSE(G().Paused);
+  EXPECT_EQ(S().KeySum, 0u);
+}
+
+TEST_F(Keys, FrameIntervalKeysStopAtFour) {
+  ASSERT_EQ(G().FrameTimer1.Interval(), 16);
+  Key(vk::Subtract);
+  EXPECT_EQ(G().FrameTimer1.Interval(), 17);
+  for (int i = 0; i < 40; ++i) Key(vk::Add);
+  EXPECT_EQ(G().FrameTimer1.Interval(), 4);
+  Key(vk::Subtract);
+  EXPECT_EQ(G().FrameTimer1.Interval(), 5);
+}
+
+TEST_F(Keys, AltEnterTogglesTheWindowModeAndSaves) {
+  ASSERT_TRUE(Cfg().Windowed);
+  Key(vk::Return, KeyMods{false, true, false});
+  EXPECT_FALSE(Cfg().Windowed);
+  EXPECT_TRUE(platform_->Fullscreen());
+  EXPECT_EQ(G().GameState, "Menu");  // Enter with Alt activates nothing
+  Config saved;
+  LoadConfig(dir_.string(), saved);
+  EXPECT_FALSE(saved.Windowed);
+  Key(vk::Return, KeyMods{false, true, false});
+  EXPECT_TRUE(Cfg().Windowed);
+  EXPECT_FALSE(platform_->Fullscreen());
+}
+
+TEST_F(Keys, F11Minimizes) {
+  Key(vk::F11);
+  EXPECT_EQ(platform_->minimizeCount, 1);
+}
+
+// 'K'+'L'+'E'+'V'+'A'+'R'+'I'+'A'+'D' = 659.
+bool CreditShown(const Surface& frame) {
+  for (int y = 0; y < 24; ++y)
+    for (int x = 10; x < 400; ++x) {
+      uint32_t p = frame.Pixels()[size_t(y) * frame.Width() + x];
+      uint8_t r = p >> 16, g = p >> 8, b = p;
+      if (r > 200 && g > 150 && b < 80) return true;
+    }
+  return false;
+}
+
+TEST_F(Keys, KeySumShowsTheCreditAt659) {
+  for (char c : std::string("KLEVARIAD")) Key(c);
+  EXPECT_EQ(S().KeySum, 659u);
+  Frames(1);
+  EXPECT_TRUE(CreditShown(platform_->LastFrame()));
+  Key('A');
+  Frames(1);
+  EXPECT_EQ(S().KeySum, 724u);
+  EXPECT_FALSE(CreditShown(platform_->LastFrame()));
+  // A click clears the sum, whether or not it acts.
+  Click(700, 50);
+  EXPECT_EQ(S().KeySum, 0u);
+  // Arrow keys count as Up and Down: Left (37) is summed as Up (38).
+  Key(vk::Left);
+  EXPECT_EQ(S().KeySum, 38u);
+  // Showing the menu clears it too.
+  S().ShowHelp();
+  Key(vk::Escape);
+  EXPECT_EQ(S().KeySum, 0u);
+}
+
+}  // namespace
+}  // namespace klv

@@ -1,0 +1,219 @@
+// The name entry: typed characters, the table's insertion rule, the save and
+// the way back to the high-score screen.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "screens/ask.h"
+#include "screens/chk.h"
+#include "screens_fixture.h"
+
+namespace klv {
+namespace {
+
+std::array<ScoreEntry, 10> Table(std::initializer_list<uint32_t> plain) {
+  std::array<ScoreEntry, 10> t;
+  int i = 0;
+  for (uint32_t s : plain) {
+    t[i].Name = "n" + std::to_string(i + 1);
+    t[i].Score = MaskScore(s);
+    ++i;
+  }
+  return t;
+}
+
+TEST(TableInsertion, PlaceOfAScore) {
+  const auto table = Table({1000, 900, 800, 700, 700, 500, 400, 300, 200, 100});
+  struct Case {
+    uint32_t score;
+    int place;
+  };
+  const Case cases[] = {
+      {1001, 1},  {1000, 2},  // an equal score goes below
+      {950, 2},   {700, 6},   {701, 4}, {101, 10},
+      {100, 0},   {99, 0},    {0, 0},   // equal to the tenth is not enough
+      {0xFFFFFFF6u, 0},                 // -10: never, although unsigned it is huge
+      {0x80000000u, 0},                 // the most negative
+      {0x7FFFFFFFu, 1},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(TablePlace(table, MaskScore(c.score)), c.place) << c.score;
+  }
+}
+
+TEST(TableInsertion, EntriesMoveDownAndTheLastDropsOut) {
+  auto table = Table({1000, 900, 800, 700, 600, 500, 400, 300, 200, 100});
+  EXPECT_EQ(InsertScore(table, "Петя", MaskScore(900)), 3);
+  EXPECT_EQ(table[1].Name, "n2");
+  EXPECT_EQ(table[2].Name, "Петя");
+  EXPECT_EQ(UnmaskScore(table[2].Score), 900u);
+  EXPECT_EQ(table[3].Name, "n3");
+  EXPECT_EQ(table[9].Name, "n9");  // old entry 10 is gone
+  EXPECT_EQ(UnmaskScore(table[9].Score), 200u);
+
+  EXPECT_EQ(InsertScore(table, "top", MaskScore(5000)), 1);
+  EXPECT_EQ(table[0].Name, "top");
+  EXPECT_EQ(table[1].Name, "n1");
+  EXPECT_EQ(UnmaskScore(table[9].Score), 300u);
+
+  auto before = table;
+  EXPECT_EQ(InsertScore(table, "low", MaskScore(300)), 0);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(table[i].Name, before[i].Name);
+  EXPECT_EQ(InsertScore(table, "neg", MaskScore(uint32_t(-50))), 0);
+
+  // top, n1, n2, Петя, n3..n8 (5000, 1000, 900, 900, 800..300)
+  EXPECT_EQ(InsertScore(table, "", MaskScore(450)), 9);
+  EXPECT_EQ(table[8].Name, "");
+  EXPECT_EQ(table[9].Name, "n7");
+  InsertScore(table, "ABCDEFGHIJKLMNOP", MaskScore(20000));
+  EXPECT_EQ(table[0].Name, "ABCDEFGHIJKL");
+}
+
+TEST(TypedChars, CodesAboveFortySevenExceptTheFieldSeparator) {
+  for (int c = 0; c < 256; ++c) {
+    const bool want = c > 47 && c != '|';
+    EXPECT_EQ(AcceptsTypedChar(static_cast<unsigned char>(c)), want) << c;
+  }
+}
+
+class NameEntry : public test::ScreensFixture {
+ protected:
+  // Plays a game to its end by time with the given final score.
+  void FinishGame(int32_t score) {
+    S().MenuPos = 1;
+    Key(vk::Return);
+    ASSERT_EQ(G().GameState, "Game");
+    Wait(2500);
+    G().Round1->PlayerScore() = MaskScore(static_cast<uint32_t>(score));
+    G().Round1->RoundClock = 0;
+    Wait(100);
+    ASSERT_EQ(G().GameState, "GameOver");
+    Wait(4100);
+  }
+};
+
+TEST_F(NameEntry, QualifyingScoreIsEnteredSavedAndShown) {
+  Cfg().SendScores = false;
+  FinishGame(850);
+  ASSERT_EQ(G().GameState, "EnterName");
+  EXPECT_TRUE(S().SendCheck->Shown);
+  ASSERT_NE(S().AskBox, nullptr);
+  EXPECT_EQ(S().AskBox->X, 200);
+  EXPECT_EQ(S().AskBox->Y, 187);
+  EXPECT_TRUE(G().Paused);
+  EXPECT_FALSE(G().Timer1.Enabled());
+  Key(vk::Escape);  // no Escape in the name entry
+  EXPECT_EQ(G().GameState, "EnterName");
+  Type("Вася|12 ab");
+  EXPECT_EQ(Cp1251ToUtf8(S().EnteredName), "Вася12ab");
+  Key(vk::Back);
+  EXPECT_EQ(Cp1251ToUtf8(S().EnteredName), "Вася12a");
+  Frames(2);
+  ForgetSounds();
+  Key(vk::Return);
+  EXPECT_EQ(G().GameState, "HiScores");
+  EXPECT_EQ(S().MenuPos, 3);
+  EXPECT_TRUE(ButtonLit(3));
+  EXPECT_FALSE(S().SendCheck->Shown);
+  EXPECT_EQ(S().AskBox, nullptr);
+  EXPECT_EQ(Sounds("Poimal"), 1);
+  // Default table 1000..100: 850 goes to place 3.
+  EXPECT_EQ(Cp1251ToUtf8(Cfg().Scores[2].Name), "Вася12a");
+  EXPECT_EQ(UnmaskScore(Cfg().Scores[2].Score), 850u);
+  Config saved;
+  LoadConfig(dir_.string(), saved);
+  EXPECT_EQ(Cp1251ToUtf8(saved.Scores[2].Name), "Вася12a");
+  EXPECT_EQ(UnmaskScore(saved.Scores[2].Score), 850u);
+  EXPECT_EQ(UnmaskScore(saved.Scores[9].Score), 200u);
+  // Leaving the table selects "HScores" on the menu.
+  Key(vk::Escape);
+  EXPECT_EQ(G().GameState, "Menu");
+  EXPECT_EQ(S().MenuPos, 3);
+}
+
+TEST_F(NameEntry, TheNameIsKeptForTheNextEntryAndLimitedToTwelve) {
+  Cfg().SendScores = false;
+  FinishGame(5000);
+  ASSERT_EQ(G().GameState, "EnterName");
+  Type("abcdefghijklmnop");
+  EXPECT_EQ(S().EnteredName, "abcdefghijkl");
+  Key(vk::Return);
+  ASSERT_EQ(G().GameState, "HiScores");
+  Key(vk::Escape);
+  FinishGame(6000);
+  ASSERT_EQ(G().GameState, "EnterName");
+  EXPECT_EQ(S().EnteredName, "abcdefghijkl");
+  Key(vk::Back);
+  Type("Z");
+  Key(vk::Space);
+  EXPECT_EQ(Cfg().Scores[0].Name, "abcdefghijkZ");
+  EXPECT_EQ(Cfg().Scores[1].Name, "abcdefghijkl");
+}
+
+TEST_F(NameEntry, ScoresThatDoNotQualifyGoToTheMenu) {
+  for (int32_t score : {100, 0, -50}) {
+    SCOPED_TRACE(score);
+    FinishGame(score);
+    EXPECT_EQ(G().GameState, "Menu");
+    EXPECT_EQ(UnmaskScore(Cfg().Scores[9].Score), 100u);
+  }
+}
+
+// The check box: a click on it toggles sending; elsewhere nothing happens.
+TEST_F(NameEntry, CheckBoxClick) {
+  Cfg().SendScores = false;
+  FinishGame(900);
+  ASSERT_EQ(G().GameState, "EnterName");
+  ForgetSounds();
+  Click(380, 390);
+  EXPECT_TRUE(Cfg().SendScores);
+  Click(390, 400);
+  EXPECT_FALSE(Cfg().SendScores);
+  Click(399, 390);  // on the edge: outside
+  Click(600, 100);
+  EXPECT_FALSE(Cfg().SendScores);
+  EXPECT_EQ(Sounds("Poimal"), 0);
+  EXPECT_EQ(G().GameState, "EnterName");
+}
+
+// Nobody answers: the box says so, nothing is entered, and the player may
+// try again or clear the check box.
+TEST_F(NameEntry, FailedSubmissionKeepsTheEntryOpen) {
+  Cfg().SendScores = true;
+  FinishGame(900);
+  ASSERT_EQ(G().GameState, "EnterName");
+  Type("Anna");
+  Key(vk::Return);
+  EXPECT_TRUE(S().Sending);
+  EXPECT_FALSE(S().SendCheck->Shown);
+  // Input waits while the requests run.
+  Type("x");
+  Key(vk::Back);
+  EXPECT_EQ(S().EnteredName, "Anna");
+  for (int i = 0; i < 2000 && S().Sending; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    Frames(1);
+  }
+  ASSERT_FALSE(S().Sending);
+  ASSERT_FALSE(platform_->messages.empty());
+  EXPECT_EQ(platform_->messages.back(), "Can't connect to server!");
+  EXPECT_EQ(G().GameState, "EnterName");
+  EXPECT_TRUE(S().SendCheck->Shown);
+  EXPECT_EQ(UnmaskScore(Cfg().Scores[1].Score), 900u);  // the default table's
+  EXPECT_EQ(Cp1251ToUtf8(Cfg().Scores[1].Name), "Ваня");
+  // The key that closed the box is swallowed; then clear the box and enter.
+  Key(vk::Return);
+  EXPECT_EQ(G().GameState, "EnterName");
+  EXPECT_FALSE(S().SwallowDialogKey);
+  Click(380, 390);
+  EXPECT_FALSE(Cfg().SendScores);
+  Key(vk::Return);
+  EXPECT_EQ(G().GameState, "HiScores");
+  EXPECT_EQ(Cfg().Scores[2].Name, "Anna");  // below the equal 900
+}
+
+}  // namespace
+}  // namespace klv

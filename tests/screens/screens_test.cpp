@@ -1,0 +1,291 @@
+// The screens' sprites, the click gate and every item's action.
+
+#include "screens/screens.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "screens/ask.h"
+#include "screens/fon_b.h"
+#include "screens/hlp.h"
+#include "screens_fixture.h"
+
+namespace klv {
+namespace {
+
+using ScreensTest = test::ScreensFixture;
+
+// Middle of main-menu item k's spot.
+int ItemY(int k) {
+  const int tops[] = {228, 272, 322, 370, 419, 468};
+  return tops[k - 1] + test::kButtonH / 2;
+}
+
+TEST_F(ScreensTest, MenuIsBuiltWithItemOneLit) {
+  EXPECT_EQ(G().GameState, "Menu");
+  const int ys[] = {226, 272, 322, 370, 419, 468};
+  for (int k = 1; k <= 6; ++k) {
+    ASSERT_NE(S().MenuButtons[k], nullptr);
+    EXPECT_EQ(S().MenuButtons[k]->X, 261);
+    EXPECT_EQ(S().MenuButtons[k]->Y, ys[k - 1]);
+    EXPECT_EQ(S().MenuButtons[k]->Lit, k == 1);
+  }
+  EXPECT_TRUE(S().ClickGateArmed);
+}
+
+// A click acts only on a lit spot while the gate is armed.
+TEST_F(ScreensTest, ClickGate) {
+  Click(700, 100);
+  EXPECT_EQ(G().GameState, "Menu");
+  Click(300, ItemY(4));
+  EXPECT_EQ(G().GameState, "Help");
+  // The right button acts as a click outside play.
+  Move(60, 515);
+  game_->OnMouseButton(MouseButton::Right, true, 60, 515);
+  game_->OnMouseButton(MouseButton::Right, false, 60, 515);
+  EXPECT_EQ(G().GameState, "Menu");
+  EXPECT_EQ(S().MenuPos, 4);
+}
+
+// Every sub-screen returns to the menu with the item that opened it lit.
+TEST_F(ScreensTest, SubScreensRememberTheMenuItem) {
+  struct Case {
+    int item;
+    const char* state;
+    int backX, backY;
+  };
+  const Case cases[] = {{2, "Options", 60, 475}, {3, "HiScores", 60, 515}, {4, "Help", 60, 515}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.state);
+    Click(300, ItemY(c.item));
+    ASSERT_EQ(G().GameState, c.state);
+    Frames(1);
+    Click(c.backX, c.backY);
+    Frames(1);
+    EXPECT_EQ(G().GameState, "Menu");
+    EXPECT_EQ(S().MenuPos, c.item);
+    EXPECT_TRUE(ButtonLit(c.item));
+    EXPECT_EQ(S().BackButton, nullptr);
+    EXPECT_EQ(S().OptionsPanel, nullptr);
+    EXPECT_EQ(S().HiScoresPanel, nullptr);
+    EXPECT_EQ(S().HelpPanel, nullptr);
+    EXPECT_EQ(S().HelpPicture, nullptr);
+  }
+}
+
+TEST_F(ScreensTest, PanelsAndTheirPlaces) {
+  S().ShowOptions();
+  EXPECT_EQ(S().OptionsPanel->X, 33);
+  EXPECT_EQ(S().OptionsPanel->Y, 128);
+  EXPECT_EQ(S().OptionsPanel->Depth(), -5);
+  S().ShowMenu();
+  S().ShowHiScores();
+  EXPECT_EQ(S().HiScoresPanel->X, 33);
+  EXPECT_EQ(S().HiScoresPanel->Y, 129);
+  S().ShowMenu();
+  S().ShowHelp();
+  EXPECT_EQ(S().HelpPanel->X, 32);
+  EXPECT_EQ(S().HelpPanel->Y, 128);
+  EXPECT_EQ(S().HelpPicture->X, 34);
+  EXPECT_EQ(S().HelpPicture->Y, 174);
+}
+
+TEST_F(ScreensTest, HelpPagesCycleBothWays) {
+  S().ShowHelp();
+  ASSERT_EQ(Cfg().HelpPages, 4);
+  EXPECT_EQ(S().HelpPage, 1);
+  const int prevX = 100, nextX = 550, y = 473;
+  const int expectPrev[] = {4, 3, 2, 1, 4};
+  for (int want : expectPrev) {
+    Click(prevX, y);
+    EXPECT_EQ(S().HelpPage, want);
+    EXPECT_EQ(S().HelpPicture->Image, G().MenuImgs.TryFindByName("Hlp" + std::to_string(want)));
+  }
+  const int expectNext[] = {1, 2, 3, 4, 1};
+  for (int want : expectNext) {
+    Click(nextX, y);
+    EXPECT_EQ(S().HelpPage, want);
+  }
+  Frames(1);
+  EXPECT_EQ(G().GameState, "Help");
+}
+
+// A page count the pictures do not cover, or none, never fails.
+TEST_F(ScreensTest, HelpPageCountFromADamagedFile) {
+  Cfg().HelpPages = 0;
+  S().ShowHelp();
+  Click(100, 473);
+  EXPECT_EQ(S().HelpPage, 1);
+  Cfg().HelpPages = 9;
+  Click(100, 473);
+  EXPECT_EQ(S().HelpPage, 9);
+  EXPECT_EQ(S().HelpPicture->Image, nullptr);
+  Frames(2);
+}
+
+TEST_F(ScreensTest, ClearTableAtOnceWithoutSaving) {
+  S().ShowHiScores();
+  const auto before = std::filesystem::last_write_time(ConfigFile());
+  const auto sizeBefore = std::filesystem::file_size(ConfigFile());
+  Click(100, 475);
+  EXPECT_EQ(G().GameState, "HiScores");
+  for (int i = 0; i < 10; ++i) {
+    EXPECT_EQ(UnmaskScore(Cfg().Scores[i].Score), uint32_t(10000 - 1000 * i));
+    EXPECT_EQ(Cfg().Scores[i].Name, DefaultScoreName());
+  }
+  Config saved;
+  LoadConfig(dir_.string(), saved);
+  EXPECT_EQ(UnmaskScore(saved.Scores[0].Score), 1000u);
+  EXPECT_EQ(std::filesystem::last_write_time(ConfigFile()), before);
+  EXPECT_EQ(std::filesystem::file_size(ConfigFile()), sizeBefore);
+}
+
+TEST_F(ScreensTest, WorldTableAndMoreGamesOpenThroughTheShell) {
+  S().ShowHiScores();
+  Click(500, 475);
+  ASSERT_EQ(platform_->opened.size(), 1u);
+  EXPECT_NE(platform_->opened[0].find("/cgi/version.pl?prg=Marlowfin&show&type=0"),
+            std::string::npos);
+  Key(vk::Escape);
+  // "Visit" opens moregames.url from the current folder, only when it exists.
+  const auto cwd = std::filesystem::current_path();
+  std::filesystem::current_path(dir_);
+  Click(300, ItemY(5));
+  EXPECT_EQ(platform_->opened.size(), 1u);
+  std::ofstream("moregames.url") << "[InternetShortcut]\n";
+  Click(300, ItemY(5));
+  std::filesystem::current_path(cwd);
+  ASSERT_EQ(platform_->opened.size(), 2u);
+  EXPECT_NE(platform_->opened[1].find("moregames.url"), std::string::npos);
+  EXPECT_EQ(G().GameState, "Menu");
+}
+
+TEST_F(ScreensTest, OptionsClicksChangeTheSettingsAndBackSaves) {
+  Click(300, ItemY(2));
+  ASSERT_EQ(G().GameState, "Options");
+  Frames(1);
+  EXPECT_TRUE(ButtonLit(1));   // Win
+  EXPECT_FALSE(ButtonLit(2));  // Full
+  Click(410, 334);             // sound off
+  EXPECT_FALSE(Cfg().Sound);
+  EXPECT_EQ(S().MenuPos, 3);
+  Click(410, 286);             // music off
+  EXPECT_FALSE(Cfg().Music);
+  Click(500, 238);             // full screen
+  EXPECT_FALSE(Cfg().Windowed);
+  EXPECT_TRUE(platform_->Fullscreen());
+  Click(350, 238);             // window
+  EXPECT_TRUE(Cfg().Windowed);
+  Frames(1);
+  EXPECT_TRUE(ButtonLit(1));
+  EXPECT_TRUE(ButtonLit(4));   // music off
+  EXPECT_TRUE(ButtonLit(6));   // sound off
+  EXPECT_FALSE(ButtonLit(3));
+  // The text field: typed characters up to ten, signs below "0" and "|" ignored.
+  Click(400, 380);
+  EXPECT_EQ(S().MenuPos, 4);
+  EXPECT_TRUE(S().EditAddText);
+  Type("hello, world|12345ЁЯ");
+  EXPECT_EQ(Cp1251ToUtf8(Cfg().AddText), "helloworld");
+  Key(vk::Back);
+  Key(vk::Back);
+  Type("Ё");
+  EXPECT_EQ(Cp1251ToUtf8(Cfg().AddText), "helloworЁ");
+  // Down keeps typing; Up ends it.
+  Key(vk::Down);
+  EXPECT_TRUE(S().EditAddText);
+  Type("qz");
+  Key(vk::Up);
+  EXPECT_FALSE(S().EditAddText);
+  Type("r");
+  Key(vk::Back);
+  EXPECT_EQ(Cp1251ToUtf8(Cfg().AddText), "helloworЁq");
+  Click(90, 475);  // back: saves, then the menu
+  EXPECT_EQ(G().GameState, "Menu");
+  Config saved;
+  LoadConfig(dir_.string(), saved);
+  EXPECT_FALSE(saved.Music);
+  EXPECT_FALSE(saved.Sound);
+  EXPECT_TRUE(saved.Windowed);
+  EXPECT_EQ(Cp1251ToUtf8(saved.AddText), "helloworЁq");
+}
+
+// Enter on the back row leaves without saving (the next save writes it).
+TEST_F(ScreensTest, OptionsEnterLeavesWithoutSaving) {
+  S().ShowOptions();
+  Click(410, 334);  // sound off, not saved by itself
+  Key(vk::Down);
+  Key(vk::Down);
+  ASSERT_EQ(S().MenuPos, 5);
+  Key(vk::Return);
+  EXPECT_EQ(G().GameState, "Menu");
+  Config saved;
+  LoadConfig(dir_.string(), saved);
+  EXPECT_TRUE(saved.Sound);
+}
+
+TEST_F(ScreensTest, EnterOnTheTextRowTogglesEditing) {
+  S().ShowOptions();
+  Key(vk::Up);
+  ASSERT_EQ(S().MenuPos, 4);
+  Key(vk::Return);
+  EXPECT_TRUE(S().EditAddText);
+  Type("ab");
+  Key(vk::Space);
+  EXPECT_FALSE(S().EditAddText);
+  Type("c");
+  EXPECT_EQ(Cfg().AddText, "ab");
+  // The blinking bar follows the text while editing.
+  Key(vk::Return);
+  Frames(40);
+}
+
+TEST_F(ScreensTest, ExitQuestionByClick) {
+  Click(300, ItemY(6));
+  ASSERT_EQ(G().GameState, "Exit?");
+  ASSERT_NE(S().AskBox, nullptr);
+  EXPECT_EQ(S().AskBox->X, 220);
+  EXPECT_EQ(S().AskBox->Y, 120);
+  EXPECT_EQ(S().AskBox->Depth(), 5);
+  Move(450, 265);
+  EXPECT_EQ(S().MenuPos, 2);
+  Click(450, 265);
+  EXPECT_EQ(G().GameState, "Menu");
+  EXPECT_EQ(S().MenuPos, 1);
+  EXPECT_EQ(S().AskBox, nullptr);
+  Click(300, ItemY(6));
+  Click(350, 265);
+  EXPECT_TRUE(G().Terminated());
+}
+
+TEST_F(ScreensTest, CloseRequestFromHelpAsksOverTheMenu) {
+  S().ShowHelp();
+  game_->OnCloseRequest();
+  EXPECT_EQ(G().GameState, "Exit?");
+  EXPECT_EQ(S().HelpPanel, nullptr);
+  EXPECT_NE(S().MenuButtons[6], nullptr);
+  ASSERT_NE(S().AskBox, nullptr);
+  EXPECT_EQ(S().AskBox->X, 220);
+  game_->OnCloseRequest();  // a second request changes nothing
+  Frames(1);
+  EXPECT_EQ(G().GameState, "Exit?");
+}
+
+// A click during "GameOver2" ends the game at once.
+TEST_F(ScreensTest, ClickEndsGameOver2) {
+  S().MenuPos = 1;
+  Key(vk::Return);
+  Wait(2500);
+  G().Round1->RoundClock = 0;
+  Wait(2100);
+  ASSERT_EQ(G().GameState, "GameOver2");
+  Click(10, 10);
+  EXPECT_EQ(G().GameState, "Menu");
+  EXPECT_FALSE(G().Timer3.Enabled());
+}
+
+}  // namespace
+}  // namespace klv
