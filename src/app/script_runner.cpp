@@ -6,6 +6,7 @@
 #include <thread>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <iostream>
 #include <sstream>
 #include <stdexcept>
@@ -123,7 +124,10 @@ const char* ScriptRunner::Help() {
          "  expect KEY [OP] VALUE  OP one of = != < <= > >=; KEY one of state, level, score,\n"
          "                         clock, fish, objects, sprites, ended, box, sound NAME\n"
          "                         (played since the last check), music (FILE or none),\n"
-         "                         table R NAME SCORE (row R of the local table)\n"
+         "                         table R NAME SCORE (row R of the local table),\n"
+         "                         menupos, help (the help page shown),\n"
+         "                         saved music|sound|windowed|send|addtext VALUE and\n"
+         "                         saved table R NAME SCORE (Config.cfg as written)\n"
          "Exit status: 0 all expectations met, 1 one failed, 2 a malformed script.\n";
 }
 
@@ -228,6 +232,8 @@ std::string ScriptRunner::Value(const std::string& key, const std::string& arg) 
   if (key == "sprites") return std::to_string(g.SpriteEngine1->Count());
   if (key == "ended") return g.Terminated() ? "1" : "0";
   if (key == "box") return platform_->messages.empty() ? "" : platform_->messages.back();
+  if (key == "menupos") return std::to_string(g.Screens1->MenuPos);
+  if (key == "help") return std::to_string(g.Screens1->HelpPage);
   if (key == "music") {
     std::string last = "none";
     for (const std::string& n : Notes())
@@ -236,6 +242,42 @@ std::string ScriptRunner::Value(const std::string& key, const std::string& arg) 
   }
   (void)arg;
   throw ScriptError(2, "unknown expect key: " + key);
+}
+
+// "expect saved KEY VALUE" and "expect saved table R NAME SCORE": Config.cfg
+// as last written, read back without touching it.
+void ScriptRunner::ExpectSaved(const std::vector<std::string>& w) {
+  if (w.size() < 4) throw ScriptError(2, "expect saved KEY VALUE");
+  const std::string path = ConfigPath(TheGame().ConfigDir);
+  std::ifstream in(path, std::ios::binary);
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  Config saved;
+  if (!in.good() && !in.eof()) throw ScriptError(1, "cannot read " + path);
+  if (!ConfigFromFileBytes(bytes, saved)) throw ScriptError(1, "no record in " + path);
+  const std::string& what = w[2];
+  std::string got, want = w.back();
+  if (what == "table") {
+    long long row = ToNumber(w[3]);
+    if (row < 1 || row > 10 || w.size() > 6) throw ScriptError(2, "expect saved table R NAME SCORE");
+    const ScoreEntry& e = saved.Scores[row - 1];
+    got = Cp1251ToUtf8(e.Name) + " " + std::to_string(UnmaskScore(e.Score));
+    want = (w.size() == 6 ? w[4] : "") + " " + w.back();
+  } else if (w.size() != 4) {
+    throw ScriptError(2, "expect saved KEY VALUE");
+  } else if (what == "music") {
+    got = saved.Music ? "1" : "0";
+  } else if (what == "sound") {
+    got = saved.Sound ? "1" : "0";
+  } else if (what == "windowed") {
+    got = saved.Windowed ? "1" : "0";
+  } else if (what == "send") {
+    got = saved.SendScores ? "1" : "0";
+  } else if (what == "addtext") {
+    got = Cp1251ToUtf8(saved.AddText);
+  } else {
+    throw ScriptError(2, "unknown saved key: " + what);
+  }
+  if (got != want) throw ScriptError(1, "expected saved " + what + " " + want + ", got " + got);
 }
 
 void ScriptRunner::Expect(const std::vector<std::string>& w) {
@@ -249,6 +291,10 @@ void ScriptRunner::Expect(const std::vector<std::string>& w) {
       if (notes[i] == "sound " + w[2]) found = true;
     soundsChecked_ = notes.size();
     if (!found) throw ScriptError(1, "expected sound " + w[2] + ", got none");
+    return;
+  }
+  if (key == "saved") {
+    ExpectSaved(w);
     return;
   }
   if (key == "table") {

@@ -46,6 +46,7 @@ class ScriptRunner {
   void Pump();
   std::string Value(const std::string& key, const std::string& arg);
   void Expect(const std::vector<std::string>& words);
+  void ExpectSaved(const std::vector<std::string>& words);
   void DriveAutopilot();
   const std::vector<std::string>& Notes();
 
