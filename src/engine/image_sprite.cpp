@@ -40,7 +40,9 @@ int64_t WrapCoordinate(int64_t v, int64_t limit, int64_t size) {
 
 ImageSprite::ImageSprite(const SpriteLink& link) : Sprite(link) {}
 
-int ImageSprite::CurrentFrame() const { return ClampToInt(int64_t{FramePos} + FirstFrame); }
+int ImageSprite::CurrentFrame() const {
+  return ClampToInt(int64_t{FramePos} + FirstFrame);
+}
 
 void ImageSprite::Step(int moveCount) {
   int64_t pos = int64_t{FramePos} + FrameAdvance(FrameSpeed, moveCount);
@@ -88,8 +90,7 @@ Rect ImageSprite::DrawRect() const {
 void ImageSprite::Render() {
   if (!Image || !Engine()) return;
   const Rect r = DrawRect();
-  Image->DrawFrame(Engine()->TargetSurface(), r.Left, r.Top,
-                   CurrentFrame());
+  Image->DrawFrame(Engine()->TargetSurface(), r.Left, r.Top, CurrentFrame());
 }
 
 bool ImageSprite::AcceptsHit(Sprite& other) {

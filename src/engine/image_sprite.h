@@ -24,8 +24,8 @@ class ImageSprite : public Sprite {
   int FirstFrame = 0;
 
   PictureCollectionItem* Image = nullptr;  // not owned; none draws nothing
-  bool PixelExact = false;  // hits need overlapping drawn pixels, not just boxes
-  bool Wrap = false;        // the box wraps around the target's edges
+  bool PixelExact = false;                 // hits need overlapping drawn pixels, not just boxes
+  bool Wrap = false;                       // the box wraps around the target's edges
 
   int CurrentFrame() const;
   // The box moved so that the current frame sits centred in it.

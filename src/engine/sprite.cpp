@@ -10,7 +10,6 @@
 
 namespace klv {
 
-
 Sprite::Sprite() = default;
 
 Sprite::Sprite(const SpriteLink& link) : parent_(&link.parent_) {
@@ -52,13 +51,15 @@ Rect Sprite::Bounds() const {
   const int64_t x = TruncToPixel(WorldX());
   const int64_t y = TruncToPixel(WorldY());
   auto clampInt = [](int64_t v) {
-    return static_cast<int>(std::clamp<int64_t>(v, std::numeric_limits<int>::min(),
-                                                 std::numeric_limits<int>::max()));
+    return static_cast<int>(
+        std::clamp<int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
   };
   return Rect{static_cast<int>(x), static_cast<int>(y), clampInt(x + Width), clampInt(y + Height)};
 }
 
-bool Sprite::AcceptsHit(Sprite&) { return true; }
+bool Sprite::AcceptsHit(Sprite&) {
+  return true;
+}
 
 void Sprite::InsertByDepth(Sprite* child) {
   // Binary search for the first sprite whose depth is >= the child's.
@@ -170,6 +171,5 @@ void Sprite::HitWalk(SpriteEngine& engine, Sprite& target) {
     HitWalk(engine, *target.children_[i]);
   }
 }
-
 
 }  // namespace klv

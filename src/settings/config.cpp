@@ -28,9 +28,9 @@ constexpr size_t kEntryScoreAt = 16;
 constexpr size_t kHelpPagesAt = 236;
 
 // Code page 1251 bytes of the default texts.
-constexpr char kDefaultGameName[] = "\xC8\xE3\xF0\xE0";          // Игра
+constexpr char kDefaultGameName[] = "\xC8\xE3\xF0\xE0";            // Игра
 constexpr char kDefaultPlayerName[] = "\xC0\xED\xEE\xED\xE8\xEC";  // Аноним
-constexpr char kDefaultScoreName[] = "\xC2\xE0\xED\xFF";          // Ваня
+constexpr char kDefaultScoreName[] = "\xC2\xE0\xED\xFF";           // Ваня
 
 void PutString(ConfigImage& image, size_t at, size_t capacity, const std::string& s) {
   const size_t n = std::min(s.size(), capacity);
@@ -57,7 +57,8 @@ void ShiftNames(ConfigImage& image, int direction) {
   for (int i = 1; i <= kScoreEntries; ++i) {
     const size_t at = kScoresAt + kEntrySize * (i - 1);
     const size_t n = std::min<size_t>(image[at], kScoreNameCapacity);
-    for (size_t k = 1; k <= n; ++k) image[at + k] = static_cast<uint8_t>(image[at + k] + direction * i);
+    for (size_t k = 1; k <= n; ++k)
+      image[at + k] = static_cast<uint8_t>(image[at + k] + direction * i);
   }
 }
 
@@ -133,9 +134,7 @@ class PosixConfigFileSystem : public ConfigFileSystem {
     return error;
   }
 
-  int Remove(const std::string& path) override {
-    return ::unlink(path.c_str()) == 0 ? 0 : errno;
-  }
+  int Remove(const std::string& path) override { return ::unlink(path.c_str()) == 0 ? 0 : errno; }
 
   bool DirWritable(const std::string& dir) override {
     struct stat st {};
@@ -184,10 +183,16 @@ Config ConfigFromImage(const ConfigImage& image) {
   return config;
 }
 
-void ScrambleNames(ConfigImage& image) { ShiftNames(image, +1); }
-void UnscrambleNames(ConfigImage& image) { ShiftNames(image, -1); }
+void ScrambleNames(ConfigImage& image) {
+  ShiftNames(image, +1);
+}
+void UnscrambleNames(ConfigImage& image) {
+  ShiftNames(image, -1);
+}
 
-std::string DefaultScoreName() { return kDefaultScoreName; }
+std::string DefaultScoreName() {
+  return kDefaultScoreName;
+}
 
 void SetDefaultTable(Config& config) {
   for (int i = 0; i < kScoreEntries; ++i) {
@@ -233,7 +238,9 @@ ConfigFileSystem& RealConfigFileSystem() {
   return fs;
 }
 
-std::string ConfigPath(const std::string& dir) { return JoinPath(dir, kConfigFileName); }
+std::string ConfigPath(const std::string& dir) {
+  return JoinPath(dir, kConfigFileName);
+}
 
 std::string ChooseConfigDir(const std::string& appDir, const std::string& userDir,
                             ConfigFileSystem& fs) {

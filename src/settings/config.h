@@ -24,8 +24,12 @@ namespace klv {
 // XOR this mask (the upper 16 bits pass unchanged). Unmask only to compare
 // (as unsigned 32-bit numbers), show or send a score.
 constexpr uint32_t ScoreMask = 27491;
-constexpr uint32_t MaskScore(uint32_t plain) { return plain ^ ScoreMask; }
-constexpr uint32_t UnmaskScore(uint32_t masked) { return masked ^ ScoreMask; }
+constexpr uint32_t MaskScore(uint32_t plain) {
+  return plain ^ ScoreMask;
+}
+constexpr uint32_t UnmaskScore(uint32_t masked) {
+  return masked ^ ScoreMask;
+}
 
 constexpr size_t kConfigSize = 240;
 constexpr int kScoreEntries = 10;

@@ -23,21 +23,21 @@ TEST(ImageSpriteAnimationTest, StepsFollowTheLoopAndOneShotRules) {
     double expectSpeed;
   };
   const Case cases[] = {
-      {4, true, 3, 2.0, 1, 1, 2.0},     // wraps forward
-      {4, true, 3, -5.0, 1, 2, -5.0},   // wraps backward from the end
-      {4, true, 0, 1.0, 255, 3, 1.0},   // the last move count before the counter wraps
-      {4, true, 2, 1.0, 0, 2, 1.0},     // and the first after it
-      {4, false, 2, 2.0, 1, 3, 0.0},    // one-shot stops on its last frame
-      {4, false, 1, -3.0, 1, 0, 0.0},   // and on its first
+      {4, true, 3, 2.0, 1, 1, 2.0},    // wraps forward
+      {4, true, 3, -5.0, 1, 2, -5.0},  // wraps backward from the end
+      {4, true, 0, 1.0, 255, 3, 1.0},  // the last move count before the counter wraps
+      {4, true, 2, 1.0, 0, 2, 1.0},    // and the first after it
+      {4, false, 2, 2.0, 1, 3, 0.0},   // one-shot stops on its last frame
+      {4, false, 1, -3.0, 1, 0, 0.0},  // and on its first
       {4, false, 1, 1.0, 1, 2, 1.0},
-      {0, false, 0, 1.0, 1, 0, 0.0},    // no frames: frame 0
+      {0, false, 0, 1.0, 1, 0, 0.0},  // no frames: frame 0
       {0, true, 5, 1.0, 1, 0, 1.0},
-      {8, true, 0, 0.5, 1, 0, 0.5},     // round(0.5) = 0: never advances
-      {8, true, 0, 0.5, 3, 2, 0.5},     // round(1.5) = 2
-      {8, true, 0, 0.5, 5, 2, 0.5},     // round(2.5) = 2, halves to even
-      {8, true, 0, 0.5, 7, 4, 0.5},     // round(3.5) = 4
-      {8, true, 0, -0.5, 5, 6, -0.5},   // round(-2.5) = -2
-      {8, true, 0, 0.01, 255, 3, 0.01}, // round(2.55) = 3
+      {8, true, 0, 0.5, 1, 0, 0.5},      // round(0.5) = 0: never advances
+      {8, true, 0, 0.5, 3, 2, 0.5},      // round(1.5) = 2
+      {8, true, 0, 0.5, 5, 2, 0.5},      // round(2.5) = 2, halves to even
+      {8, true, 0, 0.5, 7, 4, 0.5},      // round(3.5) = 4
+      {8, true, 0, -0.5, 5, 6, -0.5},    // round(-2.5) = -2
+      {8, true, 0, 0.01, 255, 3, 0.01},  // round(2.55) = 3
       {8, false, 0, 1e300, 255, 7, 0.0},
       {8, true, 1, std::numeric_limits<double>::quiet_NaN(), 1, 1, 0.0},
   };
@@ -78,12 +78,9 @@ TEST(ImageSpriteBoundsTest, WrapMovesTheBoxAroundTheTargetEdges) {
   };
   // Box 20 x 10 on an 800 x 600 target: x wraps with period 820, y with 610.
   const Case cases[] = {
-      {0, 0, Rect::Bounds(0, 0, 20, 10)},
-      {800, 600, Rect::Bounds(800, 600, 20, 10)},
-      {801, 601, Rect::Bounds(-19, -9, 20, 10)},
-      {820, 610, Rect::Bounds(0, 0, 20, 10)},
-      {-1, -1, Rect::Bounds(-1, -1, 20, 10)},
-      {-20, -10, Rect::Bounds(800, 600, 20, 10)},
+      {0, 0, Rect::Bounds(0, 0, 20, 10)},        {800, 600, Rect::Bounds(800, 600, 20, 10)},
+      {801, 601, Rect::Bounds(-19, -9, 20, 10)}, {820, 610, Rect::Bounds(0, 0, 20, 10)},
+      {-1, -1, Rect::Bounds(-1, -1, 20, 10)},    {-20, -10, Rect::Bounds(800, 600, 20, 10)},
       {-821, 1220, Rect::Bounds(-1, 0, 20, 10)},
   };
   Surface target(800, 600);

@@ -41,7 +41,7 @@ TEST_F(InputStatesTest, KeysMapToStatesAfterStartupBinding) {
       {{vk::Space}, Set({StateDown, StateButton1})},  // Space also stays on Button1
       {{vk::Control}, Set({StateDown})},
       {{vk::Down}, Set({StateDown})},
-      {{vk::Numpad2}, Set({})},  // replaced by Space at start-up
+      {{vk::Numpad2}, Set({})},      // replaced by Space at start-up
       {{vk::Letter('J')}, Set({})},  // replaced by Ctrl at start-up
       {{vk::Left, vk::Right}, Set({StateLeft, StateRight})},
       {{vk::Letter('H'), vk::Numpad6}, Set({StateLeft, StateRight})},
@@ -114,7 +114,8 @@ TEST_F(InputStatesTest, JoystickDirectionsAndButtonsMergeWithKeys) {
       {{true, 1000, 0, 0}, {}, Set({StateRight})},
       {{true, 0, -400, 0}, {}, Set({StateUp})},
       {{true, 0, 1, 0}, {}, Set({StateDown})},
-      {{true, -5, 5, 1u | (1u << 8) | (1u << 31)}, {},
+      {{true, -5, 5, 1u | (1u << 8) | (1u << 31)},
+       {},
        Set({StateLeft, StateDown, StateButton1, StateButton9, StateButton32})},
       {{true, 700, 0, 0}, {vk::Left}, Set({StateLeft, StateRight})},
       {{false, -1000, -1000, 0xFFFFFFFFu}, {vk::Return}, Set({StateButton2})},  // unplugged

@@ -113,9 +113,8 @@ TEST_F(SpriteTest, RenderNeedsTrueOverlapWithTheTarget) {
     bool rendered;
   };
   const Case cases[] = {
-      {-10, 0, false}, {-9, 0, true},  {799, 0, true},  {800, 0, false},
-      {0, -10, false}, {0, -9, true},  {0, 599, true},  {0, 600, false},
-      {-10, -10, false}, {395, 295, true},
+      {-10, 0, false}, {-9, 0, true},  {799, 0, true},  {800, 0, false},   {0, -10, false},
+      {0, -9, true},   {0, 599, true}, {0, 600, false}, {-10, -10, false}, {395, 295, true},
   };
   Probe* s = Make("S");
   for (const Case& c : cases) {
@@ -363,8 +362,10 @@ TEST_F(SpriteTest, ATesterThatLeavesTheGameStopsTheDescent) {
   Make("B");
   for (int leave = 0; leave < 2; ++leave) {
     tester->OnHit = [leave](Probe& self, Sprite&, bool&) {
-      if (leave == 0) self.Collidable = false;
-      else self.MarkDead();
+      if (leave == 0)
+        self.Collidable = false;
+      else
+        self.MarkDead();
     };
     log_.clear();
     EXPECT_EQ(tester->CheckHits(), 2) << leave;

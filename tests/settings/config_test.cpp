@@ -24,7 +24,8 @@ std::vector<uint8_t> ReadAll(const fs::path& p) {
 
 void WriteAll(const fs::path& p, const std::vector<uint8_t>& bytes) {
   std::ofstream out(p, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 std::vector<uint32_t> PlainScores(const Config& c) {
@@ -86,8 +87,8 @@ TEST_F(ConfigFileTest, NoFileMeansDefaultsWrittenAtOnce) {
   EXPECT_EQ(bytes[3], 0);
   // Entry 1: "Ваня" stored one up per byte, 'я' (0xFF) wrapping to 0x00; score 1000 masked.
   const std::vector<uint8_t> entry1(bytes.begin() + 36, bytes.begin() + 56);
-  EXPECT_EQ(entry1, (std::vector<uint8_t>{4, 0xC3, 0xE1, 0xEE, 0x00, 0, 0, 0, 0, 0, 0, 0, 0,
-                                          0, 0, 0, 0x8B, 0x68, 0, 0}));
+  EXPECT_EQ(entry1, (std::vector<uint8_t>{4, 0xC3, 0xE1, 0xEE, 0x00, 0, 0,    0,    0, 0,
+                                          0, 0,    0,    0,    0,    0, 0x8B, 0x68, 0, 0}));
   // Entry 10 is stored ten up.
   EXPECT_EQ(bytes[216 + 1], 0xC2 + 10);
   EXPECT_EQ(bytes[236], 4);
@@ -186,8 +187,8 @@ TEST(ConfigTableTest, SortFollowsTheSwapRuleAndComparesUnsigned) {
   for (const auto& e : c.Scores) order += e.Name;
   // A stable sort would give "EFHCJABGDI"; the swaps move A behind B and G, and I before D.
   EXPECT_EQ(order, "EFHCJBGAID");
-  EXPECT_EQ(PlainScores(c), (std::vector<uint32_t>{0xFFFFFFFFu, 0x80000000u, 1000, 9, 7, 5, 5,
-                                                    5, 0, 0}));
+  EXPECT_EQ(PlainScores(c),
+            (std::vector<uint32_t>{0xFFFFFFFFu, 0x80000000u, 1000, 9, 7, 5, 5, 5, 0, 0}));
 }
 
 TEST(ConfigTableTest, ClearFillsTenThousandDownToOneThousand) {

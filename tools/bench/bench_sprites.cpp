@@ -3,8 +3,8 @@
 // tests itself against all the others, and the whole tree is drawn.
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
 #include "bench.h"
