@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "http/http_client.h"
+#include "http/loopback_server.h"
 
 namespace klv {
 namespace {
@@ -174,6 +175,36 @@ TEST(SubmitWorldScore, SendsTheEncodedRecordWithTheReceivedToken) {
     const auto record = InfDecode(client.urls[1].substr(prefix.size()));
     ASSERT_TRUE(record.has_value());
     EXPECT_EQ(*record, BuildScoreRecord("\xC2\xE0\xED\xFF", 70000, c.p, "hi!"));
+  }
+}
+
+// A hostile or broken service at the first request: the game reports it as
+// unreachable and never sends the score.
+TEST(SubmitWorldScore, HostileServicesCountAsUnreachable) {
+  using test::LoopbackServer;
+  const std::string okAnswer = "OK|1.0|2026-12-10|motd|tok|";
+  const LoopbackServer::Behaviour behaviours[] = {
+      [](LoopbackServer& s, int fd, const std::string&) { s.Hold(fd); },
+      [&](LoopbackServer&, int fd, const std::string&) {
+        LoopbackServer::SendAll(fd, LoopbackServer::Answer(200, okAnswer + std::string(70000, 'x')));
+      },
+      [&](LoopbackServer&, int fd, const std::string&) {
+        LoopbackServer::SendAll(fd, LoopbackServer::Answer(301, okAnswer, "Location: /x\r\n"));
+      },
+      [&](LoopbackServer&, int fd, const std::string&) {
+        LoopbackServer::SendAll(fd, LoopbackServer::Answer(503, okAnswer));
+      },
+  };
+  HttpLimits quick;
+  quick.ConnectMs = 1000;
+  quick.TotalMs = 2000;
+  quick.StallMs = 1000;
+  for (const auto& b : behaviours) {
+    LoopbackServer server(b);
+    HttpClient client(quick);
+    EXPECT_FALSE(SubmitWorldScore(client, server.Base(), "Bob", 10, ""));
+    server.Stop();
+    EXPECT_EQ(server.Requests().size(), 1u);
   }
 }
 

@@ -102,6 +102,10 @@ ScoreServer::ScoreServer(ScoreService& service) : impl_(new Impl{service, {}, {}
     res.set_header("Cache-Control", "no-store");
     res.set_content(a.Body, a.ContentType.c_str());
   });
+  s.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
+    res.status = 500;
+    res.set_content("ERR|internal|", "text/plain; charset=utf-8");
+  });
   s.set_payload_max_length(4096);
   s.set_read_timeout(5);
   s.set_write_timeout(5);
