@@ -52,8 +52,9 @@ def fade(values, fade_in, fade_out):
 
 def pluck():
     """A balalaika-like plucked string (Karplus-Strong) with a small wooden body."""
-    n_delay = int(round(RATE / MIDDLE_C - 0.5))
-    freq = RATE / (n_delay + 0.5)
+    # The loop below reads one sample ahead, so the string's period is N - 0.5.
+    n_delay = int(round(RATE / MIDDLE_C + 0.5))
+    freq = RATE / (n_delay - 0.5)
     noise = Noise(777)
     exc = [noise.next() for _ in range(n_delay)]
     # Brighten a little, then pluck near the bridge: subtract a delayed copy.
