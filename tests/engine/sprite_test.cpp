@@ -278,6 +278,24 @@ TEST(SpriteEngineTest, TheRootFreesEverySpriteLeftIncludingDyingOnes) {
   EXPECT_EQ(log, (Lines{"free B", "free A", "free A1"}));
 }
 
+// A sprite whose constructor fails after it was linked in.
+class Faulty : public Sprite {
+ public:
+  explicit Faulty(const SpriteLink& link) : Sprite(link) {
+    SetDepth(3);
+    throw KlvError("Image 'Nope' not found");
+  }
+};
+
+TEST_F(SpriteTest, AConstructorThatThrowsLeavesNothingBehind) {
+  Probe* a = Make("A");
+  EXPECT_THROW(engine_.Create<Faulty>(), KlvError);
+  EXPECT_THROW(a->Create<Faulty>(), KlvError);
+  EXPECT_EQ(engine_.Count(), 1);
+  EXPECT_EQ(a->Count(), 0);
+  EXPECT_EQ(DrawOrder(), (Lines{"render A"}));
+}
+
 TEST_F(SpriteTest, ItemAtReportsIndexesOutOfRange) {
   try {
     engine_.ItemAt(3);
