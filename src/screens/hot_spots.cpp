@@ -13,9 +13,9 @@ constexpr HotSpot kMenuSpots[] = {
 };
 
 constexpr HotSpot kOptionSpots[] = {
-    {Spot::Win, 303, 229, 390, 248, 1, false},      {Spot::Full, 448, 229, 590, 248, 1, false},
-    {Spot::MusicOn, 303, 277, 335, 296, 2, false},  {Spot::MusicOff, 393, 277, 434, 296, 2, false},
-    {Spot::SoundOn, 303, 325, 335, 344, 3, false},  {Spot::SoundOff, 393, 325, 434, 344, 3, false},
+    {Spot::Win, 303, 229, 390, 248, 1, false},       {Spot::Full, 448, 229, 590, 248, 1, false},
+    {Spot::MusicOn, 303, 277, 335, 296, 2, false},   {Spot::MusicOff, 393, 277, 434, 296, 2, false},
+    {Spot::SoundOn, 303, 325, 335, 344, 3, false},   {Spot::SoundOff, 393, 325, 434, 344, 3, false},
     {Spot::TextField, 301, 366, 590, 397, 4, false}, {Spot::OptBack, 42, 464, 145, 488, 5, false},
 };
 

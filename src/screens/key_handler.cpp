@@ -7,7 +7,9 @@
 
 namespace klv {
 
-bool AcceptsTypedChar(unsigned char c) { return c > 47 && c != '|'; }
+bool AcceptsTypedChar(unsigned char c) {
+  return c > 47 && c != '|';
+}
 
 // One key release; the steps run in this order and may rewrite the key.
 void Screens::KeyUp(int key, KeyMods mods) {

@@ -19,7 +19,9 @@ namespace klv {
 
 namespace {
 
-std::string Cp(const char* utf8) { return Utf8ToCp1251(utf8); }
+std::string Cp(const char* utf8) {
+  return Utf8ToCp1251(utf8);
+}
 
 std::string Format(const char* format, int value) {
   char buffer[32];

@@ -32,11 +32,11 @@ TEST(TableInsertion, PlaceOfAScore) {
     int place;
   };
   const Case cases[] = {
-      {1001, 1},  {1000, 2},  // an equal score goes below
-      {950, 2},   {700, 6},   {701, 4}, {101, 10},
-      {100, 0},   {99, 0},    {0, 0},   // equal to the tenth is not enough
-      {0xFFFFFFF6u, 0},                 // -10: never, although unsigned it is huge
-      {0x80000000u, 0},                 // the most negative
+      {1001, 1},        {1000, 2},  // an equal score goes below
+      {950, 2},         {700, 6},  {701, 4}, {101, 10},
+      {100, 0},         {99, 0},   {0, 0},  // equal to the tenth is not enough
+      {0xFFFFFFF6u, 0},                     // -10: never, although unsigned it is huge
+      {0x80000000u, 0},                     // the most negative
       {0x7FFFFFFFu, 1},
   };
   for (const Case& c : cases) {

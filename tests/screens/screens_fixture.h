@@ -64,8 +64,9 @@ inline void WriteCollection(const std::string& path, const std::vector<Pic>& pic
   for (const Pic& p : pics) items.push_back(MakeItem(p));
   std::array<uint32_t, 256> colours{};
   std::vector<uint8_t> bytes = IcfWriter::WriteCollection(colours, items);
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                              static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
 }
 
 // The lit main-menu buttons are 240 x 44, so item k's spot is
@@ -80,8 +81,8 @@ inline void WriteGameData(const std::filesystem::path& dir) {
     menu.push_back({n, kButtonW, kButtonH, 1});
   for (const char* n : {"FonOpt", "FonHScr", "FonHelp", "FonMP", "FonMP2"})
     menu.push_back({n, 64, 64, 1});  // panels: size unused
-  for (const char* n : {"Win", "Full", "On", "Off", "OptBack", "Clear", "World", "HScrBack",
-                        "Previos", "Next"})
+  for (const char* n :
+       {"Win", "Full", "On", "Off", "OptBack", "Clear", "World", "HScrBack", "Previos", "Next"})
     menu.push_back({n, 90, 20, 1});
   menu.push_back({"Qtns", 100, 60, 1});
   menu.push_back({"Chk", 24, 24, 2});
@@ -89,11 +90,11 @@ inline void WriteGameData(const std::filesystem::path& dir) {
   menu.push_back({"Table", 64, 64, 1});
   WriteCollection((dir / "Data" / "MenuImgs.icf").string(), menu);
 
-  std::vector<Pic> play = {{"Player", 60, 100, 1}, {"Udochka", 60, 60, 3}, {"Poplavok", 7, 12, 1},
-                           {"Leska", 7, 4, 1},     {"Kruk", 7, 10, 1},    {"Volna", 901, 40, 1},
-                           {"Vodorosl1", 40, 120, 4}, {"Vodorosl2", 40, 120, 4},
-                           {"Puzir", 8, 8, 1},     {"Puziri", 16, 16, 1}, {"Time1", 430, 16, 1},
-                           {"Time2", 429, 16, 2}};
+  std::vector<Pic> play = {
+      {"Player", 60, 100, 1},    {"Udochka", 60, 60, 3},    {"Poplavok", 7, 12, 1},
+      {"Leska", 7, 4, 1},        {"Kruk", 7, 10, 1},        {"Volna", 901, 40, 1},
+      {"Vodorosl1", 40, 120, 4}, {"Vodorosl2", 40, 120, 4}, {"Puzir", 8, 8, 1},
+      {"Puziri", 16, 16, 1},     {"Time1", 430, 16, 1},     {"Time2", 429, 16, 2}};
   for (int k = 1; k <= 10; ++k) {
     play.push_back({"Fish" + std::to_string(k) + "L", 90, 30, 4});
     play.push_back({"Fish" + std::to_string(k) + "R", 90, 30, 4});
@@ -106,8 +107,7 @@ class ScreensFixture : public ::testing::Test {
  protected:
   void SetUp() override {
     static std::mt19937_64 rng(std::random_device{}());
-    dir_ = std::filesystem::temp_directory_path() /
-           ("klv-screens-" + std::to_string(rng()));
+    dir_ = std::filesystem::temp_directory_path() / ("klv-screens-" + std::to_string(rng()));
     WriteGameData(dir_);
     auto audio = std::make_unique<HeadlessAudioOut>();
     audio_ = audio.get();

@@ -172,17 +172,17 @@ TEST_F(ScreensTest, OptionsClicksChangeTheSettingsAndBackSaves) {
   Click(410, 334);             // sound off
   EXPECT_FALSE(Cfg().Sound);
   EXPECT_EQ(S().MenuPos, 3);
-  Click(410, 286);             // music off
+  Click(410, 286);  // music off
   EXPECT_FALSE(Cfg().Music);
-  Click(500, 238);             // full screen
+  Click(500, 238);  // full screen
   EXPECT_FALSE(Cfg().Windowed);
   EXPECT_TRUE(platform_->Fullscreen());
-  Click(350, 238);             // window
+  Click(350, 238);  // window
   EXPECT_TRUE(Cfg().Windowed);
   Frames(1);
   EXPECT_TRUE(ButtonLit(1));
-  EXPECT_TRUE(ButtonLit(4));   // music off
-  EXPECT_TRUE(ButtonLit(6));   // sound off
+  EXPECT_TRUE(ButtonLit(4));  // music off
+  EXPECT_TRUE(ButtonLit(6));  // sound off
   EXPECT_FALSE(ButtonLit(3));
   // The text field: typed characters up to ten, signs below "0" and "|" ignored.
   Click(400, 380);
