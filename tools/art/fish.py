@@ -14,17 +14,17 @@ SPECIES = {
             tail="fork", hump=0.95, belly_drop=0.9, stalk=0.3, tailfrac=0.24, eye=3.0, stripe="#8FB8CC"),
     2: dict(name="Плотва", w=46, h=24, back="#4F6E8C", mid="#BFD0DC", belly="#F6F4EE", fin="#E5683A",
             tail="fork", hump=1.05, belly_drop=0.95, stalk=0.28, tailfrac=0.23, eye=3.4, iris="#D9402A"),
-    3: dict(name="Окунь", w=46, h=26, back="#5F7F2E", mid="#B9C95A", belly="#F3EBC0", fin="#E8582E",
+    3: dict(name="Окунь", w=46, h=29, extra=3, back="#5F7F2E", mid="#B9C95A", belly="#F3EBC0", fin="#E8582E",
             tail="fork", hump=1.12, belly_drop=0.95, stalk=0.3, tailfrac=0.22, eye=3.6, bars=5,
             spiny=True, spiny_color="#6E7F3A"),
-    4: dict(name="Карась", w=42, h=30, back="#9B7A22", mid="#E3B743", belly="#FBE7A2", fin="#C9952F",
+    4: dict(name="Карась", w=42, h=33, extra=3, back="#9B7A22", mid="#E3B743", belly="#FBE7A2", fin="#C9952F",
             tail="round_fork", hump=1.25, belly_drop=1.05, stalk=0.34, tailfrac=0.22, eye=3.4, scales=True),
     5: dict(name="Краснопёрка", w=46, h=24, back="#7D8A3A", mid="#E2C25A", belly="#FBF0C8", fin="#E0312B",
             tail="fork", hump=1.05, belly_drop=1.0, stalk=0.28, tailfrac=0.23, eye=3.4, iris="#E0312B"),
-    6: dict(name="Лещ", w=66, h=42, back="#6F5A36", mid="#C2A267", belly="#EEDDB4", fin="#5E5A56",
+    6: dict(name="Лещ", w=66, h=47, extra=5, back="#6F5A36", mid="#C2A267", belly="#EEDDB4", fin="#5E5A56",
             tail="fork", hump=1.35, belly_drop=1.15, stalk=0.22, tailfrac=0.22, eye=4.0, scales=True,
             long_anal=True),
-    7: dict(name="Сазан", w=92, h=46, back="#6E5420", mid="#CF9A35", belly="#F6DC95", fin="#B0682C",
+    7: dict(name="Сазан", w=92, h=50, extra=4, back="#6E5420", mid="#CF9A35", belly="#F6DC95", fin="#B0682C",
             tail="fork", hump=1.12, belly_drop=1.0, stalk=0.3, tailfrac=0.2, eye=5.0, scales=True,
             barbels=True, long_dorsal=True),
     8: dict(name="Сом", w=112, h=40, back="#3B3F37", mid="#6D7461", belly="#D8D3BE", fin="#4A4A40",
@@ -33,7 +33,7 @@ SPECIES = {
     9: dict(name="Щука", w=132, h=32, back="#3E5B2A", mid="#7F9C45", belly="#EEF0D0", fin="#9C6A32",
             tail="fork", hump=0.9, belly_drop=0.9, stalk=0.42, tailfrac=0.16, eye=4.0, spots=True,
             pike=True),
-    10: dict(name="Судак", w=100, h=38, back="#4C5E55", mid="#A7B4A3", belly="#EEF0E6", fin="#A9AE98",
+    10: dict(name="Судак", w=100, h=43, extra=5, back="#4C5E55", mid="#A7B4A3", belly="#EEF0E6", fin="#A9AE98",
              tail="fork", hump=1.0, belly_drop=0.95, stalk=0.32, tailfrac=0.18, eye=4.6, bars=7,
              spiny=True, spiny_color="#8A9381", fangs=True, big_spines=True),
 }
@@ -56,13 +56,14 @@ def fish_group(kind, phase, pfx, w=None, h=None):
     fin_swing = math.sin(phase * 2 * math.pi + 1.2) * 16
     bend = math.sin(phase * 2 * math.pi) * 0.9
 
-    cy = H0 * 0.5
+    extra = sp.get("extra", 0)  # room above the body for a tall dorsal fin
+    cy = (H0 - extra) * 0.5 + extra
     nose_x = W0 - 2.5
     tail_len = W0 * sp["tailfrac"]
     p = 2 + tail_len  # tail stalk x
     bl = nose_x - p
     fin_room = 0.17 if not sp.get("catfish") else 0.08
-    bh = H0 * (0.5 - fin_room) * 0.98  # half body height
+    bh = (H0 - extra) * (0.5 - fin_room) * 0.98  # half body height
     hump = sp["hump"]
     drop = sp["belly_drop"]
     ph = bh * sp["stalk"]

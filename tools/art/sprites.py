@@ -11,7 +11,7 @@ THIN = f'stroke="{OUTLINE}" stroke-width="1.2" stroke-linejoin="round" stroke-li
 
 # ---------------------------------------------------------------- objects
 
-OBJ_SIZE = {1: (42, 40), 2: (36, 42), 3: (48, 26), 4: (28, 42), 5: (56, 42)}
+OBJ_SIZE = {1: (42, 40), 2: (36, 42), 3: (48, 26), 4: (28, 42), 5: (56, 46)}
 SHELL_SCALE = 1.1
 OBJ_FRAMES = {1: 5, 2: 5, 3: 5, 4: 5, 5: 6}
 
@@ -113,10 +113,10 @@ def shell(pfx, openness, sparkle):
          lin_grad(f"{pfx}b", [(0, "#F7C0A8"), (1, "#C9735E")], 0, 0, 0, 1) +
          rad_grad(f"{pfx}p", [(0, "#FFFFFF"), (0.5, "#F4EEFF"), (1, "#B9B0D6")], 0.35, 0.3, 0.7) +
          rad_grad(f"{pfx}i", [(0, "#FFF0F2"), (1, "#E6B5BF")], 0.5, 0.4, 0.7))
-    cx, base = 25, 33
+    cx, base = 25, 37
     lower = (f'<path d="M6,{base - 6} Q6,{base + 2} 25,{base + 3} Q44,{base + 2} 44,{base - 6} Z" fill="url(#{pfx}b)" {ST}/>'
              f'<path d="M10,{base - 4} Q25,{base + 2} 40,{base - 4}" stroke="{OUTLINE}" stroke-width="0.8" fill="none" opacity="0.4"/>')
-    ang = -openness * 62
+    ang = openness * 30
     inside = ""
     if openness > 0.05:
         inside = f'<path d="M7,{base - 6} Q25,{f(base - 6 - 22 * openness)} 43,{base - 6} Z" fill="url(#{pfx}i)" {THIN}/>'
@@ -134,7 +134,7 @@ def shell(pfx, openness, sparkle):
              f'fill="none" opacity="0.6" stroke-linecap="round"/></g>')
     sp = ""
     if sparkle:
-        sx, sy = cx + 3, base - 14
+        sx, sy = cx - 9, base - 15
         sp = (f'<path d="M{sx},{sy - 6} L{sx + 1},{sy - 1} L{sx + 6},{sy} L{sx + 1},{sy + 1} L{sx},{sy + 6} '
               f'L{sx - 1},{sy + 1} L{sx - 6},{sy} L{sx - 1},{sy - 1} Z" fill="#FFFFFF"/>')
     g = f'<ellipse cx="25" cy="{base + 3}" rx="20" ry="2.5" fill="#000000" opacity="0.18"/>{lower}{inside}{pearl}{upper}{sp}'
