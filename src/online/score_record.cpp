@@ -1,4 +1,4 @@
-#include "score_record.h"
+#include "online/score_record.h"
 
 #include <array>
 

@@ -10,7 +10,7 @@
 
 #include "engine/cp1251.h"
 #include "online/world_table.h"
-#include "score_record.h"
+#include "online/score_record.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "http/http_client.h"
 #include "online/world_table.h"
-#include "score_record.h"
+#include "online/score_record.h"
 #include "score_store.h"
 
 namespace klv::scores {

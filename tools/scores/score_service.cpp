@@ -6,7 +6,7 @@
 #include <ctime>
 
 #include "online/world_table.h"
-#include "score_record.h"
+#include "online/score_record.h"
 #include "score_store.h"
 #include "world_table_page.h"
 

@@ -5,7 +5,7 @@
 #include <random>
 
 #include "engine/cp1251.h"
-#include "score_record.h"
+#include "online/score_record.h"
 
 namespace klv::scores {
 

@@ -2,7 +2,7 @@
 
 #include <ctime>
 
-#include "score_record.h"
+#include "online/score_record.h"
 
 namespace klv::scores {
 
