@@ -170,10 +170,20 @@ void SdlPlatform::PumpEvents(EventSink& sink) {
         if (vkCode <= 0 || vkCode > 255) break;
         bool down = e.type == SDL_KEYDOWN;
         keys_[vkCode] = down && active_;
-        if (down)
-          sink.OnKeyDown(vkCode, ModsOf(e.key.keysym.mod));
-        else
-          sink.OnKeyUp(vkCode, ModsOf(e.key.keysym.mod));
+        KeyMods mods = ModsOf(e.key.keysym.mod);
+        if (down) {
+          if (!e.key.repeat) downMods_[vkCode] = mods;
+          sink.OnKeyDown(vkCode, mods);
+        } else {
+          // A chord counts as the player pressed it, even when the modifier
+          // is let go first (Alt+Enter released as Alt, then Enter).
+          const KeyMods& atDown = downMods_[vkCode];
+          mods.Alt |= atDown.Alt;
+          mods.Ctrl |= atDown.Ctrl;
+          mods.Shift |= atDown.Shift;
+          downMods_[vkCode] = {};
+          sink.OnKeyUp(vkCode, mods);
+        }
         break;
       }
       case SDL_TEXTINPUT:
@@ -255,12 +265,10 @@ void SdlPlatform::SetFullscreen(bool fullscreen) {
   renderer_ = nullptr;
   SDL_SetWindowFullscreen(window_, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
   fullscreen_ = fullscreen;
-  if (fullscreen) {
+  if (fullscreen && HasGpu()) {
     // Scale on the GPU where there is one; otherwise a scaled blit.
     renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
-    SDL_RendererInfo info;
-    if (renderer_ && SDL_GetRendererInfo(renderer_, &info) == 0 &&
-        (info.flags & SDL_RENDERER_ACCELERATED) && std::strcmp(info.name, "software") != 0) {
+    if (renderer_) {
       SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
       texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
                                    width_, height_);
@@ -269,11 +277,33 @@ void SdlPlatform::SetFullscreen(bool fullscreen) {
       SDL_DestroyRenderer(renderer_);
       renderer_ = nullptr;
     }
-  } else {
+  } else if (!fullscreen) {
     SDL_SetWindowSize(window_, width_, height_);
     SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
   }
   needFullRedraw_ = true;
+}
+
+bool SdlPlatform::HasGpu() {
+  // Asked once, of a hidden window: a renderer on the game's own window would
+  // replace that window, and a software GL renderer costs far more than a blit.
+  if (gpuKnown_) return gpu_;
+  gpuKnown_ = true;
+  SDL_Window* probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL);
+  if (!probe) return gpu_ = false;
+  SDL_Renderer* r = SDL_CreateRenderer(probe, -1, SDL_RENDERER_ACCELERATED);
+  SDL_RendererInfo info;
+  if (r && SDL_GetRendererInfo(r, &info) == 0 && (info.flags & SDL_RENDERER_ACCELERATED) &&
+      std::strncmp(info.name, "opengl", 6) == 0) {
+    using GetString = const unsigned char* (*)(unsigned int);
+    auto glGetString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    const char* name = glGetString ? reinterpret_cast<const char*>(glGetString(0x1F01)) : nullptr;
+    gpu_ = name && !std::strstr(name, "llvmpipe") && !std::strstr(name, "softpipe") &&
+           !std::strstr(name, "Software") && !std::strstr(name, "software");
+  }
+  if (r) SDL_DestroyRenderer(r);
+  SDL_DestroyWindow(probe);
+  return gpu_;
 }
 
 void SdlPlatform::Present(const Surface& buffer) {

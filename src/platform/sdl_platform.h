@@ -53,6 +53,7 @@ class SdlPlatform : public Platform {
   };
   Viewport ComputeViewport(int outW, int outH) const;
   void MapPointer(int wx, int wy, int* bx, int* by) const;
+  bool HasGpu();
   void OpenController(int index);
   void CloseController();
 
@@ -65,10 +66,13 @@ class SdlPlatform : public Platform {
   bool fullscreen_ = false;
   bool active_ = true;
   bool needFullRedraw_ = true;
+  bool gpuKnown_ = false;
+  bool gpu_ = false;
   uint64_t lastVersion_ = ~0ull;
   const Surface* lastBuffer_ = nullptr;
   Viewport viewport_;
   std::array<bool, 256> keys_{};
+  std::array<KeyMods, 256> downMods_{};  // modifiers held when each key went down
   std::unique_ptr<TtfFonts> fonts_;
   std::unique_ptr<AudioOut> audio_;
 };

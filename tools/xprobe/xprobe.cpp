@@ -3,6 +3,7 @@
 //   xprobe close WINDOW        ask the window to close (WM_DELETE_WINDOW)
 //   xprobe pixel WINDOW X Y    print the pixel as RRGGBB
 //   xprobe size WINDOW         print the window's width and height
+//   xprobe shot WINDOW FILE    save the window as a binary PPM
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -42,6 +43,26 @@ int main(int argc, char** argv) {
       std::printf("%06lX\n", p & 0xFFFFFF);
       XDestroyImage(img);
     }
+  } else if (!std::strcmp(argv[1], "shot") && argc == 4) {
+    XWindowAttributes a;
+    XImage* img = XGetWindowAttributes(d, w, &a)
+                      ? XGetImage(d, w, 0, 0, a.width, a.height, AllPlanes, ZPixmap)
+                      : nullptr;
+    FILE* f = img ? std::fopen(argv[3], "wb") : nullptr;
+    if (!f) {
+      rc = 1;
+    } else {
+      std::fprintf(f, "P6\n%d %d\n255\n", a.width, a.height);
+      for (int y = 0; y < a.height; ++y)
+        for (int x = 0; x < a.width; ++x) {
+          unsigned long p = XGetPixel(img, x, y);
+          unsigned char rgb[3] = {static_cast<unsigned char>(p >> 16),
+                                  static_cast<unsigned char>(p >> 8), static_cast<unsigned char>(p)};
+          std::fwrite(rgb, 1, 3, f);
+        }
+      std::fclose(f);
+    }
+    if (img) XDestroyImage(img);
   } else if (!std::strcmp(argv[1], "size")) {
     XWindowAttributes a;
     if (XGetWindowAttributes(d, w, &a)) std::printf("%d %d\n", a.width, a.height);

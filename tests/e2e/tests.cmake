@@ -1,0 +1,7 @@
+# The real game in a real X window, driven by xdotool.
+if(TARGET xprobe)
+  add_test(NAME e2e.window
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/window_test.sh ${KLV_GAME_DIR} ${KLV_BIN_DIR})
+  set_tests_properties(e2e.window PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE
+    ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/../lsan.supp")
+endif()

@@ -1,0 +1,132 @@
+#!/usr/bin/env bash
+# Plays the real game in a real X window (Xvfb) the way a player would, with
+# xdotool: menu, options, a short game, the questions, full screen and exit.
+# Usage: window_test.sh GAME_DIR BIN_DIR
+set -euo pipefail
+game_dir=$(cd "$1" && pwd)
+bin_dir=$(cd "$2" && pwd)
+for tool in Xvfb xdotool openbox; do
+  command -v "$tool" >/dev/null || { echo "window test: $tool is not installed"; exit 1; }
+done
+
+work=$(mktemp -d /tmp/klv-window-XXXXXX)
+xvfb_pid=""
+wm_pid=""
+game_pid=""
+cleanup() {
+  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
+  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A private copy of the game folder: the game writes Config.cfg beside itself.
+cp "$game_dir/klevaria" "$work/"
+ln -s "$game_dir/Data" "$work/Data"
+ln -s "$game_dir/Sound" "$work/Sound"
+
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(head -n1 "$work/display")"
+export SDL_AUDIODRIVER=dummy
+# A window manager, as on a desktop: full screen and close requests go through it.
+openbox --sm-disable >"$work/wm.log" 2>&1 &
+wm_pid=$!
+sleep 1
+
+fail() {
+  echo "window test: $*"
+  echo "--- the game's output:"; tail -n 30 "$work/game.log" 2>/dev/null || true
+  exit 1
+}
+step() { echo "window test: $*"; }
+
+# The pointer starts away from the window, so it lights nothing.
+xdotool mousemove 0 0
+(cd "$work" && exec ./klevaria) >"$work/game.log" 2>&1 &
+game_pid=$!
+win=$(timeout 60 xdotool search --sync --class klevaria | head -n1) || fail "no window appeared"
+step "window $win"
+xdotool windowfocus --sync "$win" 2>/dev/null || true
+sleep 3
+
+read -r w h < <("$bin_dir/xprobe" size "$win")
+[ "$w" = 800 ] && [ "$h" = 600 ] || fail "window is ${w}x${h}, not 800x600"
+
+# Brightness and colour of one pixel of the window.
+pixel() { "$bin_dir/xprobe" pixel "$win" "$1" "$2"; }
+is_gold() { local p; p=$(pixel "$1" "$2"); (( 16#${p:0:2} > 200 && 16#${p:2:2} > 160 && 16#${p:4:2} < 130 )); }
+is_light() { local p; p=$(pixel "$1" "$2"); (( 16#${p:0:2} + 16#${p:2:2} + 16#${p:4:2} > 600 )); }
+wait_for() {  # wait_for SECONDS COMMAND...: poll until the command succeeds
+  local t=$1; shift
+  for _ in $(seq $((t * 10))); do "$@" && return 0; sleep 0.1; done
+  return 1
+}
+key() { xdotool key --delay 80 "$@"; sleep 0.4; }
+
+# The menu: pointing at "Начать игру" lights it (gold); "Настройки" is not lit.
+xdotool mousemove --window "$win" 300 245
+wait_for 20 is_gold 300 245 || fail "the menu's first button is not lit: $(pixel 300 245)"
+is_gold 300 292 && fail "the second menu button is lit too"
+step "menu shown"
+
+# Down and Enter reach the options; music off; OptBack by mouse.
+key Down
+wait_for 5 is_gold 300 292 || fail "Down did not light the second item"
+key Return
+sleep 0.5
+xdotool mousemove --window "$win" 410 286 click 1
+sleep 0.5
+xdotool mousemove --window "$win" 90 476 click 1
+sleep 0.8
+wait_for 5 is_gold 300 292 || fail "OptBack did not return to the menu with item 2 lit"
+step "options: music switched off, back in the menu"
+
+# A game: Up, Enter; after the get-ready hold, Space held and let go.
+key Up Return
+sleep 3
+xdotool keydown space; sleep 1; xdotool keyup space
+sleep 0.5
+# Escape asks "Выйти из игры?" over the scene; "Да" returns to the menu.
+key Escape
+wait_for 5 is_light 300 150 || fail "Escape in play did not show the question"
+key Return
+wait_for 10 is_gold 300 245 || fail "'Да' did not return to the menu"
+step "game started, left through the question"
+
+# The close button asks instead of closing; "Нет" stays.
+"$bin_dir/xprobe" close "$win"
+wait_for 5 is_light 300 150 || fail "a close request did not ask"
+kill -0 "$game_pid" || fail "the window closed on a close request"
+key Escape
+wait_for 5 is_gold 300 245 || fail "Escape did not answer 'Нет'"
+step "close request asked"
+
+# Alt+Enter: full screen and back.
+key alt+Return
+sleep 1.5
+read -r w h < <("$bin_dir/xprobe" size "$win")
+[ "$w" = 1024 ] && [ "$h" = 768 ] || fail "Alt+Enter: window is ${w}x${h}, not full screen"
+key alt+Return
+sleep 1.5
+read -r w h < <("$bin_dir/xprobe" size "$win")
+[ "$w" = 800 ] && [ "$h" = 600 ] || fail "Alt+Enter again: window is ${w}x${h}"
+step "full screen and back"
+
+# Escape and Enter end the program with status 0; the settings hold music off.
+key Escape Return
+status=0
+wait_for 10 bash -c "! kill -0 $game_pid 2>/dev/null" || fail "the game did not end"
+wait "$game_pid" || status=$?
+game_pid=""
+[ "$status" = 0 ] || fail "the game ended with status $status"
+[ -f "$work/Config.cfg" ] || fail "no Config.cfg was written"
+music=$(od -An -tu1 -N1 "$work/Config.cfg" | tr -d ' ')
+[ "$music" = 0 ] || fail "Config.cfg holds music $music, not off"
+size=$(stat -c %s "$work/Config.cfg")
+[ "$size" = 240 ] || fail "Config.cfg is $size bytes"
+step "ended with status 0, music off saved"
+echo "window test: passed"
