@@ -45,7 +45,9 @@ void AudioMixer::StopVoice(int voice) {
   if (Valid(voice)) voices_[voice].playing = false;
 }
 
-bool AudioMixer::VoicePlaying(int voice) const { return Valid(voice) && voices_[voice].playing; }
+bool AudioMixer::VoicePlaying(int voice) const {
+  return Valid(voice) && voices_[voice].playing;
+}
 
 int AudioMixer::VoiceFrame(int voice) const {
   return Valid(voice) ? int(voices_[voice].pos >> 32) : 0;

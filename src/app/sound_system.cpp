@@ -94,9 +94,13 @@ void SoundSystem::StopMusic() {
   music_.SongStop(musicHandle_);
 }
 
-void SoundSystem::MusicOff() { StopMusic(); }
+void SoundSystem::MusicOff() {
+  StopMusic();
+}
 
-void SoundSystem::StopMusicOnDeactivate() { StopMusic(); }
+void SoundSystem::StopMusicOnDeactivate() {
+  StopMusic();
+}
 
 void SoundSystem::SilenceAll() {
   for (int i = 0; i < waves_.Count(); ++i) {

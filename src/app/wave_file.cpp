@@ -7,10 +7,16 @@
 namespace klv {
 namespace {
 
-[[noreturn]] void Invalid() { throw DataError("Invalid wave data"); }
+[[noreturn]] void Invalid() {
+  throw DataError("Invalid wave data");
+}
 
-uint32_t Le32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24); }
-uint16_t Le16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+uint32_t Le32(const uint8_t* p) {
+  return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24);
+}
+uint16_t Le16(const uint8_t* p) {
+  return uint16_t(p[0] | (p[1] << 8));
+}
 
 }  // namespace
 

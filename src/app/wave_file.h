@@ -9,10 +9,10 @@
 namespace klv {
 
 struct WaveFile {
-  int Channels = 0;       // 1 or 2
-  int Rate = 0;           // frames per second
-  int Bits = 0;           // as stored: 8 or 16
-  int Frames = 0;         // samples per channel
+  int Channels = 0;              // 1 or 2
+  int Rate = 0;                  // frames per second
+  int Bits = 0;                  // as stored: 8 or 16
+  int Frames = 0;                // samples per channel
   std::vector<int16_t> Samples;  // Frames * Channels, 8-bit data widened
 
   double Seconds() const { return Rate > 0 ? double(Frames) / Rate : 0.0; }

@@ -30,9 +30,9 @@ struct WaveItem {
   bool Looped = false;
   int MaxPlayCount = 0;
   WaveFile Wave;
-  bool Prepared = false;      // set up on a working sound device
-  std::vector<int> Buffers;   // mixer voices, in rotation order
-  int LoopBuffer = -1;        // the single buffer of a looped item
+  bool Prepared = false;     // set up on a working sound device
+  std::vector<int> Buffers;  // mixer voices, in rotation order
+  int LoopBuffer = -1;       // the single buffer of a looped item
 };
 
 class WaveList {

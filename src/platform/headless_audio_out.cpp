@@ -11,7 +11,9 @@ bool HeadlessAudioOut::Start(AudioSource* source) {
   return true;
 }
 
-std::vector<std::string> HeadlessAudioOut::TakeNotes() { return std::exchange(notes_, {}); }
+std::vector<std::string> HeadlessAudioOut::TakeNotes() {
+  return std::exchange(notes_, {});
+}
 
 void HeadlessAudioOut::Render(int16_t* stereo, int frames) {
   if (frames <= 0) return;

@@ -19,7 +19,9 @@ struct Measured {
   int rows = 0;
 };
 
-double Db(double v) { return v > 0 ? 20 * std::log10(v) : -120; }
+double Db(double v) {
+  return v > 0 ? 20 * std::log10(v) : -120;
+}
 
 Measured Measure(const std::string& path, std::vector<std::string>& problems) {
   Measured m;

@@ -18,8 +18,9 @@ namespace fs = std::filesystem;
 class SoundSystemTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::path(testing::TempDir()) /
-           ("klv_sound_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+    dir_ =
+        fs::path(testing::TempDir()) /
+        ("klv_sound_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(dir_);
     fs::create_directories(dir_ / "Sound");
   }
@@ -55,8 +56,7 @@ TEST_F(SoundSystemTest, MissingMenuTuneAtStartUpIsReportedOnceThenAgainOnMusicOn
   music = 1;
   sound->ResumeMusic(music);
   EXPECT_EQ(music, 0);
-  EXPECT_EQ(messages_,
-            (std::vector<std::string>{"Can't load music.", "Не могу загрузить музыку"}));
+  EXPECT_EQ(messages_, (std::vector<std::string>{"Can't load music.", "Не могу загрузить музыку"}));
   EXPECT_TRUE(out.Notes().empty());
 }
 
@@ -104,9 +104,9 @@ TEST_F(SoundSystemTest, StopAndResumePlayTheSameTuneAgain) {
   sound->ResumeMusic(music);
   EXPECT_EQ(sound->Music().PlayingSong(), play);
   EXPECT_TRUE(messages_.empty());
-  EXPECT_EQ(out.TakeNotes(), (std::vector<std::string>{
-                                 "music Sound/1.xm", "music Sound/2.xm", "music none",
-                                 "music Sound/2.xm", "music none", "music Sound/2.xm"}));
+  EXPECT_EQ(out.TakeNotes(),
+            (std::vector<std::string>{"music Sound/1.xm", "music Sound/2.xm", "music none",
+                                      "music Sound/2.xm", "music none", "music Sound/2.xm"}));
 }
 
 TEST_F(SoundSystemTest, EffectsAreNotedByTheirOwnNames) {

@@ -20,7 +20,9 @@ KLV_BENCH("audio") {
   std::vector<int16_t> buf(2 * kFrames);
   const char* effects[] = {"Up", "Poimal", "Level", "Over"};
   const int kBuffers = 2000;  // about 46 s of sound
-  double total = 0, worst = 0;
+  double total = 0;
+  std::vector<double> times;
+  times.reserve(kBuffers);
   for (int i = 0; i < kBuffers; ++i) {
     // Keep all four effects sounding (Poimal and Over are short).
     if (i % 4 == 0)
@@ -29,8 +31,10 @@ KLV_BENCH("audio") {
     out.Render(buf.data(), kFrames);
     const double dt = klv::bench::NowSeconds() - t0;
     total += dt;
-    worst = std::max(worst, dt);
+    times.push_back(dt);
   }
+  std::sort(times.begin(), times.end());
   ctx.Report("audio_cb_pct", 100.0 * total / kBuffers / bufferSeconds);
-  ctx.Report("audio_cb_worst_pct", 100.0 * worst / bufferSeconds);
+  // The slow tail: a buffer that overruns its duration would be heard as a drop-out.
+  ctx.Report("audio_cb_p99_pct", 100.0 * times[times.size() * 99 / 100] / bufferSeconds);
 }

@@ -17,7 +17,9 @@ namespace {
 
 constexpr int kRate = 44100;
 
-double Db(double v) { return v > 0 ? 20.0 * std::log10(v) : -120.0; }
+double Db(double v) {
+  return v > 0 ? 20.0 * std::log10(v) : -120.0;
+}
 
 void WriteWav(const std::string& path, const std::vector<int16_t>& pcm) {
   FILE* f = std::fopen(path.c_str(), "wb");
@@ -117,8 +119,8 @@ int main(int argc, char** argv) {
   {
     std::vector<float> d1(frames, 0.f);
     for (size_t i = 1; i < frames; ++i)
-      d1[i] = float(std::fabs((pcm[2 * i] + pcm[2 * i + 1]) -
-                              (pcm[2 * i - 2] + pcm[2 * i - 1])) / 65536.0);
+      d1[i] = float(std::fabs((pcm[2 * i] + pcm[2 * i + 1]) - (pcm[2 * i - 2] + pcm[2 * i - 1])) /
+                    65536.0);
     size_t last = 0;
     for (size_t i = 17; i + 17 < frames; ++i) {
       if (d1[i] < 0.03f) continue;
@@ -154,10 +156,11 @@ int main(int argc, char** argv) {
   std::sort(windowRms.begin(), windowRms.end());
   const double quiet = windowRms.empty() ? 0 : windowRms[windowRms.size() / 10];
   const double loud = windowRms.empty() ? 0 : windowRms[windowRms.size() * 9 / 10];
-  std::printf("  to loop: %.1f s\n  peak: %.2f dBFS\n  rms: %.2f dBFS (10%%..90%% of half-seconds: "
-              "%.1f .. %.1f)\n  spectrum: low %.0f%%, mid %.0f%%, high %.0f%%\n  clicks: %d\n",
-              double(frames) / kRate, Db(peak), Db(rms), Db(quiet), Db(loud), 100 * low / total,
-              100 * mid / total, 100 * high / total, clicks);
+  std::printf(
+      "  to loop: %.1f s\n  peak: %.2f dBFS\n  rms: %.2f dBFS (10%%..90%% of half-seconds: "
+      "%.1f .. %.1f)\n  spectrum: low %.0f%%, mid %.0f%%, high %.0f%%\n  clicks: %d\n",
+      double(frames) / kRate, Db(peak), Db(rms), Db(quiet), Db(loud), 100 * low / total,
+      100 * mid / total, 100 * high / total, clicks);
   if (!wavPath.empty()) WriteWav(wavPath, pcm);
   return sampleProblems == 0 ? 0 : 1;
 }
