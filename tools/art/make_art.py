@@ -100,8 +100,7 @@ def main():
     item(game, "Leska", b.svg("Leska", sprites.leska()), "TPNGImage", tr="alpha")
     item(game, "Kruk", b.svg("Kruk", sprites.kruk()), "TPNGImage", tr="alpha")
     item(game, "Volna", b.svg("Volna", sprites.volna()), "TPNGImage", tr="alpha")
-    for name, tall in (("Vodorosl1", True), ("Vodorosl2", False)):
-        doc, (w, h, n) = sprites.weed_sheet(tall)
+    for name, (doc, (w, h, n)) in (("Vodorosl1", sprites.weed_sheet(True)), ("Vodorosl2", sprites.leafy_sheet())):
         item(game, name, b.svg(name, doc), "TPNGImage", w, h, tr="alpha")
     item(game, "Puzir", b.svg("Puzir", sprites.puzir()), "TPNGImage", tr="alpha")
     item(game, "Puziri", b.svg("Puziri", sprites.puziri()), "TPNGImage", tr="alpha")

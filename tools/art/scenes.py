@@ -261,7 +261,6 @@ def menu_backdrop(buttons_svg):
         body.append(f'<g transform="{tr}">{g}</g>')
     # seaweed in the corners
     for x, y, tall, fr in ((8, 310, True, 2), (700, 300, True, 5), (228, 420, False, 1), (556, 424, False, 6)):
-        svg_w, (w, h, n) = sprites.weed_sheet(tall)
         body.append(f'<g transform="translate({x},{y})">{weed_frame(tall, fr)}</g>')
     # the angler on the pier with his rod
     px = 688
@@ -278,8 +277,7 @@ def menu_backdrop(buttons_svg):
 
 
 def weed_frame(tall, i):
-    doc, _ = sprites.weed_sheet(tall)
-    w = 84 if tall else 64
+    doc, (w, _h, _n) = sprites.weed_sheet(True) if tall else sprites.leafy_sheet()
     # pick the i-th cell out of the sheet's body
     start = doc.index("<g transform=\"translate(" + str(i * w) + ",0)\">")
     end = doc.index("</g></g>", start) + 8

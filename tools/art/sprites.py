@@ -320,6 +320,47 @@ def weed_sheet(tall, frames_n=8):
     return sheet(w, h, frames, defs), (w, h, frames_n)
 
 
+def leafy_sheet(frames_n=8):
+    """Pondweed: a few swaying stems with paired leaves (the short weed)."""
+    w, h = 64, 128
+    defs = (lin_grad("lf", [(0, "#9BDB64"), (1, "#3E8E41")], 0, 0, 1, 1) +
+            lin_grad("lf2", [(0, "#A8E070"), (1, "#4A9A44")], 0, 0, 1, 1))
+    stems = [(-8, 0.95, 0.0), (6, 1.0, 1.1), (16, 0.7, 2.2), (-18, 0.6, 3.0)]
+    frames = []
+    for fi in range(frames_n):
+        ph = 2 * math.pi * fi / frames_n
+        parts = []
+        for si, (off, hf, p0) in enumerate(stems):
+            L = (h - 8) * hf
+            pts = []
+            for k in range(13):
+                t = k / 12
+                x = w / 2 + off * (1 - 0.4 * t) + 9 * math.sin(ph + p0 + t * 1.6) * t ** 1.5
+                pts.append((x, h - 3 - L * t))
+            stem = "M" + " L".join(f"{f(x)},{f(y)}" for x, y in pts)
+            leaves = []
+            for k in range(2, 13):
+                x, y = pts[k]
+                x0, y0 = pts[k - 1]
+                ang = math.degrees(math.atan2(y - y0, x - x0))
+                size = 1 - 0.45 * k / 12
+                for side in ((-1, 1) if k == 12 else ((1,) if (k + si) % 2 else (-1,))):
+                    la = ang + side * 55
+                    rx, ry = 7.5 * size, 2.8 * size
+                    cx = x + math.cos(math.radians(la)) * rx * 0.9
+                    cy = y + math.sin(math.radians(la)) * rx * 0.9
+                    leaves.append(f'<ellipse cx="{f(cx)}" cy="{f(cy)}" rx="{f(rx)}" ry="{f(ry)}" '
+                                  f'transform="rotate({f(la)} {f(cx)} {f(cy)})" fill="url(#{"lf" if si % 2 else "lf2"})" '
+                                  f'stroke="{OUTLINE}" stroke-width="1.1"/>')
+            parts.append(f'<path d="{stem}" stroke="{OUTLINE}" stroke-width="3.4" fill="none" stroke-linecap="round"/>'
+                         f'<path d="{stem}" stroke="#4FA046" stroke-width="1.6" fill="none" stroke-linecap="round"/>'
+                         + "".join(leaves))
+        parts.append(f'<ellipse cx="{w / 2}" cy="{h - 3}" rx="{f(w * 0.3)}" ry="3" fill="#2E6B33" '
+                     f'stroke="{OUTLINE}" stroke-width="1.4"/>')
+        frames.append("".join(parts))
+    return sheet(w, h, frames, defs), (w, h, frames_n)
+
+
 VOLNA_W, VOLNA_H = 904, 46
 
 

@@ -42,8 +42,8 @@ HELP_BUTTONS = [("Previos", 40, 465, 160, 18, "‹ Предыдущая"), ("Nex
 
 
 def small_button(x, y, w, h, label, lit):
-    size = 12 if h < 20 or len(label) * 9 > w else 13
-    return button(x, y, w, h, label, lit, size, inset_l=1, inset=1)
+    size = 11 if w < 50 else (12 if h < 20 or len(label) * 9 > w else 13)
+    return button(x, y, w, h, label, lit, size, inset_l=1, inset=1, radius=6 if w < 50 else None)
 
 
 def back_button(x, y, lit):
