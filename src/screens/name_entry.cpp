@@ -84,11 +84,12 @@ void Screens::PollSubmission() {
   submission_.reset();
   if (!*reached) {
     // Nothing is entered; the player may try again or clear the check box.
-    // The key that closes the box is swallowed by the next key release.
+    // A key released while the box is up does nothing else.
     SwallowDialogKey = true;
+    game_.ShowMessage("Can't connect to server!");
+    SwallowDialogKey = false;
     Sending = false;
     if (SendCheck) SendCheck->Shown = true;
-    game_.ShowMessage("Can't connect to server!");
     return;
   }
   FinishNameEntry();

@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "http/loopback_server.h"
 #include "screens/ask.h"
 #include "screens/chk.h"
 #include "screens_fixture.h"
@@ -204,15 +205,60 @@ TEST_F(NameEntry, FailedSubmissionKeepsTheEntryOpen) {
   EXPECT_TRUE(S().SendCheck->Shown);
   EXPECT_EQ(UnmaskScore(Cfg().Scores[1].Score), 900u);  // the default table's
   EXPECT_EQ(Cp1251ToUtf8(Cfg().Scores[1].Name), "Ваня");
-  // The key that closed the box is swallowed; then clear the box and enter.
-  Key(vk::Return);
-  EXPECT_EQ(G().GameState, "EnterName");
   EXPECT_FALSE(S().SwallowDialogKey);
+  // A key released while a box is up does nothing else.
+  S().SwallowDialogKey = true;
+  Key(vk::Return);
+  EXPECT_FALSE(S().SwallowDialogKey);
+  EXPECT_FALSE(S().Sending);
+  EXPECT_EQ(G().GameState, "EnterName");
   Click(380, 390);
   EXPECT_FALSE(Cfg().SendScores);
   Key(vk::Return);
   EXPECT_EQ(G().GameState, "HiScores");
   EXPECT_EQ(Cfg().Scores[2].Name, "Anna");  // below the equal 900
+}
+
+// The service answers: the frames go on with the wait text meanwhile, then
+// the score is entered and the high-score screen opens.
+TEST_F(NameEntry, SubmissionRunsWhileFramesGoOn) {
+  test::LoopbackServer server([](test::LoopbackServer& srv, int fd, const std::string& head) {
+    if (head.find("version&prg=Marlowfin") != std::string::npos) {
+      srv.Pause(std::chrono::milliseconds(300));
+      test::LoopbackServer::SendAll(fd, test::LoopbackServer::Answer(200, "OK|1|2|3|tok|"));
+    } else {
+      test::LoopbackServer::SendAll(fd, test::LoopbackServer::Answer(200, "done"));
+    }
+  });
+  G().ScoreService = server.Base();
+  Cfg().SendScores = true;
+  FinishGame(900);
+  ASSERT_EQ(G().GameState, "EnterName");
+  Type("Anna");
+  Key(vk::Return);
+  ASSERT_TRUE(S().Sending);
+  Frames(2);
+  // "Пожалуйста ждите..." in gold where the entry texts were.
+  bool gold = false;
+  const Surface& frame = platform_->LastFrame();
+  for (int y = 285; y < 310 && !gold; ++y)
+    for (int x = 330; x < 480 && !gold; ++x) {
+      uint32_t p = frame.At(x, y);
+      gold = ((p >> 16) & 0xFF) > 200 && ((p >> 8) & 0xFF) > 150 && (p & 0xFF) < 80;
+    }
+  EXPECT_TRUE(gold);
+  for (int i = 0; i < 2000 && S().Sending; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    Frames(1);
+  }
+  EXPECT_EQ(G().GameState, "HiScores");
+  for (const std::string& m : platform_->messages) EXPECT_NE(m, "Can't connect to server!");
+  EXPECT_EQ(Cfg().Scores[2].Name, "Anna");
+  bool scoreSent = false;
+  for (const std::string& r : server.Requests())
+    scoreSent = scoreSent || r.find("hs&prg=Marlowfin&inf=") != std::string::npos;
+  EXPECT_TRUE(scoreSent);
+  server.Stop();
 }
 
 }  // namespace
