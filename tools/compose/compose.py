@@ -20,10 +20,10 @@ SPEED = 6  # ticks per row; with 4 rows per beat the XM BPM equals the tempo
 
 # Channels per part: each voice alternates between two channels so that a
 # note can release while the next one starts.
-GROUPS = ['melody', 'chord0', 'chord1', 'chord2', 'bass', 'kick', 'snare', 'hat', 'brush']
+GROUPS = ['melody', 'double', 'chord0', 'chord1', 'chord2', 'bass', 'kick', 'snare', 'hat', 'brush']
 CHANNELS_PER_GROUP = 2
 DRUMS = ['kick', 'snare', 'hat', 'brush']
-INSTRUMENT_OF = {'melody': 'pluck', 'chord0': 'reed', 'chord1': 'reed', 'chord2': 'reed',
+INSTRUMENT_OF = {'melody': 'pluck', 'double': 'pluck', 'chord0': 'reed', 'chord1': 'reed', 'chord2': 'reed',
                  'bass': 'bass', 'kick': 'kick', 'snare': 'snare', 'hat': 'hat', 'brush': 'brush'}
 
 NOTE_NAMES = {'c': 0, 'd': 2, 'e': 4, 'f': 5, 'g': 7, 'a': 9, 'b': 11}
@@ -156,6 +156,8 @@ def parse(path):
                 section[key + '_line'] = line_no
             elif key in ('bass', 'comp'):
                 section[key] = words[1]
+            elif key == 'double':
+                section['double'] = int(words[1])
             elif key == 'drums':
                 section['drums'] = words[1]
                 if len(words) >= 4 and words[2] == 'fill':
@@ -286,12 +288,16 @@ def arrange(score):
         # Melody: off-beat notes a touch softer; tremolo notes as repeated sixteenths.
         for row, rows, midi, tremolo in melody:
             vol = lv['melody'] if row % ROWS_PER_BEAT == 0 else round(lv['melody'] * 0.88)
-            if tremolo:
-                for k in range(rows):
-                    v = vol if k % 2 == 0 else round(vol * 0.78)
-                    parts['melody'].notes.append((offset + row + k, 1, midi, v))
-            else:
-                parts['melody'].notes.append((offset + row, rows, midi, vol))
+            doubled = [('melody', midi, vol)]
+            if 'double' in sec:
+                doubled.append(('double', midi + sec['double'], round(vol * 0.7)))
+            for group, pitch, v0 in doubled:
+                if tremolo:
+                    for k in range(rows):
+                        v = v0 if k % 2 == 0 else round(v0 * 0.78)
+                        parts[group].notes.append((offset + row + k, 1, pitch, v))
+                else:
+                    parts[group].notes.append((offset + row, rows, pitch, v0))
         # Bass and comping figures, bar by bar.
         bass_fig = score.bass_figures.get(sec.get('bass'))
         comp_fig = score.comp_figures.get(sec.get('comp'))
