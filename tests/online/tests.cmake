@@ -9,5 +9,11 @@ if(KLV_PYTHON3)
             --scores $<TARGET_FILE:klevaria-scores> --runner $<TARGET_FILE:klevaria-script>
             --game-dir ${KLV_GAME_DIR} --script ${CMAKE_CURRENT_LIST_DIR}/world_table_e2e.kls
             --work ${CMAKE_CURRENT_BINARY_DIR}/online-e2e)
-  set_tests_properties(online.world_table_e2e PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 180)
+  add_test(NAME online.world_table_unreachable
+    COMMAND ${KLV_PYTHON3} ${CMAKE_CURRENT_LIST_DIR}/world_table_e2e.py --silent
+            --scores $<TARGET_FILE:klevaria-scores> --runner $<TARGET_FILE:klevaria-script>
+            --game-dir ${KLV_GAME_DIR} --script ${CMAKE_CURRENT_LIST_DIR}/world_table_unreachable.kls
+            --work ${CMAKE_CURRENT_BINARY_DIR}/online-unreachable)
+  set_tests_properties(online.world_table_e2e online.world_table_unreachable
+    PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 180)
 endif()

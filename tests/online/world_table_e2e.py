@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """End to end: a headless game sends a score to a klevaria-scores service on a
 free loopback port, and the name then appears, escaped, on the world table page.
+With --silent the service is a loopback socket that accepts and never answers:
+the script itself checks that the game gives up and says so.
 
 Exit status: 0 passed, 1 failed, 77 skipped (no game data built)."""
 import argparse
@@ -9,6 +11,7 @@ import shutil
 import socket
 import subprocess
 import sys
+import threading
 import time
 import urllib.request
 
@@ -31,6 +34,7 @@ def main():
     ap.add_argument("--game-dir", required=True)
     ap.add_argument("--script", required=True)
     ap.add_argument("--work", required=True)
+    ap.add_argument("--silent", action="store_true")
     a = ap.parse_args()
 
     if not os.path.exists(os.path.join(a.game_dir, "Data", "MenuImgs.icf")):
@@ -42,6 +46,9 @@ def main():
     for sub in ("Data", "Sound"):
         if os.path.exists(os.path.join(a.game_dir, sub)):
             os.symlink(os.path.join(a.game_dir, sub), os.path.join(a.work, sub))
+
+    if a.silent:
+        return run_silent(a)
 
     port = free_port()
     base = "http://127.0.0.1:%d" % port
@@ -83,6 +90,46 @@ def main():
         except subprocess.TimeoutExpired:
             service.kill()
             service.wait()
+
+
+def run_silent(a):
+    listener = socket.socket()
+    listener.bind(("127.0.0.1", 0))
+    listener.listen(8)
+    held = []
+    stop = threading.Event()
+
+    def accept():
+        listener.settimeout(0.1)
+        while not stop.is_set():
+            try:
+                conn, _ = listener.accept()
+                held.append(conn)  # read nothing, answer nothing
+            except socket.timeout:
+                pass
+
+    t = threading.Thread(target=accept)
+    t.start()
+    try:
+        base = "http://127.0.0.1:%d" % listener.getsockname()[1]
+        started = time.monotonic()
+        run = subprocess.run([a.runner, "--appdir", a.work, "--score-service", base, a.script],
+                             timeout=120)
+        print("script took %.1f s with a silent service" % (time.monotonic() - started))
+        if run.returncode != 0:
+            print("FAILED: the script ended with %d" % run.returncode)
+            return 1
+        if not held:
+            print("FAILED: the game never connected")
+            return 1
+        print("passed: the game gave up on a silent service")
+        return 0
+    finally:
+        stop.set()
+        t.join()
+        for c in held:
+            c.close()
+        listener.close()
 
 
 if __name__ == "__main__":
