@@ -32,6 +32,7 @@ void Fon::DeadAll() {
     weed = nullptr;
   }
   MarkDead();
+  if (game_.Round1->Backdrop == this) game_.Round1->Backdrop = nullptr;
 }
 
 }  // namespace klv

@@ -19,7 +19,7 @@ class Fon : public ImageSprite {
   int Scene() const { return scene_; }
   std::array<Vodorosl*, 3> Weeds{};
 
-  // Marks the weeds and the backdrop dead.
+  // Marks the weeds and the backdrop dead; the round forgets it.
   void DeadAll();
 
  private:

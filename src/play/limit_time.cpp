@@ -5,6 +5,7 @@
 #include "engine/sprite_engine.h"
 #include "play/play_tables.h"
 #include "play/player_time.h"
+#include "play/round.h"
 
 namespace klv {
 
@@ -22,6 +23,7 @@ void LimitTime::DeadAll() {
   if (Fill) Fill->MarkDead();
   Fill = nullptr;
   MarkDead();
+  if (game_.Round1->TimeBar == this) game_.Round1->TimeBar = nullptr;
 }
 
 }  // namespace klv

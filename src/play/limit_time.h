@@ -14,7 +14,7 @@ class LimitTime : public ImageSprite {
 
   PlayerTime* Fill = nullptr;
 
-  // Marks the fill and the frame dead.
+  // Marks the fill and the frame dead; the round forgets it.
   void DeadAll();
 
  private:
