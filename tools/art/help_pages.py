@@ -81,16 +81,16 @@ def page1():
     out.append(gamepad(20, y))
     out.append(lines(tx, y + 12, ["Геймпад: стик или крестовина влево и вправо —",
                                   "ходить, вниз — опускать крючок."], size=14))
-    y = 186
-    out.append(f'<rect x="18" y="{y}" width="{PAGE_W - 36}" height="56" rx="8" fill="#FFE9A8" opacity="0.85" '
+    y = 184
+    out.append(f'<rect x="18" y="{y}" width="{PAGE_W - 36}" height="60" rx="8" fill="#FFE9A8" opacity="0.85" '
                f'stroke="#E0B85A" stroke-width="1.2"/>')
     out.append(lines(30, y + 18, ["Рыба и предметы цепляются только к крючку, который идёт вверх! Вытащите улов",
                                   "из воды — получите очки. Поднимающийся крючок нельзя опустить снова,",
                                   "но можно придержать: нажмите клавишу опускания, и он замрёт."], size=13.5, gap=17))
     y = 254
-    out.append(keys(20, y - 4, ["P"]) + text(52, y + 12, "пауза", 13, fill=INK))
-    out.append(keys(122, y - 4, ["Esc"]) + text(166, y + 12, "выйти из игры", 13, fill=INK))
-    out.append(keys(290, y - 4, ["Alt+Enter"]) + text(394, y + 12, "окно или весь экран", 13, fill=INK))
+    out.append(keys(20, y - 4, ["P", "Pause"]) + text(112, y + 12, "пауза", 13, fill=INK))
+    out.append(keys(172, y - 4, ["Esc"]) + text(218, y + 12, "выйти из игры", 13, fill=INK))
+    out.append(keys(332, y - 4, ["Alt+Enter"]) + text(432, y + 12, "окно или весь экран", 13, fill=INK))
     return "".join(out)
 
 

@@ -202,7 +202,8 @@ def main():
     keyed.append((comp, over, chk_png))
     item(menu, "Chk", chk_png, "TDIB8", ui.CHK_W, ui.CHK_H, tr=f"0x{KEY:06X}")
 
-    item(menu, "Table", b.svg("Table", svg_doc(ui.TABLE_W, ui.TABLE_H, ui.table_sheet(), ui.UI_DEFS)), "TDIB32")
+    item(menu, "Table", b.svg("Table", svg_doc(ui.TABLE_W, ui.TABLE_H, ui.table_sheet(), ui.UI_DEFS)), "TDIB32",
+         tr=f"0x{KEY:06X}")
     item(menu, "FonMP", b.svg("FonMP", crop_doc(panel_over_menu(33, 129, 0, 0, ui.fon_plain("Два игрока")), mdefs,
                                                 33, 129, ui.PANEL_W - 1, ui.PANEL_H - 1)), "TJPEGImage")
     item(menu, "FonMP2", b.svg("FonMP2", crop_doc(panel_over_menu(33, 129, 0, 0, ui.fon_plain("Игра по сети")), mdefs,

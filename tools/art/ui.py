@@ -179,7 +179,11 @@ TABLE_W, TABLE_H = 700, 400
 
 
 def table_sheet():
-    out = [panel_frame(TABLE_W, TABLE_H, "Таблица рекордов")]
+    # Colour-keyed around the rounded corners, with a hard outer edge.
+    out = [f'<rect x="0" y="0" width="{TABLE_W}" height="{TABLE_H}" fill="#FF00FF"/>',
+           f'<rect x="2" y="2" width="{TABLE_W - 4}" height="{TABLE_H - 4}" rx="15" fill="{OUTLINE}" '
+           f'shape-rendering="crispEdges"/>',
+           panel_frame(TABLE_W, TABLE_H, "Таблица рекордов")]
     for r in range(10):
         y = 70 + r * 30
         out.append(f'<path d="M40,{y + 26} L{TABLE_W - 40},{y + 26}" stroke="#D8BE8A" stroke-width="1.2"/>')
