@@ -22,8 +22,12 @@ def free_port():
         return s.getsockname()[1]
 
 
+# Loopback only: never through a proxy from the environment.
+_opener = urllib.request.build_opener(urllib.request.ProxyHandler({}))
+
+
 def fetch(url, timeout=5):
-    with urllib.request.urlopen(url, timeout=timeout) as r:
+    with _opener.open(url, timeout=timeout) as r:
         return r.read().decode("utf-8")
 
 
