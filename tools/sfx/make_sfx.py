@@ -119,12 +119,15 @@ def note_freq(midi):
 
 
 def make_level():
-    """A cheerful jingle: C major arpeggio up to a sustained chord, 1.81 s."""
+    """A cheerful jingle: D major arpeggio up to a sustained chord, 1.81 s.
+
+    D major, the key of the play tune it sounds over.
+    """
     rate, n = 12000, int(round(1.81 * 12000))
     # (start s, midi note, length s)
-    notes = [(0.00, 72, 0.30), (0.12, 76, 0.30), (0.24, 79, 0.30), (0.36, 84, 0.35),
-             (0.52, 79, 0.25), (0.64, 84, 1.17), (0.64, 76, 1.17), (0.64, 72, 1.17),
-             (0.64, 60, 1.17)]
+    notes = [(0.00, 74, 0.30), (0.12, 78, 0.30), (0.24, 81, 0.30), (0.36, 86, 0.35),
+             (0.52, 81, 0.25), (0.64, 86, 1.17), (0.64, 78, 1.17), (0.64, 74, 1.17),
+             (0.64, 62, 1.17)]
     out = []
     for i in range(n):
         t = i / rate
