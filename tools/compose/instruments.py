@@ -99,9 +99,15 @@ def pluck():
         hp_y = 0.995 * (hp_y + x - hp_prev_x)
         hp_prev_x = x
         mixed[i] = hp_y
-    # Gentle compression: the ringing tail stands closer to the attack.
+    # Soften the top end a little (a gut-and-wood tone, not a wire buzz), then
+    # compress gently so the ringing tail stands closer to the attack.
+    lp = 0.0
+    a = 1.0 - math.exp(-2 * math.pi * 3200.0 / RATE)
+    for i in range(length):
+        lp += a * (mixed[i] - lp)
+        mixed[i] = lp
     top = max(abs(v) for v in mixed)
-    mixed = [math.tanh(2.5 * v / top) for v in mixed]
+    mixed = [math.tanh(2.0 * v / top) for v in mixed]
     fade(mixed, 40, int(RATE * 0.25))
     rel, fine = tuning(freq)
     return Sample('pluck', to_pcm(mixed), volume=64, relative_note=rel, finetune=fine,
