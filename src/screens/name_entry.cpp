@@ -19,8 +19,18 @@ namespace klv {
 
 namespace {
 
-std::string Cp(const char* utf8) {
-  return Utf8ToCp1251(utf8);
+// The name entry's texts in code page 1251, converted once.
+struct EntryTexts {
+  std::string Wait = Utf8ToCp1251("Пожалуйста ждите...");
+  std::string EnterName = Utf8ToCp1251("Введите ваше имя");
+  std::string PressEnter = Utf8ToCp1251("И нажмите \"Enter\"");
+  std::string SendLine1 = Utf8ToCp1251("Отправить очки на мировую");
+  std::string SendLine2 = Utf8ToCp1251("таблицу рекордов?");
+};
+
+const EntryTexts& Texts() {
+  static const EntryTexts texts;
+  return texts;
 }
 
 std::string Format(const char* format, int value) {
@@ -59,7 +69,7 @@ void Screens::EnterNameEntry() {
   game_.SetTimer(game_.Timer1, false);
   game_.SetTimer(game_.Timer2, true);
   if (SendCheck) SendCheck->Shown = true;
-  AskQuestion();
+  NewAskBox();  // lands at (200, 187) in "EnterName"
 }
 
 void Screens::CompleteNameEntry() {
@@ -118,7 +128,7 @@ void Screens::DrawNameEntry() {
   Canvas& canvas = game_.Canvas1;
   if (Sending) {
     // In the font the credit block set.
-    canvas.TextOut(300, 285, Cp("Пожалуйста ждите..."));
+    canvas.TextOut(300, 285, Texts().Wait);
     return;
   }
   const uint32_t white = Rgb(255, 255, 255);
@@ -128,13 +138,13 @@ void Screens::DrawNameEntry() {
   canvas.SetFont(Face::Arial, 20, false, white);
   canvas.TextOut(90, 560, Format("%3d", game_.Round1->LevelNo));
   canvas.SetFont(Face::Arial, 13, true, black);
-  canvas.TextOut(300, 255, Cp("Введите ваше имя"));
-  canvas.TextOut(300, 275, Cp("И нажмите \"Enter\""));
+  canvas.TextOut(300, 255, Texts().EnterName);
+  canvas.TextOut(300, 275, Texts().PressEnter);
   canvas.SetFont(Face::Arial, 16, true, game_.TextGold);
   canvas.TextOut(264, 295, EnteredName + "|");
   canvas.SetFont(Face::Arial, 12, true, black);
-  canvas.TextOut(270, 325, Cp("Отправить очки на мировую"));
-  canvas.TextOut(300, 345, Cp("таблицу рекордов?"));
+  canvas.TextOut(270, 325, Texts().SendLine1);
+  canvas.TextOut(300, 345, Texts().SendLine2);
 }
 
 void Screens::DrawHiScores() {

@@ -161,6 +161,10 @@ int Screens::HelpPageCount() const {
 
 void Screens::AskQuestion() {
   MenuPos = 1;
+  NewAskBox();
+}
+
+void Screens::NewAskBox() {
   RemoveAskBox();
   AskBox = game_.SpriteEngine1->Create<Ask>(game_, "Qtns");
 }
@@ -455,12 +459,15 @@ void Screens::DrawQuestion() {
   Canvas& canvas = game_.Canvas1;
   const uint32_t black = Rgb(0, 0, 0);
   canvas.SetFont(Face::Comic, 25, true, black);
-  canvas.TextOut(280, 200, Utf8ToCp1251(kQuestion));
+  static const std::string question = Utf8ToCp1251(kQuestion);
+  static const std::string yes = Utf8ToCp1251(kYes);
+  static const std::string no = Utf8ToCp1251(kNo);
+  canvas.TextOut(280, 200, question);
   canvas.TextOut(385, 243, "/");
   canvas.SetFont(Face::Comic, 25, true, MenuPos == 1 ? game_.TextGold : black);
-  canvas.TextOut(320, 243, Utf8ToCp1251(kYes));
+  canvas.TextOut(320, 243, yes);
   canvas.SetFont(Face::Comic, 25, true, MenuPos == 2 ? game_.TextGold : black);
-  canvas.TextOut(420, 243, Utf8ToCp1251(kNo));
+  canvas.TextOut(420, 243, no);
 }
 
 }  // namespace klv

@@ -126,6 +126,7 @@ class Screens {
   int ScreenItems() const;  // items MenuPos runs over on this screen, 0 if none
   void LightMenuPos();
   void RemoveScreenSprites();
+  void NewAskBox();
   void NewHelpPicture();
   int HelpPageCount() const;
 
