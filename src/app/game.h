@@ -17,7 +17,7 @@
 
 namespace klv {
 
-class Config;
+struct Config;
 class SpriteEngine;
 class InputStates;
 class SoundSystem;
