@@ -70,7 +70,9 @@ HttpClient::~HttpClient() {
   if (handle_ != nullptr) curl_easy_cleanup(static_cast<CURL*>(handle_));
 }
 
-void HttpClient::Cancel() { cancelled_.store(true); }
+void HttpClient::Cancel() {
+  cancelled_.store(true);
+}
 
 HttpClient::Result HttpClient::Get(const std::string& url) {
   Result r;

@@ -12,9 +12,9 @@ namespace klv {
 // Bounds every request so that a dead or hostile server can never hold the
 // game: all times in milliseconds.
 struct HttpLimits {
-  long ConnectMs = 3000;          // TCP connect (and name lookup)
-  long TotalMs = 8000;            // whole request, connect included
-  long StallMs = 4000;            // no byte received for this long
+  long ConnectMs = 3000;                 // TCP connect (and name lookup)
+  long TotalMs = 8000;                   // whole request, connect included
+  long StallMs = 4000;                   // no byte received for this long
   std::size_t MaxBodyBytes = 64 * 1024;  // larger answers are cut off and fail
 };
 
@@ -36,7 +36,7 @@ class HttpClient {
     std::string body;   // the answer's body when ok
     std::string error;  // a short English description when not ok
     HttpFailure failure = HttpFailure::None;
-    long status = 0;    // HTTP status received, 0 when none
+    long status = 0;  // HTTP status received, 0 when none
   };
 
   HttpClient();
@@ -58,7 +58,7 @@ class HttpClient {
  private:
   HttpLimits limits_;
   std::atomic<bool> cancelled_{false};
-  std::mutex mutex_;       // one transfer at a time on the handle
+  std::mutex mutex_;        // one transfer at a time on the handle
   void* handle_ = nullptr;  // the curl easy handle, reused for its cookies
 };
 

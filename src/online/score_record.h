@@ -17,8 +17,8 @@ inline constexpr std::size_t kMaxEncodedRecord = 256;
 struct ScoreRecord {
   std::string Name;  // code page 1251, at most 12 bytes
   uint32_t Score = 0;
-  std::string P;     // the token from the version answer
-  std::string Add;   // code page 1251, at most 10 bytes
+  std::string P;    // the token from the version answer
+  std::string Add;  // code page 1251, at most 10 bytes
 };
 
 // Decodes and checks a record: fields type, name, score, key, p, add, z in

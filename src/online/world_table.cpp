@@ -88,8 +88,8 @@ std::string VersionQueryUrl(std::string_view base) {
 }
 
 std::string ScoreQueryUrl(std::string_view base, std::string_view encodedRecord) {
-  return ServiceUrl(base, "hs&prg=" + std::string(kProductCode) + "&inf=" +
-                              std::string(encodedRecord));
+  return ServiceUrl(base,
+                    "hs&prg=" + std::string(kProductCode) + "&inf=" + std::string(encodedRecord));
 }
 
 std::string WorldTableUrl(std::string_view base) {

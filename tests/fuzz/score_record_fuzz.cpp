@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "engine/cp1251.h"
-#include "online/world_table.h"
 #include "online/score_record.h"
+#include "online/world_table.h"
 
 namespace {
 

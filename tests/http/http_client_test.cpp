@@ -28,7 +28,9 @@ struct MisbehaviourCase {
   HttpFailure expected;
 };
 
-void PrintTo(const MisbehaviourCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const MisbehaviourCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class HttpClientMisbehaviour : public ::testing::TestWithParam<MisbehaviourCase> {};
 
@@ -48,13 +50,13 @@ TEST_P(HttpClientMisbehaviour, EndsInFailureWithoutBody) {
 INSTANTIATE_TEST_SUITE_P(
     Servers, HttpClientMisbehaviour,
     ::testing::Values(
-        MisbehaviourCase{"NeverAnswers", [](LoopbackServer& s, int fd,
-                                            const std::string&) { s.Hold(fd); },
+        MisbehaviourCase{"NeverAnswers",
+                         [](LoopbackServer& s, int fd, const std::string&) { s.Hold(fd); },
                          HttpFailure::Timeout},
         MisbehaviourCase{"StallsAfterHead",
                          [](LoopbackServer& s, int fd, const std::string&) {
-                           LoopbackServer::SendAll(fd,
-                                                   "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nOK");
+                           LoopbackServer::SendAll(
+                               fd, "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nOK");
                            s.Hold(fd);
                          },
                          HttpFailure::Timeout},

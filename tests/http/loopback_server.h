@@ -96,9 +96,9 @@ class LoopbackServer {
 
   static std::string Answer(int status, const std::string& body,
                             const std::string& extraHeaders = "") {
-    return "HTTP/1.1 " + std::to_string(status) + " X\r\nContent-Length: " +
-           std::to_string(body.size()) + "\r\nConnection: close\r\n" + extraHeaders + "\r\n" +
-           body;
+    return "HTTP/1.1 " + std::to_string(status) +
+           " X\r\nContent-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n" +
+           extraHeaders + "\r\n" + body;
   }
 
  private:

@@ -35,8 +35,8 @@ class CheckingClient : public HttpClient {
 TEST(ScoreServiceLoad, FiftyClientsTwoThousandSubmissions) {
   constexpr int kClients = 50;
   constexpr int kEach = 40;
-  const auto dir = std::filesystem::temp_directory_path() /
-                   ("klv-scores-load-" + std::to_string(getpid()));
+  const auto dir =
+      std::filesystem::temp_directory_path() / ("klv-scores-load-" + std::to_string(getpid()));
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
   {

@@ -9,8 +9,8 @@
 #include <thread>
 
 #include "http/http_client.h"
-#include "online/world_table.h"
 #include "online/score_record.h"
+#include "online/world_table.h"
 #include "score_store.h"
 
 namespace klv::scores {
@@ -94,7 +94,8 @@ TEST_F(ScoreServiceTest, VersionAnswerCarriesAFreshToken) {
 TEST_F(ScoreServiceTest, SubmittedScoresAppearRankedOnThePage) {
   HttpClient client;
   // "Ваня" and "привет" in code page 1251.
-  ASSERT_TRUE(SubmitWorldScore(client, base_, "\xC2\xE0\xED\xFF", 1234, "\xEF\xF0\xE8\xE2\xE5\xF2"));
+  ASSERT_TRUE(
+      SubmitWorldScore(client, base_, "\xC2\xE0\xED\xFF", 1234, "\xEF\xF0\xE8\xE2\xE5\xF2"));
   ASSERT_TRUE(SubmitWorldScore(client, base_, "Best", 4294967295u, ""));
   ASSERT_TRUE(SubmitWorldScore(client, base_, "Zero", 0, "z"));
   ASSERT_TRUE(SubmitWorldScore(client, base_, "Tied", 1234, ""));
@@ -103,8 +104,8 @@ TEST_F(ScoreServiceTest, SubmittedScoresAppearRankedOnThePage) {
   const std::string page = Page();
   EXPECT_NE(page.find("<meta charset=\"utf-8\">"), std::string::npos);
   const std::size_t best = page.find("<td class=\"name\">Best</td><td class=\"score\">4294967295");
-  const std::size_t vanya =
-      page.find("<td class=\"name\">Ваня</td><td class=\"score\">1234</td><td class=\"add\">привет");
+  const std::size_t vanya = page.find(
+      "<td class=\"name\">Ваня</td><td class=\"score\">1234</td><td class=\"add\">привет");
   const std::size_t tied = page.find("<td class=\"name\">Tied</td>");
   const std::size_t zero = page.find("<td class=\"name\">Zero</td><td class=\"score\">0</td>");
   ASSERT_NE(best, std::string::npos) << page;
@@ -137,27 +138,60 @@ TEST_F(ScoreServiceTest, ForgedOrDamagedRecordsStoreNothing) {
   auto rec = [](const std::string& body) { return InfEncode(Padded(body)); };
   const std::string good = "type=0|name=Bob|score=10|key=K|p=";
   const Case cases[] = {
-      {"wrong key", [&](auto& t) { return rec("type=0|name=Bob|score=10|key=Q|p=" + t + "|add=|z="); }},
-      {"lower-case key", [&](auto& t) { return rec("type=0|name=Bob|score=10|key=k|p=" + t + "|add=|z="); }},
+      {"wrong key",
+       [&](auto& t) { return rec("type=0|name=Bob|score=10|key=Q|p=" + t + "|add=|z="); }},
+      {"lower-case key",
+       [&](auto& t) { return rec("type=0|name=Bob|score=10|key=k|p=" + t + "|add=|z="); }},
       {"unknown p", [&](auto&) { return rec(good + "0123456789abcdef0123456789abcdef|add=|z="); }},
       {"empty p", [&](auto&) { return rec(good + "|add=|z="); }},
-      {"type 1", [&](auto& t) { return rec("type=1|name=Bob|score=10|key=K|p=" + t + "|add=|z="); }},
-      {"fields reordered", [&](auto& t) { return rec("type=0|score=10|name=Bob|key=K|p=" + t + "|add=|z="); }},
+      {"type 1",
+       [&](auto& t) { return rec("type=1|name=Bob|score=10|key=K|p=" + t + "|add=|z="); }},
+      {"fields reordered",
+       [&](auto& t) { return rec("type=0|score=10|name=Bob|key=K|p=" + t + "|add=|z="); }},
       {"extra field", [&](auto& t) { return rec(good + t + "|add=|x=1|z="); }},
-      {"field missing", [&](auto& t) { return rec("type=0|name=Bob|score=10|key=K|p=" + t + "|z="); }},
-      {"name of 13", [&](auto& t) { return rec("type=0|name=ABCDEFGHIJKLM|score=10|key=K|p=" + t + "|add=|z="); }},
+      {"field missing",
+       [&](auto& t) { return rec("type=0|name=Bob|score=10|key=K|p=" + t + "|z="); }},
+      {"name of 13",
+       [&](auto& t) {
+         return rec("type=0|name=ABCDEFGHIJKLM|score=10|key=K|p=" + t + "|add=|z=");
+       }},
       {"added text of 11", [&](auto& t) { return rec(good + t + "|add=ABCDEFGHIJK|z="); }},
-      {"name with a bar", [&](auto& t) { return rec("type=0|name=B|b|score=10|key=K|p=" + t + "|add=|z="); }},
-      {"control character", [&](auto& t) { return rec("type=0|name=B\nb|score=10|key=K|p=" + t + "|add=|z="); }},
-      {"score too big", [&](auto& t) { return rec("type=0|name=Bob|score=4294967296|key=K|p=" + t + "|add=|z="); }},
-      {"score leading zero", [&](auto& t) { return rec("type=0|name=Bob|score=010|key=K|p=" + t + "|add=|z="); }},
-      {"score negative", [&](auto& t) { return rec("type=0|name=Bob|score=-1|key=K|p=" + t + "|add=|z="); }},
-      {"score empty", [&](auto& t) { return rec("type=0|name=Bob|score=|key=K|p=" + t + "|add=|z="); }},
-      {"padding not zeros", [&](auto& t) { return InfEncode(good + t + "|add=|z=" + std::string(Padded(good + t + "|add=|z=").size() - (good + t + "|add=|z=").size(), 'x') + "xxxxx"); }},
-      {"too much padding", [&](auto& t) { return InfEncode(Padded(good + t + "|add=|z=") + "00000"); }},
-      {"symbol outside the alphabet", [&](auto& t) { auto e = rec(good + t + "|add=|z="); e[3] = '0'; return e; }},
-      {"altered first symbol", [&](auto& t) { auto e = rec(good + t + "|add=|z="); e[0] = e[0] == 'W' ? 'E' : 'W'; return e; }},
-      {"altered key symbols", [&](auto& t) {
+      {"name with a bar",
+       [&](auto& t) { return rec("type=0|name=B|b|score=10|key=K|p=" + t + "|add=|z="); }},
+      {"control character",
+       [&](auto& t) { return rec("type=0|name=B\nb|score=10|key=K|p=" + t + "|add=|z="); }},
+      {"score too big",
+       [&](auto& t) { return rec("type=0|name=Bob|score=4294967296|key=K|p=" + t + "|add=|z="); }},
+      {"score leading zero",
+       [&](auto& t) { return rec("type=0|name=Bob|score=010|key=K|p=" + t + "|add=|z="); }},
+      {"score negative",
+       [&](auto& t) { return rec("type=0|name=Bob|score=-1|key=K|p=" + t + "|add=|z="); }},
+      {"score empty",
+       [&](auto& t) { return rec("type=0|name=Bob|score=|key=K|p=" + t + "|add=|z="); }},
+      {"padding not zeros",
+       [&](auto& t) {
+         return InfEncode(
+             good + t + "|add=|z=" +
+             std::string(Padded(good + t + "|add=|z=").size() - (good + t + "|add=|z=").size(),
+                         'x') +
+             "xxxxx");
+       }},
+      {"too much padding",
+       [&](auto& t) { return InfEncode(Padded(good + t + "|add=|z=") + "00000"); }},
+      {"symbol outside the alphabet",
+       [&](auto& t) {
+         auto e = rec(good + t + "|add=|z=");
+         e[3] = '0';
+         return e;
+       }},
+      {"altered first symbol",
+       [&](auto& t) {
+         auto e = rec(good + t + "|add=|z=");
+         e[0] = e[0] == 'W' ? 'E' : 'W';
+         return e;
+       }},
+      {"altered key symbols",
+       [&](auto& t) {
          const std::string plain = Padded(good + t + "|add=|z=");
          auto e = InfEncode(plain);
          const std::size_t keyByte = plain.find("key=K") + 4;
@@ -165,8 +199,16 @@ TEST_F(ScoreServiceTest, ForgedOrDamagedRecordsStoreNothing) {
          e[sym] = e[sym] == 'Q' ? '9' : 'Q';
          return e;
        }},
-      {"cut short", [&](auto& t) { auto e = rec(good + t + "|add=|z="); return e.substr(0, e.size() - 8); }},
-      {"not whole groups", [&](auto& t) { auto e = rec(good + t + "|add=|z="); return e.substr(0, e.size() - 1); }},
+      {"cut short",
+       [&](auto& t) {
+         auto e = rec(good + t + "|add=|z=");
+         return e.substr(0, e.size() - 8);
+       }},
+      {"not whole groups",
+       [&](auto& t) {
+         auto e = rec(good + t + "|add=|z=");
+         return e.substr(0, e.size() - 1);
+       }},
       {"empty", [&](auto&) { return std::string(); }},
   };
   for (const Case& c : cases) {
@@ -177,10 +219,10 @@ TEST_F(ScoreServiceTest, ForgedOrDamagedRecordsStoreNothing) {
   }
   EXPECT_EQ(store_->Count(), 0);
   // The requests themselves, not just the records, are checked.
-  for (const char* q : {"hs&prg=Other&inf=QQQQQQQQ", "hs&prg=Marlowfin", "version&prg=marlowfin",
-                        "version", "prg=Marlowfin&show&type=1", "prg=Marlowfin&show",
-                        "prg=Marlowfin", "version&show&prg=Marlowfin",
-                        "version&prg=Marlowfin&prg=Other"}) {
+  for (const char* q :
+       {"hs&prg=Other&inf=QQQQQQQQ", "hs&prg=Marlowfin", "version&prg=marlowfin", "version",
+        "prg=Marlowfin&show&type=1", "prg=Marlowfin&show", "prg=Marlowfin",
+        "version&show&prg=Marlowfin", "version&prg=Marlowfin&prg=Other"}) {
     EXPECT_FALSE(Ask(q).ok) << q;
   }
   // A refused record leaves its token usable.
@@ -245,7 +287,8 @@ TEST_F(ScoreServiceTest, GameReportsAnUnreachableService) {
 
 TEST(ScoreRecordCheck, AcceptsTheGameRecordsExactly) {
   std::string why;
-  const auto r = ParseScoreRecord(BuildScoreRecord("\xC2\xE0\xED\xFF", 4294967295u, "tok", "0123456789"), &why);
+  const auto r = ParseScoreRecord(
+      BuildScoreRecord("\xC2\xE0\xED\xFF", 4294967295u, "tok", "0123456789"), &why);
   ASSERT_TRUE(r.has_value()) << why;
   EXPECT_EQ(r->Name, "\xC2\xE0\xED\xFF");
   EXPECT_EQ(r->Score, 4294967295u);

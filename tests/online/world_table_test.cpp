@@ -137,12 +137,14 @@ class ScriptedClient : public HttpClient {
 HttpClient::Result Ok(const std::string& body) {
   return HttpClient::Result{true, body, "", HttpFailure::None, 200};
 }
-HttpClient::Result Failed(HttpFailure f) { return HttpClient::Result{false, "", "failed", f, 0}; }
+HttpClient::Result Failed(HttpFailure f) {
+  return HttpClient::Result{false, "", "failed", f, 0};
+}
 
 TEST(SubmitWorldScore, VersionFailuresSendNoScore) {
   const HttpClient::Result failures[] = {
       Failed(HttpFailure::Timeout), Failed(HttpFailure::Connect), Failed(HttpFailure::Redirect),
-      Failed(HttpFailure::Status),  Ok("ok|1|2|3|tok|"),           Ok(""),
+      Failed(HttpFailure::Status),  Ok("ok|1|2|3|tok|"),          Ok(""),
       Ok("Service down"),
   };
   for (const HttpClient::Result& f : failures) {
@@ -186,7 +188,8 @@ TEST(SubmitWorldScore, HostileServicesCountAsUnreachable) {
   const LoopbackServer::Behaviour behaviours[] = {
       [](LoopbackServer& s, int fd, const std::string&) { s.Hold(fd); },
       [&](LoopbackServer&, int fd, const std::string&) {
-        LoopbackServer::SendAll(fd, LoopbackServer::Answer(200, okAnswer + std::string(70000, 'x')));
+        LoopbackServer::SendAll(fd,
+                                LoopbackServer::Answer(200, okAnswer + std::string(70000, 'x')));
       },
       [&](LoopbackServer&, int fd, const std::string&) {
         LoopbackServer::SendAll(fd, LoopbackServer::Answer(301, okAnswer, "Location: /x\r\n"));

@@ -5,8 +5,8 @@
 #include <chrono>
 #include <ctime>
 
-#include "online/world_table.h"
 #include "online/score_record.h"
+#include "online/world_table.h"
 #include "score_store.h"
 #include "world_table_page.h"
 
@@ -113,7 +113,9 @@ ScoreServer::ScoreServer(ScoreService& service) : impl_(new Impl{service, {}, {}
   s.set_keep_alive_max_count(20);
 }
 
-ScoreServer::~ScoreServer() { Stop(); }
+ScoreServer::~ScoreServer() {
+  Stop();
+}
 
 int ScoreServer::Start(const Options& options) {
   httplib::Server& s = impl_->server;

@@ -45,7 +45,7 @@ class ScoreServer {
  public:
   struct Options {
     std::string Host = "127.0.0.1";
-    int Port = 8765;  // 0: any free port
+    int Port = 8765;   // 0: any free port
     int Threads = 64;  // each open connection holds one while it lasts
   };
 

@@ -66,9 +66,9 @@ std::string RandomToken() {
 }  // namespace
 
 ScoreStore::ScoreStore(const std::string& path) {
-  const int rc = sqlite3_open_v2(path.c_str(), &db_,
-                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
-                                 nullptr);
+  const int rc =
+      sqlite3_open_v2(path.c_str(), &db_,
+                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     const std::string msg = db_ ? sqlite3_errmsg(db_) : "out of memory";
     sqlite3_close(db_);
@@ -95,7 +95,9 @@ ScoreStore::ScoreStore(const std::string& path) {
   }
 }
 
-ScoreStore::~ScoreStore() { sqlite3_close(db_); }
+ScoreStore::~ScoreStore() {
+  sqlite3_close(db_);
+}
 
 void ScoreStore::Exec(const char* sql) {
   char* err = nullptr;
@@ -111,13 +113,18 @@ std::string ScoreStore::IssueToken(int64_t now) {
   const std::string token = RandomToken();
   Exec("BEGIN IMMEDIATE");
   try {
-    Statement(db_, "DELETE FROM tokens WHERE issued <= ?").Bind(1, now - kTokenLifetimeSeconds).Step();
+    Statement(db_, "DELETE FROM tokens WHERE issued <= ?")
+        .Bind(1, now - kTokenLifetimeSeconds)
+        .Step();
     Statement(db_,
               "DELETE FROM tokens WHERE p IN (SELECT p FROM tokens ORDER BY issued DESC, rowid DESC"
               " LIMIT -1 OFFSET ?)")
         .Bind(1, kMaxOutstandingTokens - 1)
         .Step();
-    Statement(db_, "INSERT INTO tokens (p, issued) VALUES (?, ?)").Bind(1, token).Bind(2, now).Step();
+    Statement(db_, "INSERT INTO tokens (p, issued) VALUES (?, ?)")
+        .Bind(1, token)
+        .Bind(2, now)
+        .Step();
     Exec("COMMIT");
   } catch (...) {
     sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -155,8 +162,8 @@ ScoreStore::SubmitResult ScoreStore::Submit(const ScoreRecord& record, int64_t n
 std::vector<StoredScore> ScoreStore::Best(int limit) {
   std::lock_guard<std::mutex> lock(mutex_);
   std::vector<StoredScore> rows;
-  Statement s(db_,
-              "SELECT name, score, add_text, submitted FROM scores ORDER BY score DESC, id LIMIT ?");
+  Statement s(
+      db_, "SELECT name, score, add_text, submitted FROM scores ORDER BY score DESC, id LIMIT ?");
   s.Bind(1, static_cast<int64_t>(limit));
   while (s.Step()) {
     StoredScore r;

@@ -23,7 +23,7 @@ class StoreError : public std::runtime_error {
 struct StoredScore {
   std::string Name;  // UTF-8
   uint32_t Score = 0;
-  std::string Add;   // UTF-8
+  std::string Add;        // UTF-8
   int64_t Submitted = 0;  // seconds since 1970, UTC
 };
 

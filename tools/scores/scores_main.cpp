@@ -68,8 +68,10 @@ int main(int argc, char** argv) {
                    options.Port);
       return 1;
     }
-    std::printf("klevaria-scores: world table at http://%s:%d/cgi/version.pl?prg=Marlowfin&show&type=0 (database %s)\n",
-                options.Host.c_str(), port, db.c_str());
+    std::printf(
+        "klevaria-scores: world table at http://%s:%d/cgi/version.pl?prg=Marlowfin&show&type=0 "
+        "(database %s)\n",
+        options.Host.c_str(), port, db.c_str());
     std::fflush(stdout);
     int sig = 0;
     sigwait(&stopSignals, &sig);
