@@ -7,6 +7,12 @@ Writes OUT_DIR/svg/*.svg, renders them to OUT_DIR/png/*.png with rsvg-convert,
 turns the lit buttons and the check box into colour-keyed 8-bit pictures, and
 writes the two manifests OUT_DIR/MenuImgs.txt and OUT_DIR/GameImgs.txt that
 icf-pack reads. The same sources always give the same bytes.
+
+Kinds: the four backgrounds are JPEG; the opaque panels and help pages are
+8-bit DIBs (icf-pack reduces them to 256 colours; they load several times
+faster than 24-bit ones); the question frame is a colour-keyed 24-bit DIB and
+the table sheet a keyed 32-bit DIB; buttons and the check box are keyed 8-bit
+DIBs made here; everything that moves over the scene is PNG with alpha.
 """
 
 import argparse
@@ -163,28 +169,28 @@ def main():
     hscr_body = panel_over_menu(33, 129, ui.PANEL_W - 1, ui.PANEL_H - 1, ui.fon_hscr())
     help_body = panel_over_menu(32, 128, ui.PANEL_W, ui.PANEL_H, ui.fon_help())
 
-    item(menu, "FonOpt", b.svg("FonOpt", crop_doc(opt_body, mdefs, 33, 128, ui.PANEL_W - 1, ui.PANEL_H)), "TDIB24")
+    item(menu, "FonOpt", b.svg("FonOpt", crop_doc(opt_body, mdefs, 33, 128, ui.PANEL_W - 1, ui.PANEL_H)), "TDIB8")
     for name, x, y, w, h, label in ui.OPT_BUTTONS:
         out = lit_button(name, opt_body, mdefs, x, y, w, h, ui.small_button(x, y, w, h, label, True))
         item(menu, name, out, "TDIB8", tr=f"0x{KEY:06X}")
     out = lit_button("OptBack", opt_body, mdefs, 33, 462, ui.BACK_W, ui.BACK_H, ui.back_button(33, 462, True))
     item(menu, "OptBack", out, "TDIB8", tr=f"0x{KEY:06X}")
 
-    item(menu, "FonHScr", b.svg("FonHScr", crop_doc(hscr_body, mdefs, 33, 129, ui.PANEL_W - 1, ui.PANEL_H - 1)), "TDIB24")
+    item(menu, "FonHScr", b.svg("FonHScr", crop_doc(hscr_body, mdefs, 33, 129, ui.PANEL_W - 1, ui.PANEL_H - 1)), "TDIB8")
     for name, x, y, w, h, label in ui.HSCR_BUTTONS:
         out = lit_button(name, hscr_body, mdefs, x, y, w, h, ui.small_button(x, y, w, h, label, True))
         item(menu, name, out, "TDIB8", tr=f"0x{KEY:06X}")
     out = lit_button("HScrBack", hscr_body, mdefs, 30, 504, ui.BACK_W, ui.BACK_H, ui.back_button(30, 504, True))
     item(menu, "HScrBack", out, "TDIB8", tr=f"0x{KEY:06X}")
 
-    item(menu, "FonHelp", b.svg("FonHelp", crop_doc(help_body, mdefs, 32, 128, ui.PANEL_W, ui.PANEL_H)), "TDIB24")
+    item(menu, "FonHelp", b.svg("FonHelp", crop_doc(help_body, mdefs, 32, 128, ui.PANEL_W, ui.PANEL_H)), "TDIB8")
     for name, x, y, w, h, label in ui.HELP_BUTTONS:
         out = lit_button(name, help_body, mdefs, x, y, w, h, ui.small_button(x, y, w, h, label, True))
         item(menu, name, out, "TDIB8", tr=f"0x{KEY:06X}")
     for i, page in enumerate(help_pages.PAGES, start=1):
         body = help_body + f'<g transform="translate(34,174)">{page()}</g>'
         item(menu, f"Hlp{i}", b.svg(f"Hlp{i}", crop_doc(body, mdefs, 34, 174, help_pages.PAGE_W, help_pages.PAGE_H)),
-             "TDIB24")
+             "TDIB8")
 
     qdoc = svg_doc(ui.QTNS_W, ui.QTNS_H, ui.qtns(), ui.UI_DEFS)
     item(menu, "Qtns", b.svg("Qtns", qdoc), "TDIB24", tr=f"0x{KEY:06X}")
@@ -205,9 +211,9 @@ def main():
     item(menu, "Table", b.svg("Table", svg_doc(ui.TABLE_W, ui.TABLE_H, ui.table_sheet(), ui.UI_DEFS)), "TDIB32",
          tr=f"0x{KEY:06X}")
     item(menu, "FonMP", b.svg("FonMP", crop_doc(panel_over_menu(33, 129, 0, 0, ui.fon_plain("Два игрока")), mdefs,
-                                                33, 129, ui.PANEL_W - 1, ui.PANEL_H - 1)), "TJPEGImage")
+                                                33, 129, ui.PANEL_W - 1, ui.PANEL_H - 1)), "TDIB8")
     item(menu, "FonMP2", b.svg("FonMP2", crop_doc(panel_over_menu(33, 129, 0, 0, ui.fon_plain("Игра по сети")), mdefs,
-                                                  33, 129, ui.PANEL_W - 1, ui.PANEL_H - 1)), "TJPEGImage")
+                                                  33, 129, ui.PANEL_W - 1, ui.PANEL_H - 1)), "TDIB8")
 
     if args.icon:
         b.svg("klevaria_icon", icon_svg())
