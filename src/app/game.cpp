@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <unordered_map>
 
 #include "app/sound_system.h"
@@ -130,10 +131,17 @@ void Game::FrameTimer1Timer() {
   SpriteEngine1->FlushDead();
   SpriteEngine1->Draw();
   DrawStateTexts();
-  if (BackBuffer.Version() != lastPresentedVersion_) {
-    lastPresentedVersion_ = BackBuffer.Version();
-    platform.Present(BackBuffer);
-  }
+  // A frame identical to the one on screen is not sent again: the menus
+  // stand still most of the time, and presenting costs more than comparing.
+  const size_t bytes = size_t(BackBuffer.Width()) * BackBuffer.Height() * 4;
+  if (Presented.Width() == BackBuffer.Width() && Presented.Height() == BackBuffer.Height() &&
+      std::memcmp(Presented.Pixels(), BackBuffer.Pixels(), bytes) == 0)
+    return;
+  if (Presented.Width() != BackBuffer.Width() || Presented.Height() != BackBuffer.Height())
+    Presented.Resize(BackBuffer.Width(), BackBuffer.Height());
+  std::memcpy(Presented.Pixels(), BackBuffer.Pixels(), bytes);
+  Presented.Touch();
+  platform.Present(Presented);
 }
 
 void Game::DrawStateTexts() {

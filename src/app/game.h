@@ -104,6 +104,7 @@ class Game : public EventSink {
 
   Random Rng;
   Surface BackBuffer;
+  Surface Presented;  // what is on screen: the last frame that differed
   Canvas Canvas1;
   PictureCollection MenuImgs;
   PictureCollection GameImgs;
@@ -135,7 +136,7 @@ class Game : public EventSink {
 
   bool terminated_ = false;
   bool cursorShown_ = true;
-  uint64_t lastPresentedVersion_ = ~0ull;
+
 };
 
 }  // namespace klv
