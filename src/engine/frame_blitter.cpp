@@ -82,6 +82,41 @@ void FrameBlitter::Draw(Surface& dest, const BlitSource& src, int x, int y) {
   dest.Touch();
 }
 
+namespace {
+
+// One destination row of a scaled copy: pixel i takes source pixel cols[i]
+// (or i itself when cols is null), weighted by the global alpha when Global.
+template <BlitMode M, bool Global>
+void StretchRow(uint32_t* d, const uint32_t* s, const int* cols, int n, uint32_t key,
+                uint32_t alpha) {
+  for (int i = 0; i < n; ++i) {
+    const uint32_t p = cols ? s[cols[i]] : s[i];
+    if constexpr (M == BlitMode::Keyed) {
+      if ((p & 0xFFFFFFu) == key) continue;
+    }
+    if constexpr (M == BlitMode::Alpha) {
+      const uint32_t a = Global ? Scale(p >> 24, alpha) : p >> 24;
+      Put(d + i, p, a);
+    } else if constexpr (Global) {
+      d[i] = FrameBlitter::Mix(d[i], p, alpha);
+    } else {
+      d[i] = p | 0xFF000000u;
+    }
+  }
+}
+
+template <bool Global>
+void StretchRowFor(BlitMode mode, uint32_t* d, const uint32_t* s, const int* cols, int n,
+                   uint32_t key, uint32_t alpha) {
+  switch (mode) {
+    case BlitMode::Opaque: StretchRow<BlitMode::Opaque, Global>(d, s, cols, n, key, alpha); break;
+    case BlitMode::Keyed: StretchRow<BlitMode::Keyed, Global>(d, s, cols, n, key, alpha); break;
+    case BlitMode::Alpha: StretchRow<BlitMode::Alpha, Global>(d, s, cols, n, key, alpha); break;
+  }
+}
+
+}  // namespace
+
 void FrameBlitter::Stretch(Surface& dest, const BlitSource& src, const Rect& to, int alpha) {
   if (!src.Pixels || dest.Empty() || alpha <= 0) return;
   alpha = std::min(alpha, 255);
@@ -93,21 +128,24 @@ void FrameBlitter::Stretch(Surface& dest, const BlitSource& src, const Rect& to,
   const int cy0 = static_cast<int>(std::max<int64_t>(to.Top, 0));
   const int cy1 = static_cast<int>(std::min<int64_t>(to.Bottom, dest.Height()));
   if (cx0 >= cx1 || cy0 >= cy1) return;
-  // Each destination pixel takes the source pixel under its centre.
-  std::vector<int> columns(size_t(cx1 - cx0));
-  for (int dx = cx0; dx < cx1; ++dx)
-    columns[size_t(dx - cx0)] =
-        static_cast<int>(((int64_t(dx) - to.Left) * 2 + 1) * fw / (2 * dw));
+  // Each destination pixel takes the source pixel under its centre; at the
+  // frame's own size that is a straight copy and needs no column table.
+  const bool sameWidth = dw == fw;
+  std::vector<int> columns;
+  if (!sameWidth) {
+    columns.resize(size_t(cx1 - cx0));
+    for (int dx = cx0; dx < cx1; ++dx)
+      columns[size_t(dx - cx0)] =
+          static_cast<int>(((int64_t(dx) - to.Left) * 2 + 1) * fw / (2 * dw));
+  }
+  const int firstColumn = sameWidth ? int(cx0 - int64_t(to.Left)) : 0;
   for (int dy = cy0; dy < cy1; ++dy) {
     const int sy = static_cast<int>(((int64_t(dy) - to.Top) * 2 + 1) * fh / (2 * dh));
-    const uint32_t* s = src.Pixels->Row(src.Area.Top + sy) + src.Area.Left;
-    uint32_t* d = dest.Row(dy);
-    for (int dx = cx0; dx < cx1; ++dx) {
-      const uint32_t p = s[columns[size_t(dx - cx0)]];
-      uint32_t c = Coverage(src.Mode, src.Key, p);
-      if (alpha < 255) c = Scale(c, uint32_t(alpha));
-      Put(d + dx, p, c);
-    }
+    const uint32_t* s = src.Pixels->Row(src.Area.Top + sy) + src.Area.Left + firstColumn;
+    uint32_t* d = dest.Row(dy) + cx0;
+    const int* cols = sameWidth ? nullptr : columns.data();
+    if (alpha < 255) StretchRowFor<true>(src.Mode, d, s, cols, cx1 - cx0, src.Key, uint32_t(alpha));
+    else StretchRowFor<false>(src.Mode, d, s, cols, cx1 - cx0, src.Key, 255);
   }
   dest.Touch();
 }
@@ -121,6 +159,7 @@ void FrameBlitter::Rotate(Surface& dest, const BlitSource& src, int x, int y, in
   const double theta = (angle & 255) * (2.0 * M_PI / 256.0);
   const double c = std::cos(theta), s = std::sin(theta);
   const double ox = centerX * width, oy = centerY * height;  // pivot within the scaled frame
+  if (!(std::fabs(ox) < 1e7 && std::fabs(oy) < 1e7)) return;
   // Screen offset from the pivot of a point (u, v) of the scaled frame, taken
   // from the pivot: (u c + v s, -u s + v c). The box of the four corners:
   double minX = 1e300, minY = 1e300, maxX = -1e300, maxY = -1e300;
@@ -136,39 +175,60 @@ void FrameBlitter::Rotate(Surface& dest, const BlitSource& src, int x, int y, in
   const double by1 = std::min(std::ceil(y + maxY), double(dest.Height()));
   if (bx0 >= bx1 || by0 >= by1) return;
   const double sxScale = double(fw) / width, syScale = double(fh) / height;
+  // The frame position (minus half a pixel, for bilinear sampling) of a
+  // destination pixel centre, in 16.16 fixed point: the inverse turn and
+  // scale, stepping by a constant along a row.
+  constexpr double kOne = 65536.0;
+  const int64_t stepX = std::llround(c * sxScale * kOne), stepY = std::llround(s * syScale * kOne);
   const uint32_t* base = src.Pixels->Row(src.Area.Top) + src.Area.Left;
-  const int pitch = src.Pixels->Width();
-  auto sample = [&](int sx, int sy, uint32_t& px) -> uint32_t {
-    if (sx < 0 || sy < 0 || sx >= fw || sy >= fh) return 0;
-    px = base[size_t(sy) * pitch + sx];
-    return Coverage(src.Mode, src.Key, px);
-  };
+  const size_t pitch = size_t(src.Pixels->Width());
+  const int64_t limitX = int64_t(fw) << 16, limitY = int64_t(fh) << 16;
+  const BlitMode mode = src.Mode;
+  const uint32_t key = src.Key;
   for (int py = int(by0); py < int(by1); ++py) {
     uint32_t* d = dest.Row(py);
-    const double dy = py + 0.5 - y;
-    for (int px = int(bx0); px < int(bx1); ++px) {
-      const double dx = px + 0.5 - x;
-      // Back to the frame: the inverse turn, then the inverse scale.
-      const double u = dx * c - dy * s + ox, v = dx * s + dy * c + oy;
-      const double fx = u * sxScale - 0.5, fy = v * syScale - 0.5;
-      if (fx <= -1.0 || fy <= -1.0 || fx >= fw || fy >= fh) continue;
-      const double flx = std::floor(fx), fly = std::floor(fy);
-      const int ix = int(flx), iy = int(fly);
-      const uint32_t wx = uint32_t((fx - flx) * 256.0 + 0.5), wy = uint32_t((fy - fly) * 256.0 + 0.5);
+    const double dx = bx0 + 0.5 - x, dy = py + 0.5 - y;
+    int64_t fxq = std::llround(((dx * c - dy * s + ox) * sxScale - 0.5) * kOne);
+    int64_t fyq = std::llround(((dx * s + dy * c + oy) * syScale - 0.5) * kOne);
+    for (int px = int(bx0); px < int(bx1); ++px, fxq += stepX, fyq += stepY) {
+      if (fxq <= -65536 || fyq <= -65536 || fxq >= limitX || fyq >= limitY) continue;
+      const int ix = int(fxq >> 16), iy = int(fyq >> 16);
+      const uint32_t wx = uint32_t(fxq >> 8) & 255, wy = uint32_t(fyq >> 8) & 255;
       const uint32_t w[4] = {(256 - wx) * (256 - wy), wx * (256 - wy), (256 - wx) * wy, wx * wy};
-      // Premultiplied sum of the four neighbours, so keyed and transparent
-      // pixels lend no colour to the edge.
+      uint32_t p[4] = {0, 0, 0, 0}, cov[4] = {0, 0, 0, 0};
+      if (ix >= 0 && iy >= 0 && ix + 1 < fw && iy + 1 < fh) {
+        const uint32_t* r0 = base + size_t(iy) * pitch + ix;
+        p[0] = r0[0], p[1] = r0[1], p[2] = r0[pitch], p[3] = r0[pitch + 1];
+        for (int k = 0; k < 4; ++k) cov[k] = Coverage(mode, key, p[k]);
+      } else {
+        for (int k = 0; k < 4; ++k) {
+          const int sx = ix + (k & 1), sy = iy + (k >> 1);
+          if (sx < 0 || sy < 0 || sx >= fw || sy >= fh) continue;
+          p[k] = base[size_t(sy) * pitch + sx];
+          cov[k] = Coverage(mode, key, p[k]);
+        }
+      }
+      if ((cov[0] & cov[1] & cov[2] & cov[3]) == 255) {
+        // Inside the picture: a plain weighted mean, weights summing to 65536.
+        uint32_t r = 32768, g = 32768, b = 32768;
+        for (int k = 0; k < 4; ++k) {
+          r += w[k] * ((p[k] >> 16) & 255);
+          g += w[k] * ((p[k] >> 8) & 255);
+          b += w[k] * (p[k] & 255);
+        }
+        d[px] = 0xFF000000u | ((r >> 16) << 16) | ((g >> 16) << 8) | (b >> 16);
+        continue;
+      }
+      // At an edge: a premultiplied mean, so keyed and transparent pixels
+      // lend no colour, and the covered share becomes the pixel's alpha.
       uint64_t sa = 0, sr = 0, sg = 0, sb = 0;
       for (int k = 0; k < 4; ++k) {
-        if (!w[k]) continue;
-        uint32_t p = 0;
-        const uint32_t cov = sample(ix + (k & 1), iy + (k >> 1), p);
-        if (!cov) continue;
-        const uint64_t wk = uint64_t(w[k]) * cov;
+        if (!cov[k] || !w[k]) continue;
+        const uint64_t wk = uint64_t(w[k]) * cov[k];
         sa += wk;
-        sr += wk * ((p >> 16) & 255);
-        sg += wk * ((p >> 8) & 255);
-        sb += wk * (p & 255);
+        sr += wk * ((p[k] >> 16) & 255);
+        sg += wk * ((p[k] >> 8) & 255);
+        sb += wk * (p[k] & 255);
       }
       if (!sa) continue;
       const uint32_t r = uint32_t((sr + sa / 2) / sa), g = uint32_t((sg + sa / 2) / sa),

@@ -50,11 +50,22 @@ void OnJpegProgress(j_common_ptr cinfo) {
 struct DecodeJob {
   const unsigned char* data;
   unsigned long size;
-  unsigned char* pixels;  // malloc'd, width * height * 4 bytes, B G R A
-  int width;
-  int height;
+  // Gives width * height * 4 bytes for the B G R A rows, or null. It must not
+  // throw; what it allocates belongs to the caller.
+  unsigned char* (*allocate)(void* context, int width, int height);
+  void* context;
   char message[JMSG_LENGTH_MAX];
 };
+
+unsigned char* AllocateSurface(void* context, int width, int height) noexcept {
+  try {
+    auto* out = static_cast<Surface*>(context);
+    out->Resize(width, height);
+    return reinterpret_cast<unsigned char*>(out->Pixels());
+  } catch (...) {
+    return nullptr;
+  }
+}
 
 // Returns 0 on success; on failure job->message says why and nothing is kept.
 int RunJpegDecode(DecodeJob* job) {
@@ -66,11 +77,8 @@ int RunJpegDecode(DecodeJob* job) {
   err.pub.error_exit = OnJpegError;
   err.pub.emit_message = OnJpegMessage;
   err.message[0] = 0;
-  job->pixels = nullptr;
   if (setjmp(err.jump)) {
     jpeg_destroy_decompress(&cinfo);
-    std::free(job->pixels);
-    job->pixels = nullptr;
     std::memcpy(job->message, err.message, sizeof job->message);
     return 1;
   }
@@ -91,16 +99,15 @@ int RunJpegDecode(DecodeJob* job) {
   }
   cinfo.out_color_space = JCS_EXT_BGRA;
   jpeg_start_decompress(&cinfo);
-  job->width = static_cast<int>(cinfo.output_width);
-  job->height = static_cast<int>(cinfo.output_height);
-  const size_t stride = size_t(job->width) * 4;
-  job->pixels = static_cast<unsigned char*>(std::malloc(stride * job->height + 1));
-  if (!job->pixels) {
+  unsigned char* pixels = job->allocate(job->context, static_cast<int>(cinfo.output_width),
+                                        static_cast<int>(cinfo.output_height));
+  if (!pixels) {
     std::snprintf(err.message, sizeof err.message, "out of memory for JPEG");
     longjmp(err.jump, 1);
   }
+  const size_t stride = size_t(cinfo.output_width) * 4;
   while (cinfo.output_scanline < cinfo.output_height) {
-    JSAMPROW row = job->pixels + stride * cinfo.output_scanline;
+    JSAMPROW row = pixels + stride * cinfo.output_scanline;
     jpeg_read_scanlines(&cinfo, &row, 1);
   }
   jpeg_finish_decompress(&cinfo);
@@ -155,20 +162,16 @@ int RunJpegEncode(EncodeJob* job) {
 
 }  // namespace
 
+// Pixels are decoded straight into the surface: B G R A bytes are 0xAARRGGBB
+// on the little-endian machines the game runs on.
 Surface JpegCodec::Decode(const uint8_t* data, size_t size) {
+  Surface out;
   DecodeJob job{};
   job.data = data;
   job.size = static_cast<unsigned long>(size);
+  job.allocate = AllocateSurface;
+  job.context = &out;
   if (RunJpegDecode(&job) != 0) throw DataError(std::string("bad JPEG: ") + job.message);
-  Surface out;
-  try {
-    out.Resize(job.width, job.height);
-  } catch (...) {
-    std::free(job.pixels);
-    throw;
-  }
-  std::memcpy(out.Pixels(), job.pixels, size_t(job.width) * job.height * 4);
-  std::free(job.pixels);
   return out;
 }
 

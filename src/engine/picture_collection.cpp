@@ -79,6 +79,7 @@ void PictureCollectionItem::DropFrames() {
   uploaded_ = false;
   frames_.clear();
   surfaces_.clear();
+  wholePicture_ = false;
   rowRuns_.clear();
   runs_.clear();
 }
@@ -90,9 +91,11 @@ void PictureCollectionItem::Upload() {
   const int64_t W = picture_.Width(), H = picture_.Height();
   const int64_t sw = SkipWidth, sh = SkipHeight;
   uploaded_ = true;
+  // A surface that would hold the whole picture is the picture itself: it is
+  // kept unchanged while uploaded, so there is nothing to copy.
   if (w == W && h == H) {
-    surfaces_.push_back(picture_);
-    frames_.push_back({0, Rect::Bounds(0, 0, int(W), int(H))});
+    wholePicture_ = true;
+    frames_.push_back({-1, Rect::Bounds(0, 0, int(W), int(H))});
   } else {
     const int64_t p = w + sw, q = h + sh;  // strides
     if (w <= 0 || h <= 0 || w > W || h > H || p <= 0 || q <= 0) return;
@@ -109,8 +112,8 @@ void PictureCollectionItem::Upload() {
       for (int64_t tx = 0; tx < across; ++tx) {
         const int64_t x0 = tx * f, y0 = ty * g;
         const int tw = int(std::min(f, W - x0)), th = int(std::min(g, H - y0));
-        if (single) {
-          surfaces_.push_back(picture_);
+        if (across == 1 && down == 1) {
+          wholePicture_ = true;
           continue;
         }
         Surface tile(tw, th);
@@ -125,7 +128,7 @@ void PictureCollectionItem::Upload() {
       const int64_t r = i / columns, k = i % columns;
       const int64_t px = p * k, py = q * r;
       Frame fr;
-      fr.surface = int((px / f) + across * (py / g));
+      fr.surface = wholePicture_ ? -1 : int((px / f) + across * (py / g));
       fr.source = Rect::Bounds(int(px % f), int(py % g), int(w), int(h));
       frames_.push_back(fr);
     }
@@ -141,7 +144,7 @@ void PictureCollectionItem::Upload() {
     if (area > budget) break;
     budget -= area;
     fr.runRows = int64_t(rowRuns_.size());
-    FrameBlitter::BuildRuns(surfaces_[size_t(fr.surface)], fr.source, runMode_, runKey_, rowRuns_,
+    FrameBlitter::BuildRuns(SurfaceOf(fr), fr.source, runMode_, runKey_, rowRuns_,
                             runs_);
   }
 }
@@ -149,7 +152,7 @@ void PictureCollectionItem::Upload() {
 BlitSource PictureCollectionItem::Source(int frame) const {
   const Frame& fr = frames_[size_t(frame)];
   BlitSource src;
-  src.Pixels = &surfaces_[size_t(fr.surface)];
+  src.Pixels = &SurfaceOf(fr);
   src.Area = fr.source;
   src.Mode = Mode();
   src.Key = Key();
@@ -188,7 +191,7 @@ bool PictureCollectionItem::FramePixelSolid(int frame, int x, int y) const {
   if (!uploaded_ || frame < 0 || frame >= FrameTotal()) return false;
   const Frame& fr = frames_[size_t(frame)];
   if (x < 0 || y < 0 || x >= fr.source.Width() || y >= fr.source.Height()) return false;
-  const uint32_t px = surfaces_[size_t(fr.surface)].At(fr.source.Left + x, fr.source.Top + y);
+  const uint32_t px = SurfaceOf(fr).At(fr.source.Left + x, fr.source.Top + y);
   return FrameBlitter::Coverage(Mode(), Key(), px) > 0;
 }
 
@@ -199,7 +202,7 @@ Rect PictureCollectionItem::FrameSource(int frame) const {
 
 const Surface* PictureCollectionItem::FrameSurface(int frame) const {
   if (frame < 0 || frame >= FrameTotal()) return nullptr;
-  return &surfaces_[size_t(frames_[size_t(frame)].surface)];
+  return &SurfaceOf(frames_[size_t(frame)]);
 }
 
 // ---------------------------------------------------------------------------

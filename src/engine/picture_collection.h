@@ -74,11 +74,11 @@ class PictureCollectionItem {
   // (for tools and tests); an empty rectangle and nullptr out of range.
   Rect FrameSource(int frame) const;
   const Surface* FrameSurface(int frame) const;
-  int SurfaceCount() const { return static_cast<int>(surfaces_.size()); }
+  int SurfaceCount() const { return static_cast<int>(surfaces_.size()) + (wholePicture_ ? 1 : 0); }
 
  private:
   struct Frame {
-    int surface = 0;  // index into surfaces_
+    int surface = 0;  // index into surfaces_, or -1 for the picture itself
     Rect source;      // within that surface
     int64_t runRows = -1;  // index into rowRuns_, or -1 without run data
   };
@@ -87,11 +87,15 @@ class PictureCollectionItem {
   BlitMode Mode() const;
   uint32_t Key() const;
   BlitSource Source(int frame) const;
+  const Surface& SurfaceOf(const Frame& frame) const {
+    return frame.surface < 0 ? picture_ : surfaces_[static_cast<size_t>(frame.surface)];
+  }
 
   Surface picture_;
   PictureKind kind_ = PictureKind::None;
   bool uploaded_ = false;
-  std::vector<Surface> surfaces_;
+  std::vector<Surface> surfaces_;  // pieces cut from the picture
+  bool wholePicture_ = false;      // frames lie on the picture itself
   std::vector<Frame> frames_;
   std::string storedKind_;
   std::vector<uint32_t> palette_;

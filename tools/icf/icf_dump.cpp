@@ -74,11 +74,12 @@ void DrawChecker(Surface& s, int x0, int y0, int w, int h) {
 }
 
 void WriteSheet(PictureCollection& c, const std::string& file, const std::string& out) {
-  constexpr int kMaxSheetHeight = 32768;
   const int gap = 6, labelH = tools::kGlyphHeight * 2 + 4;
   int width = 1024;
   for (int i = 0; i < c.Count(); ++i)
     width = std::max(width, std::min(c.ItemAt(i).FrameWidth(), 4096) + 2 * gap);
+  // At most 64 M pixels; a longer sheet is cut off at the bottom.
+  const int kMaxSheetHeight = std::min(32768, (64 << 20) / width);
   // First pass lays out, second draws.
   auto layout = [&](Surface* s) {
     int y = gap;
