@@ -139,7 +139,7 @@ def reed():
         p1 = 2 * math.pi * c1 * i / loop
         p2 = 2 * math.pi * c2 * i / loop
         for n, a in harmonics:
-            v += a * (math.sin(n * p1) + 0.8 * math.sin(n * p2 + 0.3 * n))
+            v += a * (math.sin(n * p1) + 0.45 * math.sin(n * p2 + 0.3 * n))
         table.append(v)
     # Fade-in over the attack only; the loop (attack..total) is left periodic.
     for i in range(attack):
