@@ -108,6 +108,8 @@ TEST_F(NameEntry, QualifyingScoreIsEnteredSavedAndShown) {
   EXPECT_FALSE(G().Timer1.Enabled());
   Key(vk::Escape);  // no Escape in the name entry
   EXPECT_EQ(G().GameState, "EnterName");
+  Key(vk::Back);  // an empty name stays empty
+  EXPECT_EQ(S().EnteredName, "");
   Type("Вася|1日2 ab");  // no code page byte for 日: dropped
   EXPECT_EQ(Cp1251ToUtf8(S().EnteredName), "Вася12ab");
   Key(vk::Back);
