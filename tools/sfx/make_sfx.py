@@ -134,7 +134,7 @@ def make_level():
         v = 0.0
         for start, midi, length in notes:
             v += bell(note_freq(midi), t - start, length) * (0.55 if midi < 84 else 0.45)
-        v *= ramp(i, n, 0, int(0.05 * rate)) * 0.3
+        v *= ramp(i, n, 0, int(0.05 * rate)) * 0.44
         out.append((v,))
     return rate, 1, 16, out
 
