@@ -4,6 +4,7 @@
 #include "engine/icf_reader.h"
 
 #include <gtest/gtest.h>
+#include <jpeglib.h>
 
 #include <cstdio>
 #include <string>
@@ -242,6 +243,59 @@ TEST(IcfReaderPictures, PngKeepsAlpha) {
   EXPECT_EQ(item.Picture().At(1, 0), 0x80445566u);
   EXPECT_EQ(item.Picture().At(2, 0), 0xFF778899u);
   EXPECT_EQ(item.Picture().At(0, 0) >> 24, 0u);
+}
+
+// A progressive 8x8 grey JPEG in single-band scans: the DC in one scan (two
+// with a refinement pass), then one scan for each of the 63 AC bands.
+std::vector<uint8_t> ManyScanJpeg(bool refineDc) {
+  jpeg_compress_struct ci;
+  jpeg_error_mgr err;
+  ci.err = jpeg_std_error(&err);
+  jpeg_create_compress(&ci);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&ci, &out, &size);
+  ci.image_width = 8, ci.image_height = 8, ci.input_components = 1;
+  ci.in_color_space = JCS_GRAYSCALE;
+  jpeg_set_defaults(&ci);
+  std::vector<jpeg_scan_info> scans;
+  scans.push_back({1, {0, 0, 0, 0}, 0, 0, 0, refineDc ? 1 : 0});
+  if (refineDc) scans.push_back({1, {0, 0, 0, 0}, 0, 0, 1, 0});
+  for (int k = 1; k <= 63; ++k) scans.push_back({1, {0, 0, 0, 0}, k, k, 0, 0});
+  ci.scan_info = scans.data();
+  ci.num_scans = int(scans.size());
+  jpeg_start_compress(&ci, TRUE);
+  unsigned char row[8];
+  for (int y = 0; y < 8; ++y) {
+    for (int x = 0; x < 8; ++x) row[x] = uint8_t(x * 30 + y * 3);
+    JSAMPROW r = row;
+    jpeg_write_scanlines(&ci, &r, 1);
+  }
+  jpeg_finish_compress(&ci);
+  jpeg_destroy_compress(&ci);
+  std::vector<uint8_t> bytes(out, out + size);
+  std::free(out);
+  return bytes;
+}
+
+TEST(IcfReaderPictures, JpegScansAreCapped) {
+  for (bool refine : {false, true}) {  // 64 scans, then 65
+    SCOPED_TRACE(refine);
+    std::vector<uint8_t> file = FileWith({ItemWith("Many", IcfWriter::EmbeddedFileData("TJPEGImage", ManyScanJpeg(refine)))});
+    PictureCollection c;
+    if (!refine) {
+      ASSERT_NO_THROW(c.LoadFromMemory(file.data(), file.size(), "scans.icf"));
+      EXPECT_EQ(c.ItemAt(0).Picture().Width(), 8);
+      EXPECT_NEAR(int(c.ItemAt(0).Picture().At(7, 0) & 255), 210, 8);
+      continue;
+    }
+    try {
+      c.LoadFromMemory(file.data(), file.size(), "scans.icf");
+      ADD_FAILURE() << "no error";
+    } catch (const DataError& e) {
+      EXPECT_NE(std::string(e.what()).find("JPEG has more than 64 scans"), std::string::npos) << e.what();
+    }
+  }
 }
 
 // The stream's optional and alternative forms, written by hand.
