@@ -27,6 +27,8 @@ class SoundSystem {
  public:
   // appDir: the game's folder; tunes are read from appDir + "Sound/1.xm" and
   // "Sound/2.xm". Starts the output; without a device everything is silent.
+  // The output must outlive the sound system, which detaches from it with
+  // Start(nullptr) when it goes.
   SoundSystem(AudioOut& out, std::string appDir);
   ~SoundSystem();
   SoundSystem(const SoundSystem&) = delete;
