@@ -145,8 +145,8 @@ def underwater(v, p):
     # sand bottom
     top = "M0,522 " + " ".join(f"Q{f(x + 40)},{f(512 + r.uniform(-6, 6))} {f(x + 80)},{f(520 + r.uniform(-5, 5))}"
                                for x in range(0, 800, 80))
-    out.append(f'<path d="{top} L800,{BOTTOM_Y + 2} L0,{BOTTOM_Y + 2} Z" fill="url(#{p}snd)" stroke="{OUTLINE}" '
-               f'stroke-width="2" stroke-opacity="0.5"/>')
+    out.append(f'<path d="{top} L800,{BOTTOM_Y + 2} L0,{BOTTOM_Y + 2} Z" fill="url(#{p}snd)"/>'
+               f'<path d="{top}" fill="none" stroke="{OUTLINE}" stroke-width="2" stroke-opacity="0.5"/>')
     ripples = []
     for i in range(30):
         x = r.uniform(0, 790)
@@ -247,8 +247,7 @@ def title(cx, cy, size):
 def menu_backdrop(buttons_svg):
     p = "m0"
     defs = defs_for(0, p) + lin_grad("ttl", [(0, "#FFF3A0"), (0.5, "#FFD200"), (1, "#F29A00")], 0, 0, 0, 1)
-    body = [sky_and_shore(0, p), f'<rect x="0" y="540" width="800" height="60" fill="{SAND_DARK}"/>',
-            underwater(0, p), pier(p, seed=3)]
+    body = [sky_and_shore(0, p), underwater(0, p), sand_floor(p), pier(p, seed=3)]
     # decorative fish in the water beside the buttons
     deco = [(2, 70, 300, 1.3, True), (6, 90, 400, 1.1, True), (9, 548, 252, 1.05, True), (7, 600, 430, 1.0, False),
             (1, 140, 250, 1.3, True), (5, 660, 350, 1.4, False), (10, 40, 478, 1.0, True)]
@@ -274,6 +273,25 @@ def menu_backdrop(buttons_svg):
     body.append(title(400, 104, 88))
     body.append(buttons_svg)
     return defs, "".join(body)
+
+
+def sand_floor(p):
+    """The menu has no score band: the lake bed runs down to the screen's edge."""
+    r = Rng(77)
+    out = [f'<rect x="0" y="{BOTTOM_Y}" width="800" height="{600 - BOTTOM_Y}" fill="{SAND_DARK}"/>']
+    ripples = " ".join(f"M{f(r.uniform(0, 790))},{f(r.uniform(556, 596))} q7,-3 14,0" for _ in range(30))
+    out.append(f'<path d="{ripples}" stroke="{SAND_DARK}" stroke-width="1.4" fill="none" opacity="0.8"/>')
+    colours = ["#9C9A92", "#B7AE9E", "#7E8A8C", "#C9B79A", "#8C7A66"]
+    for i in range(26):
+        x, y, rw = r.uniform(5, 795), r.uniform(556, 596), r.uniform(3, 7)
+        out.append(f'<ellipse cx="{f(x)}" cy="{f(y)}" rx="{f(rw)}" ry="{f(rw * 0.65)}" fill="{colours[i % 5]}" '
+                   f'stroke="{OUTLINE}" stroke-width="1" stroke-opacity="0.7"/>'
+                   f'<ellipse cx="{f(x - rw * 0.3)}" cy="{f(y - rw * 0.25)}" rx="{f(rw * 0.35)}" ry="{f(rw * 0.2)}" '
+                   f'fill="#FFFFFF" opacity="0.4"/>')
+    for x, y, a in ((150, 578, -20), (612, 586, 15)):
+        out.append(f'<g transform="translate({x},{y}) rotate({a}) scale(0.5)">{sprites.shell("mss" + str(x), 0, False)[1]}</g>'
+                   f'<defs>{sprites.shell("mss" + str(x), 0, False)[0]}</defs>')
+    return "".join(out)
 
 
 def weed_frame(tall, i):
