@@ -15,7 +15,7 @@ bool AcceptsTypedChar(unsigned char c) {
 void Screens::KeyUp(int key, KeyMods mods) {
   if (Sending) return;  // the name entry waits for the world table
 
-  // The key that closed the "Can't connect to server!" box does nothing else.
+  // A key released while the "Can't connect to server!" box is up does nothing else.
   if (SwallowDialogKey) {
     if (key == vk::Return || key == vk::Escape || key == vk::Space) SwallowDialogKey = false;
     return;
