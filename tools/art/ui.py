@@ -77,8 +77,10 @@ def fon_opt():
     for name, x, y, w, h, lab in OPT_BUTTONS + OPT_SECOND_ROW:
         out.append(small_button(x, y, w, h, lab, False))
     out.append(text(270, 388, "Подпись", 18, fill="#5C3A1A", family=FONT_ROUND, weight="bold", anchor="end"))
-    out.append(f'<rect x="297" y="360" width="296" height="45" rx="6" fill="#FFFFFF" stroke="{PLANK_DARK}" stroke-width="1.5"/>'
-               f'<rect x="299" y="362" width="292" height="4" rx="2" fill="#ECE6D6" opacity="0.9"/>')
+    # The text is drawn from y 357 in a tall face: a field with no top edge keeps it clear of any line.
+    out.append(f'<rect x="296" y="359" width="298" height="47" rx="5" fill="#FFFFFF" opacity="0.9"/>'
+               f'<path d="M298,404.5 L592,404.5" stroke="{PLANK_DARK}" stroke-width="2" stroke-linecap="round"/>'
+               f'<path d="M296.8,366 L296.8,402 M593.2,366 L593.2,402" stroke="#E3D3B0" stroke-width="1.5"/>')
     out.append(text(445, 428, "Подпись видна рядом с вашими очками в мировой таблице рекордов", 12,
                     fill="#6E5434", family=FONT_SANS, anchor="middle"))
     out.append(back_button(33, 462, False))
