@@ -250,7 +250,8 @@ void ScriptRunner::ExpectSaved(const std::vector<std::string>& w) {
   if (w.size() < 4) throw ScriptError(2, "expect saved KEY VALUE");
   const std::string path = ConfigPath(TheGame().ConfigDir);
   std::ifstream in(path, std::ios::binary);
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
   Config saved;
   if (!in.good() && !in.eof()) throw ScriptError(1, "cannot read " + path);
   if (!ConfigFromFileBytes(bytes, saved)) throw ScriptError(1, "no record in " + path);
@@ -258,7 +259,8 @@ void ScriptRunner::ExpectSaved(const std::vector<std::string>& w) {
   std::string got, want = w.back();
   if (what == "table") {
     long long row = ToNumber(w[3]);
-    if (row < 1 || row > 10 || w.size() > 6) throw ScriptError(2, "expect saved table R NAME SCORE");
+    if (row < 1 || row > 10 || w.size() > 6)
+      throw ScriptError(2, "expect saved table R NAME SCORE");
     const ScoreEntry& e = saved.Scores[row - 1];
     got = Cp1251ToUtf8(e.Name) + " " + std::to_string(UnmaskScore(e.Score));
     want = (w.size() == 6 ? w[4] : "") + " " + w.back();
