@@ -130,7 +130,6 @@ def page2():
 def object_thumb(kind, x, y, frame=0):
     w, h = sprites.OBJ_SIZE[kind]
     p = f"h3o{kind}"
-    import math
     if kind == 1:
         d, g = sprites.boot(p, 0)
     elif kind == 2:

@@ -75,7 +75,7 @@ def crop_doc(body, defs, x, y, w, h):
     return svg_doc(w, h, body, defs, view=f"{x} {y} {w} {h}")
 
 
-def keyed_from(b, composite_png, overlay_png, out_png):
+def keyed_from(composite_png, overlay_png, out_png):
     """Opaque pixels from the composite, colour key where the overlay is empty."""
     w, h, rows = pngio.read_png(composite_png)
     w2, h2, orows = pngio.read_png(overlay_png)
@@ -161,13 +161,12 @@ def main():
                          ui.button(x, y, ui.MENU_W, ui.MENU_H, label, True, 20))
         item(menu, name, out, "TDIB8", tr=f"0x{KEY:06X}")
 
-    def panel_over_menu(px, py, pw, ph, panel_svg):
-        body = mbody + f'<g transform="translate({px},{py})">{panel_svg}</g>'
-        return body
+    def panel_over_menu(px, py, panel_svg):
+        return mbody + f'<g transform="translate({px},{py})">{panel_svg}</g>'
 
-    opt_body = panel_over_menu(33, 128, ui.PANEL_W - 1, ui.PANEL_H, ui.fon_opt())
-    hscr_body = panel_over_menu(33, 129, ui.PANEL_W - 1, ui.PANEL_H - 1, ui.fon_hscr())
-    help_body = panel_over_menu(32, 128, ui.PANEL_W, ui.PANEL_H, ui.fon_help())
+    opt_body = panel_over_menu(33, 128, ui.fon_opt())
+    hscr_body = panel_over_menu(33, 129, ui.fon_hscr())
+    help_body = panel_over_menu(32, 128, ui.fon_help())
 
     item(menu, "FonOpt", b.svg("FonOpt", crop_doc(opt_body, mdefs, 33, 128, ui.PANEL_W - 1, ui.PANEL_H)), "TDIB8")
     for name, x, y, w, h, label in ui.OPT_BUTTONS:
@@ -210,9 +209,9 @@ def main():
 
     item(menu, "Table", b.svg("Table", svg_doc(ui.TABLE_W, ui.TABLE_H, ui.table_sheet(), ui.UI_DEFS)), "TDIB32",
          tr=f"0x{KEY:06X}")
-    item(menu, "FonMP", b.svg("FonMP", crop_doc(panel_over_menu(33, 129, 0, 0, ui.fon_plain("Два игрока")), mdefs,
+    item(menu, "FonMP", b.svg("FonMP", crop_doc(panel_over_menu(33, 129, ui.fon_plain("Два игрока")), mdefs,
                                                 33, 129, ui.PANEL_W - 1, ui.PANEL_H - 1)), "TDIB8")
-    item(menu, "FonMP2", b.svg("FonMP2", crop_doc(panel_over_menu(33, 129, 0, 0, ui.fon_plain("Игра по сети")), mdefs,
+    item(menu, "FonMP2", b.svg("FonMP2", crop_doc(panel_over_menu(33, 129, ui.fon_plain("Игра по сети")), mdefs,
                                                   33, 129, ui.PANEL_W - 1, ui.PANEL_H - 1)), "TDIB8")
 
     if args.icon:
@@ -222,7 +221,7 @@ def main():
     for comp, over, out in keyed:
         if os.path.exists(out) and os.path.getmtime(out) >= max(os.path.getmtime(comp), os.path.getmtime(over)):
             continue
-        keyed_from(b, comp, over, out)
+        keyed_from(comp, over, out)
     if args.icon:
         import shutil
         shutil.copyfile(os.path.join(b.png_dir, "klevaria_icon.png"), args.icon)

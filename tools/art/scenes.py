@@ -2,7 +2,7 @@
 
 import math
 
-from common import (FONT_ROUND, FONT_SANS, OUTLINE, PLANK, PLANK_DARK, PLANK_JOIN, SAND, SAND_DARK, Rng, f,
+from common import (FONT_ROUND, OUTLINE, PLANK, PLANK_DARK, PLANK_JOIN, SAND, SAND_DARK, Rng, f,
                     lin_grad, mix, rad_grad, text)
 from fish import fish_group
 import sprites

@@ -3,8 +3,7 @@ bubbles and the time bar. Each function returns an SVG document."""
 
 import math
 
-from common import (OUTLINE, PLANK, PLANK_DARK, PLANK_JOIN, WEED_DARK, WEED_LIGHT, f, lin_grad, mix,
-                    rad_grad, sheet, svg_doc)
+from common import OUTLINE, PLANK_JOIN, WEED_DARK, WEED_LIGHT, f, lin_grad, rad_grad, sheet, svg_doc
 
 ST = f'stroke="{OUTLINE}" stroke-width="2" stroke-linejoin="round" stroke-linecap="round"'
 THIN = f'stroke="{OUTLINE}" stroke-width="1.2" stroke-linejoin="round" stroke-linecap="round"'
@@ -368,8 +367,6 @@ def volna():
     defs = (lin_grad("vw", [(0, "#9BE4F8", 0.9), (0.25, "#6CCBEC", 0.72), (0.6, "#5EC4E8", 0.42), (1, "#5EC4E8", 0)],
                      0, 0, 0, 1))
     period = 56.5  # 16 waves across 904 px
-    top = []
-    crest = []
     n = 16
     y0 = 8
     pts = []
@@ -397,18 +394,18 @@ def volna():
     return svg_doc(VOLNA_W, VOLNA_H, g, defs)
 
 
-def bubble_g(cx, cy, r, pfx):
+def bubble_g(cx, cy, r):
     return (f'<circle cx="{f(cx)}" cy="{f(cy)}" r="{f(r)}" fill="#D8F6FF" fill-opacity="0.35" stroke="#FFFFFF" '
             f'stroke-width="{f(max(1, r * 0.22))}" stroke-opacity="0.95"/>'
             f'<circle cx="{f(cx - r * 0.35)}" cy="{f(cy - r * 0.38)}" r="{f(max(0.9, r * 0.22))}" fill="#FFFFFF"/>')
 
 
 def puzir():
-    return svg_doc(12, 12, bubble_g(6, 6, 5, "b"))
+    return svg_doc(12, 12, bubble_g(6, 6, 5))
 
 
 def puziri():
-    g = bubble_g(13, 22, 6.5, "a") + bubble_g(6, 11, 4, "b") + bubble_g(16, 7, 3.2, "c") + bubble_g(8, 3.5, 2.2, "d")
+    g = bubble_g(13, 22, 6.5) + bubble_g(6, 11, 4) + bubble_g(16, 7, 3.2) + bubble_g(8, 3.5, 2.2)
     return svg_doc(22, 30, g)
 
 

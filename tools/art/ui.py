@@ -1,7 +1,7 @@
 """Buttons, panels, the question frame, the check box and the help pages."""
 
-from common import (BUTTON_LIT, BUTTON_UNLIT, FONT_MONO, FONT_ROUND, FONT_SANS, OUTLINE, PARCHMENT, PLANK_DARK,
-                    PLANK_JOIN, f, lin_grad, mix, rad_grad, text)
+from common import (BUTTON_LIT, BUTTON_UNLIT, FONT_ROUND, FONT_SANS, OUTLINE, PARCHMENT, PLANK_DARK, f,
+                    lin_grad, rad_grad, text)
 
 UI_DEFS = (lin_grad("bu", [(0, "#F7EACB"), (0.55, BUTTON_UNLIT), (1, "#CDB07A")], 0, 0, 0, 1) +
            lin_grad("bl", [(0, "#FFF1A8"), (0.5, BUTTON_LIT), (1, "#F0A91A")], 0, 0, 0, 1) +
