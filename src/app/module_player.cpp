@@ -6,6 +6,11 @@
 #include <cstring>
 
 namespace klv {
+namespace {
+
+constexpr int kChunk = 256;  // frames rendered per pass on the audio thread's stack
+
+}  // namespace
 
 struct ModulePlayer::Song {
   xmp_context ctx = nullptr;
@@ -21,16 +26,27 @@ struct ModulePlayer::Song {
 
 ModulePlayer::ModulePlayer(AudioOut& out) : out_(out) {
   rate_ = std::clamp(out.SampleRate(), 8000, 48000);
+  fadeFrames_ = rate_ / 100;
 }
 
 ModulePlayer::~ModulePlayer() {
   out_.Lock();
   playing_ = nullptr;
+  fading_ = nullptr;
   playingHandle_ = 0;
   out_.Unlock();
 }
 
+void ModulePlayer::Collect() {
+  if (retired_.empty()) return;
+  out_.Lock();
+  const Song* fading = fading_;
+  out_.Unlock();
+  std::erase_if(retired_, [fading](const std::unique_ptr<Song>& s) { return s.get() != fading; });
+}
+
 int ModulePlayer::SongLoadFromFile(const std::string& path) {
+  Collect();
   auto song = std::make_unique<Song>();
   song->ctx = xmp_create_context();
   if (song->ctx == nullptr) return 0;
@@ -46,6 +62,7 @@ int ModulePlayer::SongLoadFromFile(const std::string& path) {
 }
 
 void ModulePlayer::SongPlay(int handle) {
+  Collect();
   auto it = songs_.find(handle);
   if (it == songs_.end()) return;
   Song* song = it->second.get();
@@ -57,7 +74,19 @@ void ModulePlayer::SongPlay(int handle) {
     song->started = true;
   }
   out_.Lock();
+  const int gainNow = std::min(fadeIn_, fadeFrames_);  // of the tune sounding now
+  int fadeIn = 0;
+  if (fading_ == song) {
+    // Played again while it fades out: turn the fade around where it is.
+    fadeIn = fadeOutLeft_;
+    fading_ = nullptr;
+  }
+  if (playing_ != nullptr) {
+    fading_ = playing_;  // an older fade still running is cut short
+    fadeOutLeft_ = gainNow;
+  }
   playing_ = song;
+  fadeIn_ = fadeIn;
   playingHandle_ = handle;
   out_.Unlock();
 }
@@ -65,6 +94,8 @@ void ModulePlayer::SongPlay(int handle) {
 void ModulePlayer::SongStop(int handle) {
   if (handle == 0 || handle != playingHandle_) return;
   out_.Lock();
+  fading_ = playing_;
+  fadeOutLeft_ = std::min(fadeIn_, fadeFrames_);  // from the gain it has reached
   playing_ = nullptr;
   playingHandle_ = 0;
   out_.Unlock();
@@ -74,14 +105,42 @@ void ModulePlayer::SongFree(int handle) {
   auto it = songs_.find(handle);
   if (it == songs_.end()) return;
   SongStop(handle);
+  retired_.push_back(std::move(it->second));
   songs_.erase(it);
+  Collect();
+}
+
+void ModulePlayer::RenderSong(Song* song, int16_t* out, int frames) {
+  if (xmp_play_buffer(song->ctx, out, frames * 2 * int(sizeof(int16_t)), 0) != 0)
+    std::memset(out, 0, size_t(frames) * 2 * sizeof(int16_t));
 }
 
 void ModulePlayer::Render(int16_t* stereo, int frames) {
-  if (frames <= 0) return;
-  if (playing_ == nullptr ||
-      xmp_play_buffer(playing_->ctx, stereo, frames * 2 * int(sizeof(int16_t)), 0) != 0)
-    std::memset(stereo, 0, size_t(frames) * 2 * sizeof(int16_t));
+  int16_t fade[2 * kChunk];
+  while (frames > 0) {
+    const int n = std::min(frames, kChunk);
+    if (playing_ != nullptr) {
+      RenderSong(playing_, stereo, n);
+      for (int i = 0; i < n && fadeIn_ < fadeFrames_; ++i, ++fadeIn_) {
+        stereo[2 * i] = int16_t(stereo[2 * i] * fadeIn_ / fadeFrames_);
+        stereo[2 * i + 1] = int16_t(stereo[2 * i + 1] * fadeIn_ / fadeFrames_);
+      }
+    } else {
+      std::memset(stereo, 0, size_t(n) * 2 * sizeof(int16_t));
+    }
+    if (fading_ != nullptr) {
+      RenderSong(fading_, fade, n);
+      for (int i = 0; i < n && fadeOutLeft_ > 0; ++i, --fadeOutLeft_) {
+        const int l = stereo[2 * i] + fade[2 * i] * fadeOutLeft_ / fadeFrames_;
+        const int r = stereo[2 * i + 1] + fade[2 * i + 1] * fadeOutLeft_ / fadeFrames_;
+        stereo[2 * i] = int16_t(std::clamp(l, -32768, 32767));
+        stereo[2 * i + 1] = int16_t(std::clamp(r, -32768, 32767));
+      }
+      if (fadeOutLeft_ <= 0) fading_ = nullptr;
+    }
+    stereo += 2 * n;
+    frames -= n;
+  }
 }
 
 }  // namespace klv

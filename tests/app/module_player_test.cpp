@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -67,13 +69,51 @@ TEST_F(ModulePlayerTest, PlaysStopsAndPlaysAgain) {
   EXPECT_EQ(Rms(Render(player_, 4410)), 0) << "a loaded tune is silent until played";
   player_.SongPlay(h);
   EXPECT_EQ(player_.PlayingSong(), h);
-  Render(player_, 44100);  // the intro's first second
+  const std::vector<int16_t> start = Render(player_, 44100);
+  EXPECT_EQ(start[0], 0) << "fades in from silence";
   EXPECT_GT(Rms(Render(player_, 44100)), 100);
   player_.SongStop(h);
   EXPECT_EQ(player_.PlayingSong(), 0);
+  Render(player_, 441);  // the 10 ms fade-out
   EXPECT_EQ(Rms(Render(player_, 4410)), 0);
   player_.SongPlay(h);
   EXPECT_GT(Rms(Render(player_, 44100)), 100);
+}
+
+// Largest step between neighbouring samples of one side, in a stretch of sound.
+int LargestStep(const std::vector<int16_t>& pcm, size_t from, size_t to) {
+  int worst = 0;
+  for (size_t i = from + 2; i < to && i < pcm.size(); i += 2)
+    worst = std::max(worst, std::abs(pcm[i] - pcm[i - 2]));
+  return worst;
+}
+
+TEST_F(ModulePlayerTest, StoppingAndSwitchingTunesFadeInsteadOfClicking) {
+  const int menu = player_.SongLoadFromFile(kMenuTune);
+  const int play = player_.SongLoadFromFile(kPlayTune);
+  ASSERT_NE(menu, 0);
+  ASSERT_NE(play, 0);
+  player_.SongPlay(menu);
+  std::vector<int16_t> pcm = Render(player_, 2 * 44100);
+  const int musicStep = LargestStep(pcm, pcm.size() - 2 * 4410, pcm.size());
+  struct Change {
+    const char* what;
+    std::function<void()> act;
+  };
+  const Change changes[] = {{"switch", [&] { player_.SongPlay(play); }},
+                            {"stop", [&] { player_.SongStop(play); }},
+                            {"resume", [&] { player_.SongPlay(play); }},
+                            {"free while sounding", [&] { player_.SongFree(play); }}};
+  for (const Change& c : changes) {
+    SCOPED_TRACE(c.what);
+    const int16_t before = pcm[pcm.size() - 2];
+    c.act();
+    pcm = Render(player_, 4410);
+    EXPECT_LE(std::abs(pcm[0] - before), musicStep + 64);
+    EXPECT_LE(LargestStep(pcm, 0, 2 * 441), musicStep * 3 / 2 + 64);
+  }
+  EXPECT_EQ(Rms(Render(player_, 4410)), 0);
+  EXPECT_EQ(player_.SongCount(), 1);
 }
 
 TEST_F(ModulePlayerTest, OneTuneSoundsAtATime) {
