@@ -277,6 +277,10 @@ TEST_F(ArtInventory, TackleLinesUpOnOneColumn) {
     EXPECT_EQ(item.FrameWidth(), 7);
     EXPECT_TRUE(item.FramePixelSolid(0, 3, item.FrameHeight() / 2)) << "axis on column 3";
   }
+  // The float (at y 171) carries the line down to y 223, where the stretched line begins.
+  PictureCollectionItem& bobber = game_->FindByName("Poplavok");
+  EXPECT_GE(171 + bobber.FrameHeight(), 223);
+  EXPECT_TRUE(bobber.FramePixelSolid(0, 3, 223 - 171 - 1));
   // The line is stretched from y 223 down to the hook: its only column is the axis.
   PictureCollectionItem& line = game_->FindByName("Leska");
   EXPECT_FALSE(line.FramePixelSolid(0, 0, 0));

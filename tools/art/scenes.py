@@ -268,7 +268,7 @@ def menu_backdrop(buttons_svg):
     body.append(f'<g transform="translate({px},80)">{g}</g>')
     body.append(f'<g transform="translate({px + 7},117)">{rod_frame(0)}</g>')
     body.append(f'<g transform="translate({px},171)">{float_g()}</g>')
-    body.append(f'<path d="M{px + 3.5},189 L{px + 3.5},250" stroke="#E9F2F6" stroke-width="1" opacity="0.8"/>')
+    body.append(f'<path d="M{px + 3.5},223 L{px + 3.5},250" stroke="#24323F" stroke-width="1" opacity="0.8"/>')
     body.append(f'<g transform="translate({px},250)">{kruk_g()}</g>')
     body.append(title(400, 104, 88))
     body.append(buttons_svg)

@@ -164,6 +164,9 @@ def object_sheet(kind):
 
 # ---------------------------------------------------------------- tackle
 
+POPLAVOK_H = 52  # drawn at y 171: the float, then its line down to y 223
+
+
 def poplavok():
     d = (lin_grad("pr", [(0, "#FF7A5C"), (1, "#D1261A")], 0, 0, 1, 0) +
          lin_grad("pw", [(0, "#FFFFFF"), (1, "#C9D6E0")], 0, 0, 1, 0))
@@ -171,8 +174,11 @@ def poplavok():
             '<path d="M3.5,4 Q6.6,8 6.3,12 L0.7,12 Q0.4,8 3.5,4 Z" fill="url(#pr)" stroke="#1F2A3A" stroke-width="1"/>'
             '<path d="M0.7,12 L6.3,12 Q6.4,15.5 3.5,18 Q0.6,15.5 0.7,12 Z" fill="url(#pw)" stroke="#1F2A3A" stroke-width="1"/>'
             '<path d="M2.2,7 Q2.2,9 2.4,10.5" stroke="#FFFFFF" stroke-width="0.9" opacity="0.8" fill="none"/>'
-            '<path d="M3.5,18 L3.5,19" stroke="#1F2A3A" stroke-width="1"/>')
-    return svg_doc(7, 19, body, d)
+            # the line from the float down to where the stretched line begins (y 223)
+            '<rect x="3" y="18" width="1" height="34" fill="#24323F" fill-opacity="0.8"/>'
+            '<rect x="2" y="19" width="1" height="33" fill="#24323F" fill-opacity="0.18"/>'
+            '<rect x="4" y="19" width="1" height="33" fill="#24323F" fill-opacity="0.18"/>')
+    return svg_doc(7, POPLAVOK_H, body, d)
 
 
 def leska():
