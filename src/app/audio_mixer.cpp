@@ -11,7 +11,8 @@ constexpr int kChunk = 256;  // frames mixed per pass, on the audio thread's sta
 
 }  // namespace
 
-AudioMixer::AudioMixer(int deviceRate) : deviceRate_(deviceRate > 0 ? deviceRate : 44100) {}
+AudioMixer::AudioMixer(int deviceRate)
+    : deviceRate_(deviceRate > 0 ? deviceRate : 44100), fadeFrames_(deviceRate_ / 200) {}
 
 bool AudioMixer::Valid(int voice) const {
   return voice >= 0 && voice < kMaxVoices && voices_[voice].wave != nullptr;
@@ -31,18 +32,35 @@ int AudioMixer::NewVoice(const WaveFile* wave) {
 }
 
 void AudioMixer::ReleaseVoice(int voice) {
-  if (Valid(voice)) voices_[voice] = Voice{};
+  if (!Valid(voice)) return;
+  // Its recording may be about to go: no tail may keep reading it.
+  for (Tail& t : tails_)
+    if (t.voice.wave == voices_[voice].wave) t = Tail{};
+  voices_[voice] = Voice{};
+}
+
+void AudioMixer::FadeOut(const Voice& v) {
+  if (!v.playing) return;
+  // The free tail, or the one nearest its end.
+  Tail* best = &tails_[0];
+  for (Tail& t : tails_)
+    if (t.left < best->left) best = &t;
+  best->voice = v;
+  best->left = fadeFrames_;
 }
 
 void AudioMixer::PlayVoice(int voice, bool looped) {
   if (!Valid(voice)) return;
+  FadeOut(voices_[voice]);
   voices_[voice].pos = 0;
   voices_[voice].looped = looped;
   voices_[voice].playing = true;
 }
 
 void AudioMixer::StopVoice(int voice) {
-  if (Valid(voice)) voices_[voice].playing = false;
+  if (!Valid(voice)) return;
+  FadeOut(voices_[voice]);
+  voices_[voice].playing = false;
 }
 
 bool AudioMixer::VoicePlaying(int voice) const {
@@ -58,34 +76,43 @@ int AudioMixer::VoicesInUse() const {
                            [](const Voice& v) { return v.wave != nullptr; }));
 }
 
-void AudioMixer::MixVoice(Voice& v, int32_t* acc, int frames) {
+int AudioMixer::MixVoice(Voice& v, int32_t* acc, int frames, int fade) {
   const WaveFile& w = *v.wave;
   const int16_t* s = w.Samples.data();
   const uint64_t end = uint64_t(w.Frames) << 32;
-  for (int i = 0; i < frames; ++i) {
+  int i = 0;
+  for (; i < frames; ++i) {
     if (v.pos >= end) {
       if (!v.looped) {
         v.playing = false;
-        return;
+        return i;
       }
       v.pos -= end;
     }
     const uint32_t index = uint32_t(v.pos >> 32);
     const int32_t frac = int32_t((v.pos >> 17) & 0x7fff);  // 15 bits
     const uint32_t next = index + 1 < uint32_t(w.Frames) ? index + 1 : (v.looped ? 0 : index);
+    int32_t l, r;
     if (w.Channels == 2) {
       const int32_t l0 = s[2 * index], l1 = s[2 * next];
       const int32_t r0 = s[2 * index + 1], r1 = s[2 * next + 1];
-      acc[2 * i] += l0 + (((l1 - l0) * frac) >> 15);
-      acc[2 * i + 1] += r0 + (((r1 - r0) * frac) >> 15);
+      l = l0 + (((l1 - l0) * frac) >> 15);
+      r = r0 + (((r1 - r0) * frac) >> 15);
     } else {
       const int32_t a = s[index], b = s[next];
-      const int32_t m = a + (((b - a) * frac) >> 15);
-      acc[2 * i] += m;
-      acc[2 * i + 1] += m;
+      l = r = a + (((b - a) * frac) >> 15);
     }
+    if (fade > 0) {
+      const int32_t g = fade - i;
+      if (g <= 0) return i;
+      l = l * g / fadeFrames_;
+      r = r * g / fadeFrames_;
+    }
+    acc[2 * i] += l;
+    acc[2 * i + 1] += r;
     v.pos += v.step;
   }
+  return i;
 }
 
 void AudioMixer::Render(int16_t* stereo, int frames) {
@@ -100,7 +127,12 @@ void AudioMixer::Render(int16_t* stereo, int frames) {
       std::fill(acc, acc + 2 * n, 0);
     }
     for (Voice& v : voices_)
-      if (v.wave != nullptr && v.playing) MixVoice(v, acc, n);
+      if (v.wave != nullptr && v.playing) MixVoice(v, acc, n, 0);
+    for (Tail& t : tails_) {
+      if (t.left <= 0) continue;
+      const int done = MixVoice(t.voice, acc, std::min(n, t.left), t.left);
+      t.left = done < std::min(n, t.left) ? 0 : t.left - done;
+    }
     for (int i = 0; i < 2 * n; ++i) stereo[i] = int16_t(std::clamp(acc[i], -32768, 32767));
     stereo += 2 * n;
     frames -= n;

@@ -2,7 +2,9 @@
 // Mixes the music and the sound effects into the device's stereo stream.
 // Effects play from a fixed pool of voices, so the audio thread never
 // allocates; each voice steps through its recording at the recording's own
-// rate, resampled linearly to the device rate.
+// rate, resampled linearly to the device rate. A play that is stopped or
+// restarted while it sounds fades out over 5 ms on a spare voice instead of
+// being cut off with a click.
 
 #include <array>
 #include <cstdint>
@@ -16,6 +18,7 @@ struct WaveFile;
 class AudioMixer : public AudioSource {
  public:
   static constexpr int kMaxVoices = 32;
+  static constexpr int kMaxTails = 8;  // plays fading out after a stop or restart
 
   explicit AudioMixer(int deviceRate);
 
@@ -27,7 +30,8 @@ class AudioMixer : public AudioSource {
   // A new voice is stopped; -1 when the pool is used up.
   int NewVoice(const WaveFile* wave);
   void ReleaseVoice(int voice);
-  // Rewinds the voice and starts it, once or looping.
+  // Rewinds the voice and starts it, once or looping; what it was playing
+  // fades out.
   void PlayVoice(int voice, bool looped);
   void StopVoice(int voice);
   bool VoicePlaying(int voice) const;
@@ -46,12 +50,22 @@ class AudioMixer : public AudioSource {
     bool looped = false;
   };
 
+  struct Tail {
+    Voice voice;
+    int left = 0;  // frames of the fade still to go; 0: the tail is free
+  };
+
   bool Valid(int voice) const;
-  void MixVoice(Voice& v, int32_t* acc, int frames);
+  // Mixes up to `frames` frames; fade > 0 ramps the gain down from fade/kFade
+  // and returns how far it got. Returns frames mixed.
+  int MixVoice(Voice& v, int32_t* acc, int frames, int fade);
+  void FadeOut(const Voice& v);
 
   int deviceRate_;
   AudioSource* music_ = nullptr;
+  int fadeFrames_;
   std::array<Voice, kMaxVoices> voices_{};
+  std::array<Tail, kMaxTails> tails_{};
 };
 
 }  // namespace klv

@@ -197,6 +197,7 @@ TEST_F(WaveListTest, StopSilencesEveryPlayAndKeepsTheBuffers) {
   for (int i = 0; i < 3; ++i) list_->Play(item);
   list_->Stop(item);
   for (int v : item.Buffers) EXPECT_FALSE(mixer_.VoicePlaying(v));
+  Advance(300);  // the 5 ms fade-out
   std::vector<int16_t> buf(200);
   mixer_.Render(buf.data(), 100);
   for (int16_t s : buf) ASSERT_EQ(s, 0);
@@ -204,6 +205,38 @@ TEST_F(WaveListTest, StopSilencesEveryPlayAndKeepsTheBuffers) {
   list_->Play(item);
   EXPECT_EQ(mixer_.VoicesInUse(), inUse);
   EXPECT_EQ(item.Buffers.size(), 3u);
+}
+
+TEST_F(WaveListTest, StoppedAndRestartedPlaysFadeInsteadOfClicking) {
+  struct Case {
+    const char* what;
+    const char* item;
+    bool restart;  // play again at the limit rather than stop
+  };
+  const Case cases[] = {{"stop", "Free", false}, {"restart at the limit", "One", true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WaveItem& item = list_->Find(c.item);
+    list_->Play(item);
+    Advance(100);
+    if (c.restart)
+      list_->Play(item);
+    else
+      list_->Stop(item);
+    std::vector<int16_t> buf(2 * 400);
+    mixer_.Render(buf.data(), 400);
+    // The old play's constant 12000 fades to nothing in steps of 12000/220,
+    // under the restarted play when there is one.
+    const int base = c.restart ? 12000 : 0;
+    EXPECT_NEAR(buf[0], base + 12000, 12000 / 220 + 2);
+    int worst = 0;
+    for (size_t i = 2; i < buf.size(); i += 2)
+      worst = std::max(worst, std::abs(buf[i] - buf[i - 2]));
+    EXPECT_LE(worst, 12000 / 220 + 2);
+    EXPECT_EQ(buf.back(), base);
+    list_->Stop(item);
+    Advance(400);
+  }
 }
 
 TEST_F(WaveListTest, ALoopedItemKeepsOneBufferAndLoops) {
