@@ -86,11 +86,11 @@ namespace {
 
 // One destination row of a scaled copy: pixel i takes source pixel cols[i]
 // (or i itself when cols is null), weighted by the global alpha when Global.
-template <BlitMode M, bool Global>
-void StretchRow(uint32_t* d, const uint32_t* s, const int* cols, int n, uint32_t key,
-                uint32_t alpha) {
+template <BlitMode M, bool Global, bool Scaled>
+void StretchRow(uint32_t* __restrict d, const uint32_t* __restrict s, const int* cols, int n,
+                uint32_t key, uint32_t alpha) {
   for (int i = 0; i < n; ++i) {
-    const uint32_t p = cols ? s[cols[i]] : s[i];
+    const uint32_t p = Scaled ? s[cols[i]] : s[i];
     if constexpr (M == BlitMode::Keyed) {
       if ((p & 0xFFFFFFu) == key) continue;
     }
@@ -105,13 +105,13 @@ void StretchRow(uint32_t* d, const uint32_t* s, const int* cols, int n, uint32_t
   }
 }
 
-template <bool Global>
+template <bool Global, bool Scaled>
 void StretchRowFor(BlitMode mode, uint32_t* d, const uint32_t* s, const int* cols, int n,
                    uint32_t key, uint32_t alpha) {
   switch (mode) {
-    case BlitMode::Opaque: StretchRow<BlitMode::Opaque, Global>(d, s, cols, n, key, alpha); break;
-    case BlitMode::Keyed: StretchRow<BlitMode::Keyed, Global>(d, s, cols, n, key, alpha); break;
-    case BlitMode::Alpha: StretchRow<BlitMode::Alpha, Global>(d, s, cols, n, key, alpha); break;
+    case BlitMode::Opaque: StretchRow<BlitMode::Opaque, Global, Scaled>(d, s, cols, n, key, alpha); break;
+    case BlitMode::Keyed: StretchRow<BlitMode::Keyed, Global, Scaled>(d, s, cols, n, key, alpha); break;
+    case BlitMode::Alpha: StretchRow<BlitMode::Alpha, Global, Scaled>(d, s, cols, n, key, alpha); break;
   }
 }
 
@@ -143,9 +143,15 @@ void FrameBlitter::Stretch(Surface& dest, const BlitSource& src, const Rect& to,
     const int sy = static_cast<int>(((int64_t(dy) - to.Top) * 2 + 1) * fh / (2 * dh));
     const uint32_t* s = src.Pixels->Row(src.Area.Top + sy) + src.Area.Left + firstColumn;
     uint32_t* d = dest.Row(dy) + cx0;
-    const int* cols = sameWidth ? nullptr : columns.data();
-    if (alpha < 255) StretchRowFor<true>(src.Mode, d, s, cols, cx1 - cx0, src.Key, uint32_t(alpha));
-    else StretchRowFor<false>(src.Mode, d, s, cols, cx1 - cx0, src.Key, 255);
+    const int n = cx1 - cx0;
+    const uint32_t a = uint32_t(alpha);
+    if (sameWidth) {
+      if (alpha < 255) StretchRowFor<true, false>(src.Mode, d, s, nullptr, n, src.Key, a);
+      else StretchRowFor<false, false>(src.Mode, d, s, nullptr, n, src.Key, a);
+    } else {
+      if (alpha < 255) StretchRowFor<true, true>(src.Mode, d, s, columns.data(), n, src.Key, a);
+      else StretchRowFor<false, true>(src.Mode, d, s, columns.data(), n, src.Key, a);
+    }
   }
   dest.Touch();
 }

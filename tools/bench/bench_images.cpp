@@ -83,7 +83,15 @@ KLV_BENCH("images") {
                keyed.RotateFrame(&back, 100 + (i * 37) % 600, 100 + (i * 53) % 400, 100, 60, 0,
                                  0.5, 0.5, 64);
              }));
+  // The score table's panel: an opaque 700 x 400 picture mixed in at 200.
+  klv::PictureCollectionItem& panel = c.Add();
+  panel.SetPicture(klv::Surface(700, 400, 0xFF203040), klv::PictureKind::Dib);
+  panel.Transparent = false;
+  panel.Upload();
   ctx.Report("blend_panel_us", PerCallMicros([&](int) {
-               keyed.BlendFrame(&back, {50, 90, 750, 490}, 0, 200);
+               panel.BlendFrame(&back, {50, 90, 750, 490}, 0, 200);
+             }));
+  ctx.Report("stretch_keyed_700x400_us", PerCallMicros([&](int) {
+               keyed.StretchFrame(&back, {50, 90, 750, 490}, 0);
              }));
 }
