@@ -20,8 +20,12 @@ const std::array<double, 256>& CosTable() {
 
 }  // namespace
 
-double Cos256(int a) { return CosTable()[static_cast<unsigned>(a) & 255u]; }
+double Cos256(int a) {
+  return CosTable()[static_cast<unsigned>(a) & 255u];
+}
 
-double Sin256(int a) { return CosTable()[(static_cast<unsigned>(a) + 192u) & 255u]; }
+double Sin256(int a) {
+  return CosTable()[(static_cast<unsigned>(a) + 192u) & 255u];
+}
 
 }  // namespace klv

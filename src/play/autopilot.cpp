@@ -19,9 +19,9 @@ namespace klv {
 
 namespace {
 
-constexpr int kWalk = 6;           // the angler's step
-constexpr int kMaxFrozenY = 519;   // the deepest the hook can be held still
-constexpr int kLookAhead = 400;    // frames searched for a meeting
+constexpr int kWalk = 6;          // the angler's step
+constexpr int kMaxFrozenY = 519;  // the deepest the hook can be held still
+constexpr int kLookAhead = 400;   // frames searched for a meeting
 constexpr int kFrozenPatience = 600;
 constexpr double kDefaultSpeed = 4;
 
@@ -32,7 +32,8 @@ bool ParsePicture(const std::string& name, const char* prefix, int& number, char
   if (name.size() <= n || name.compare(0, n, prefix) != 0) return false;
   size_t i = n;
   number = 0;
-  while (i < name.size() && name[i] >= '0' && name[i] <= '9') number = number * 10 + (name[i++] - '0');
+  while (i < name.size() && name[i] >= '0' && name[i] <= '9')
+    number = number * 10 + (name[i++] - '0');
   letter = i < name.size() ? name[i] : 0;
   return i > n;
 }
@@ -93,8 +94,8 @@ void Autopilot::Look() {
     // while play stood still; a thing seen for the first time is assumed to
     // swim in from the side it appeared at.
     auto it = last_.find(&s);
-    const bool known = it != last_.end() && it->second.IsFish == v.IsFish && it->second.Kind == v.Kind &&
-                       std::abs(v.X - it->second.X) <= 10;
+    const bool known = it != last_.end() && it->second.IsFish == v.IsFish &&
+                       it->second.Kind == v.Kind && std::abs(v.X - it->second.X) <= 10;
     if (known) {
       const int dx = v.X - it->second.X;
       v.Vx = (dx != 0 && !held && !v.Hooked) ? dx : it->second.Vx;
@@ -110,7 +111,7 @@ void Autopilot::Look() {
   for (const Seen& v : seen_) last_[v.Id] = v;
 }
 
-const Autopilot::Seen* Autopilot::FindTarget(int) const {
+const Autopilot::Seen* Autopilot::FindTarget() const {
   for (const Seen& v : seen_)
     if (v.Id == targetId_ && v.IsFish && !v.Hooked && Wanted(v.Kind)) return &v;
   return nullptr;
@@ -200,7 +201,8 @@ bool Autopilot::Costly(const Seen& s, int hx, int hy) const {
            hy <= s.Y + s.H - 12;
   }
   if (s.Kind != 1 && s.Kind != 2) return false;  // junk
-  return hx + hook_.W > s.X - 2 && hx < s.X + s.W + 2 && hy + hook_.H > s.Y - 2 && hy < s.Y + s.H + 2;
+  return hx + hook_.W > s.X - 2 && hx < s.X + s.W + 2 && hy + hook_.H > s.Y - 2 &&
+         hy < s.Y + s.H + 2;
 }
 
 bool Autopilot::Takes(const Seen& s, int hx, int hy, int margin) const {
@@ -237,8 +239,10 @@ bool Autopilot::RiseTakes(const Seen* target, int frames, bool* bad) const {
 
 void Autopilot::Walk(int aim, std::set<int>& keys) const {
   const int maxX = 770 - anglerW_ / 2;
-  if (aim < anglerX_ - kWalk / 2 && anglerX_ > 50) keys.insert(vk::Left);
-  else if (aim > anglerX_ + kWalk / 2 && anglerX_ < maxX) keys.insert(vk::Right);
+  if (aim < anglerX_ - kWalk / 2 && anglerX_ > 50)
+    keys.insert(vk::Left);
+  else if (aim > anglerX_ + kWalk / 2 && anglerX_ < maxX)
+    keys.insert(vk::Right);
 }
 
 std::set<int> Autopilot::NextKeys() {
@@ -262,13 +266,13 @@ std::set<int> Autopilot::NextKeys() {
   if (hook_.Y <= kHookTop && phase_ != Phase::Lowering) phase_ = Phase::Top;
   if (phase_ == Phase::Frozen && lastY >= 0 && hook_.Y > lastY) phase_ = Phase::Lowering;
 
-  const Seen* target = FindTarget(0);
+  const Seen* target = FindTarget();
   bool bad = false;
 
   switch (phase_) {
     case Phase::Top: {
       ChooseTarget();
-      target = FindTarget(0);
+      target = FindTarget();
       if (!target) {
         Walk(400, keys);
         return keys;
@@ -282,7 +286,7 @@ std::set<int> Autopilot::NextKeys() {
     case Phase::Lowering: {
       if (!target) {
         ChooseTarget();
-        target = FindTarget(0);
+        target = FindTarget();
       }
       if (!target) {
         phase_ = Phase::Rising;  // let go; the hook winds up by itself
@@ -306,7 +310,7 @@ std::set<int> Autopilot::NextKeys() {
       phase_ = Phase::Frozen;
       if (!target) {
         ChooseTarget();
-        target = FindTarget(0);
+        target = FindTarget();
         frozenFrames_ = 0;
       }
       ++frozenFrames_;

@@ -52,7 +52,7 @@ class Autopilot {
   };
 
   void Look();
-  const Seen* FindTarget(int id) const;
+  const Seen* FindTarget() const;
   bool Wanted(int kind) const;
   int DepthFor(const Seen& fish) const;
   int AimColumn(const Seen& fish, double frames) const;

@@ -168,8 +168,9 @@ void Fish::Render() {
   const int a = Angle;
   int turn = static_cast<int8_t>(Angle);
   if (FacesLeft) turn = -turn;
-  Image->RotateFrame(target, RoundHalfEven(X + Cos256(a)), RoundHalfEven(Sin256(a) + Y + Height / 2),
-                     Image->FrameWidth(), Image->FrameHeight(), 0, 0.5, 0.5, turn);
+  Image->RotateFrame(target, RoundHalfEven(X + Cos256(a)),
+                     RoundHalfEven(Sin256(a) + Y + Height / 2), Image->FrameWidth(),
+                     Image->FrameHeight(), 0, 0.5, 0.5, turn);
   if (owner && Y < kLandingLine && !Dying()) Land(*owner);
 }
 

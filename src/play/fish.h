@@ -20,13 +20,13 @@ class Fish : public ImageSprite {
   uint8_t Angle = 0;       // turn of the hooked fish, 256ths of a turn
   uint8_t RestFrames = 0;  // extra ticks on frame 0 between swim cycles
   uint8_t RestCount = 0;
-  int8_t Speed = 0;        // the x step per frame is 20 / Speed
+  int8_t Speed = 0;  // the x step per frame is 20 / Speed
   bool Hooked = false;
   bool FacesLeft = false;  // came in at the right edge, shows the "R" picture
   uint8_t Value = 0;
-  double TimeBonus = 0;    // seconds added to the clock when landed
+  double TimeBonus = 0;  // seconds added to the clock when landed
   uint8_t Kind = 0;
-  bool Stung = false;      // a spiny fish taken by its body
+  bool Stung = false;  // a spiny fish taken by its body
   uint16_t SpawnLevel = 0;
 
   // True when the point (hx, hy) lies on the stinging body of a spiny fish.

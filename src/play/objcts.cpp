@@ -81,7 +81,8 @@ void Objcts::Step(int moveCount) {
     X = hook.X - Width / 2 + 3;
     if (hook.Y - 10 + Height < kSinkLimit) Y = hook.Y - 10;
     if (Y < kLandingLine) {
-      round.ScorePopupY = static_cast<uint16_t>(RoundHalfEven(owner->Bobber ? owner->Bobber->Y : 0));
+      round.ScorePopupY =
+          static_cast<uint16_t>(RoundHalfEven(owner->Bobber ? owner->Bobber->Y : 0));
       if (SpawnLevel == round.LevelNo) round.ScorePopupShown = true;
       round.CatchSoundDue = true;
       owner->AddScore(Value);

@@ -11,19 +11,19 @@ namespace klv {
 constexpr int kDepthBackdrop = -10;
 constexpr int kDepthBubble = -6;
 constexpr int kDepthWeed = -5;
-constexpr int kDepthLine = -4;   // line and hook
+constexpr int kDepthLine = -4;  // line and hook
 constexpr int kDepthObject = -2;
-constexpr int kDepthFish = -1;   // also the angler, the quota icons, the time fill
-constexpr int kDepthFront = 0;   // rod, wave, time bar frame
+constexpr int kDepthFish = -1;  // also the angler, the quota icons, the time fill
+constexpr int kDepthFront = 0;  // rod, wave, time bar frame
 constexpr int kDepthFloat = 1;
 
 // The water band and the lines that matter in it, in pixels.
-constexpr int kHookTop = 225;        // the hook at rest; a bubble bursts here
-constexpr int kHookStep = 6;         // the hook moves this far per frame
-constexpr int kHookLowerLimit = 520; // the hook goes down only while above this
-constexpr int kLandingLine = 230;    // a catch lifted above this is landed
-constexpr int kSinkLimit = 550;      // a hooked catch is never drawn lower
-constexpr int kWaterTop = 230;       // fish and objects enter at 230 .. 529 - height
+constexpr int kHookTop = 225;         // the hook at rest; a bubble bursts here
+constexpr int kHookStep = 6;          // the hook moves this far per frame
+constexpr int kHookLowerLimit = 520;  // the hook goes down only while above this
+constexpr int kLandingLine = 230;     // a catch lifted above this is landed
+constexpr int kSinkLimit = 550;       // a hooked catch is never drawn lower
+constexpr int kWaterTop = 230;        // fish and objects enter at 230 .. 529 - height
 
 struct FishKindInfo {
   uint8_t Value;       // points when landed
@@ -32,7 +32,11 @@ struct FishKindInfo {
 // Indexed by kind 1..10; entry 0 unused.
 inline constexpr std::array<FishKindInfo, 11> kFishKinds = {{
     {0, 0},
-    {10, 2}, {10, 2}, {10, 2}, {10, 2}, {10, 2},
+    {10, 2},
+    {10, 2},
+    {10, 2},
+    {10, 2},
+    {10, 2},
     {20, 1},
     {50, 1},
     {50, 0},
@@ -48,8 +52,8 @@ constexpr int kStingPenalty = 50;
 constexpr double kFishTimeBonus = 0.5;  // seconds added when a fish is landed
 
 struct ObjectKindInfo {
-  int Value;            // points when landed
-  int TimeSign;         // the time effect is TimeSign * (TimeLimit div 10) seconds
+  int Value;     // points when landed
+  int TimeSign;  // the time effect is TimeSign * (TimeLimit div 10) seconds
 };
 // Indexed by kind 1..5; entry 0 unused.
 inline constexpr std::array<ObjectKindInfo, 6> kObjectKinds = {{
@@ -72,11 +76,19 @@ struct IconPlace {
 };
 inline constexpr std::array<IconPlace, 11> kTargetIconPlaces = {{
     {0, 0},
-    {99, 5}, {169, 3}, {235, 10}, {282, 8}, {346, 10},
-    {396, 5}, {482, 5}, {524, 8}, {588, 3}, {706, 12},
+    {99, 5},
+    {169, 3},
+    {235, 10},
+    {282, 8},
+    {346, 10},
+    {396, 5},
+    {482, 5},
+    {524, 8},
+    {588, 3},
+    {706, 12},
 }};
-inline constexpr std::array<int16_t, 11> kTargetLabelColumns = {
-    0, 112, 180, 240, 296, 354, 418, 484, 541, 622, 733};
+inline constexpr std::array<int16_t, 11> kTargetLabelColumns = {0,   112, 180, 240, 296, 354,
+                                                                418, 484, 541, 622, 733};
 constexpr int kTargetIconFirstPicture = 20;  // icon of kind k is picture 20 + k
 
 // Seaweed of the three play scenes; a weed at x -200 is parked off screen.

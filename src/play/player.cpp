@@ -53,7 +53,9 @@ Player::Player(const SpriteLink& link, Game& game)
   Hook->Visible = false;
 }
 
-int32_t Player::ScoreValue() const { return static_cast<int32_t>(UnmaskScore(Score)); }
+int32_t Player::ScoreValue() const {
+  return static_cast<int32_t>(UnmaskScore(Score));
+}
 
 void Player::AddScore(int points) {
   Score = MaskScore(UnmaskScore(Score) + static_cast<uint32_t>(points));

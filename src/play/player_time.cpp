@@ -14,7 +14,7 @@ namespace klv {
 namespace {
 constexpr int kBarX = 187;
 constexpr int kBarY = 579;
-constexpr int kBarLength = 429;   // pixels for the whole time
+constexpr int kBarLength = 429;  // pixels for the whole time
 constexpr double kAlarmPercent = 30;
 }  // namespace
 
@@ -43,7 +43,9 @@ int PlayerTime::FillFrame() const {
   return Blink ? 1 : 0;
 }
 
-int PlayerTime::FillRight() const { return kBarX + RoundHalfEven(Share() * kBarLength); }
+int PlayerTime::FillRight() const {
+  return kBarX + RoundHalfEven(Share() * kBarLength);
+}
 
 void PlayerTime::Render() {
   if (game_.FrameCounter % 32 == 0) Blink = false;

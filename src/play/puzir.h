@@ -16,7 +16,7 @@ class Puzir : public ImageSprite {
   uint16_t Origin = 0;  // the x the sway is centred on
   uint8_t Sway = 0;     // 3..9 pixels each way
   int8_t SwayDir = 1;
-  uint8_t Rise = 0;     // 1..3 pixels per frame
+  uint8_t Rise = 0;  // 1..3 pixels per frame
 
   void Step(int moveCount) override;
 

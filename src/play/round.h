@@ -60,7 +60,7 @@ class Round {
   TargetTable Targets{};  // entries 1..TargetCount
   uint8_t TargetCount = 0;
   uint8_t TargetsDone = 0;
-  std::array<int16_t, 11> TargetLabelX{};  // label columns by fish kind 1..10
+  std::array<int16_t, 11> TargetLabelX{};   // label columns by fish kind 1..10
   std::array<ToDoFish*, 11> TargetIcons{};  // icons by fish kind 1..10
   int32_t TimeLimit = 0;                    // seconds
   int32_t RoundClock = 0;                   // 10-ms ticks left

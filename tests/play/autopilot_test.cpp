@@ -1,12 +1,13 @@
 // The autopilot plays through the player's keys alone and wins levels: over
 // seeds 1 to 10 at least eight games reach level 4.
 
+#include "play/autopilot.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <set>
 
-#include "play/autopilot.h"
 #include "play_fixture.h"
 
 namespace klv {
@@ -55,7 +56,8 @@ TEST_F(AutopilotTest, OnlyHoldsPlayKeys) {
   G().StartGame();
   Autopilot pilot(G());
   for (int i = 0; i < 600; ++i) {
-    for (int k : pilot.NextKeys()) ASSERT_TRUE(k == vk::Left || k == vk::Right || k == vk::Control) << k;
+    for (int k : pilot.NextKeys())
+      ASSERT_TRUE(k == vk::Left || k == vk::Right || k == vk::Control) << k;
     Frames(1);
   }
 }

@@ -409,8 +409,8 @@ TEST_F(FishTest, FishLeaveAtTheEdgesAndGoWithTheirLevel) {
     bool gone;
   };
   const int w = playtest::kFishW[1];
-  const Case cases[] = {{805, false}, {819, false}, {820, true}, {-w - 5, false}, {-w - 19, false},
-                        {-w - 20, true}};
+  const Case cases[] = {{805, false},    {819, false},     {820, true},
+                        {-w - 5, false}, {-w - 19, false}, {-w - 20, true}};
   for (const Case& c : cases) {
     Fish* f = MakeFish(1, c.x, 300);
     f->Speed = 127;

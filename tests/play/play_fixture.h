@@ -67,7 +67,8 @@ inline void WriteCollection(const std::string& path, const std::vector<Pic>& pic
   std::array<uint32_t, 256> colours{};
   std::vector<uint8_t> bytes = IcfWriter::WriteCollection(colours, items);
   std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
 }
 
 // Sizes of the fish pictures by kind: small ones, a medium and a big one, a
@@ -80,9 +81,12 @@ constexpr int kAnglerW = 60;
 
 inline void WriteGameData(const std::filesystem::path& dir) {
   std::filesystem::create_directories(dir / "Data");
-  std::vector<Pic> menu = {{"", 800, 600, 1}, {"", 800, 600, 1}, {"", 800, 600, 1}, {"", 800, 600, 1}};
-  for (const char* n : {"Start", "Opt", "HScores", "Help", "Visit", "Exit"}) menu.push_back({n, 240, 44, 1});
-  for (const char* n : {"FonOpt", "FonHScr", "FonHelp", "FonMP", "FonMP2"}) menu.push_back({n, 700, 400, 1});
+  std::vector<Pic> menu = {
+      {"", 800, 600, 1}, {"", 800, 600, 1}, {"", 800, 600, 1}, {"", 800, 600, 1}};
+  for (const char* n : {"Start", "Opt", "HScores", "Help", "Visit", "Exit"})
+    menu.push_back({n, 240, 44, 1});
+  for (const char* n : {"FonOpt", "FonHScr", "FonHelp", "FonMP", "FonMP2"})
+    menu.push_back({n, 700, 400, 1});
   for (const char* n :
        {"Win", "Full", "On", "Off", "OptBack", "Clear", "World", "HScrBack", "Previos", "Next"})
     menu.push_back({n, 90, 20, 1});
@@ -93,12 +97,11 @@ inline void WriteGameData(const std::filesystem::path& dir) {
   WriteCollection((dir / "Data" / "MenuImgs.icf").string(), menu);
 
   // Items 21..30 are the quota icons; the rest are found by name.
-  std::vector<Pic> play = {{"Player", kAnglerW, 100, 1}, {"Udochka", 60, 60, 3},
-                           {"Poplavok", 7, 12, 1},       {"Leska", 7, 4, 1},
-                           {"Kruk", kHookW, kHookH, 1},  {"Volna", 901, 40, 1},
-                           {"Vodorosl1", 40, 120, 4},    {"Vodorosl2", 40, 130, 3},
-                           {"Puzir", 8, 8, 1},           {"Puziri", 16, 16, 1},
-                           {"Time1", 430, 16, 1},        {"Time2", 429, 16, 2}};
+  std::vector<Pic> play = {
+      {"Player", kAnglerW, 100, 1}, {"Udochka", 60, 60, 3},      {"Poplavok", 7, 12, 1},
+      {"Leska", 7, 4, 1},           {"Kruk", kHookW, kHookH, 1}, {"Volna", 901, 40, 1},
+      {"Vodorosl1", 40, 120, 4},    {"Vodorosl2", 40, 130, 3},   {"Puzir", 8, 8, 1},
+      {"Puziri", 16, 16, 1},        {"Time1", 430, 16, 1},       {"Time2", 429, 16, 2}};
   for (int k = 1; k <= 5; ++k) play.push_back({"Obj" + std::to_string(k), kObjW, kObjH, 5});
   while (play.size() < 21) play.push_back({"Spare" + std::to_string(play.size()), 8, 8, 1});
   for (int k = 1; k <= 10; ++k) play.push_back({"Icon" + std::to_string(k), 30, 30, 1});

@@ -24,7 +24,9 @@ struct LevelCase {
   int timeLimit;
 };
 
-uint32_t Px(const Surface& s, int x, int y) { return s.Pixels()[size_t(y) * s.Width() + x]; }
+uint32_t Px(const Surface& s, int x, int y) {
+  return s.Pixels()[size_t(y) * s.Width() + x];
+}
 
 std::vector<std::pair<int, int>> Stairs(int n) {
   std::vector<std::pair<int, int>> v;
@@ -49,10 +51,14 @@ TEST(LevelTable, TheFirstNineteenLevels) {
       {13, Stairs(9), 55},
       {14, Stairs(10), 65},
       {15, {{5, 25}}, 35},
-      {16, {{1, 10}, {2, 10}, {3, 10}, {4, 10}, {5, 10}, {6, 10}, {7, 10}, {8, 10}, {9, 10}, {10, 10}}, 110},
+      {16,
+       {{1, 10}, {2, 10}, {3, 10}, {4, 10}, {5, 10}, {6, 10}, {7, 10}, {8, 10}, {9, 10}, {10, 10}},
+       110},
       {17, {{0, 34}, {0, 34}, {0, 34}}, 112},
       {18, {{0, 54}}, 64},
-      {19, {{1, 13}, {2, 13}, {3, 13}, {4, 13}, {5, 13}, {6, 13}, {7, 13}, {8, 13}, {9, 13}, {10, 13}}, 140},
+      {19,
+       {{1, 13}, {2, 13}, {3, 13}, {4, 13}, {5, 13}, {6, 13}, {7, 13}, {8, 13}, {9, 13}, {10, 13}},
+       140},
   };
   Random rng(5);
   for (const LevelCase& c : cases) {
@@ -190,8 +196,8 @@ TEST_F(RoundTest, TheTimeBarFlashesFromThirtyPercentDown) {
   R().TimeLimit = 100;
   struct Case {
     int clock;
-    int right;      // the fill's right edge
-    bool flashes;   // frame 1 in the alarm half of the blink
+    int right;     // the fill's right edge
+    bool flashes;  // frame 1 in the alarm half of the blink
   };
   const Case cases[] = {{10000, 187 + 429, false}, {3001, 187 + 129, false},
                         {3000, 187 + 129, true},   {1000, 187 + 43, true},

@@ -115,7 +115,8 @@ TEST_F(Scenery, BubblesSwayAndRiseToTheSurface) {
       ++steps;
     }
     EXPECT_EQ(steps, c.steps) << "rise " << c.rise;
-    EXPECT_EQ(std::vector<int>(xs.begin(), xs.begin() + 8), (std::vector<int>{1, 2, 3, 2, 1, 0, -1, -2}));
+    EXPECT_EQ(std::vector<int>(xs.begin(), xs.begin() + 8),
+              (std::vector<int>{1, 2, 3, 2, 1, 0, -1, -2}));
     for (int x : xs) EXPECT_TRUE(x >= -3 && x <= 3);
   }
 }

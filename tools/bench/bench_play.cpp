@@ -89,11 +89,13 @@ KLV_BENCH("play: a busy scene") {
         game.MouseLowerHeld = true;
         bool hasCatch = false;
         for (int k = 0; k < engine.Count(); ++k)
-          if (auto* f = dynamic_cast<klv::Fish*>(&engine.ItemAt(k)); f && f->Hooked) hasCatch = true;
+          if (auto* f = dynamic_cast<klv::Fish*>(&engine.ItemAt(k)); f && f->Hooked)
+            hasCatch = true;
         if (!hasCatch) {
           // Hang a fish on the hook the way a rising hook would.
           for (int k = 0; k < engine.Count(); ++k) {
-            if (auto* f = dynamic_cast<klv::Fish*>(&engine.ItemAt(k)); f && !f->Hooked && !f->Dying()) {
+            if (auto* f = dynamic_cast<klv::Fish*>(&engine.ItemAt(k));
+                f && !f->Hooked && !f->Dying()) {
               angler.Hook->Catching = true;
               bool stop = false;
               f->HitBy(*angler.Hook, stop);
