@@ -24,8 +24,10 @@ class PictureCollectionItem {
   PictureCollectionItem();
   ~PictureCollectionItem();
 
-  // Stored properties.
-  std::string Name;
+  // Stored properties. Transparent and TransparentColor apply to Dib and
+  // Jpeg pictures; Png pictures always draw with their own alpha. Changing
+  // them after upload is honoured (the frame run data is then bypassed).
+  std::string Name;  // change through PictureCollection::Rename, so lookups see it
   int PatternWidth = 0;
   int PatternHeight = 0;
   int SkipWidth = 0;
