@@ -340,7 +340,10 @@ void Screens::ActivateHelp() {
 
 void Screens::AnswerExit(uint8_t item) {
   if (item == 1) {
-    if (game_.SaveSettings()) game_.Terminate();
+    // The player asked to leave: a failed save has shown its reason, and the
+    // game ends all the same (the file on disk still holds the last record).
+    game_.SaveSettings();
+    game_.Terminate();
     return;
   }
   RemoveAskBox();

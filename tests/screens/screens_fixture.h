@@ -129,6 +129,7 @@ class ScreensFixture : public ::testing::Test {
   }
 
   Game& G() { return *game_; }
+  HeadlessPlatform& P() { return *platform_; }
   Screens& S() { return *game_->Screens1; }
   Config& Cfg() { return *game_->Cfg; }
 

@@ -261,6 +261,19 @@ TEST_F(ScreensTest, ExitQuestionByClick) {
   EXPECT_TRUE(G().Terminated());
 }
 
+TEST_F(ScreensTest, YesEndsTheProgramEvenWhenTheSaveFails) {
+  // The settings folder has gone: the save fails with the system's reason in
+  // a box, and the player still leaves.
+  G().ConfigDir = "/nonexistent-klevaria-folder/";
+  Click(300, ItemY(6));
+  ASSERT_EQ(G().GameState, "Exit?");
+  const size_t boxes = P().messages.size();
+  Click(350, 265);
+  EXPECT_TRUE(G().Terminated());
+  ASSERT_EQ(P().messages.size(), boxes + 1);
+  EXPECT_NE(P().messages.back().find("No such file"), std::string::npos) << P().messages.back();
+}
+
 TEST_F(ScreensTest, CloseRequestFromHelpAsksOverTheMenu) {
   S().ShowHelp();
   game_->OnCloseRequest();
