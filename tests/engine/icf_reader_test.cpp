@@ -39,7 +39,7 @@ std::vector<uint32_t> PixelsOf(const Surface& s) {
 
 struct DibCase {
   const char* name;
-  DibSpec spec;
+  DibLayout layout;
   int width, height;
   std::vector<uint32_t> expected;  // rows top-down, 0x00RRGGBB (made opaque)
 };
@@ -48,72 +48,72 @@ const uint32_t c0 = 0x102030, c1 = 0x405060, c2 = 0x708090, c3 = 0xA0B0C0;
 
 std::vector<DibCase> DibCases() {
   std::vector<DibCase> cases;
-  auto add = [&](const char* name, DibSpec s, int w, int h, std::vector<uint32_t> e) {
+  auto add = [&](const char* name, DibLayout s, int w, int h, std::vector<uint32_t> e) {
     cases.push_back({name, std::move(s), w, h, std::move(e)});
   };
   {  // 1 bit, bottom-up, rows padded to 4 bytes, table size from the depth
-    DibSpec s = Spec(3, 2, 1);
+    DibLayout s = Layout(3, 2, 1);
     s.palette = {0x000000, 0xFFFFFF};
     s.data = {0xA0, 0, 0, 0, 0x60, 0, 0, 0};
     add("1bit", s, 3, 2, {0x000000, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0x000000, 0xFFFFFF});
   }
   {  // 4 bits with a used-colour count of 3: index 5 is past the table, black
-    DibSpec s = Spec(3, 1, 4);
+    DibLayout s = Layout(3, 1, 4);
     s.colorsUsed = 3;
     s.palette = {c0, c1, c2};
     s.data = {0x25, 0x00, 0, 0};
     add("4bit_short_table", s, 3, 1, {c2, 0x000000, c0});
   }
   {  // 8 bits top-down (negative height)
-    DibSpec s = Spec(2, -2, 8);
+    DibLayout s = Layout(2, -2, 8);
     s.colorsUsed = 2;
     s.palette = {c0, c1};
     s.data = {1, 0, 0, 0, 0, 1, 0, 0};
     add("8bit_top_down", s, 2, 2, {c1, c0, c0, c1});
   }
   {  // 16 bits, default 5-5-5
-    DibSpec s = Spec(2, 1, 16);
+    DibLayout s = Layout(2, 1, 16);
     s.data = {0x00, 0x7C, 0x1F, 0x00};
     add("16bit_555", s, 2, 1, {0xFF0000, 0x0000FF});
   }
   {  // 16 bits with masks 5-6-5 (compression 3)
-    DibSpec s = Spec(2, 1, 16, 3);
+    DibLayout s = Layout(2, 1, 16, 3);
     s.masks = {0xF800, 0x07E0, 0x001F};
     s.data = {0xE0, 0x07, 0x00, 0xF8};
     add("16bit_565_masks", s, 2, 1, {0x00FF00, 0xFF0000});
   }
   {  // 24 bits, rows of 9 bytes padded to 12
-    DibSpec s = Spec(3, 2, 24);
+    DibLayout s = Layout(3, 2, 24);
     s.data = {1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0, 10, 11, 12, 13, 14, 15, 16, 17, 18, 0, 0, 0};
     add("24bit", s, 3, 2, {0x0C0B0A, 0x0F0E0D, 0x121110, 0x030201, 0x060504, 0x090807});
   }
   {  // 32 bits: the fourth byte is not alpha
-    DibSpec s = Spec(2, 1, 32);
+    DibLayout s = Layout(2, 1, 32);
     s.data = {0x10, 0x20, 0x30, 0x99, 0x40, 0x50, 0x60, 0x00};
     add("32bit", s, 2, 1, {0x302010, 0x605040});
   }
   {  // 32 bits with masks in red-green-blue byte order
-    DibSpec s = Spec(1, 1, 32, 3);
+    DibLayout s = Layout(1, 1, 32, 3);
     s.masks = {0x000000FF, 0x0000FF00, 0x00FF0000};
     s.data = {0x11, 0x22, 0x33, 0x00};
     add("32bit_masks", s, 1, 1, {0x112233});
   }
   {  // 12-byte core header, 3-byte table entries
-    DibSpec s = Spec(2, 1, 1);
+    DibLayout s = Layout(2, 1, 1);
     s.core = true;
     s.palette = {c0, c1};
     s.data = {0x80, 0, 0, 0};
     add("core_1bit", s, 2, 1, {c1, c0});
   }
   {  // core header, 24 bits
-    DibSpec s = Spec(1, 1, 24);
+    DibLayout s = Layout(1, 1, 24);
     s.core = true;
     s.data = {1, 2, 3, 0};
     add("core_24bit", s, 1, 1, {0x030201});
   }
   {  // RLE8: run, literal with pad, end of line, delta, end of picture;
      // pixels no run reaches keep index 0
-    DibSpec s = Spec(4, 3, 8, 1);
+    DibLayout s = Layout(4, 3, 8, 1);
     s.colorsUsed = 4;
     s.palette = {c0, c1, c2, c3};
     s.data = {3, 1, 0, 0,                 // bottom row: 1 1 1 .
@@ -122,35 +122,35 @@ std::vector<DibCase> DibCases() {
     add("rle8", s, 4, 3, {c0, c0, c3, c3, c2, c3, c1, c0, c1, c1, c1, c0});
   }
   {  // RLE8 delta up a row
-    DibSpec s = Spec(3, 2, 8, 1);
+    DibLayout s = Layout(3, 2, 8, 1);
     s.colorsUsed = 3;
     s.palette = {c0, c1, c2};
     s.data = {0, 2, 1, 1, 1, 2, 0, 1};
     add("rle8_delta_up", s, 3, 2, {c0, c2, c0, c0, c0, c0});
   }
   {  // RLE8 run past the right edge is cut; data ends without end of picture
-    DibSpec s = Spec(2, 1, 8, 1);
+    DibLayout s = Layout(2, 1, 8, 1);
     s.colorsUsed = 2;
     s.palette = {c0, c1};
     s.data = {5, 1};
     add("rle8_clipped", s, 2, 1, {c1, c1});
   }
   {  // RLE8 delta and runs beyond the top are dropped
-    DibSpec s = Spec(2, 1, 8, 1);
+    DibLayout s = Layout(2, 1, 8, 1);
     s.colorsUsed = 2;
     s.palette = {c0, c1};
     s.data = {0, 2, 0, 5, 2, 1, 0, 0, 2, 1, 0, 1};
     add("rle8_off_top", s, 2, 1, {c0, c0});
   }
   {  // RLE4: a run alternates nibbles; a literal run past the edge is cut
-    DibSpec s = Spec(5, 1, 4, 2);
+    DibLayout s = Layout(5, 1, 4, 2);
     s.colorsUsed = 4;
     s.palette = {c0, c1, c2, c3};
     s.data = {3, 0x12, 0, 3, 0x32, 0x10, 0, 1};
     add("rle4", s, 5, 1, {c1, c2, c1, c3, c2});
   }
   {  // RLE4 delta and end of line
-    DibSpec s = Spec(4, 2, 4, 2);
+    DibLayout s = Layout(4, 2, 4, 2);
     s.colorsUsed = 4;
     s.palette = {c0, c1, c2, c3};
     s.data = {0, 2, 1, 0, 2, 0x33, 0, 0, 4, 0x21, 0, 1};
@@ -163,7 +163,7 @@ TEST(IcfReaderDib, DecodesEveryVariant) {
   for (const DibCase& tc : DibCases()) {
     SCOPED_TRACE(tc.name);
     Surface pic;
-    ASSERT_NO_THROW(pic = LoadDib(MakeDib(tc.spec)));
+    ASSERT_NO_THROW(pic = LoadDib(MakeDib(tc.layout)));
     ASSERT_EQ(pic.Width(), tc.width);
     ASSERT_EQ(pic.Height(), tc.height);
     std::vector<uint32_t> expected;
@@ -173,7 +173,7 @@ TEST(IcfReaderDib, DecodesEveryVariant) {
 }
 
 TEST(IcfReaderDib, KindAndPaletteAreKept) {
-  DibSpec s = Spec(2, 1, 8);
+  DibLayout s = Layout(2, 1, 8);
   s.colorsUsed = 2;
   s.palette = {c2, c3};
   s.data = {0, 1, 0, 0};
@@ -300,7 +300,7 @@ TEST(IcfReaderPictures, JpegScansAreCapped) {
 
 // The stream's optional and alternative forms, written by hand.
 TEST(IcfReaderStream, ReadsOptionalParts) {
-  DibSpec s = Spec(1, 1, 24);
+  DibLayout s = Layout(1, 1, 24);
   s.data = {1, 2, 3, 0};
   const std::vector<uint8_t> pic = IcfWriter::DibData(MakeDib(s));
   IcfWriter w;
@@ -376,7 +376,7 @@ TEST(IcfReaderStream, ReadsOptionalParts) {
 // Damaged files: each gives a DataError naming the file and the fault.
 
 std::vector<uint8_t> GoodFile() {
-  DibSpec s = Spec(2, 2, 8);
+  DibLayout s = Layout(2, 2, 8);
   s.colorsUsed = 2;
   s.palette = {c0, c1};
   s.data = {0, 1, 0, 0, 1, 0, 0, 0};
@@ -399,7 +399,7 @@ std::vector<uint8_t> Replace(std::vector<uint8_t> file, const std::string& from,
 }
 
 std::vector<uint8_t> Dib24(int32_t w, int32_t h, size_t dataBytes) {
-  DibSpec s = Spec(w, h, 24);
+  DibLayout s = Layout(w, h, 24);
   s.data.assign(dataBytes, 0);
   return IcfWriter::DibData(MakeDib(s));
 }
@@ -443,7 +443,7 @@ std::vector<DamagedCase> DamagedCases() {
   add("wrong_type", Replace(good, std::string("PatternWidth\x02\x01", 14), std::string("PatternWidth\x09", 13)),
       "'PatternWidth' is not an integer", false);
   {
-    DibSpec s;
+    DibLayout s;
     s.headerSize = 41;
     add("dib_header_size", WithPicture(IcfWriter::DibData(MakeDib(s))), "DIB is invalid", true);
   }
@@ -453,26 +453,26 @@ std::vector<DamagedCase> DamagedCases() {
   add("dib_zero_width", WithPicture(Dib24(0, 1, 0)), "DIB is invalid", true);
   add("dib_pixels_short", WithPicture(Dib24(4, 4, 47)), "truncated DIB pixel data at byte", false);
   {
-    DibSpec s = Spec(1, 1, 7);
+    DibLayout s = Layout(1, 1, 7);
     add("dib_bits", WithPicture(IcfWriter::DibData(MakeDib(s))), "DIB is invalid", true);
-    s = Spec(1, 1, 8);
+    s = Layout(1, 1, 8);
     s.colorsUsed = 300;
     add("dib_too_many_colours", WithPicture(IcfWriter::DibData(MakeDib(s))), "DIB is invalid", true);
-    s = Spec(1, 1, 24, 1);
+    s = Layout(1, 1, 24, 1);
     add("dib_rle_depth", WithPicture(IcfWriter::DibData(MakeDib(s))), "DIB is invalid", true);
-    s = Spec(1, -1, 8, 1);
+    s = Layout(1, -1, 8, 1);
     add("dib_rle_top_down", WithPicture(IcfWriter::DibData(MakeDib(s))), "DIB is invalid", true);
-    s = Spec(1, 1, 8);
+    s = Layout(1, 1, 8);
     s.palette = {1, 2, 3};  // 256 entries needed
     add("dib_colour_table_short", WithPicture(IcfWriter::DibData(MakeDib(s))), "truncated DIB colour table", false);
-    s = Spec(4, 1, 8, 1);
+    s = Layout(4, 1, 8, 1);
     s.colorsUsed = 1;
     s.palette = {0};
     s.data = {0, 4, 1, 2};
     add("rle_literal_short", WithPicture(IcfWriter::DibData(MakeDib(s))), "truncated RLE literal run", false);
     s.data = {0, 2, 1};
     add("rle_delta_short", WithPicture(IcfWriter::DibData(MakeDib(s))), "truncated RLE delta", false);
-    s = Spec(1, 1, 16, 3);
+    s = Layout(1, 1, 16, 3);
     s.data = {0, 0, 0, 0};
     add("dib_masks_short", WithPicture(IcfWriter::DibData(MakeDib(s))), "truncated DIB colour masks", false);
   }

@@ -20,7 +20,7 @@ inline void Put32(std::vector<uint8_t>& o, uint32_t v) {
 }
 
 // A bitmap without file header. data is the pixel data exactly as stored.
-struct DibSpec {
+struct DibLayout {
   int32_t width = 1;
   int32_t height = 1;
   int bits = 8;
@@ -33,13 +33,13 @@ struct DibSpec {
   uint32_t headerSize = 0;  // 0: 12 or 40 as core says
 };
 
-inline DibSpec Spec(int32_t width, int32_t height, int bits, uint32_t compression = 0) {
-  DibSpec s;
+inline DibLayout Layout(int32_t width, int32_t height, int bits, uint32_t compression = 0) {
+  DibLayout s;
   s.width = width, s.height = height, s.bits = bits, s.compression = compression;
   return s;
 }
 
-inline std::vector<uint8_t> MakeDib(const DibSpec& s) {
+inline std::vector<uint8_t> MakeDib(const DibLayout& s) {
   std::vector<uint8_t> o;
   if (s.core) {
     Put32(o, s.headerSize ? s.headerSize : 12);

@@ -171,7 +171,7 @@ TEST(PictureCollectionFrames, UploadLifecycle) {
 TEST(PictureCollectionFrames, LoadUploadsOnlyWhenBound) {
   PictureCollection c;
   c.SetBound(false);
-  testfiles::DibSpec s = testfiles::Spec(2, 2, 24);
+  testfiles::DibLayout s = testfiles::Layout(2, 2, 24);
   s.data.assign(16, 7);
   std::vector<uint8_t> file = testfiles::FileWith({testfiles::ItemWith("A", IcfWriter::DibData(testfiles::MakeDib(s)))});
   c.LoadFromMemory(file.data(), file.size(), "t.icf");
