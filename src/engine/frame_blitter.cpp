@@ -162,7 +162,9 @@ void FrameBlitter::Rotate(Surface& dest, const BlitSource& src, int x, int y, in
   if (!std::isfinite(centerX) || !std::isfinite(centerY)) return;
   const int fw = src.Area.Width(), fh = src.Area.Height();
   if (fw <= 0 || fh <= 0) return;
-  const double theta = (angle & 255) * (2.0 * M_PI / 256.0);
+  // A positive angle turns the picture clockwise on the screen (y grows
+  // downwards), so a hooked fish with a negative angle hangs mouth up.
+  const double theta = -(angle & 255) * (2.0 * M_PI / 256.0);
   const double c = std::cos(theta), s = std::sin(theta);
   const double ox = centerX * width, oy = centerY * height;  // pivot within the scaled frame
   if (!(std::fabs(ox) < 1e7 && std::fabs(oy) < 1e7)) return;

@@ -236,11 +236,11 @@ Surface Expected(const Surface& pic, const Rect& frame, int x, int y, int w, int
   Surface out(w, h, kBack);
   for (int fy = 0; fy < frame.Height(); ++fy)
     for (int fx = 0; fx < frame.Width(); ++fx) {
-      const int dx = x + fx, dy = y + fy;
+      const int64_t dx = int64_t(x) + fx, dy = int64_t(y) + fy;
       if (dx < 0 || dy < 0 || dx >= w || dy >= h) continue;
       const uint32_t p = pic.At(frame.Left + fx, frame.Top + fy);
       if (keyed && p == kKeyPix) continue;
-      out.Set(dx, dy, p);
+      out.Set(int(dx), int(dy), p);
     }
   return out;
 }
@@ -259,7 +259,8 @@ TEST(PictureCollectionDraw, DrawFrameKeyedAndClippedAtEveryEdge) {
   ASSERT_EQ(item.FrameTotal(), 2);
   const int W = 10, H = 8;
   const std::pair<int, int> places[] = {{2, 2}, {-2, 1}, {1, -3}, {8, 2}, {2, 6}, {-2, -2},
-                                        {8, 6}, {-3, 0}, {10, 0}, {0, 8}, {-100000, 5}, {2147483600, 0}};
+                                        {8, 6}, {-3, 0}, {10, 0}, {0, 8}, {-100000, 5}, {2147483600, 0},
+                                        {INT32_MIN, 0}, {0, INT32_MIN}, {INT32_MIN + 2, INT32_MIN + 1}};
   for (int frame : {0, 1}) {
     for (auto [x, y] : places) {
       SCOPED_TRACE("frame " + std::to_string(frame) + " at " + std::to_string(x) + "," + std::to_string(y));
@@ -418,7 +419,7 @@ TEST(PictureCollectionDraw, RotateZeroEqualsDraw) {
   EXPECT_TRUE(SamePixels(full, drawn));
 }
 
-TEST(PictureCollectionDraw, RotateQuarterTurnCounterClockwise) {
+TEST(PictureCollectionDraw, RotateQuarterTurnClockwise) {
   PictureCollection c;
   PictureCollectionItem& item = c.Add();
   item.SetPicture(CoordinatePicture(4, 2), PictureKind::Dib);
@@ -426,11 +427,11 @@ TEST(PictureCollectionDraw, RotateQuarterTurnCounterClockwise) {
   item.Upload();
   Surface dest(20, 20, kBack);
   item.RotateFrame(&dest, 10, 10, 4, 2, 0, 0.5, 0.5, 64);
-  // The right end turns up: screen (px, py) shows picture (11 - py, px - 9).
+  // The right end turns down: screen (px, py) shows picture (py - 8, 10 - px).
   for (int py = 0; py < 20; ++py)
     for (int px = 0; px < 20; ++px) {
       const bool inside = px >= 9 && px < 11 && py >= 8 && py < 12;
-      const uint32_t want = inside ? CoordinatePicture(4, 2).At(11 - py, px - 9) : kBack;
+      const uint32_t want = inside ? CoordinatePicture(4, 2).At(py - 8, 10 - px) : kBack;
       ASSERT_EQ(dest.At(px, py) | 0xFF000000u, want) << px << "," << py;
     }
 }
