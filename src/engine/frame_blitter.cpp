@@ -48,15 +48,17 @@ void FrameBlitter::BuildRuns(const Surface& pixels, const Rect& area, BlitMode m
 void FrameBlitter::Draw(Surface& dest, const BlitSource& src, int x, int y) {
   if (!src.Pixels || dest.Empty()) return;
   const int fw = src.Area.Width(), fh = src.Area.Height();
-  // Clip in frame coordinates, in 64 bits so far-off positions cannot wrap.
-  const int x0 = static_cast<int>(std::max<int64_t>(0, -int64_t(x)));
-  const int y0 = static_cast<int>(std::max<int64_t>(0, -int64_t(y)));
-  const int x1 = static_cast<int>(std::min<int64_t>(fw, int64_t(dest.Width()) - x));
-  const int y1 = static_cast<int>(std::min<int64_t>(fh, int64_t(dest.Height()) - y));
-  if (x0 >= x1 || y0 >= y1) return;
+  // Clip in frame coordinates, in 64 bits so far-off positions cannot wrap;
+  // what is left lies within [0, fw) x [0, fh).
+  const int64_t cx0 = std::max<int64_t>(0, -int64_t(x)), cy0 = std::max<int64_t>(0, -int64_t(y));
+  const int64_t cx1 = std::min<int64_t>(fw, int64_t(dest.Width()) - x);
+  const int64_t cy1 = std::min<int64_t>(fh, int64_t(dest.Height()) - y);
+  if (cx0 >= cx1 || cy0 >= cy1) return;
+  const int x0 = int(cx0), x1 = int(cx1), y0 = int(cy0), y1 = int(cy1);
   for (int r = y0; r < y1; ++r) {
     const uint32_t* s = src.Pixels->Row(src.Area.Top + r) + src.Area.Left;
-    uint32_t* d = dest.Row(y + r) + x;
+    // Frame column i lands on row[x + i]; x + i >= 0 for every drawn i.
+    uint32_t* row = dest.Row(y + r);
     if (src.Runs) {
       const RunSpan* span = src.Runs + src.RowRuns[r];
       const RunSpan* last = src.Runs + src.RowRuns[r + 1];
@@ -68,15 +70,15 @@ void FrameBlitter::Draw(Surface& dest, const BlitSource& src, int x, int y) {
           continue;
         }
         if (!span->Blend) {
-          std::memcpy(d + a, s + a, size_t(b - a) * 4);
+          std::memcpy(row + (x + a), s + a, size_t(b - a) * 4);
         } else {
-          for (int i = a; i < b; ++i) Put(d + i, s[i], s[i] >> 24);
+          for (int i = a; i < b; ++i) Put(row + (x + i), s[i], s[i] >> 24);
         }
       }
     } else if (src.Mode == BlitMode::Opaque) {
-      std::memcpy(d + x0, s + x0, size_t(x1 - x0) * 4);
+      std::memcpy(row + (x + x0), s + x0, size_t(x1 - x0) * 4);
     } else {
-      for (int i = x0; i < x1; ++i) Put(d + i, s[i], Coverage(src.Mode, src.Key, s[i]));
+      for (int i = x0; i < x1; ++i) Put(row + (x + i), s[i], Coverage(src.Mode, src.Key, s[i]));
     }
   }
   dest.Touch();

@@ -70,7 +70,7 @@ class FrameBlitter {
   // (1 to 255; 255 is a plain copy).
   static void Stretch(Surface& dest, const BlitSource& src, const Rect& to, int alpha);
   // The frame scaled to width by height and turned by angle (256ths of a turn,
-  // positive turns counter-clockwise on screen) about the point at fractions
+  // positive turns clockwise on the screen) about the point at fractions
   // (centerX, centerY) of its size, that point placed at (x, y). Sampled
   // bilinearly from the whole frame, so edges are smooth and nothing shimmers.
   static void Rotate(Surface& dest, const BlitSource& src, int x, int y, int width, int height,

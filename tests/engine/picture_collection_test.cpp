@@ -448,7 +448,8 @@ TEST(PictureCollectionDraw, RotatedFishHasNoHolesAndNoKeyColour) {
     SCOPED_TRACE(angle);
     Surface dest(80, 80, kBack);
     item.RotateFrame(&dest, 40, 40, 40, 20, 0, 0.5, 0.5, angle);
-    const double t = angle * 2 * M_PI / 256, co = std::cos(t), si = std::sin(t);
+    // Positive angles turn clockwise on the screen.
+    const double t = -angle * 2 * M_PI / 256, co = std::cos(t), si = std::sin(t);
     for (int py = 0; py < 80; ++py)
       for (int px = 0; px < 80; ++px) {
         const uint32_t got = dest.At(px, py) | 0xFF000000u;
