@@ -22,6 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int f = -1; f <= std::min(item.FrameTotal(), 3); ++f) {
       item.DrawFrame(&dest, -3, 5, f);
       item.DrawFrame(&dest, 40, 30, f);
+      item.DrawFrame(&dest, INT32_MIN, INT32_MAX, f);
+      item.StretchFrame(&dest, {INT32_MIN, -5, INT32_MAX, 7}, f);
+      item.RotateFrame(&dest, INT32_MAX, INT32_MIN, 1 << 30, 3, f, 1e9, -1e9, -7);
       item.StretchFrame(&dest, {-10, 2, 30, 60}, f);
       item.BlendFrame(&dest, {5, -4, 70, 20}, f, 100);
       item.RotateFrame(&dest, 32, 24, 30, 20, f, 0.5, 0.5, 37);
