@@ -1,5 +1,6 @@
 #include "play/fish.h"
 
+#include <algorithm>
 #include <string>
 
 #include "app/game.h"
@@ -31,7 +32,7 @@ Fish::Fish(const SpriteLink& link, Game& game) : ImageSprite(link), game_(game) 
   Random& rng = game_.Rng;
 
   // The kind comes from the quota; later entries are drawn less often.
-  int count = round.TargetCount;
+  const int count = std::min<int>(round.TargetCount, 10);
   int d = 1 + rng.Below(count);
   int kind = round.Targets[d].Kind;
   if (d > 5 && rng.Below(2) == 0) {

@@ -144,7 +144,7 @@ void Round::AddTime(double seconds) {
 }
 
 void Round::CountCatch(int kind) {
-  for (int i = 1; i <= TargetCount; ++i) {
+  for (int i = 1; i <= TargetCount && i <= 10; ++i) {
     Target& t = Targets[i];
     if (t.Kind != kind || t.Left == 0) continue;
     --t.Left;
@@ -205,7 +205,7 @@ void Round::DrawTexts() {
   char buf[32];
 
   canvas.SetFont(Face::Arial, 12, true, game_.TextBlue);
-  for (int i = 1; i <= TargetCount; ++i) {
+  for (int i = 1; i <= TargetCount && i <= 10; ++i) {
     const int kind = Targets[i].Kind;
     if (kind < 1 || kind > 10) continue;
     std::snprintf(buf, sizeof buf, "%u", unsigned(Targets[i].Left));
