@@ -293,5 +293,39 @@ TEST(ScoreRecordCheck, AcceptsTheGameRecordsExactly) {
   EXPECT_FALSE(DecodeScoreRecord(std::string(kMaxEncodedRecord + 8, 'Q')).has_value());
 }
 
+TEST(ScoreRecordCheck, NamesTheFirstBrokenRule) {
+  struct Case {
+    std::string plain;  // padded to a multiple of 5 with "0" unless it already is
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"type=0|name=Bob|score=1|key=K|p=t|add=|z=|", "field count"},
+      {"type=0|name=Bob|score=1|key=K|p=t|add=", "field count"},
+      {"type=0|nam=Bob|score=1|key=K|p=t|add=|z=", "field order"},
+      {"type=00|name=Bob|score=1|key=K|p=t|add=|z=", "type"},
+      {"type=0|name=Bob|score=1|key=KK|p=t|add=|z=", "key"},
+      {"type=0|name=Bob|score=1|key=|p=t|add=|z=", "key"},
+      {"type=0|name=Bob|score=+1|key=K|p=t|add=|z=", "score"},
+      {"type=0|name=Bob|score=99999999999|key=K|p=t|add=|z=", "score"},
+      {"type=0|name=Bo\x7F|score=1|key=K|p=t|add=|z=", "name"},
+      {"type=0|name=Bo\x98|score=1|key=K|p=t|add=|z=", "name"},
+      {"type=0|name=Bob|score=1|key=K|p=t|add=\t|z=", "add"},
+      {"type=0|name=Bob|score=1|key=K|p=|add=|z=", "token"},
+      {"type=0|name=Bob|score=1|key=K|p=" + std::string(kMaxTokenLength + 1, 'a') + "|add=|z=",
+       "token"},
+      {"type=0|name=Bob|score=1|key=K|p=t|add=|z=1", "padding"},
+  };
+  for (const Case& c : cases) {
+    std::string plain = c.plain;
+    while (plain.size() % 5 != 0) plain += '0';
+    std::string why;
+    EXPECT_FALSE(ParseScoreRecord(plain, &why).has_value()) << plain;
+    EXPECT_EQ(why, c.reason) << plain;
+  }
+  std::string why;
+  EXPECT_FALSE(ParseScoreRecord("type=0|name=|score=0|key=K|p=t|add=|z=0", &why).has_value());
+  EXPECT_EQ(why, "length");
+}
+
 }  // namespace
 }  // namespace klv::scores
