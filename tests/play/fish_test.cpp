@@ -387,6 +387,30 @@ TEST_F(Landing, ObjectsGivePointsAndTimeButNoQuota) {
   }
 }
 
+TEST_F(Landing, AHookedFishHangsAtTheHookButNeverSinksBelow550) {
+  struct Case {
+    int kind;
+    int hookY;
+    int wantY;  // -1: stays where it was
+  };
+  // Kinds 1 (50 x 20) and 9 (120 x 24, hangs 30 pixels higher).
+  const Case cases[] = {{1, 400, 400}, {1, 509, 509}, {1, 510, -1},
+                        {9, 400, 370}, {9, 535, 505}, {9, 536, -1}};
+  for (const Case& c : cases) {
+    Fish* f = HookedFish(c.kind);
+    f->Y = 444;
+    Hook().X = 321;
+    Hook().Y = c.hookY;
+    f->Render();
+    EXPECT_EQ(f->X, 321) << c.kind << " at " << c.hookY;
+    EXPECT_EQ(f->Y, c.wantY < 0 ? 444 : c.wantY) << c.kind << " at " << c.hookY;
+    EXPECT_FALSE(f->Dying());
+    f->MarkDead();
+  }
+  Hook().Y = 225;
+  Frames(1);
+}
+
 TEST_F(Landing, AHookedObjectHangsUnderTheHookWithItsHookedFrame) {
   Press(vk::Control);
   Frames(30);

@@ -249,6 +249,31 @@ TEST_F(RoundTest, TheClockAtZeroEndsTheGameEvenWithACatchOnTheHook) {
   EXPECT_EQ(R().Backdrop->Scene(), 0);
 }
 
+// True when some pixel of the area has exactly the colour (text cores are solid).
+bool HasColour(const Surface& s, int x0, int y0, int w, int h, uint32_t colour) {
+  for (int y = y0; y < y0 + h; ++y)
+    for (int x = x0; x < x0 + w; ++x)
+      if (Px(s, x, y) == colour) return true;
+  return false;
+}
+
+TEST_F(RoundTest, GetReadyDuringTheHoldAndDoneDuringTheBonus) {
+  G().StartGame();
+  Frames(2);
+  EXPECT_TRUE(HasColour(platform_->LastFrame(), 325, 300, 120, 40, Rgb(0, 255, 0))) << "Готовсь!";
+  Wait(2100);
+  Frames(2);
+  EXPECT_FALSE(HasColour(platform_->LastFrame(), 325, 300, 120, 40, Rgb(0, 255, 0)));
+  // The bonus count after a completed level shows "Готово!" in gold.
+  R().RoundClock = 500;
+  G().SetTimer(G().Timer1, false);
+  G().SetTimer(G().Timer2, true);
+  G().SetTimer(G().Timer4, true);
+  Frames(2);
+  EXPECT_TRUE(HasColour(platform_->LastFrame(), 325, 300, 120, 40, G().TextGold)) << "Готово!";
+  EXPECT_FALSE(HasColour(platform_->LastFrame(), 325, 300, 120, 40, Rgb(0, 255, 0)));
+}
+
 TEST_F(RoundTest, TheRoundTextsAreDrawn) {
   StartPlaying();
   G().SetTimer(G().Timer1, false);
