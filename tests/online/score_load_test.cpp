@@ -10,6 +10,7 @@
 
 #include "http/http_client.h"
 #include "online/world_table.h"
+#include "score_server.h"
 #include "score_service.h"
 #include "score_store.h"
 

@@ -11,6 +11,7 @@
 #include "http/http_client.h"
 #include "online/score_record.h"
 #include "online/world_table.h"
+#include "score_server.h"
 #include "score_store.h"
 
 namespace klv::scores {

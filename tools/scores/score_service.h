@@ -3,13 +3,10 @@
 // takes encoded score records, and serves the world table page, all at
 // "/cgi/version.pl" under the product code the game sends.
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <memory>
 #include <string>
-#include <thread>
 
 namespace klv::scores {
 
@@ -38,30 +35,6 @@ class ScoreService {
  private:
   ScoreStore& store_;
   Clock clock_;
-};
-
-// The HTTP side: a thread pool serving ScoreService.
-class ScoreServer {
- public:
-  struct Options {
-    std::string Host = "127.0.0.1";
-    int Port = 8765;   // 0: any free port
-    int Threads = 64;  // each open connection holds one while it lasts
-  };
-
-  explicit ScoreServer(ScoreService& service);
-  ~ScoreServer();  // stops and joins
-  ScoreServer(const ScoreServer&) = delete;
-  ScoreServer& operator=(const ScoreServer&) = delete;
-
-  // Binds and starts serving on a thread of its own; returns the bound port,
-  // or -1 when the address cannot be bound.
-  int Start(const Options& options);
-  void Stop();
-
- private:
-  struct Impl;
-  std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace klv::scores

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "score_server.h"
 #include "score_service.h"
 #include "score_store.h"
 
