@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include <algorithm>
+#include <filesystem>
 #include <cstring>
 #include <vector>
 
@@ -54,7 +55,7 @@ KLV_BENCH("frame: menus and a game played by the autopilot") {
   // A private game folder so the bench never touches the player's settings.
   std::string dir = std::string(tmpl) + "/";
   for (const char* sub : {"Data", "Sound"}) {
-    std::string target = ctx.gameDir + "/" + sub;
+    std::string target = std::filesystem::absolute(ctx.gameDir).string() + "/" + sub;
     std::string link = dir + sub;
     if (symlink(target.c_str(), link.c_str()) != 0) return;
   }

@@ -9,6 +9,7 @@
 
 #include <cinttypes>
 #include <cstdio>
+#include <filesystem>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -167,7 +168,7 @@ int main(int argc, char** argv) {
   if (!mkdtemp(tmpl)) return 1;
   std::string dir = std::string(tmpl) + "/";
   for (const char* sub : {"Data", "Sound"}) {
-    std::string target = appDir + "/" + sub;
+    std::string target = std::filesystem::absolute(appDir).string() + "/" + sub;
     if (symlink(target.c_str(), (dir + sub).c_str()) != 0) return 1;
   }
 
