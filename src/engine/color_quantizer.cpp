@@ -12,7 +12,9 @@ struct Entry {
   uint64_t count;
 };
 
-int Channel(uint32_t c, int ch) { return (c >> (16 - 8 * ch)) & 255; }
+int Channel(uint32_t c, int ch) {
+  return (c >> (16 - 8 * ch)) & 255;
+}
 
 struct Box {
   size_t begin, end;  // range of entries
@@ -104,7 +106,8 @@ ColorQuantizer::Result ColorQuantizer::Quantize(const Surface& picture, int maxC
     for (const Box& box : boxes) {
       uint64_t sum[3] = {0, 0, 0};
       for (size_t i = box.begin; i < box.end; ++i)
-        for (int ch = 0; ch < 3; ++ch) sum[ch] += uint64_t(Channel(entries[i].colour, ch)) * entries[i].count;
+        for (int ch = 0; ch < 3; ++ch)
+          sum[ch] += uint64_t(Channel(entries[i].colour, ch)) * entries[i].count;
       uint32_t c = 0;
       for (int ch = 0; ch < 3; ++ch)
         c |= uint32_t((sum[ch] + box.count / 2) / box.count) << (16 - 8 * ch);

@@ -10,12 +10,16 @@ namespace klv {
 
 namespace {
 
-uint16_t Rd16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t Rd16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 uint32_t Rd32(const uint8_t* p) {
   return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
 
-[[noreturn]] void Invalid() { throw DataError("DIB is invalid"); }
+[[noreturn]] void Invalid() {
+  throw DataError("DIB is invalid");
+}
 
 // One colour channel described by a bit mask (16- and 32-bit pixels).
 struct Channel {
@@ -107,16 +111,32 @@ DecodedPicture DibDecoder::Decode(const uint8_t* d, size_t n, uint64_t base) {
   if (topDown) height = -height;
   if (planes != 1 || width <= 0 || height <= 0) Invalid();
   switch (bits) {
-    case 1: case 4: case 8: case 24: break;
-    case 16: case 32: if (core) Invalid(); break;
-    default: Invalid();
+    case 1:
+    case 4:
+    case 8:
+    case 24:
+      break;
+    case 16:
+    case 32:
+      if (core) Invalid();
+      break;
+    default:
+      Invalid();
   }
   switch (compression) {
-    case 0: break;
-    case 1: if (bits != 8 || topDown) Invalid(); break;
-    case 2: if (bits != 4 || topDown) Invalid(); break;
-    case 3: if (bits != 16 && bits != 32) Invalid(); break;
-    default: Invalid();
+    case 0:
+      break;
+    case 1:
+      if (bits != 8 || topDown) Invalid();
+      break;
+    case 2:
+      if (bits != 4 || topDown) Invalid();
+      break;
+    case 3:
+      if (bits != 16 && bits != 32) Invalid();
+      break;
+    default:
+      Invalid();
   }
   if (width > kMaxPictureSide || height > kMaxPictureSide)
     throw DataError("picture of " + std::to_string(width) + "x" + std::to_string(height) +

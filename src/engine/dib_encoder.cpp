@@ -91,7 +91,8 @@ std::vector<uint8_t> DibEncoder::Rle8(int w, int h, const std::vector<uint8_t>& 
 
 std::vector<uint8_t> DibEncoder::EncodeIndexed8(int w, int h, const std::vector<uint32_t>& palette,
                                                 const std::vector<uint8_t>& idx, bool allowRle) {
-  if (palette.empty() || palette.size() > 256) throw KlvError("8-bit bitmaps need 1 to 256 colours");
+  if (palette.empty() || palette.size() > 256)
+    throw KlvError("8-bit bitmaps need 1 to 256 colours");
   if (idx.size() != size_t(w) * size_t(h)) throw KlvError("wrong number of pixel indexes");
   const size_t stride = ((size_t(w) * 8 + 31) / 32) * 4;
   std::vector<uint8_t> rle;

@@ -10,11 +10,15 @@ namespace {
 
 // Draws one pixel with coverage c (0..255) already scaled by any global alpha.
 inline void Put(uint32_t* d, uint32_t s, uint32_t c) {
-  if (c >= 255) *d = s | 0xFF000000u;
-  else if (c) *d = FrameBlitter::Mix(*d, s, c);
+  if (c >= 255)
+    *d = s | 0xFF000000u;
+  else if (c)
+    *d = FrameBlitter::Mix(*d, s, c);
 }
 
-inline uint32_t Scale(uint32_t c, uint32_t alpha) { return (c * alpha + 127) / 255; }
+inline uint32_t Scale(uint32_t c, uint32_t alpha) {
+  return (c * alpha + 127) / 255;
+}
 
 }  // namespace
 
@@ -111,9 +115,15 @@ template <bool Global, bool Scaled>
 void StretchRowFor(BlitMode mode, uint32_t* d, const uint32_t* s, const int* cols, int n,
                    uint32_t key, uint32_t alpha) {
   switch (mode) {
-    case BlitMode::Opaque: StretchRow<BlitMode::Opaque, Global, Scaled>(d, s, cols, n, key, alpha); break;
-    case BlitMode::Keyed: StretchRow<BlitMode::Keyed, Global, Scaled>(d, s, cols, n, key, alpha); break;
-    case BlitMode::Alpha: StretchRow<BlitMode::Alpha, Global, Scaled>(d, s, cols, n, key, alpha); break;
+    case BlitMode::Opaque:
+      StretchRow<BlitMode::Opaque, Global, Scaled>(d, s, cols, n, key, alpha);
+      break;
+    case BlitMode::Keyed:
+      StretchRow<BlitMode::Keyed, Global, Scaled>(d, s, cols, n, key, alpha);
+      break;
+    case BlitMode::Alpha:
+      StretchRow<BlitMode::Alpha, Global, Scaled>(d, s, cols, n, key, alpha);
+      break;
   }
 }
 
@@ -148,18 +158,22 @@ void FrameBlitter::Stretch(Surface& dest, const BlitSource& src, const Rect& to,
     const int n = cx1 - cx0;
     const uint32_t a = uint32_t(alpha);
     if (sameWidth) {
-      if (alpha < 255) StretchRowFor<true, false>(src.Mode, d, s, nullptr, n, src.Key, a);
-      else StretchRowFor<false, false>(src.Mode, d, s, nullptr, n, src.Key, a);
+      if (alpha < 255)
+        StretchRowFor<true, false>(src.Mode, d, s, nullptr, n, src.Key, a);
+      else
+        StretchRowFor<false, false>(src.Mode, d, s, nullptr, n, src.Key, a);
     } else {
-      if (alpha < 255) StretchRowFor<true, true>(src.Mode, d, s, columns.data(), n, src.Key, a);
-      else StretchRowFor<false, true>(src.Mode, d, s, columns.data(), n, src.Key, a);
+      if (alpha < 255)
+        StretchRowFor<true, true>(src.Mode, d, s, columns.data(), n, src.Key, a);
+      else
+        StretchRowFor<false, true>(src.Mode, d, s, columns.data(), n, src.Key, a);
     }
   }
   dest.Touch();
 }
 
-void FrameBlitter::Rotate(Surface& dest, const BlitSource& src, int x, int y, int width,
-                          int height, double centerX, double centerY, int angle) {
+void FrameBlitter::Rotate(Surface& dest, const BlitSource& src, int x, int y, int width, int height,
+                          double centerX, double centerY, int angle) {
   if (!src.Pixels || dest.Empty() || width <= 0 || height <= 0) return;
   if (!std::isfinite(centerX) || !std::isfinite(centerY)) return;
   const int fw = src.Area.Width(), fh = src.Area.Height();

@@ -47,9 +47,12 @@ class FrameBlitter {
   // How much of the pixel shows, 0 (not drawn) to 255 (fully).
   static uint32_t Coverage(BlitMode mode, uint32_t key, uint32_t pixel) {
     switch (mode) {
-      case BlitMode::Opaque: return 255;
-      case BlitMode::Keyed: return (pixel & 0xFFFFFFu) == key ? 0 : 255;
-      case BlitMode::Alpha: return pixel >> 24;
+      case BlitMode::Opaque:
+        return 255;
+      case BlitMode::Keyed:
+        return (pixel & 0xFFFFFFu) == key ? 0 : 255;
+      case BlitMode::Alpha:
+        return pixel >> 24;
     }
     return 255;
   }

@@ -35,14 +35,14 @@ struct NamedColour {
   uint32_t value;
 };
 constexpr NamedColour kColours[] = {
-    {"clBlack", 0x000000},  {"clMaroon", 0x000080},     {"clGreen", 0x008000},
-    {"clOlive", 0x008080},  {"clNavy", 0x800000},       {"clPurple", 0x800080},
-    {"clTeal", 0x808000},   {"clGray", 0x808080},       {"clSilver", 0xC0C0C0},
-    {"clRed", 0x0000FF},    {"clLime", 0x00FF00},       {"clYellow", 0x00FFFF},
-    {"clBlue", 0xFF0000},   {"clFuchsia", 0xFF00FF},    {"clAqua", 0xFFFF00},
-    {"clWhite", 0xFFFFFF},  {"clLtGray", 0xC0C0C0},     {"clDkGray", 0x808080},
+    {"clBlack", 0x000000},      {"clMaroon", 0x000080},  {"clGreen", 0x008000},
+    {"clOlive", 0x008080},      {"clNavy", 0x800000},    {"clPurple", 0x800080},
+    {"clTeal", 0x808000},       {"clGray", 0x808080},    {"clSilver", 0xC0C0C0},
+    {"clRed", 0x0000FF},        {"clLime", 0x00FF00},    {"clYellow", 0x00FFFF},
+    {"clBlue", 0xFF0000},       {"clFuchsia", 0xFF00FF}, {"clAqua", 0xFFFF00},
+    {"clWhite", 0xFFFFFF},      {"clLtGray", 0xC0C0C0},  {"clDkGray", 0x808080},
     {"clMoneyGreen", 0xC0DCC0}, {"clSkyBlue", 0xF0CAA6}, {"clCream", 0xF0FBFF},
-    {"clMedGray", 0xA4A0A0}, {"clNone", 0x1FFFFFFF},    {"clDefault", 0x20000000},
+    {"clMedGray", 0xA4A0A0},    {"clNone", 0x1FFFFFFF},  {"clDefault", 0x20000000},
 };
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
@@ -59,8 +59,7 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
 // Text safe to quote in a message: printable ASCII, at most 40 characters.
 std::string Quote(std::string_view s) {
   std::string out = "'";
-  for (size_t i = 0; i < s.size() && i < 40; ++i)
-    out += (s[i] >= 32 && s[i] < 127) ? s[i] : '?';
+  for (size_t i = 0; i < s.size() && i < 40; ++i) out += (s[i] >= 32 && s[i] < 127) ? s[i] : '?';
   if (s.size() > 40) out += "...";
   return out + "'";
 }
@@ -132,9 +131,12 @@ class StreamParser {
 
   int64_t IntegerValue(uint8_t type) {
     switch (type) {
-      case kInt8: return static_cast<int8_t>(U8());
-      case kInt16: return static_cast<int16_t>(U16());
-      case kInt32: return static_cast<int32_t>(U32());
+      case kInt8:
+        return static_cast<int8_t>(U8());
+      case kInt16:
+        return static_cast<int16_t>(U16());
+      case kInt32:
+        return static_cast<int32_t>(U32());
     }
     FailAt("expected an integer value", pos_ - 1);
   }
@@ -144,10 +146,13 @@ class StreamParser {
     v.at = pos_;
     v.type = U8();
     switch (v.type) {
-      case kInt8: case kInt16: case kInt32:
+      case kInt8:
+      case kInt16:
+      case kInt32:
         v.integer = IntegerValue(v.type);
         break;
-      case kString: case kIdent:
+      case kString:
+      case kIdent:
         v.text = ShortString();
         break;
       case kLString: {
@@ -157,7 +162,8 @@ class StreamParser {
         pos_ += len;
         break;
       }
-      case kFalse: case kTrue:
+      case kFalse:
+      case kTrue:
         v.integer = v.type == kTrue;
         break;
       case kBinary: {
@@ -179,7 +185,7 @@ class StreamParser {
   void ReadRoot() {
     size_t at = pos_;
     uint8_t first = U8();
-    if (first >= 0xF0) {  // filer flags
+    if (first >= 0xF0) {                  // filer flags
       if (first & 2) IntegerValue(U8());  // child position
     } else {
       --pos_;
@@ -203,8 +209,8 @@ class StreamParser {
         if (v.dataLen != 1024) FailAt("List.ColorTable is not 1024 bytes", v.at);
         for (int i = 0; i < 256; ++i) {
           const uint8_t* e = d_ + v.dataPos + 4 * i;
-          into_.ColorTable[i] =
-              uint32_t(e[0]) | (uint32_t(e[1]) << 8) | (uint32_t(e[2]) << 16) | (uint32_t(e[3]) << 24);
+          into_.ColorTable[i] = uint32_t(e[0]) | (uint32_t(e[1]) << 8) | (uint32_t(e[2]) << 16) |
+                                (uint32_t(e[3]) << 24);
         }
       } else if (name == "List") {
         if (v.type != kCollection) FailAt("List is not a collection", v.at);
@@ -311,11 +317,12 @@ class StreamParser {
       } else if (kind == "TJPEGImage" || kind == "TPNGImage") {
         if (dataLen < 4) FailAt("truncated " + kind + " length", dataAt);
         const uint8_t* q = d_ + dataAt;
-        const uint32_t fileLen =
-            uint32_t(q[0]) | (uint32_t(q[1]) << 8) | (uint32_t(q[2]) << 16) | (uint32_t(q[3]) << 24);
+        const uint32_t fileLen = uint32_t(q[0]) | (uint32_t(q[1]) << 8) | (uint32_t(q[2]) << 16) |
+                                 (uint32_t(q[3]) << 24);
         if (fileLen > dataLen - 4) FailAt(kind + " data longer than Picture.Data", dataAt);
         const bool jpeg = kind == "TJPEGImage";
-        Surface picture = jpeg ? JpegCodec::Decode(q + 4, fileLen) : PngCodec::Decode(q + 4, fileLen);
+        Surface picture =
+            jpeg ? JpegCodec::Decode(q + 4, fileLen) : PngCodec::Decode(q + 4, fileLen);
         Account(picture, start);
         item.SetPicture(std::move(picture), jpeg ? PictureKind::Jpeg : PictureKind::Png);
         item.SetStoredKind(kind);

@@ -52,7 +52,9 @@ void IcfWriter::IdentValue(std::string_view s) {
   ShortString(s);
 }
 
-void IcfWriter::BoolValue(bool v) { Byte(v ? 9 : 8); }
+void IcfWriter::BoolValue(bool v) {
+  Byte(v ? 9 : 8);
+}
 
 void IcfWriter::BinaryValue(const std::vector<uint8_t>& bytes) {
   Byte(10);

@@ -45,11 +45,11 @@ class IcfWriter {
   void U16(uint16_t v);
   void U32(uint32_t v);
   void Bytes(const std::vector<uint8_t>& bytes);
-  void ShortString(std::string_view s);  // at most 255 bytes
-  void IntValue(int32_t v);              // the smallest of types 2, 3, 4
-  void StringValue(std::string_view s);  // type 6, or 12 when longer than 255
-  void IdentValue(std::string_view s);   // type 7
-  void BoolValue(bool v);                // type 8 or 9
+  void ShortString(std::string_view s);                 // at most 255 bytes
+  void IntValue(int32_t v);                             // the smallest of types 2, 3, 4
+  void StringValue(std::string_view s);                 // type 6, or 12 when longer than 255
+  void IdentValue(std::string_view s);                  // type 7
+  void BoolValue(bool v);                               // type 8 or 9
   void BinaryValue(const std::vector<uint8_t>& bytes);  // type 10
   // One item's properties, without the list start and end bytes.
   void ItemProperties(const IcfItem& item);

@@ -5,8 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-
-#include <jpeglib.h>
+// clang-format off
+#include <jpeglib.h>  // after <cstdio>: it needs FILE
+// clang-format on
 
 #include "engine/errors.h"
 #include "engine/picture_limits.h"
@@ -41,8 +42,7 @@ void OnJpegProgress(j_common_ptr cinfo) {
   auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
   if (d->input_scan_number > kMaxJpegScans) {
     auto* err = reinterpret_cast<JpegError*>(cinfo->err);
-    std::snprintf(err->message, sizeof err->message, "JPEG has more than %d scans",
-                  kMaxJpegScans);
+    std::snprintf(err->message, sizeof err->message, "JPEG has more than %d scans", kMaxJpegScans);
     longjmp(err->jump, 1);
   }
 }

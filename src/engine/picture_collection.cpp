@@ -20,10 +20,9 @@ constexpr std::array<uint8_t, 256> MakeLowerTable() {
   for (int i = 0; i < 256; ++i) t[i] = uint8_t(i);
   for (int i = 'A'; i <= 'Z'; ++i) t[i] = uint8_t(i + 32);
   for (int i = 0xC0; i <= 0xDF; ++i) t[i] = uint8_t(i + 32);
-  const uint8_t pairs[][2] = {{0x80, 0x90}, {0x81, 0x83}, {0x8A, 0x9A}, {0x8C, 0x9C},
-                              {0x8D, 0x9D}, {0x8E, 0x9E}, {0x8F, 0x9F}, {0xA1, 0xA2},
-                              {0xA3, 0xBC}, {0xA5, 0xB4}, {0xA8, 0xB8}, {0xAA, 0xBA},
-                              {0xAF, 0xBF}, {0xB2, 0xB3}, {0xBD, 0xBE}};
+  const uint8_t pairs[][2] = {{0x80, 0x90}, {0x81, 0x83}, {0x8A, 0x9A}, {0x8C, 0x9C}, {0x8D, 0x9D},
+                              {0x8E, 0x9E}, {0x8F, 0x9F}, {0xA1, 0xA2}, {0xA3, 0xBC}, {0xA5, 0xB4},
+                              {0xA8, 0xB8}, {0xAA, 0xBA}, {0xAF, 0xBF}, {0xB2, 0xB3}, {0xBD, 0xBE}};
   for (const auto& p : pairs) t[p[0]] = p[1];
   return t;
 }
@@ -144,8 +143,7 @@ void PictureCollectionItem::Upload() {
     if (area > budget) break;
     budget -= area;
     fr.runRows = int64_t(rowRuns_.size());
-    FrameBlitter::BuildRuns(SurfaceOf(fr), fr.source, runMode_, runKey_, rowRuns_,
-                            runs_);
+    FrameBlitter::BuildRuns(SurfaceOf(fr), fr.source, runMode_, runKey_, rowRuns_, runs_);
   }
 }
 

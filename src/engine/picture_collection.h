@@ -80,8 +80,8 @@ class PictureCollectionItem {
 
  private:
   struct Frame {
-    int surface = 0;  // index into surfaces_, or -1 for the picture itself
-    Rect source;      // within that surface
+    int surface = 0;       // index into surfaces_, or -1 for the picture itself
+    Rect source;           // within that surface
     int64_t runRows = -1;  // index into rowRuns_, or -1 without run data
   };
 
@@ -121,7 +121,7 @@ class PictureCollection {
   void LoadFromMemory(const uint8_t* data, size_t size, const std::string& fileName);
 
   int Count() const { return static_cast<int>(items_.size()); }
-  PictureCollectionItem& ItemAt(int index);  // throws KlvError out of range
+  PictureCollectionItem& ItemAt(int index);                  // throws KlvError out of range
   PictureCollectionItem& FindByName(std::string_view name);  // "Image '%s' not found"
   PictureCollectionItem* TryFindByName(std::string_view name);
   PictureCollectionItem& Add();  // a new item at the end, named ""

@@ -8,13 +8,15 @@
 
 namespace klv {
 
-constexpr int kMaxPictureSide = 4096;                      // pixels, width and height
-constexpr uint64_t kMaxPictureBytes = 64ull << 20;         // one decoded picture, 32-bit pixels
-constexpr uint64_t kMaxCollectionBytes = 256ull << 20;     // all pictures of one collection
-constexpr int kMaxJpegScans = 64;                          // progressive JPEG passes
+constexpr int kMaxPictureSide = 4096;                   // pixels, width and height
+constexpr uint64_t kMaxPictureBytes = 64ull << 20;      // one decoded picture, 32-bit pixels
+constexpr uint64_t kMaxCollectionBytes = 256ull << 20;  // all pictures of one collection
+constexpr int kMaxJpegScans = 64;                       // progressive JPEG passes
 constexpr int kMaxFramesPerItem = 65536;
 
 // "at byte N" for messages about a damaged file.
-inline std::string AtByte(uint64_t offset) { return " at byte " + std::to_string(offset); }
+inline std::string AtByte(uint64_t offset) {
+  return " at byte " + std::to_string(offset);
+}
 
 }  // namespace klv

@@ -19,8 +19,8 @@ Surface PngCodec::Decode(const uint8_t* data, size_t size) {
     throw DataError(std::string("bad PNG: ") + image.message);
   if (image.width == 0 || image.height == 0 || image.width > unsigned(kMaxPictureSide) ||
       image.height > unsigned(kMaxPictureSide)) {
-    std::string msg = "PNG of " + std::to_string(image.width) + "x" +
-                      std::to_string(image.height) + " is larger than 4096x4096";
+    std::string msg = "PNG of " + std::to_string(image.width) + "x" + std::to_string(image.height) +
+                      " is larger than 4096x4096";
     png_image_free(&image);
     throw DataError(msg);
   }
@@ -57,7 +57,8 @@ std::vector<uint8_t> PngCodec::Encode(const Surface& picture) {
 Surface PngCodec::ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw KlvError(path + ": cannot open");
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
   try {
     return Decode(bytes.data(), bytes.size());
   } catch (const KlvError& e) {
@@ -68,7 +69,8 @@ Surface PngCodec::ReadFile(const std::string& path) {
 void PngCodec::WriteFile(const std::string& path, const Surface& picture) {
   std::vector<uint8_t> bytes = Encode(picture);
   std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   if (!out) throw KlvError(path + ": cannot write");
 }
 

@@ -4,11 +4,13 @@
 #include "engine/icf_reader.h"
 
 #include <gtest/gtest.h>
-#include <jpeglib.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
+// clang-format off
+#include <jpeglib.h>  // after <cstdio>: it needs FILE
+// clang-format on
 
 #include "engine/dib_encoder.h"
 #include "engine/errors.h"
@@ -116,9 +118,9 @@ std::vector<DibCase> DibCases() {
     DibLayout s = Layout(4, 3, 8, 1);
     s.colorsUsed = 4;
     s.palette = {c0, c1, c2, c3};
-    s.data = {3, 1, 0, 0,                 // bottom row: 1 1 1 .
-              0, 3, 2, 3, 1, 0, 0, 0,     // middle: literal 2 3 1 (+pad) .
-              0, 2, 2, 0, 2, 3, 0, 1};    // top: skip 2, then 3 3
+    s.data = {3, 1, 0, 0,               // bottom row: 1 1 1 .
+              0, 3, 2, 3, 1, 0, 0, 0,   // middle: literal 2 3 1 (+pad) .
+              0, 2, 2, 0, 2, 3, 0, 1};  // top: skip 2, then 3 3
     add("rle8", s, 4, 3, {c0, c0, c3, c3, c2, c3, c1, c0, c1, c1, c1, c0});
   }
   {  // RLE8 delta up a row
@@ -207,7 +209,8 @@ TEST(IcfReaderDib, EncoderOutputReadsBack) {
       ASSERT_EQ(pic.Pixels()[i], kOpaque | palette[(*idx)[size_t(i)]]) << i;
   }
   Surface rgb = CoordinatePicture(5, 3);
-  for (int bits : {24, 32}) EXPECT_EQ(PixelsOf(LoadDib(DibEncoder::EncodeTrueColor(rgb, bits))), PixelsOf(rgb));
+  for (int bits : {24, 32})
+    EXPECT_EQ(PixelsOf(LoadDib(DibEncoder::EncodeTrueColor(rgb, bits))), PixelsOf(rgb));
 }
 
 TEST(IcfReaderPictures, JpegDecodesCloseToTheSource) {
@@ -281,7 +284,8 @@ std::vector<uint8_t> ManyScanJpeg(bool refineDc) {
 TEST(IcfReaderPictures, JpegScansAreCapped) {
   for (bool refine : {false, true}) {  // 64 scans, then 65
     SCOPED_TRACE(refine);
-    std::vector<uint8_t> file = FileWith({ItemWith("Many", IcfWriter::EmbeddedFileData("TJPEGImage", ManyScanJpeg(refine)))});
+    std::vector<uint8_t> file = FileWith(
+        {ItemWith("Many", IcfWriter::EmbeddedFileData("TJPEGImage", ManyScanJpeg(refine)))});
     PictureCollection c;
     if (!refine) {
       ASSERT_NO_THROW(c.LoadFromMemory(file.data(), file.size(), "scans.icf"));
@@ -293,7 +297,8 @@ TEST(IcfReaderPictures, JpegScansAreCapped) {
       c.LoadFromMemory(file.data(), file.size(), "scans.icf");
       ADD_FAILURE() << "no error";
     } catch (const DataError& e) {
-      EXPECT_NE(std::string(e.what()).find("JPEG has more than 64 scans"), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find("JPEG has more than 64 scans"), std::string::npos)
+          << e.what();
     }
   }
 }
@@ -393,8 +398,10 @@ std::vector<uint8_t> Replace(std::vector<uint8_t> file, const std::string& from,
                              const std::string& to) {
   std::string s(file.begin(), file.end());
   size_t at = s.find(from);
-  if (at == std::string::npos) ADD_FAILURE() << "no " << from;
-  else s.replace(at, from.size(), to);
+  if (at == std::string::npos)
+    ADD_FAILURE() << "no " << from;
+  else
+    s.replace(at, from.size(), to);
   return std::vector<uint8_t>(s.begin(), s.end());
 }
 
@@ -430,24 +437,30 @@ std::vector<DamagedCase> DamagedCases() {
       "unexpected object class 'TPictureCollectionComp0nent' at byte", false);
   add("unknown_property", Replace(good, "PatternWidth", "PatternWidtx"),
       "unknown property 'PatternWidtx' at byte", false);
-  add("colour_table_size", Replace(good, std::string("List.ColorTable\x0a\x00\x04", 18),
-                                   std::string("List.ColorTable\x0a\xff\x03", 18)),
+  add("colour_table_size",
+      Replace(good, std::string("List.ColorTable\x0a\x00\x04", 18),
+              std::string("List.ColorTable\x0a\xff\x03", 18)),
       "List.ColorTable is not 1024 bytes", false);
   f = good;
   f.resize(f.size() - 1);
   add("truncated_end", f, "file ends too early at byte", false);
-  add("binary_too_long", Replace(good, std::string("Picture.Data\x0a", 13), std::string("Picture.Data\x0a\xff\xff\xff\x7f", 17)),
+  add("binary_too_long",
+      Replace(good, std::string("Picture.Data\x0a", 13),
+              std::string("Picture.Data\x0a\xff\xff\xff\x7f", 17)),
       "binary value longer than the file at byte", false);
-  add("value_type", Replace(good, std::string("PatternWidth\x02", 13), std::string("PatternWidth\x05", 13)),
+  add("value_type",
+      Replace(good, std::string("PatternWidth\x02", 13), std::string("PatternWidth\x05", 13)),
       "unsupported value type 5 at byte", false);
-  add("wrong_type", Replace(good, std::string("PatternWidth\x02\x01", 14), std::string("PatternWidth\x09", 13)),
+  add("wrong_type",
+      Replace(good, std::string("PatternWidth\x02\x01", 14), std::string("PatternWidth\x09", 13)),
       "'PatternWidth' is not an integer", false);
   {
     DibLayout s;
     s.headerSize = 41;
     add("dib_header_size", WithPicture(IcfWriter::DibData(MakeDib(s))), "DIB is invalid", true);
   }
-  add("dib_short_header", WithPicture(IcfWriter::DibData({40, 0, 0, 0, 1, 0})), "truncated DIB header", false);
+  add("dib_short_header", WithPicture(IcfWriter::DibData({40, 0, 0, 0, 1, 0})),
+      "truncated DIB header", false);
   add("dib_too_wide", WithPicture(Dib24(5000, 1, 0)), "larger than 4096x4096", false);
   add("dib_too_tall", WithPicture(Dib24(1, -5000, 0)), "larger than 4096x4096", false);
   add("dib_zero_width", WithPicture(Dib24(0, 1, 0)), "DIB is invalid", true);
@@ -457,39 +470,50 @@ std::vector<DamagedCase> DamagedCases() {
     add("dib_bits", WithPicture(IcfWriter::DibData(MakeDib(s))), "DIB is invalid", true);
     s = Layout(1, 1, 8);
     s.colorsUsed = 300;
-    add("dib_too_many_colours", WithPicture(IcfWriter::DibData(MakeDib(s))), "DIB is invalid", true);
+    add("dib_too_many_colours", WithPicture(IcfWriter::DibData(MakeDib(s))), "DIB is invalid",
+        true);
     s = Layout(1, 1, 24, 1);
     add("dib_rle_depth", WithPicture(IcfWriter::DibData(MakeDib(s))), "DIB is invalid", true);
     s = Layout(1, -1, 8, 1);
     add("dib_rle_top_down", WithPicture(IcfWriter::DibData(MakeDib(s))), "DIB is invalid", true);
     s = Layout(1, 1, 8);
     s.palette = {1, 2, 3};  // 256 entries needed
-    add("dib_colour_table_short", WithPicture(IcfWriter::DibData(MakeDib(s))), "truncated DIB colour table", false);
+    add("dib_colour_table_short", WithPicture(IcfWriter::DibData(MakeDib(s))),
+        "truncated DIB colour table", false);
     s = Layout(4, 1, 8, 1);
     s.colorsUsed = 1;
     s.palette = {0};
     s.data = {0, 4, 1, 2};
-    add("rle_literal_short", WithPicture(IcfWriter::DibData(MakeDib(s))), "truncated RLE literal run", false);
+    add("rle_literal_short", WithPicture(IcfWriter::DibData(MakeDib(s))),
+        "truncated RLE literal run", false);
     s.data = {0, 2, 1};
-    add("rle_delta_short", WithPicture(IcfWriter::DibData(MakeDib(s))), "truncated RLE delta", false);
+    add("rle_delta_short", WithPicture(IcfWriter::DibData(MakeDib(s))), "truncated RLE delta",
+        false);
     s = Layout(1, 1, 16, 3);
     s.data = {0, 0, 0, 0};
-    add("dib_masks_short", WithPicture(IcfWriter::DibData(MakeDib(s))), "truncated DIB colour masks", false);
+    add("dib_masks_short", WithPicture(IcfWriter::DibData(MakeDib(s))),
+        "truncated DIB colour masks", false);
   }
   add("unknown_kind", WithPicture(IcfWriter::EmbeddedFileData("TGIFImage", {1, 2, 3})),
       "unknown graphic kind 'TGIFImage' at byte", false);
-  add("kind_name_long", WithPicture({200, 'T', 'D'}), "graphic kind name longer than Picture.Data", false);
+  add("kind_name_long", WithPicture({200, 'T', 'D'}), "graphic kind name longer than Picture.Data",
+      false);
   {
     std::vector<uint8_t> jpeg = JpegCodec::Encode(Surface(16, 16, Rgb(1, 2, 3)), 90);
     std::vector<uint8_t> cut(jpeg.begin(), jpeg.begin() + long(jpeg.size() / 2));
-    add("jpeg_truncated", WithPicture(IcfWriter::EmbeddedFileData("TJPEGImage", cut)), "bad JPEG", false);
+    add("jpeg_truncated", WithPicture(IcfWriter::EmbeddedFileData("TJPEGImage", cut)), "bad JPEG",
+        false);
     std::vector<uint8_t> data = IcfWriter::EmbeddedFileData("TJPEGImage", jpeg);
     data[14] = 0x7F;  // the length's top byte
     add("jpeg_length", WithPicture(data), "TJPEGImage data longer than Picture.Data", false);
-    add("jpeg_garbage", WithPicture(IcfWriter::EmbeddedFileData("TJPEGImage", {1, 2, 3, 4})), "bad JPEG", false);
+    add("jpeg_garbage", WithPicture(IcfWriter::EmbeddedFileData("TJPEGImage", {1, 2, 3, 4})),
+        "bad JPEG", false);
   }
-  add("png_garbage", WithPicture(IcfWriter::EmbeddedFileData("TPNGImage", {0x89, 'P', 'N', 'G', 1, 2})), "bad PNG", false);
-  add("png_short_length", WithPicture({9, 'T', 'P', 'N', 'G', 'I', 'm', 'a', 'g', 'e', 1, 0}), "truncated TPNGImage length", false);
+  add("png_garbage",
+      WithPicture(IcfWriter::EmbeddedFileData("TPNGImage", {0x89, 'P', 'N', 'G', 1, 2})), "bad PNG",
+      false);
+  add("png_short_length", WithPicture({9, 'T', 'P', 'N', 'G', 'I', 'm', 'a', 'g', 'e', 1, 0}),
+      "truncated TPNGImage length", false);
   return cases;
 }
 
@@ -502,8 +526,10 @@ TEST(IcfReaderDamaged, EachFaultHasItsMessage) {
       ADD_FAILURE() << "no error";
     } catch (const DataError& e) {
       const std::string what = e.what();
-      if (tc.exact) EXPECT_EQ(what, "bad.icf: " + tc.message);
-      else EXPECT_EQ(what.rfind("bad.icf: ", 0), 0u) << what;
+      if (tc.exact)
+        EXPECT_EQ(what, "bad.icf: " + tc.message);
+      else
+        EXPECT_EQ(what.rfind("bad.icf: ", 0), 0u) << what;
       EXPECT_NE(what.find(tc.message), std::string::npos) << what;
     }
   }
@@ -536,7 +562,8 @@ TEST(IcfReaderDamaged, MissingFileNamesIt) {
     c.LoadCollection("/nonexistent/dir/GameImgs.icf");
     ADD_FAILURE() << "no error";
   } catch (const DataError& e) {
-    EXPECT_EQ(std::string(e.what()).rfind("/nonexistent/dir/GameImgs.icf: cannot open", 0), 0u) << e.what();
+    EXPECT_EQ(std::string(e.what()).rfind("/nonexistent/dir/GameImgs.icf: cannot open", 0), 0u)
+        << e.what();
   }
 }
 

@@ -47,7 +47,8 @@ inline std::vector<uint8_t> MakeDib(const DibLayout& s) {
     Put16(o, uint32_t(s.height));
     Put16(o, 1);
     Put16(o, uint32_t(s.bits));
-    for (uint32_t c : s.palette) o.push_back(uint8_t(c)), o.push_back(uint8_t(c >> 8)), o.push_back(uint8_t(c >> 16));
+    for (uint32_t c : s.palette)
+      o.push_back(uint8_t(c)), o.push_back(uint8_t(c >> 8)), o.push_back(uint8_t(c >> 16));
   } else {
     Put32(o, s.headerSize ? s.headerSize : 40);
     Put32(o, uint32_t(s.width));

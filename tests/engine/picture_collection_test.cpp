@@ -26,10 +26,10 @@ TEST(PictureNameHash, FollowsTheRule) {
     int hash;
   } cases[] = {
       {"", 0},
-      {"A", 16},                          // length 1: no characters added
-      {"Kruk", (64 + 'k' + 'u') & 255},   // first and second-to-last, lower case
+      {"A", 16},                         // length 1: no characters added
+      {"Kruk", (64 + 'k' + 'u') & 255},  // first and second-to-last, lower case
       {"KRUK", (64 + 'k' + 'u') & 255},
-      {"ab", (32 + 'a' + 'a') & 255},     // length 2: the first is also the second-to-last
+      {"ab", (32 + 'a' + 'a') & 255},  // length 2: the first is also the second-to-last
       {std::string(20, 'z'), (320 + 2 * 'z') & 255},  // wraps to 8 bits
       {"\xD9\xC0", (32 + 0xF9 + 0xF9) & 255},         // code page 1251 capitals
       {"\xA8\xB8", (32 + 0xB8 + 0xB8) & 255},         // Ё and ё
@@ -106,13 +106,43 @@ struct GridCase {
 
 TEST(PictureCollectionFrames, GridFromPatternsAndSkips) {
   const GridCase cases[] = {
-      {"100x40 by 20x20", 100, 40, 20, 20, 0, 0, false, 10, 1, {{0, 0, 0}, {4, 80, 0}, {5, 0, 20}, {9, 80, 20}}},
+      {"100x40 by 20x20",
+       100,
+       40,
+       20,
+       20,
+       0,
+       0,
+       false,
+       10,
+       1,
+       {{0, 0, 0}, {4, 80, 0}, {5, 0, 20}, {9, 80, 20}}},
       {"skip width 5", 100, 20, 20, 0, 5, 0, false, 4, 1, {{0, 0, 0}, {1, 25, 0}, {3, 75, 0}}},
       {"no pattern: one frame", 100, 40, 0, 0, 0, 0, false, 1, 1, {{0, 0, 0}}},
       {"pattern equals picture", 30, 30, 30, 30, 4, 4, false, 1, 1, {{0, 0, 0}}},
       {"skips both ways", 50, 50, 10, 10, 10, 10, false, 9, 1, {{4, 20, 20}, {8, 40, 40}}},
-      {"wide sheet in tiles", 1200, 100, 100, 100, 0, 0, false, 12, 2, {{5, 500, 0}, {6, 600, 0}, {11, 1100, 0}}},
-      {"tiles both ways", 1100, 1100, 100, 100, 0, 0, false, 121, 4, {{60, 500, 500}, {61, 600, 500}, {120, 1000, 1000}}},
+      {"wide sheet in tiles",
+       1200,
+       100,
+       100,
+       100,
+       0,
+       0,
+       false,
+       12,
+       2,
+       {{5, 500, 0}, {6, 600, 0}, {11, 1100, 0}}},
+      {"tiles both ways",
+       1100,
+       1100,
+       100,
+       100,
+       0,
+       0,
+       false,
+       121,
+       4,
+       {{60, 500, 500}, {61, 600, 500}, {120, 1000, 1000}}},
       {"system memory: one surface", 1200, 100, 100, 100, 0, 0, true, 12, 1, {{11, 1100, 0}}},
       {"tile with no frames", 600, 260, 250, 250, 10, 0, false, 2, 4, {{1, 260, 0}}},
       {"pattern larger than picture", 10, 10, 20, 5, 0, 0, false, 0, 0, {}},
@@ -173,7 +203,8 @@ TEST(PictureCollectionFrames, LoadUploadsOnlyWhenBound) {
   c.SetBound(false);
   testfiles::DibLayout s = testfiles::Layout(2, 2, 24);
   s.data.assign(16, 7);
-  std::vector<uint8_t> file = testfiles::FileWith({testfiles::ItemWith("A", IcfWriter::DibData(testfiles::MakeDib(s)))});
+  std::vector<uint8_t> file =
+      testfiles::FileWith({testfiles::ItemWith("A", IcfWriter::DibData(testfiles::MakeDib(s)))});
   c.LoadFromMemory(file.data(), file.size(), "t.icf");
   EXPECT_FALSE(c.ItemAt(0).Uploaded());
   c.UploadAll();
@@ -212,13 +243,14 @@ TEST(PictureCollectionColorTable, FixedEntriesThenPaletteColours) {
 // Drawing
 
 constexpr uint32_t kBack = 0xFF0A0B0C;
-constexpr uint32_t kKeyRef = 0xFF00FF;   // 0x00BBGGRR: magenta
+constexpr uint32_t kKeyRef = 0xFF00FF;    // 0x00BBGGRR: magenta
 constexpr uint32_t kKeyPix = 0xFFFF00FF;  // the same as a pixel
 
 // A keyed 6x4 picture: distinct colours, with key pixels at a few places.
 Surface KeyedPicture() {
   Surface s = CoordinatePicture(6, 4);
-  for (auto [x, y] : {std::pair{0, 0}, std::pair{3, 1}, std::pair{4, 1}, std::pair{5, 3}}) s.Set(x, y, kKeyPix);
+  for (auto [x, y] : {std::pair{0, 0}, std::pair{3, 1}, std::pair{4, 1}, std::pair{5, 3}})
+    s.Set(x, y, kKeyPix);
   return s;
 }
 
@@ -258,12 +290,16 @@ TEST(PictureCollectionDraw, DrawFrameKeyedAndClippedAtEveryEdge) {
   PictureCollectionItem& item = KeyedItem(c, 3);  // two 3x4 frames
   ASSERT_EQ(item.FrameTotal(), 2);
   const int W = 10, H = 8;
-  const std::pair<int, int> places[] = {{2, 2}, {-2, 1}, {1, -3}, {8, 2}, {2, 6}, {-2, -2},
-                                        {8, 6}, {-3, 0}, {10, 0}, {0, 8}, {-100000, 5}, {2147483600, 0},
-                                        {INT32_MIN, 0}, {0, INT32_MIN}, {INT32_MIN + 2, INT32_MIN + 1}};
+  const std::pair<int, int> places[] = {
+      {2, 2},         {-2, 1},        {1, -3},
+      {8, 2},         {2, 6},         {-2, -2},
+      {8, 6},         {-3, 0},        {10, 0},
+      {0, 8},         {-100000, 5},   {2147483600, 0},
+      {INT32_MIN, 0}, {0, INT32_MIN}, {INT32_MIN + 2, INT32_MIN + 1}};
   for (int frame : {0, 1}) {
     for (auto [x, y] : places) {
-      SCOPED_TRACE("frame " + std::to_string(frame) + " at " + std::to_string(x) + "," + std::to_string(y));
+      SCOPED_TRACE("frame " + std::to_string(frame) + " at " + std::to_string(x) + "," +
+                   std::to_string(y));
       Surface dest(W, H, kBack);
       item.DrawFrame(&dest, x, y, frame);
       const Rect src = Rect::Bounds(frame * 3, 0, 3, 4);
@@ -278,13 +314,15 @@ TEST(PictureCollectionDraw, OpaqueAndChangedKey) {
   Surface dest(8, 6, kBack);
   item.Transparent = false;  // after upload: the key no longer applies
   item.DrawFrame(&dest, 1, 1, 0);
-  EXPECT_TRUE(SamePixels(dest, Expected(KeyedPicture(), Rect::Bounds(0, 0, 6, 4), 1, 1, 8, 6, false)));
+  EXPECT_TRUE(
+      SamePixels(dest, Expected(KeyedPicture(), Rect::Bounds(0, 0, 6, 4), 1, 1, 8, 6, false)));
 
   item.Transparent = true;
   item.TransparentColor = 0x000000;  // a key no pixel has
   dest.Fill(kBack);
   item.DrawFrame(&dest, 1, 1, 0);
-  EXPECT_TRUE(SamePixels(dest, Expected(KeyedPicture(), Rect::Bounds(0, 0, 6, 4), 1, 1, 8, 6, false)));
+  EXPECT_TRUE(
+      SamePixels(dest, Expected(KeyedPicture(), Rect::Bounds(0, 0, 6, 4), 1, 1, 8, 6, false)));
   EXPECT_TRUE(item.FramePixelSolid(0, 0, 0));
 }
 

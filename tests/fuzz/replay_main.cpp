@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
     std::sort(files.begin(), files.end());
     for (const fs::path& p : files) {
       std::ifstream in(p, std::ios::binary);
-      std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                 std::istreambuf_iterator<char>());
       std::printf("%s (%zu bytes)\n", p.string().c_str(), bytes.size());
       std::fflush(stdout);
       LLVMFuzzerTestOneInput(bytes.data(), bytes.size());

@@ -58,7 +58,8 @@ class IcfTools : public testing::Test {
     // A button of 300 colours with transparent corners.
     Surface button(30, 10);
     for (int y = 0; y < 10; ++y)
-      for (int x = 0; x < 30; ++x) button.Set(x, y, Rgb(uint8_t(x * 8), uint8_t(y * 25), uint8_t(100 + x + y)));
+      for (int x = 0; x < 30; ++x)
+        button.Set(x, y, Rgb(uint8_t(x * 8), uint8_t(y * 25), uint8_t(100 + x + y)));
     button.Set(0, 0, 0);
     button.Set(29, 9, 0);
     PngCodec::WriteFile((dir_ / "art/button.png").string(), button);
@@ -70,19 +71,21 @@ class IcfTools : public testing::Test {
     std::vector<uint8_t> jpeg = JpegCodec::Encode(Surface(48, 32, Rgb(90, 160, 220)), 95);
     std::ofstream(dir_ / "art/sky.jpg", std::ios::binary)
         .write(reinterpret_cast<const char*>(jpeg.data()), std::streamsize(jpeg.size()));
-    std::ofstream(dir_ / "art/game.txt") << "# test pictures\n"
-                                            "\n"
-                                            "Fish1L  fish.png   TPNGImage  20 20 0 0 alpha\n"
-                                            "Btn     button.png TDIB8      0 0 0 0 0xFF00FF   # keyed\n"
-                                            "Bands   bands.png  TDIB8      16 8 0 0 none\n"
-                                            "Sky     sky.jpg    TJPEGImage 0 0 0 0 none\n"
-                                            "Grid    bands.png  TDIB24     10 4 2 0 0x000000\n"
-                                            "Wide    bands.png  TDIB32     0 0 0 0 none\n";
+    std::ofstream(dir_ / "art/game.txt")
+        << "# test pictures\n"
+           "\n"
+           "Fish1L  fish.png   TPNGImage  20 20 0 0 alpha\n"
+           "Btn     button.png TDIB8      0 0 0 0 0xFF00FF   # keyed\n"
+           "Bands   bands.png  TDIB8      16 8 0 0 none\n"
+           "Sky     sky.jpg    TJPEGImage 0 0 0 0 none\n"
+           "Grid    bands.png  TDIB24     10 4 2 0 0x000000\n"
+           "Wide    bands.png  TDIB32     0 0 0 0 none\n";
   }
   void TearDown() override { fs::remove_all(dir_); }
 
   ToolRun Pack(const std::string& manifest, const std::string& out) {
-    return Exec(kBin + "/icf-pack " + (dir_ / manifest).string() + " " + (dir_ / out).string(), dir_);
+    return Exec(kBin + "/icf-pack " + (dir_ / manifest).string() + " " + (dir_ / out).string(),
+                dir_);
   }
 
   fs::path dir_;
@@ -151,9 +154,9 @@ TEST_F(IcfTools, PackIsDeterministicAndReadsBack) {
 TEST_F(IcfTools, DumpListsExtractsAndDraws) {
   ASSERT_EQ(Pack("art/game.txt", "g.icf").status, 0);
   const std::string icf = (dir_ / "g.icf").string();
-  ToolRun r = Exec(kBin + "/icf-dump " + icf + " --extract " + (dir_ / "frames").string() + " --sheet " +
-                   (dir_ / "sheet.png").string(),
-               dir_);
+  ToolRun r = Exec(kBin + "/icf-dump " + icf + " --extract " + (dir_ / "frames").string() +
+                       " --sheet " + (dir_ / "sheet.png").string(),
+                   dir_);
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out,
             "0 Fish1L TPNGImage 40x20 frame=20x20 frames=2 transparent=alpha\n"
@@ -208,10 +211,13 @@ TEST_F(IcfTools, PackReportsManifestFaults) {
   };
   for (const Case& tc : cases) {
     SCOPED_TRACE(tc.line);
-    std::ofstream(dir_ / "art/bad.txt") << "# first line\nOk fish.png TPNGImage 0 0 0 0 alpha\n" << tc.line << "\n";
+    std::ofstream(dir_ / "art/bad.txt") << "# first line\nOk fish.png TPNGImage 0 0 0 0 alpha\n"
+                                        << tc.line << "\n";
     ToolRun r = Pack("art/bad.txt", "bad.icf");
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("icf-pack: " + (dir_ / "art/bad.txt").string() + ":3: "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("icf-pack: " + (dir_ / "art/bad.txt").string() + ":3: "),
+              std::string::npos)
+        << r.err;
     EXPECT_NE(r.err.find(tc.message), std::string::npos) << r.err;
     EXPECT_FALSE(fs::exists(dir_ / "bad.icf"));
   }

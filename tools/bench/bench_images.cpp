@@ -20,8 +20,10 @@ klv::Surface FishPicture(bool alpha) {
     for (int x = 0; x < 100; ++x) {
       const double d = (x - 49.5) * (x - 49.5) / 2500.0 + (y - 29.5) * (y - 29.5) / 900.0;
       const uint32_t colour = klv::Rgb(uint8_t(60 + x), uint8_t(120 + y), 40) & 0xFFFFFF;
-      if (alpha) s.Set(x, y, (uint32_t(d < 0.85 ? 255 : d < 1 ? 128 : 0) << 24) | colour);
-      else s.Set(x, y, d < 1 ? 0xFF000000u | colour : 0xFFFF00FFu);
+      if (alpha)
+        s.Set(x, y, (uint32_t(d < 0.85 ? 255 : d < 1 ? 128 : 0) << 24) | colour);
+      else
+        s.Set(x, y, d < 1 ? 0xFF000000u | colour : 0xFFFF00FFu);
     }
   return s;
 }
@@ -80,8 +82,8 @@ KLV_BENCH("images") {
                soft.DrawFrame(&back, (i * 37) % 700, (i * 53) % 540, 0);
              }));
   ctx.Report("rotateframe_us", PerCallMicros([&](int i) {
-               keyed.RotateFrame(&back, 100 + (i * 37) % 600, 100 + (i * 53) % 400, 100, 60, 0,
-                                 0.5, 0.5, 64);
+               keyed.RotateFrame(&back, 100 + (i * 37) % 600, 100 + (i * 53) % 400, 100, 60, 0, 0.5,
+                                 0.5, 64);
              }));
   // The score table's panel: an opaque 700 x 400 picture mixed in at 200.
   klv::PictureCollectionItem& panel = c.Add();

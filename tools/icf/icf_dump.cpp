@@ -125,10 +125,14 @@ void WriteSheet(PictureCollection& c, const std::string& file, const std::string
 int main(int argc, char** argv) {
   std::string file, extractDir, sheetPath;
   for (int i = 1; i < argc; ++i) {
-    if (!std::strcmp(argv[i], "--extract") && i + 1 < argc) extractDir = argv[++i];
-    else if (!std::strcmp(argv[i], "--sheet") && i + 1 < argc) sheetPath = argv[++i];
-    else if (file.empty() && argv[i][0] != '-') file = argv[i];
-    else file.clear(), i = argc;
+    if (!std::strcmp(argv[i], "--extract") && i + 1 < argc)
+      extractDir = argv[++i];
+    else if (!std::strcmp(argv[i], "--sheet") && i + 1 < argc)
+      sheetPath = argv[++i];
+    else if (file.empty() && argv[i][0] != '-')
+      file = argv[i];
+    else
+      file.clear(), i = argc;
   }
   if (file.empty()) {
     std::fprintf(stderr, "usage: icf-dump FILE [--extract DIR] [--sheet OUT.png]\n");

@@ -17,7 +17,9 @@ using namespace klv;
 
 namespace {
 
-void Put16(std::vector<uint8_t>& o, uint32_t v) { o.push_back(uint8_t(v)), o.push_back(uint8_t(v >> 8)); }
+void Put16(std::vector<uint8_t>& o, uint32_t v) {
+  o.push_back(uint8_t(v)), o.push_back(uint8_t(v >> 8));
+}
 void Put32(std::vector<uint8_t>& o, uint32_t v) {
   for (int i = 0; i < 4; ++i) o.push_back(uint8_t(v >> (8 * i)));
 }
@@ -34,7 +36,9 @@ Surface Sample(int w, int h, bool alpha) {
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
       uint32_t a = alpha ? uint32_t((x * 255) / (w - 1)) : 255;
-      s.Set(x, y, (a << 24) | (uint32_t(x * 40) << 16) | (uint32_t(y * 50) << 8) | uint32_t((x ^ y) * 30));
+      s.Set(
+          x, y,
+          (a << 24) | (uint32_t(x * 40) << 16) | (uint32_t(y * 50) << 8) | uint32_t((x ^ y) * 30));
     }
   return s;
 }
@@ -71,8 +75,11 @@ int main(int argc, char** argv) {
   {  // 8-bit, plain and RLE8 (quantised), with frames
     std::vector<uint8_t> idx(6 * 4);
     for (size_t i = 0; i < idx.size(); ++i) idx[i] = uint8_t((i / 3) % 4);
-    Write(dir, "dib8.icf", {Item("Plain", IcfWriter::DibData(DibEncoder::EncodeIndexed8(6, 4, pal4, idx, false)), 3, 2),
-                            Item("Rle", IcfWriter::DibData(DibEncoder::EncodeIndexed8(6, 4, pal4, idx, true)), 2, 2)});
+    Write(
+        dir, "dib8.icf",
+        {Item("Plain", IcfWriter::DibData(DibEncoder::EncodeIndexed8(6, 4, pal4, idx, false)), 3,
+              2),
+         Item("Rle", IcfWriter::DibData(DibEncoder::EncodeIndexed8(6, 4, pal4, idx, true)), 2, 2)});
   }
   {  // RLE4 with delta, literal and end of line
     std::vector<uint8_t> d = Header40(5, 2, 4, 2, 4);
@@ -87,15 +94,17 @@ int main(int argc, char** argv) {
     std::vector<uint8_t> d4 = Header40(3, 1, 4, 0, 3);
     for (int i = 0; i < 3; ++i) Put32(d4, pal4[size_t(i)]);
     for (uint8_t b : {0x12, 0x50, 0, 0}) d4.push_back(b);
-    Write(dir, "dib1_4.icf", {Item("B1", IcfWriter::DibData(d1)), Item("B4", IcfWriter::DibData(d4))});
+    Write(dir, "dib1_4.icf",
+          {Item("B1", IcfWriter::DibData(d1)), Item("B4", IcfWriter::DibData(d4))});
   }
   {  // 16 bits with masks, 24 and 32 bits, top-down
     std::vector<uint8_t> d16 = Header40(2, -2, 16, 3, 0);
     Put32(d16, 0xF800), Put32(d16, 0x07E0), Put32(d16, 0x001F);
     for (uint8_t b : {0xE0, 0x07, 0x00, 0xF8, 0x1F, 0x00, 0xFF, 0xFF}) d16.push_back(b);
-    Write(dir, "truecolour.icf", {Item("C16", IcfWriter::DibData(d16)),
-                                   Item("C24", IcfWriter::DibData(DibEncoder::EncodeTrueColor(pic, 24)), 2, 2),
-                                   Item("C32", IcfWriter::DibData(DibEncoder::EncodeTrueColor(pic, 32)))});
+    Write(dir, "truecolour.icf",
+          {Item("C16", IcfWriter::DibData(d16)),
+           Item("C24", IcfWriter::DibData(DibEncoder::EncodeTrueColor(pic, 24)), 2, 2),
+           Item("C32", IcfWriter::DibData(DibEncoder::EncodeTrueColor(pic, 32)))});
   }
   {  // core header
     std::vector<uint8_t> d;
@@ -103,8 +112,12 @@ int main(int argc, char** argv) {
     for (uint8_t b : {0, 0, 0, 255, 255, 255, 0x40, 0, 0, 0}) d.push_back(b);
     Write(dir, "core.icf", {Item("Core", IcfWriter::DibData(d))});
   }
-  Write(dir, "jpeg.icf", {Item("J", IcfWriter::EmbeddedFileData("TJPEGImage", JpegCodec::Encode(Sample(8, 8, false), 90)))});
-  Write(dir, "png.icf", {Item("P", IcfWriter::EmbeddedFileData("TPNGImage", PngCodec::Encode(Sample(4, 3, true))), 2, 3)});
+  Write(dir, "jpeg.icf",
+        {Item("J", IcfWriter::EmbeddedFileData("TJPEGImage",
+                                               JpegCodec::Encode(Sample(8, 8, false), 90)))});
+  Write(dir, "png.icf",
+        {Item("P", IcfWriter::EmbeddedFileData("TPNGImage", PngCodec::Encode(Sample(4, 3, true))),
+              2, 3)});
   {  // the stream's optional parts: flags, item indexes, identifiers, long strings
     IcfWriter w;
     for (char ch : std::string("TPF0")) w.Byte(uint8_t(ch));

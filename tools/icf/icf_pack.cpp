@@ -47,7 +47,8 @@ struct LineError {
 std::vector<uint8_t> ReadBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw KlvError(path.string() + ": cannot open");
-  return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
 }
 
 Surface LoadSource(const fs::path& path) {
@@ -101,8 +102,10 @@ IcfItem BuildItem(const std::vector<std::string>& f, const fs::path& folder) {
   for (int y = 0; y < pic.Height(); ++y) {
     uint32_t* row = pic.Row(y);
     for (int x = 0; x < pic.Width(); ++x) {
-      if (key && (row[x] >> 24) < 128) row[x] = keyPixel;
-      else if (kind != "TPNGImage" || t == "none") row[x] |= 0xFF000000u;
+      if (key && (row[x] >> 24) < 128)
+        row[x] = keyPixel;
+      else if (kind != "TPNGImage" || t == "none")
+        row[x] |= 0xFF000000u;
     }
   }
 
@@ -113,7 +116,8 @@ IcfItem BuildItem(const std::vector<std::string>& f, const fs::path& folder) {
     item.PictureData = IcfWriter::DibData(
         DibEncoder::EncodeIndexed8(pic.Width(), pic.Height(), q.Palette, q.Indexes, true));
   } else if (kind == "TDIB24" || kind == "TDIB32") {
-    item.PictureData = IcfWriter::DibData(DibEncoder::EncodeTrueColor(pic, kind == "TDIB24" ? 24 : 32));
+    item.PictureData =
+        IcfWriter::DibData(DibEncoder::EncodeTrueColor(pic, kind == "TDIB24" ? 24 : 32));
   } else if (kind == "TJPEGImage") {
     item.PictureData = IcfWriter::EmbeddedFileData(kind, JpegCodec::Encode(pic, 90));
   } else if (kind == "TPNGImage") {
