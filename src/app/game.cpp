@@ -32,6 +32,7 @@ Game::Game(Platform& p, GamePaths paths, uint64_t seed)
     : platform(p), Paths(std::move(paths)), Rng(seed) {
   AppDir = Paths.AppDir;
   BackBuffer.Resize(800, 600, 0xFF000000u);
+  Presented.Resize(800, 600, 0xFF000000u);
   Canvas1.Attach(&BackBuffer, &platform);
   Cfg = std::make_unique<Config>();
   SpriteEngine1 = std::make_unique<SpriteEngine>();
@@ -134,13 +135,10 @@ void Game::FrameTimer1Timer() {
   // A frame identical to the one on screen is not sent again: the menus
   // stand still most of the time, and presenting costs more than comparing.
   const size_t bytes = size_t(BackBuffer.Width()) * BackBuffer.Height() * 4;
-  if (Presented.Width() == BackBuffer.Width() && Presented.Height() == BackBuffer.Height() &&
-      std::memcmp(Presented.Pixels(), BackBuffer.Pixels(), bytes) == 0)
-    return;
-  if (Presented.Width() != BackBuffer.Width() || Presented.Height() != BackBuffer.Height())
-    Presented.Resize(BackBuffer.Width(), BackBuffer.Height());
-  std::memcpy(Presented.Pixels(), BackBuffer.Pixels(), bytes);
-  Presented.Touch();
+  if (std::memcmp(Presented.Pixels(), BackBuffer.Pixels(), bytes) == 0 && presentedOnce_) return;
+  presentedOnce_ = true;
+  // The next frame redraws the whole back buffer, so the two can trade places.
+  Presented.SwapPixels(BackBuffer);
   platform.Present(Presented);
 }
 

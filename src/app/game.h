@@ -136,6 +136,7 @@ class Game : public EventSink {
 
   bool terminated_ = false;
   bool cursorShown_ = true;
+  bool presentedOnce_ = false;
 
 };
 

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace klv {
@@ -26,6 +27,14 @@ class Surface {
   void Set(int x, int y, uint32_t c) { pixels_[static_cast<size_t>(y) * width_ + x] = c; }
 
   void Resize(int width, int height, uint32_t fill = 0);
+  // Exchanges the pictures of two surfaces (sizes and pixels), without copying.
+  void SwapPixels(Surface& other) {
+    std::swap(width_, other.width_);
+    std::swap(height_, other.height_);
+    pixels_.swap(other.pixels_);
+    ++version_;
+    ++other.version_;
+  }
   void Fill(uint32_t colour);
   // Fills the rectangle clipped to the surface.
   void FillRect(int x, int y, int w, int h, uint32_t colour);

@@ -42,7 +42,7 @@ void HeadlessPlatform::SetActive(bool active) {
 }
 
 void HeadlessPlatform::Present(const Surface& backBuffer) {
-  lastFrame_ = backBuffer;
+  lastFrame_ = &backBuffer;
   ++presentCount;
 }
 

@@ -52,7 +52,8 @@ class HeadlessPlatform : public Platform {
   AudioOut& Audio() override { return *audio_; }
 
   // What the game did, for checks.
-  const Surface& LastFrame() const { return lastFrame_; }
+  // The last frame presented (an empty surface before the first).
+  const Surface& LastFrame() const { return lastFrame_ ? *lastFrame_ : noFrame_; }
   uint64_t presentCount = 0;
   std::vector<std::string> messages;
   std::vector<std::string> opened;
@@ -66,7 +67,8 @@ class HeadlessPlatform : public Platform {
   bool active_ = true;
   std::array<bool, 256> keys_{};
   std::deque<std::function<void(EventSink&)>> queue_;
-  Surface lastFrame_;
+  const Surface* lastFrame_ = nullptr;  // stays valid: the game keeps it until the next present
+  Surface noFrame_;
   std::unique_ptr<TtfFonts> fonts_;
   std::unique_ptr<AudioOut> audio_;
 };
