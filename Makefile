@@ -35,7 +35,7 @@ $(BENCH_BUILD)/CMakeCache.txt:
 
 bench: deps $(BENCH_BUILD)/CMakeCache.txt
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
-	$(BENCH_BUILD)/bin/klevaria-bench --game-dir $(BENCH_BUILD)/game
+	scripts/bench $(BENCH_BUILD)
 
 SOAK_FRAMES ?= 1000000
 soak: deps $(TEST_BUILD)/CMakeCache.txt

@@ -165,8 +165,12 @@ void ScriptRunner::EnsureStarted() {
 
 void ScriptRunner::Pump() { platform_->PumpEvents(*game_); }
 
-const std::vector<std::string>& ScriptRunner::Notes() {
-  return static_cast<HeadlessAudioOut&>(platform_->Audio()).Notes();
+void ScriptRunner::AbsorbNotes() {
+  // Only what the checks need is kept, so a long run does not pile up notes.
+  for (std::string& n : static_cast<HeadlessAudioOut&>(platform_->Audio()).TakeNotes()) {
+    if (n.rfind("music ", 0) == 0) music_ = n.substr(6);
+    else if (n.rfind("sound ", 0) == 0) soundsPlayed_.insert(n.substr(6));
+  }
 }
 
 void ScriptRunner::DriveAutopilot() {
@@ -207,6 +211,7 @@ void ScriptRunner::Wait(uint64_t ms) {
     }
   }
   if (!game_->Terminated()) platform_->SetNow(target);
+  AbsorbNotes();
 }
 
 std::string ScriptRunner::StatusLine() {
@@ -235,10 +240,8 @@ std::string ScriptRunner::Value(const std::string& key, const std::string& arg) 
   if (key == "menupos") return std::to_string(g.Screens1->MenuPos);
   if (key == "help") return std::to_string(g.Screens1->HelpPage);
   if (key == "music") {
-    std::string last = "none";
-    for (const std::string& n : Notes())
-      if (n.rfind("music ", 0) == 0) last = n.substr(6);
-    return last;
+    AbsorbNotes();
+    return music_;
   }
   (void)arg;
   throw ScriptError(2, "unknown expect key: " + key);
@@ -287,11 +290,9 @@ void ScriptRunner::Expect(const std::vector<std::string>& w) {
   const std::string& key = w[1];
   if (key == "sound") {
     if (w.size() != 3) throw ScriptError(2, "expect sound NAME");
-    bool found = false;
-    const std::vector<std::string>& notes = Notes();
-    for (size_t i = soundsChecked_; i < notes.size(); ++i)
-      if (notes[i] == "sound " + w[2]) found = true;
-    soundsChecked_ = notes.size();
+    AbsorbNotes();
+    const bool found = soundsPlayed_.count(w[2]) > 0;
+    soundsPlayed_.clear();
     if (!found) throw ScriptError(1, "expected sound " + w[2] + ", got none");
     return;
   }

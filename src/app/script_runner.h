@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -48,7 +49,7 @@ class ScriptRunner {
   void Expect(const std::vector<std::string>& words);
   void ExpectSaved(const std::vector<std::string>& words);
   void DriveAutopilot();
-  const std::vector<std::string>& Notes();
+  void AbsorbNotes();
 
   ScriptOptions options_;
   std::unique_ptr<HeadlessPlatform> platform_;
@@ -59,7 +60,8 @@ class ScriptRunner {
   bool started_ = false;
   bool startFailed_ = false;
   std::string startError_;
-  size_t soundsChecked_ = 0;
+  std::set<std::string> soundsPlayed_;  // effects played since the last check
+  std::string music_ = "none";           // the tune playing now
   int lines_ = 0;
 };
 

@@ -104,23 +104,34 @@ struct Pass {
 };
 
 // Runs the commands; when `log` is given, the autopilot and random actions
-// are generated (and written to it); otherwise `commands` is replayed.
-Pass Run(const std::string& appDir, uint64_t seed, uint64_t frames, std::vector<std::string>* log,
-         const std::vector<std::string>& commands) {
+// are generated and written to it as they are given; otherwise the commands
+// are read back from `replay`. Nothing is kept in memory, so the heap figures
+// are the game's alone.
+Pass Run(const std::string& appDir, uint64_t seed, uint64_t frames, std::ostream* log,
+         std::istream* replay) {
   klv::ScriptOptions options;
   options.appDir = appDir;
   klv::ScriptRunner runner(options);
   Pass pass;
   auto exec = [&](const std::string& line) {
-    if (log) log->push_back(line);
+    if (log) *log << line << '\n';
     runner.Execute(line);
   };
-  size_t next = 0;
+  std::string pending;  // a replayed command read ahead
+  auto nextCommand = [&](std::string& line) -> bool {
+    if (!pending.empty()) {
+      line.swap(pending);
+      pending.clear();
+      return true;
+    }
+    return replay && static_cast<bool>(std::getline(*replay, line));
+  };
   auto stepFrames = [&](klv::Game& g, uint64_t target) {
     while (g.FrameTimer1.Frames() < target && !g.Terminated()) {
       uint64_t before = g.FrameTimer1.Frames();
+      std::string line;
       if (log) exec("wait 16");
-      else if (next < commands.size()) runner.Execute(commands[next++]);
+      else if (nextCommand(line)) runner.Execute(line);
       else break;
       if (g.FrameTimer1.Frames() / 60 != before / 60) {
         pass.hashes.push_back(StateHash(g));
@@ -138,8 +149,14 @@ Pass Run(const std::string& appDir, uint64_t seed, uint64_t frames, std::vector<
       if (r.Below(3) == 0) exec(RandomAction(r, g.GameState));
     }
   } else {
-    while (next < commands.size() && commands[next].rfind("wait", 0) != 0)
-      runner.Execute(commands[next++]);
+    std::string line;
+    while (nextCommand(line)) {
+      if (line.rfind("wait", 0) == 0) {
+        pending = line;
+        break;
+      }
+      runner.Execute(line);
+    }
     klv::Game& g = runner.TheGame();
     stepFrames(g, frames);
   }
@@ -172,16 +189,15 @@ int main(int argc, char** argv) {
     if (symlink(target.c_str(), (dir + sub).c_str()) != 0) return 1;
   }
 
-  std::vector<std::string> log;
-  Pass first = Run(dir, seed, frames, &log, {});
+  Pass first;
   {
     std::ofstream out(logPath);
-    for (const std::string& line : log) out << line << "\n";
+    first = Run(dir, seed, frames, &out, nullptr);
   }
-  std::printf("soak: %" PRIu64 " frames, %zu commands logged to %s\n", frames, log.size(),
-              logPath.c_str());
+  std::printf("soak: %" PRIu64 " frames, commands logged to %s\n", frames, logPath.c_str());
   unlink((dir + "Config.cfg").c_str());
-  Pass replay = Run(dir, seed, frames, nullptr, log);
+  std::ifstream in(logPath);
+  Pass replay = Run(dir, seed, frames, nullptr, &in);
   int rc = 0;
   if (replay.hashes != first.hashes) {
     size_t i = 0;
