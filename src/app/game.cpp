@@ -54,7 +54,7 @@ Game::~Game() {
 
 void Game::FormCreate() {
   // 1-2: the settings file, beside the game or in the player's data folder.
-  ConfigDir = ChooseConfigDir(AppDir, Paths.UserDir);
+  ConfigDir = Paths.ConfigDir.empty() ? ChooseConfigDir(AppDir, Paths.UserDir) : Paths.ConfigDir;
   ConfigLoadResult loaded = LoadConfig(ConfigDir, *Cfg);
   if (!loaded.Save.Ok()) ShowMessage(loaded.Save.Message);
   if (loaded.CloseFailed) ShowMessage("Please delete file Config.cfg");

@@ -29,6 +29,9 @@ class Screens;
 struct GamePaths {
   std::string AppDir;   // with a trailing '/'
   std::string UserDir;  // per-user data folder, with a trailing '/', may be empty
+  // When set, Config.cfg lives here whatever AppDir allows (an installed game
+  // keeps it in the player's own data folder).
+  std::string ConfigDir;
 };
 
 class Game : public EventSink {

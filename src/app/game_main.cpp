@@ -33,8 +33,14 @@ int main() {
     return 1;
   }
   klv::GamePaths paths;
-  paths.AppDir = FindAppDir(klv::SdlPlatform::BaseDir());
-  if (access(paths.AppDir.c_str(), W_OK) != 0) paths.UserDir = klv::SdlPlatform::UserDataDir();
+  const std::string base = klv::SdlPlatform::BaseDir();
+  paths.AppDir = FindAppDir(base);
+  if (paths.AppDir != base) {
+    // Installed: the settings and scores belong to the player, not the system.
+    paths.ConfigDir = klv::SdlPlatform::UserDataDir();
+  } else if (access(paths.AppDir.c_str(), W_OK) != 0) {
+    paths.UserDir = klv::SdlPlatform::UserDataDir();
+  }
 
   std::random_device entropy;
   uint64_t seed = (uint64_t(entropy()) << 32) ^ entropy() ^ platform->NowMicros();

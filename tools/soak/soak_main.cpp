@@ -212,6 +212,9 @@ int main(int argc, char** argv) {
     size_t base = first.heap[2], peak = base;
     for (size_t i = 2; i < first.heap.size(); ++i) peak = std::max(peak, first.heap[i]);
     std::printf("soak: heap after warm-up %zu bytes, peak %zu bytes (+%zu)\n", base, peak, peak - base);
+    std::printf("soak: heap at each checkpoint (KB):");
+    for (size_t h : first.heap) std::printf(" %zu", h / 1024);
+    std::printf("\n");
     if (peak > base + 1024 * 1024) {
       std::printf("soak: heap grew by more than 1 MB\n");
       rc = 1;
