@@ -51,7 +51,7 @@ class Canvas {
   };
   const TextRaster& Render(const std::string& cp1251);
 
-  static constexpr size_t kMaxCached = 128;
+  static constexpr size_t kMaxCached = 64;  // a frame draws a few dozen texts at most
   Surface* target_ = nullptr;
   Platform* platform_ = nullptr;
   std::unordered_map<Key, Entry, KeyHash> cache_;
