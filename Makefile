@@ -25,7 +25,7 @@ run: build
 $(TEST_BUILD)/CMakeCache.txt:
 	cmake -S . -B $(TEST_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKLV_SANITIZE=ON $(CMAKE_FLAGS)
 
-test: deps $(TEST_BUILD)/CMakeCache.txt
+test: deps format-check $(TEST_BUILD)/CMakeCache.txt
 	cmake --build $(TEST_BUILD) -j $(JOBS)
 	cd $(TEST_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp ctest --output-on-failure -j $(JOBS)
@@ -55,7 +55,8 @@ format:
 	find src tests tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 format-check:
-	find src tests tools -name '*.cpp' -o -name '*.h' | xargs clang-format --dry-run --Werror
+	@find src tests tools -name '*.cpp' -o -name '*.h' | xargs clang-format --dry-run --Werror
+	@echo "format: clean"
 
 clean:
 	rm -rf $(BUILD)

@@ -114,10 +114,14 @@ void Game::RunDue() {
     }
     if (!next) break;
     next->Ticked(now);
-    if (next == &Timer1) Timer1Timer();
-    else if (next == &Timer2) Timer2Timer();
-    else if (next == &Timer3) Timer3Timer();
-    else Timer4Timer();
+    if (next == &Timer1)
+      Timer1Timer();
+    else if (next == &Timer2)
+      Timer2Timer();
+    else if (next == &Timer3)
+      Timer3Timer();
+    else
+      Timer4Timer();
   }
 }
 
@@ -290,15 +294,23 @@ void Game::ShowMessage(const std::string& utf8) {
   platform.ShowMessage(utf8, MessageKind::Info);
 }
 
-bool Game::SoundOn() const { return Cfg->Sound != 0; }
-bool Game::MusicOn() const { return Cfg->Music != 0; }
+bool Game::SoundOn() const {
+  return Cfg->Sound != 0;
+}
+bool Game::MusicOn() const {
+  return Cfg->Music != 0;
+}
 
 void Game::PlayEffect(const char* name) {
   if (SoundOn()) Sound1->PlayEffect(name);
 }
 
-void Game::StopEffect(const char* name) { Sound1->StopEffect(name); }
-void Game::SilenceAll() { Sound1->SilenceAll(); }
+void Game::StopEffect(const char* name) {
+  Sound1->StopEffect(name);
+}
+void Game::SilenceAll() {
+  Sound1->SilenceAll();
+}
 void Game::StartMenuMusic() {
   uint8_t on = Cfg->Music;
   Sound1->StartMenuMusic(on);
@@ -321,7 +333,9 @@ void Game::ResumeMusic() {
 
 void Game::OnKeyDown(int, KeyMods) {}
 
-void Game::OnKeyUp(int vkCode, KeyMods mods) { Screens1->KeyUp(vkCode, mods); }
+void Game::OnKeyUp(int vkCode, KeyMods mods) {
+  Screens1->KeyUp(vkCode, mods);
+}
 
 void Game::OnTextInput(const std::string& utf8) {
   for (char c : Utf8ToCp1251(utf8)) Screens1->KeyPress(static_cast<unsigned char>(c));
@@ -338,8 +352,8 @@ void Game::OnMouseButton(MouseButton button, bool down, int x, int y) {
 
 void Game::OnCloseRequest() {
   // The window never closes by itself: the player is asked instead.
-  static const char* const kQuiet[] = {"Game", "ExitGame?", "GameOver", "GameOver2", "EnterName",
-                                       "Exit?"};
+  static const char* const kQuiet[] = {"Game",      "ExitGame?", "GameOver",
+                                       "GameOver2", "EnterName", "Exit?"};
   for (const char* s : kQuiet)
     if (GameState == s) return;
   if (GameState != "Menu") Screens1->ShowMenu();

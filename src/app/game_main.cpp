@@ -12,7 +12,9 @@
 
 namespace {
 
-bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+bool Exists(const std::string& path) {
+  return access(path.c_str(), F_OK) == 0;
+}
 
 // The game's data lies beside the program, or in share/klevaria of an install.
 std::string FindAppDir(const std::string& base) {

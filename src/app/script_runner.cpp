@@ -2,14 +2,14 @@
 
 #include <algorithm>
 #include <chrono>
-#include <set>
-#include <thread>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <iostream>
+#include <iterator>
+#include <set>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 #include "app/game.h"
 #include "engine/cp1251.h"
@@ -65,10 +65,14 @@ int ParseKey(const std::string& spec, KeyMods* mods) {
     size_t plus = rest.find('+');
     if (plus == std::string::npos || plus == 0 || plus + 1 >= rest.size()) break;
     std::string mod = rest.substr(0, plus);
-    if (mod == "Alt") mods->Alt = true;
-    else if (mod == "Ctrl") mods->Ctrl = true;
-    else if (mod == "Shift") mods->Shift = true;
-    else break;
+    if (mod == "Alt")
+      mods->Alt = true;
+    else if (mod == "Ctrl")
+      mods->Ctrl = true;
+    else if (mod == "Shift")
+      mods->Shift = true;
+    else
+      break;
     rest = rest.substr(plus + 1);
   }
   std::string name = rest;
@@ -163,13 +167,17 @@ void ScriptRunner::EnsureStarted() {
   }
 }
 
-void ScriptRunner::Pump() { platform_->PumpEvents(*game_); }
+void ScriptRunner::Pump() {
+  platform_->PumpEvents(*game_);
+}
 
 void ScriptRunner::AbsorbNotes() {
   // Only what the checks need is kept, so a long run does not pile up notes.
   for (std::string& n : static_cast<HeadlessAudioOut&>(platform_->Audio()).TakeNotes()) {
-    if (n.rfind("music ", 0) == 0) music_ = n.substr(6);
-    else if (n.rfind("sound ", 0) == 0) soundsPlayed_.insert(n.substr(6));
+    if (n.rfind("music ", 0) == 0)
+      music_ = n.substr(6);
+    else if (n.rfind("sound ", 0) == 0)
+      soundsPlayed_.insert(n.substr(6));
   }
 }
 
@@ -190,7 +198,9 @@ void ScriptRunner::DriveAutopilot() {
   autopilotKeys_ = std::move(want);
 }
 
-uint64_t ScriptRunner::SimulatedMs() const { return platform_->NowMicros() / 1000; }
+uint64_t ScriptRunner::SimulatedMs() const {
+  return platform_->NowMicros() / 1000;
+}
 
 void ScriptRunner::Wait(uint64_t ms) {
   EnsureStarted();
@@ -217,12 +227,13 @@ void ScriptRunner::Wait(uint64_t ms) {
 std::string ScriptRunner::StatusLine() {
   Game& g = TheGame();
   char buf[256];
-  std::snprintf(buf, sizeof buf,
-                "state=%s level=%d score=%d clock=%d fish=%d objects=%d sprites=%d frame=%d ms=%llu",
-                g.GameState.empty() ? "-" : g.GameState.c_str(), int(g.Round1->LevelNo),
-                int(g.Round1->ScoreValue()), int(g.Round1->RoundClock), int(g.Round1->FishCount),
-                int(g.Round1->ObjectCount), g.SpriteEngine1->Count(), int(g.FrameCounter),
-                static_cast<unsigned long long>(SimulatedMs()));
+  std::snprintf(
+      buf, sizeof buf,
+      "state=%s level=%d score=%d clock=%d fish=%d objects=%d sprites=%d frame=%d ms=%llu",
+      g.GameState.empty() ? "-" : g.GameState.c_str(), int(g.Round1->LevelNo),
+      int(g.Round1->ScoreValue()), int(g.Round1->RoundClock), int(g.Round1->FishCount),
+      int(g.Round1->ObjectCount), g.SpriteEngine1->Count(), int(g.FrameCounter),
+      static_cast<unsigned long long>(SimulatedMs()));
   return buf;
 }
 
@@ -383,7 +394,8 @@ void ScriptRunner::Execute(const std::string& line) {
     need(1);
     bool down = cmd == "mousedown";
     int x = game_->LastMouseX, y = game_->LastMouseY;
-    platform_->Queue([down, x, y](EventSink& s) { s.OnMouseButton(MouseButton::Left, down, x, y); });
+    platform_->Queue(
+        [down, x, y](EventSink& s) { s.OnMouseButton(MouseButton::Left, down, x, y); });
     Pump();
   } else if (cmd == "focus") {
     need(2);

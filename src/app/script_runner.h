@@ -61,7 +61,7 @@ class ScriptRunner {
   bool startFailed_ = false;
   std::string startError_;
   std::set<std::string> soundsPlayed_;  // effects played since the last check
-  std::string music_ = "none";           // the tune playing now
+  std::string music_ = "none";          // the tune playing now
   int lines_ = 0;
 };
 

@@ -4,7 +4,9 @@
 
 namespace klv {
 
-Surface::Surface(int width, int height, uint32_t fill) { Resize(width, height, fill); }
+Surface::Surface(int width, int height, uint32_t fill) {
+  Resize(width, height, fill);
+}
 
 void Surface::Resize(int width, int height, uint32_t fill) {
   width_ = std::max(width, 0);

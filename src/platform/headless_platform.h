@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "engine/surface.h"
-#include "platform/platform.h"
 #include "platform/headless_audio_out.h"
+#include "platform/platform.h"
 #include "platform/ttf_fonts.h"
 
 namespace klv {

@@ -22,7 +22,9 @@ constexpr int Back = 0x08, Tab = 0x09, Return = 0x0D, Shift = 0x10, Control = 0x
               Down = 0x28, Numpad0 = 0x60, Numpad2 = 0x62, Numpad4 = 0x64, Numpad6 = 0x66,
               Numpad8 = 0x68, Multiply = 0x6A, Add = 0x6B, Subtract = 0x6D, F1 = 0x70, F2 = 0x71,
               F11 = 0x7A;
-constexpr int Letter(char c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; }
+constexpr int Letter(char c) {
+  return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c;
+}
 }  // namespace vk
 
 struct KeyMods {

@@ -108,9 +108,11 @@ JoystickState SdlPlatform::Joystick() {
     if (SDL_GameControllerGetButton(controller_, SDL_CONTROLLER_BUTTON_DPAD_UP)) s.y = -1000;
     if (SDL_GameControllerGetButton(controller_, SDL_CONTROLLER_BUTTON_DPAD_DOWN)) s.y = 1000;
     // A pulled trigger lowers the hook too, like the stick held down.
-    if (SDL_GameControllerGetAxis(controller_, SDL_CONTROLLER_AXIS_TRIGGERRIGHT) > 16000) s.y = 1000;
+    if (SDL_GameControllerGetAxis(controller_, SDL_CONTROLLER_AXIS_TRIGGERRIGHT) > 16000)
+      s.y = 1000;
     for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX && b < 32; ++b)
-      if (SDL_GameControllerGetButton(controller_, SDL_GameControllerButton(b))) s.buttons |= 1u << b;
+      if (SDL_GameControllerGetButton(controller_, SDL_GameControllerButton(b)))
+        s.buttons |= 1u << b;
   } else if (joystick_) {
     s.present = true;
     if (SDL_JoystickNumAxes(joystick_) >= 2) {
@@ -212,7 +214,8 @@ void SdlPlatform::PumpEvents(EventSink& sink) {
       case SDL_CONTROLLERDEVICEREMOVED:
       case SDL_JOYDEVICEREMOVED:
         CloseController();
-        for (int i = 0; i < SDL_NumJoysticks() && !controller_ && !joystick_; ++i) OpenController(i);
+        for (int i = 0; i < SDL_NumJoysticks() && !controller_ && !joystick_; ++i)
+          OpenController(i);
         break;
       case SDL_WINDOWEVENT:
         switch (e.window.event) {
@@ -344,9 +347,13 @@ void SdlPlatform::Present(const Surface& buffer) {
   needFullRedraw_ = false;
 }
 
-void SdlPlatform::Minimize() { SDL_MinimizeWindow(window_); }
+void SdlPlatform::Minimize() {
+  SDL_MinimizeWindow(window_);
+}
 
-void SdlPlatform::ShowCursor(bool show) { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }
+void SdlPlatform::ShowCursor(bool show) {
+  SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+}
 
 TextRaster SdlPlatform::RenderText(const FontSpec& font, const std::string& utf8) {
   return fonts_->Render(font, utf8);

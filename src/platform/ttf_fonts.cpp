@@ -38,7 +38,9 @@ std::string TtfFonts::FontFile(Face face, bool bold) {
   return {};
 }
 
-TtfFonts::TtfFonts() { ready_ = TTF_Init() == 0; }
+TtfFonts::TtfFonts() {
+  ready_ = TTF_Init() == 0;
+}
 
 TtfFonts::~TtfFonts() {
   for (auto& [key, font] : open_)
@@ -74,8 +76,8 @@ TextRaster TtfFonts::Render(const FontSpec& font, const std::string& utf8) {
   out.coverage.resize(size_t(out.width) * out.height);
   SDL_LockSurface(argb);
   for (int y = 0; y < out.height; ++y) {
-    const uint32_t* row =
-        reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(argb->pixels) + y * argb->pitch);
+    const uint32_t* row = reinterpret_cast<const uint32_t*>(
+        static_cast<const uint8_t*>(argb->pixels) + y * argb->pitch);
     for (int x = 0; x < out.width; ++x) out.coverage[size_t(y) * out.width + x] = row[x] >> 24;
   }
   SDL_UnlockSurface(argb);

@@ -52,7 +52,7 @@ TEST(FrameTimer, TicksAfterTheIntervalWithLagAndNoBurst) {
   EXPECT_FALSE(t.TakeTick(10000, &lag));  // 10 ms: too early
   EXPECT_TRUE(t.TakeTick(40000, &lag));   // 40 ms: one frame, lag 2
   EXPECT_EQ(lag, 2);
-  EXPECT_FALSE(t.TakeTick(40000, &lag));  // no catch-up burst
+  EXPECT_FALSE(t.TakeTick(40000, &lag));   // no catch-up burst
   EXPECT_TRUE(t.TakeTick(5000000, &lag));  // after a stall: one frame
   EXPECT_FALSE(t.TakeTick(5000001, &lag));
 }

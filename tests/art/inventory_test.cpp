@@ -50,10 +50,18 @@ PictureCollection* ArtInventory::menu_ = nullptr;
 PictureCollection* ArtInventory::game_ = nullptr;
 std::string* ArtInventory::loadError_ = nullptr;
 
-int Red(uint32_t p) { return (p >> 16) & 0xFF; }
-int Green(uint32_t p) { return (p >> 8) & 0xFF; }
-int Blue(uint32_t p) { return p & 0xFF; }
-int Luma(uint32_t p) { return (Red(p) * 299 + Green(p) * 587 + Blue(p) * 114) / 1000; }
+int Red(uint32_t p) {
+  return (p >> 16) & 0xFF;
+}
+int Green(uint32_t p) {
+  return (p >> 8) & 0xFF;
+}
+int Blue(uint32_t p) {
+  return p & 0xFF;
+}
+int Luma(uint32_t p) {
+  return (Red(p) * 299 + Green(p) * 587 + Blue(p) * 114) / 1000;
+}
 
 TEST_F(ArtInventory, MenuBackgroundsComeFirstAsFullScreenJpegs) {
   ASSERT_GE(menu_->Count(), 4);
@@ -71,11 +79,12 @@ TEST_F(ArtInventory, EveryMenuPictureTheGameLooksUpIsThere) {
   const struct {
     const char* name;
     int frames;
-  } items[] = {{"Start", 1},   {"Opt", 1},   {"HScores", 1},  {"Help", 1},    {"Visit", 1},    {"Exit", 1},
-               {"FonOpt", 1},  {"FonHScr", 1}, {"FonHelp", 1}, {"FonMP", 1},  {"FonMP2", 1},   {"Win", 1},
-               {"Full", 1},    {"On", 1},    {"Off", 1},      {"OptBack", 1}, {"Clear", 1},    {"World", 1},
-               {"HScrBack", 1}, {"Previos", 1}, {"Next", 1},  {"Qtns", 1},    {"Chk", 2},      {"Table", 1},
-               {"Hlp1", 1},    {"Hlp2", 1},  {"Hlp3", 1},     {"Hlp4", 1}};
+  } items[] = {{"Start", 1},   {"Opt", 1},    {"HScores", 1}, {"Help", 1},     {"Visit", 1},
+               {"Exit", 1},    {"FonOpt", 1}, {"FonHScr", 1}, {"FonHelp", 1},  {"FonMP", 1},
+               {"FonMP2", 1},  {"Win", 1},    {"Full", 1},    {"On", 1},       {"Off", 1},
+               {"OptBack", 1}, {"Clear", 1},  {"World", 1},   {"HScrBack", 1}, {"Previos", 1},
+               {"Next", 1},    {"Qtns", 1},   {"Chk", 2},     {"Table", 1},    {"Hlp1", 1},
+               {"Hlp2", 1},    {"Hlp3", 1},   {"Hlp4", 1}};
   for (const auto& it : items) {
     SCOPED_TRACE(it.name);
     PictureCollectionItem* item = menu_->TryFindByName(it.name);
@@ -91,9 +100,9 @@ TEST_F(ArtInventory, EveryMenuPictureTheGameLooksUpIsThere) {
 // cover the mouse hot spot that lights them (bounds exclusive, as the game tests).
 struct LitButton {
   const char* name;
-  const char* under;  // picture the unlit button is drawn into
-  int underX, underY;  // where that picture is drawn
-  int x, y;            // where the lit picture is drawn
+  const char* under;             // picture the unlit button is drawn into
+  int underX, underY;            // where that picture is drawn
+  int x, y;                      // where the lit picture is drawn
   int left, top, right, bottom;  // hot spot
 };
 
@@ -135,11 +144,15 @@ TEST_F(ArtInventory, SubScreenButtonsFitTheirHotSpots) {
 // under it shows the unlit face (pale parchment) and the lit picture its
 // highlighted face (saturated yellow). Plain panel parchment or water is not
 // mistaken for an unlit face.
-bool UnlitFace(uint32_t p) { return Red(p) > 190 && Red(p) < 245 && Blue(p) > 100 && Blue(p) < 190; }
-bool LitFace(uint32_t p) { return Red(p) > 230 && Green(p) > 150 && Blue(p) < 120; }
+bool UnlitFace(uint32_t p) {
+  return Red(p) > 190 && Red(p) < 245 && Blue(p) > 100 && Blue(p) < 190;
+}
+bool LitFace(uint32_t p) {
+  return Red(p) > 230 && Green(p) > 150 && Blue(p) < 120;
+}
 
-void ExpectLitOverUnlit(PictureCollectionItem& lit, int litX, int litY, PictureCollectionItem& under, int underX,
-                        int underY) {
+void ExpectLitOverUnlit(PictureCollectionItem& lit, int litX, int litY,
+                        PictureCollectionItem& under, int underX, int underY) {
   const int y = lit.FrameHeight() / 2;
   int matches = 0;
   for (int x = 2; x < lit.FrameWidth() / 4; ++x) {
@@ -166,7 +179,8 @@ TEST_F(ArtInventory, LitButtonsSitOnTheUnlitOnes) {
   }
   for (const LitButton& b : kLitButtons) {
     SCOPED_TRACE(std::string(b.name) + " on " + b.under);
-    ExpectLitOverUnlit(menu_->FindByName(b.name), b.x, b.y, menu_->FindByName(b.under), b.underX, b.underY);
+    ExpectLitOverUnlit(menu_->FindByName(b.name), b.x, b.y, menu_->FindByName(b.under), b.underX,
+                       b.underY);
   }
 }
 
@@ -265,7 +279,8 @@ TEST_F(ArtInventory, ObjectsHaveAHookedFrame) {
     EXPECT_GE(o->FrameTotal(), 5);
     EXPECT_LE(o->FrameHeight(), 60);
   }
-  EXPECT_LE(490 + game_->FindByName("Obj5").FrameHeight(), 550) << "the treasure lies on the bottom";
+  EXPECT_LE(490 + game_->FindByName("Obj5").FrameHeight(), 550)
+      << "the treasure lies on the bottom";
 }
 
 TEST_F(ArtInventory, TackleLinesUpOnOneColumn) {
@@ -288,7 +303,8 @@ TEST_F(ArtInventory, TackleLinesUpOnOneColumn) {
   // The rod's tip is at its left edge, about 54 px below its top, in every frame.
   for (int frame = 0; frame < 3; ++frame) {
     bool tip = false;
-    for (int y = 48; y <= 60; ++y) tip = tip || rod.FramePixelSolid(frame, 0, y) || rod.FramePixelSolid(frame, 1, y);
+    for (int y = 48; y <= 60; ++y)
+      tip = tip || rod.FramePixelSolid(frame, 0, y) || rod.FramePixelSolid(frame, 1, y);
     EXPECT_TRUE(tip) << frame;
   }
   PictureCollectionItem& angler = game_->FindByName("Player");
@@ -309,7 +325,8 @@ TEST_F(ArtInventory, SceneryFitsThePlayfield) {
     EXPECT_GE(w.y + item.FrameHeight(), 530) << "reaches the bottom";
     EXPECT_LE(w.y + item.FrameHeight(), 560) << "stays out of the bottom band";
   }
-  for (const char* name : {"Puzir", "Puziri"}) EXPECT_NE(game_->TryFindByName(name), nullptr) << name;
+  for (const char* name : {"Puzir", "Puziri"})
+    EXPECT_NE(game_->TryFindByName(name), nullptr) << name;
   PictureCollectionItem& bar = game_->FindByName("Time1");
   PictureCollectionItem& fill = game_->FindByName("Time2");
   EXPECT_GE(bar.FrameWidth(), 429);

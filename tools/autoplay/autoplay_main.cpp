@@ -59,7 +59,8 @@ class AutopilotKeys : public klv::Platform {
 double CpuSeconds() {
   struct rusage ru;
   getrusage(RUSAGE_SELF, &ru);
-  return ru.ru_utime.tv_sec + ru.ru_stime.tv_sec + (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
+  return ru.ru_utime.tv_sec + ru.ru_stime.tv_sec +
+         (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
 }
 
 long RssKb() {
@@ -77,9 +78,12 @@ int main(int argc, char** argv) {
   double seconds = 10;
   std::string appDir;
   for (int i = 1; i < argc; ++i) {
-    if (!std::strcmp(argv[i], "--play")) play = true;
-    else if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc) seconds = std::atof(argv[++i]);
-    else if (!std::strcmp(argv[i], "--appdir") && i + 1 < argc) appDir = argv[++i];
+    if (!std::strcmp(argv[i], "--play"))
+      play = true;
+    else if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc)
+      seconds = std::atof(argv[++i]);
+    else if (!std::strcmp(argv[i], "--appdir") && i + 1 < argc)
+      appDir = argv[++i];
     else {
       std::fprintf(stderr, "usage: klevaria-autoplay [--play] [--seconds N] [--appdir DIR]\n");
       return 2;
@@ -97,8 +101,10 @@ int main(int argc, char** argv) {
     const uint64_t end = platform.NowMicros() + uint64_t(span * 1e6);
     while (!game.Terminated() && platform.NowMicros() < end) {
       platform.PumpEvents(game);
-      if (pilot) platform.Hold(pilot->NextKeys());
-      else platform.Hold({});
+      if (pilot)
+        platform.Hold(pilot->NextKeys());
+      else
+        platform.Hold({});
       game.RunDue();
       platform.WaitUntil(std::min(game.NextDueMicros(), end));
     }
@@ -114,7 +120,7 @@ int main(int argc, char** argv) {
   run(seconds);
   const double wall = (platform.NowMicros() - t0) / 1e6;
   const double pct = wall > 0 ? (CpuSeconds() - cpu0) / wall * 100 : 0;
-  std::printf("%s_cpu_pct=%.2f %s_rss_mb=%.1f\n", play ? "play" : "idle", pct, play ? "play" : "idle",
-              RssKb() / 1024.0);
+  std::printf("%s_cpu_pct=%.2f %s_rss_mb=%.1f\n", play ? "play" : "idle", pct,
+              play ? "play" : "idle", RssKb() / 1024.0);
   return 0;
 }

@@ -29,8 +29,8 @@ inline double NowSeconds() {
 
 #define KLV_BENCH_CAT2(a, b) a##b
 #define KLV_BENCH_CAT(a, b) KLV_BENCH_CAT2(a, b)
-#define KLV_BENCH(name)                                                            \
-  static void KLV_BENCH_CAT(bench_fn_, __LINE__)(::klv::bench::Context&);          \
-  static int KLV_BENCH_CAT(bench_reg_, __LINE__) =                                 \
-      ::klv::bench::Register(name, KLV_BENCH_CAT(bench_fn_, __LINE__));            \
+#define KLV_BENCH(name)                                                   \
+  static void KLV_BENCH_CAT(bench_fn_, __LINE__)(::klv::bench::Context&); \
+  static int KLV_BENCH_CAT(bench_reg_, __LINE__) =                        \
+      ::klv::bench::Register(name, KLV_BENCH_CAT(bench_fn_, __LINE__));   \
   static void KLV_BENCH_CAT(bench_fn_, __LINE__)(::klv::bench::Context & ctx)

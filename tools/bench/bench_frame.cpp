@@ -2,11 +2,11 @@
 // the menus and a game played by the autopilot.
 #include <sys/resource.h>
 #include <unistd.h>
-#include <cstdlib>
 
 #include <algorithm>
-#include <filesystem>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 #include "app/game.h"

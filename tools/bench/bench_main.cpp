@@ -32,9 +32,12 @@ int main(int argc, char** argv) {
   std::string only;
   std::string extra;  // figures measured outside, as "name=value name=value"
   for (int i = 1; i < argc; ++i) {
-    if (!std::strcmp(argv[i], "--game-dir") && i + 1 < argc) ctx.gameDir = argv[++i];
-    else if (!std::strcmp(argv[i], "--only") && i + 1 < argc) only = argv[++i];
-    else if (!std::strcmp(argv[i], "--extra") && i + 1 < argc) extra = argv[++i];
+    if (!std::strcmp(argv[i], "--game-dir") && i + 1 < argc)
+      ctx.gameDir = argv[++i];
+    else if (!std::strcmp(argv[i], "--only") && i + 1 < argc)
+      only = argv[++i];
+    else if (!std::strcmp(argv[i], "--extra") && i + 1 < argc)
+      extra = argv[++i];
   }
   for (auto& [name, fn] : klv::bench::Registry()) {
     if (!only.empty() && name.find(only) == std::string::npos) continue;

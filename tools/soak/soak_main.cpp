@@ -9,9 +9,9 @@
 
 #include <cinttypes>
 #include <cstdio>
-#include <filesystem>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -80,8 +80,8 @@ uint64_t StateHash(klv::Game& g) {
 std::string RandomAction(klv::Random& r, const std::string& state) {
   if (state == "Exit?") return "key Escape";  // never leave the program
   if (state == "Menu") {
-    static const char* const kMenu[] = {"key Return", "key Down", "key Up", "key Escape",
-                                        "move 300 330", "click 300 240"};
+    static const char* const kMenu[] = {"key Return", "key Down",     "key Up",
+                                        "key Escape", "move 300 330", "click 300 240"};
     return kMenu[r.Below(6)];
   }
   if (state == "EnterName") {
@@ -89,11 +89,11 @@ std::string RandomAction(klv::Random& r, const std::string& state) {
                                         "click 387 389", "type a|b"};
     return kName[r.Below(5)];
   }
-  static const char* const kAny[] = {"key p",          "key Escape",   "key Return", "key Down",
-                                     "key Up",         "move 100 300", "move 600 300",
-                                     "focus lost",     "focus gained", "key Space",
-                                     "rclick 400 300", "key n",        "key y",
-                                     "click 60 520",   "key Keypad_-", "key Keypad_+"};
+  static const char* const kAny[] = {
+      "key p",        "key Escape",   "key Return",     "key Down",
+      "key Up",       "move 100 300", "move 600 300",   "focus lost",
+      "focus gained", "key Space",    "rclick 400 300", "key n",
+      "key y",        "click 60 520", "key Keypad_-",   "key Keypad_+"};
   return kAny[r.Below(16)];
 }
 
@@ -130,9 +130,12 @@ Pass Run(const std::string& appDir, uint64_t seed, uint64_t frames, std::ostream
     while (g.FrameTimer1.Frames() < target && !g.Terminated()) {
       uint64_t before = g.FrameTimer1.Frames();
       std::string line;
-      if (log) exec("wait 16");
-      else if (nextCommand(line)) runner.Execute(line);
-      else break;
+      if (log)
+        exec("wait 16");
+      else if (nextCommand(line))
+        runner.Execute(line);
+      else
+        break;
       if (g.FrameTimer1.Frames() / 60 != before / 60) {
         pass.hashes.push_back(StateHash(g));
         if (g.FrameTimer1.Frames() % 6000 < 60) pass.heap.push_back(HeapInUse());
@@ -171,12 +174,17 @@ int main(int argc, char** argv) {
   std::string appDir = "build/game", logPath = "soak.kls";
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
-    if (a == "--frames" && i + 1 < argc) frames = std::strtoull(argv[++i], nullptr, 10);
-    else if (a == "--seed" && i + 1 < argc) seed = std::strtoull(argv[++i], nullptr, 10);
-    else if (a == "--appdir" && i + 1 < argc) appDir = argv[++i];
-    else if (a == "--log" && i + 1 < argc) logPath = argv[++i];
+    if (a == "--frames" && i + 1 < argc)
+      frames = std::strtoull(argv[++i], nullptr, 10);
+    else if (a == "--seed" && i + 1 < argc)
+      seed = std::strtoull(argv[++i], nullptr, 10);
+    else if (a == "--appdir" && i + 1 < argc)
+      appDir = argv[++i];
+    else if (a == "--log" && i + 1 < argc)
+      logPath = argv[++i];
     else {
-      std::fprintf(stderr, "usage: klevaria-soak [--frames N] [--seed S] [--appdir DIR] [--log FILE]\n");
+      std::fprintf(stderr,
+                   "usage: klevaria-soak [--frames N] [--seed S] [--appdir DIR] [--log FILE]\n");
       return 2;
     }
   }
@@ -201,7 +209,9 @@ int main(int argc, char** argv) {
   int rc = 0;
   if (replay.hashes != first.hashes) {
     size_t i = 0;
-    while (i < first.hashes.size() && i < replay.hashes.size() && first.hashes[i] == replay.hashes[i]) ++i;
+    while (i < first.hashes.size() && i < replay.hashes.size() &&
+           first.hashes[i] == replay.hashes[i])
+      ++i;
     std::printf("soak: replay diverged at checkpoint %zu (frame %zu)\n", i, (i + 1) * 60);
     rc = 1;
   } else {
@@ -214,7 +224,8 @@ int main(int argc, char** argv) {
   if (first.heap.size() > warm + 1) {
     size_t base = first.heap[warm], peak = base;
     for (size_t i = warm; i < first.heap.size(); ++i) peak = std::max(peak, first.heap[i]);
-    std::printf("soak: heap after warm-up %zu bytes, peak %zu bytes (+%zu)\n", base, peak, peak - base);
+    std::printf("soak: heap after warm-up %zu bytes, peak %zu bytes (+%zu)\n", base, peak,
+                peak - base);
     std::printf("soak: heap at each checkpoint (KB):");
     for (size_t h : first.heap) std::printf(" %zu", h / 1024);
     std::printf("\n");

@@ -57,7 +57,8 @@ int main(int argc, char** argv) {
         for (int x = 0; x < a.width; ++x) {
           unsigned long p = XGetPixel(img, x, y);
           unsigned char rgb[3] = {static_cast<unsigned char>(p >> 16),
-                                  static_cast<unsigned char>(p >> 8), static_cast<unsigned char>(p)};
+                                  static_cast<unsigned char>(p >> 8),
+                                  static_cast<unsigned char>(p)};
           std::fwrite(rgb, 1, 3, f);
         }
       std::fclose(f);
@@ -65,8 +66,10 @@ int main(int argc, char** argv) {
     if (img) XDestroyImage(img);
   } else if (!std::strcmp(argv[1], "size")) {
     XWindowAttributes a;
-    if (XGetWindowAttributes(d, w, &a)) std::printf("%d %d\n", a.width, a.height);
-    else rc = 1;
+    if (XGetWindowAttributes(d, w, &a))
+      std::printf("%d %d\n", a.width, a.height);
+    else
+      rc = 1;
   } else {
     rc = 2;
   }
