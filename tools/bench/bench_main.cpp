@@ -2,6 +2,7 @@
 // line `bench: name=value ...` last.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "bench.h"
@@ -33,7 +34,7 @@ int main(int argc, char** argv) {
   std::string extra;  // figures measured outside, as "name=value name=value"
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--game-dir") && i + 1 < argc)
-      ctx.gameDir = argv[++i];
+      ctx.gameDir = std::filesystem::absolute(argv[++i]).string();
     else if (!std::strcmp(argv[i], "--only") && i + 1 < argc)
       only = argv[++i];
     else if (!std::strcmp(argv[i], "--extra") && i + 1 < argc)

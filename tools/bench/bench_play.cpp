@@ -45,7 +45,7 @@ KLV_BENCH("play: a busy scene") {
   if (!mkdtemp(tmpl)) return;
   const std::string dir = std::string(tmpl) + "/";
   for (const char* sub : {"Data", "Sound"}) {
-    const std::string target = ctx.gameDir + "/" + sub;
+    const std::string target = std::filesystem::absolute(ctx.gameDir).string() + "/" + sub;
     if (symlink(target.c_str(), (dir + sub).c_str()) != 0) return;
   }
 
