@@ -212,7 +212,10 @@ void ScriptRunner::Wait(uint64_t ms) {
     if (autopilot_ && game_->FrameTimer1.Running() && game_->FrameTimer1.DueUs() <= due)
       DriveAutopilot();
     Pump();
+    const uint64_t framesBefore = game_->FrameTimer1.Frames();
+    if (BeforeRunDue) BeforeRunDue();
     game_->RunDue();
+    if (AfterRunDue) AfterRunDue(game_->FrameTimer1.Frames() != framesBefore);
     // A submission in flight finishes in real time: wait for it.
     // The request's own limits end it well within the bound.
     for (int i = 0; i < 10000 && game_->Screens1->Sending; ++i) {

@@ -3,6 +3,7 @@
 // command a line. Tests, benchmarks and bug reports use it.
 
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <set>
@@ -41,6 +42,11 @@ class ScriptRunner {
   std::string StatusLine();
 
   static const char* Help();
+
+  // Called around every run of due work inside Wait (the benchmark times
+  // frames with them); the flag says whether a frame was among it.
+  std::function<void()> BeforeRunDue;
+  std::function<void(bool frameRan)> AfterRunDue;
 
  private:
   void EnsureStarted();

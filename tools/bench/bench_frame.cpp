@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -17,8 +18,6 @@
 
 namespace {
 
-const double kProcessStart = klv::bench::NowSeconds();
-
 double Percentile(std::vector<double> v, double p) {
   if (v.empty()) return 0;
   std::sort(v.begin(), v.end());
@@ -26,23 +25,40 @@ double Percentile(std::vector<double> v, double p) {
   return v[i];
 }
 
-// Advances the simulated clock like ScriptRunner::Wait, timing each frame.
-void TimedWait(klv::ScriptRunner& runner, uint64_t ms, std::vector<double>& frames) {
-  klv::Game& game = runner.TheGame();
-  klv::HeadlessPlatform& platform = runner.Platform();
-  const uint64_t target = platform.NowMicros() + ms * 1000;
-  while (!game.Terminated()) {
-    uint64_t due = game.NextDueMicros();
-    if (due > target) break;
-    platform.SetNow(std::max(due, platform.NowMicros()));
-    platform.PumpEvents(game);
-    uint64_t before = game.FrameTimer1.Frames();
+// Start-up of a whole process: klevaria-script (beside this program) starts
+// the game and runs until its first frame is presented; median of 5 runs.
+double StartupMs(const std::string& appDir) {
+  char self[4096];
+  ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+  if (n <= 0) return 0;
+  self[n] = 0;
+  std::string bin = std::filesystem::path(self).parent_path() / "klevaria-script";
+  std::string script = appDir + "first-frame.kls";
+  std::FILE* f = std::fopen(script.c_str(), "w");
+  if (!f) return 0;
+  std::fputs("wait 16\n", f);
+  std::fclose(f);
+  std::string cmd = "'" + bin + "' --appdir '" + appDir + "' '" + script + "' >/dev/null 2>&1";
+  std::vector<double> runs;
+  for (int i = 0; i < 5; ++i) {
     double t0 = klv::bench::NowSeconds();
-    game.RunDue();
-    double t1 = klv::bench::NowSeconds();
-    if (game.FrameTimer1.Frames() != before) frames.push_back((t1 - t0) * 1e6);
+    if (std::system(cmd.c_str()) != 0) return 0;
+    runs.push_back((klv::bench::NowSeconds() - t0) * 1000);
   }
-  platform.SetNow(target);
+  std::remove(script.c_str());
+  return Percentile(runs, 0.5);
+}
+
+// Advances the simulated clock through the runner, timing each frame.
+void TimedWait(klv::ScriptRunner& runner, uint64_t ms, std::vector<double>& frames) {
+  double t0 = 0;
+  runner.BeforeRunDue = [&] { t0 = klv::bench::NowSeconds(); };
+  runner.AfterRunDue = [&](bool frameRan) {
+    if (frameRan) frames.push_back((klv::bench::NowSeconds() - t0) * 1e6);
+  };
+  runner.Wait(ms);
+  runner.BeforeRunDue = nullptr;
+  runner.AfterRunDue = nullptr;
 }
 
 }  // namespace
@@ -66,7 +82,7 @@ KLV_BENCH("frame: menus and a game played by the autopilot") {
   runner.Execute("seed 7");
   double t0 = klv::bench::NowSeconds();
   TimedWait(runner, 20, frames);  // start-up and the first frame
-  double startupMs = (klv::bench::NowSeconds() - kProcessStart) * 1000;
+  double startupMs = StartupMs(dir);
   (void)t0;
   if (runner.TheGame().Terminated()) {
     ctx.Report("startup_ms", startupMs);
