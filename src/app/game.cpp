@@ -10,6 +10,7 @@
 #include "engine/errors.h"
 #include "engine/input_states.h"
 #include "engine/sprite_engine.h"
+#include "play/fon.h"
 #include "play/player.h"
 #include "play/round.h"
 #include "screens/screens.h"
@@ -130,10 +131,14 @@ void Game::RunDue() {
 void Game::FrameTimer1Timer() {
   Screens1->PollSubmission();
   Input1->Update(platform.KeysHeld(), platform.Joystick(), platform.Active());
-  BackBuffer.Fill(0xFF000000u);
   ++FrameCounter;
   SpriteEngine1->Move(FrameCounter);
   SpriteEngine1->FlushDead();
+  // The back buffer is cleared to black, unless an opaque backdrop is about
+  // to cover every pixel of it anyway (the menus stand still, and clearing
+  // is a third of what an idle frame costs). Moving draws nothing, so
+  // clearing after the move pass changes no picture.
+  if (!BackdropCoversScreen()) BackBuffer.Fill(0xFF000000u);
   SpriteEngine1->Draw();
   DrawStateTexts();
   // A frame identical to the one on screen is not sent again: the menus
@@ -144,6 +149,16 @@ void Game::FrameTimer1Timer() {
   // The next frame redraws the whole back buffer, so the two can trade places.
   Presented.SwapPixels(BackBuffer);
   platform.Present(Presented);
+}
+
+bool Game::BackdropCoversScreen() const {
+  const Fon* fon = Round1->Backdrop;
+  if (!fon || !fon->Visible || !fon->Image || fon->Dying()) return false;
+  const int frame = fon->CurrentFrame();
+  const Rect box = fon->Bounds();
+  return box.Left <= 0 && box.Top <= 0 && box.Right >= BackBuffer.Width() &&
+         box.Bottom >= BackBuffer.Height() && fon->Image->FrameWidth() == fon->Width &&
+         fon->Image->FrameHeight() == fon->Height && fon->Image->FrameOpaque(frame);
 }
 
 void Game::DrawStateTexts() {

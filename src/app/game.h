@@ -136,6 +136,7 @@ class Game : public EventSink {
   void Timer3Timer();
   void Timer4Timer();
   void DrawStateTexts();
+  bool BackdropCoversScreen() const;
 
   bool terminated_ = false;
   bool cursorShown_ = true;

@@ -193,6 +193,30 @@ bool PictureCollectionItem::FramePixelSolid(int frame, int x, int y) const {
   return FrameBlitter::Coverage(Mode(), Key(), px) > 0;
 }
 
+bool PictureCollectionItem::FrameOpaque(int frame) const {
+  if (!uploaded_ || frame < 0 || frame >= FrameTotal()) return false;
+  const Frame& fr = frames_[size_t(frame)];
+  const BlitMode mode = Mode();
+  const uint32_t key = Key();
+  if (mode == BlitMode::Opaque) return true;
+  if (fr.opaque < 0 || fr.opaqueMode != mode || fr.opaqueKey != key) {
+    const Surface& surface = SurfaceOf(fr);
+    bool all = true;
+    for (int y = fr.source.Top; y < fr.source.Bottom && all; ++y) {
+      const uint32_t* row = surface.Row(y);
+      for (int x = fr.source.Left; x < fr.source.Right; ++x)
+        if (FrameBlitter::Coverage(mode, key, row[x]) != 255) {
+          all = false;
+          break;
+        }
+    }
+    fr.opaque = all ? 1 : 0;
+    fr.opaqueMode = mode;
+    fr.opaqueKey = key;
+  }
+  return fr.opaque == 1;
+}
+
 Rect PictureCollectionItem::FrameSource(int frame) const {
   if (frame < 0 || frame >= FrameTotal()) return {};
   return frames_[size_t(frame)].source;

@@ -71,6 +71,10 @@ class PictureCollectionItem {
   // True where the frame's pixel at (x, y), frame-relative, is drawn (not the
   // colour key, or alpha above zero). False outside the frame.
   bool FramePixelSolid(int frame, int x, int y) const;
+  // True when the frame draws every pixel of its rectangle fully (no colour
+  // key pixel, no alpha below 255), so it hides whatever lies under it.
+  // Worked out on first asking and kept until the next upload.
+  bool FrameOpaque(int frame) const;
 
   // The frame's rectangle within the surface it lies on, and that surface
   // (for tools and tests); an empty rectangle and nullptr out of range.
@@ -83,6 +87,10 @@ class PictureCollectionItem {
     int surface = 0;       // index into surfaces_, or -1 for the picture itself
     Rect source;           // within that surface
     int64_t runRows = -1;  // index into rowRuns_, or -1 without run data
+    // FrameOpaque's answer: -1 not known yet, else 0 or 1 for opaqueMode_/Key_.
+    mutable int8_t opaque = -1;
+    mutable BlitMode opaqueMode = BlitMode::Opaque;
+    mutable uint32_t opaqueKey = 0;
   };
 
   // How frames are drawn now, and whether the run data still fits that.

@@ -285,6 +285,41 @@ bool SamePixels(const Surface& a, const Surface& b) {
   return true;
 }
 
+TEST(PictureCollectionDraw, FrameOpaqueOnlyWhenEveryPixelIsDrawn) {
+  // Two 4x4 frames side by side; each case spoils the second frame with one
+  // pixel that would let the clear colour show through.
+  struct Case {
+    const char* what;
+    PictureKind kind;
+    bool transparent;
+    uint32_t spoil;
+    bool secondOpaque;
+  } cases[] = {
+      {"keyed, no key pixel", PictureKind::Dib, true, Rgb(1, 2, 3), true},
+      {"keyed, one key pixel", PictureKind::Dib, true, kKeyPix, false},
+      {"key off: the key colour is drawn", PictureKind::Dib, false, kKeyPix, true},
+      {"alpha, one half-transparent pixel", PictureKind::Png, true, 0x80102030u, false},
+      {"alpha, all solid", PictureKind::Png, true, 0xFF102030u, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    PictureCollection coll;
+    PictureCollectionItem& item = coll.Add();
+    Surface pic(8, 4, Rgb(10, 20, 30));
+    pic.Set(6, 2, c.spoil);
+    item.SetPicture(pic, c.kind);
+    item.PatternWidth = 4;
+    item.PatternHeight = 4;
+    item.Transparent = c.transparent;
+    item.TransparentColor = kKeyRef;
+    EXPECT_FALSE(item.FrameOpaque(0));  // not uploaded yet
+    item.Upload();
+    EXPECT_TRUE(item.FrameOpaque(0));
+    EXPECT_EQ(item.FrameOpaque(1), c.secondOpaque);
+    EXPECT_FALSE(item.FrameOpaque(2));  // out of range
+  }
+}
+
 TEST(PictureCollectionDraw, DrawFrameKeyedAndClippedAtEveryEdge) {
   PictureCollection c;
   PictureCollectionItem& item = KeyedItem(c, 3);  // two 3x4 frames
