@@ -58,8 +58,8 @@ long long ToNumber(const std::string& s) {
 }
 
 // "Alt+Return", "Left", "Space": the key and its modifiers.
-int ParseKey(const std::string& spec, KeyMods* mods) {
-  std::string rest = spec;
+int ParseKey(const std::string& keyText, KeyMods* mods) {
+  std::string rest = keyText;
   *mods = {};
   for (;;) {
     size_t plus = rest.find('+');
@@ -79,7 +79,7 @@ int ParseKey(const std::string& spec, KeyMods* mods) {
   for (char& c : name)
     if (c == '_') c = ' ';
   int vkCode = VkFromKeyName(name);
-  if (vkCode == 0) throw ScriptError(2, "unknown key: " + spec);
+  if (vkCode == 0) throw ScriptError(2, "unknown key: " + keyText);
   return vkCode;
 }
 

@@ -28,10 +28,10 @@ constexpr BuiltInWave kBuiltIn[] = {
 std::vector<WaveSpec> BuiltInSpecs() {
   std::vector<WaveSpec> specs;
   for (const BuiltInWave& b : kBuiltIn) {
-    WaveSpec spec{b.name, {}, b.looped, b.maxPlayCount};
+    WaveSpec wave{b.name, {}, b.looped, b.maxPlayCount};
     for (const EmbeddedWave& e : EmbeddedWaves())
-      if (std::string_view(e.name) == b.name) spec.Data = {e.data, e.size};
-    specs.push_back(spec);
+      if (std::string_view(e.name) == b.name) wave.Data = {e.data, e.size};
+    specs.push_back(wave);
   }
   return specs;
 }
@@ -53,12 +53,12 @@ WaveList::WaveList(AudioOut& out, AudioMixer& mixer) : WaveList(out, mixer, Buil
 
 WaveList::WaveList(AudioOut& out, AudioMixer& mixer, const std::vector<WaveSpec>& specs)
     : out_(out), mixer_(mixer) {
-  for (const WaveSpec& spec : specs) {
+  for (const WaveSpec& wave : specs) {
     WaveItem item;
-    item.Name = spec.Name;
-    item.Looped = spec.Looped;
-    item.MaxPlayCount = spec.MaxPlayCount < 0 ? 0 : spec.MaxPlayCount;
-    item.Wave = ParseWave(spec.Data);
+    item.Name = wave.Name;
+    item.Looped = wave.Looped;
+    item.MaxPlayCount = wave.MaxPlayCount < 0 ? 0 : wave.MaxPlayCount;
+    item.Wave = ParseWave(wave.Data);
     items_.push_back(std::move(item));
   }
 }
