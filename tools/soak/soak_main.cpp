@@ -127,9 +127,13 @@ Pass Run(const std::string& appDir, uint64_t seed, uint64_t frames, std::ostream
     return replay && static_cast<bool>(std::getline(*replay, line));
   };
   auto stepFrames = [&](klv::Game& g, uint64_t target) {
+    int idleWaits = 0;
     while (g.FrameTimer1.Frames() < target && !g.Terminated()) {
       uint64_t before = g.FrameTimer1.Frames();
       std::string line;
+      // Without the focus no frame is drawn: after a few seconds of that,
+      // hand back so that the player can come back to the window.
+      if (log && !runner.Platform().Active() && ++idleWaits > 200) break;
       if (log)
         exec("wait 16");
       else if (nextCommand(line))
@@ -149,7 +153,10 @@ Pass Run(const std::string& appDir, uint64_t seed, uint64_t frames, std::ostream
     klv::Random r(seed * 31 + 7);
     while (g.FrameTimer1.Frames() < frames && !g.Terminated()) {
       stepFrames(g, g.FrameTimer1.Frames() + 30 + r.Below(400));
-      if (r.Below(3) == 0) exec(RandomAction(r, g.GameState));
+      if (!runner.Platform().Active())
+        exec("focus gained");
+      else if (r.Below(3) == 0)
+        exec(RandomAction(r, g.GameState));
     }
   } else {
     std::string line;
