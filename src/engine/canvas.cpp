@@ -22,14 +22,18 @@ const TextRaster& Canvas::Render(const std::string& cp1251) {
     lru_.splice(lru_.begin(), lru_, it->second.lru);
     return it->second.raster;
   }
-  if (cache_.size() >= kMaxCached) {
-    cache_.erase(lru_.back());
+  Entry entry;
+  if (platform_) entry.raster = platform_->RenderText(Font, Cp1251ToUtf8(cp1251));
+  const size_t bytes = entry.raster.coverage.size();
+  while (!lru_.empty() && (cache_.size() >= kMaxCached || cachedBytes_ + bytes > kMaxCachedBytes)) {
+    auto old = cache_.find(lru_.back());
+    cachedBytes_ -= old->second.raster.coverage.size();
+    cache_.erase(old);
     lru_.pop_back();
   }
   lru_.push_front(key);
-  Entry entry;
-  if (platform_) entry.raster = platform_->RenderText(Font, Cp1251ToUtf8(cp1251));
   entry.lru = lru_.begin();
+  cachedBytes_ += bytes;
   return cache_.emplace(std::move(key), std::move(entry)).first->second.raster;
 }
 

@@ -51,7 +51,11 @@ class Canvas {
   };
   const TextRaster& Render(const std::string& cp1251);
 
-  static constexpr size_t kMaxCached = 64;  // a frame draws a few dozen texts at most
+  // A frame draws a few dozen texts at most; the bytes bound keeps the
+  // cache's memory steady whatever texts happen to be in it.
+  static constexpr size_t kMaxCached = 64;
+  static constexpr size_t kMaxCachedBytes = 192 * 1024;
+  size_t cachedBytes_ = 0;
   Surface* target_ = nullptr;
   Platform* platform_ = nullptr;
   std::unordered_map<Key, Entry, KeyHash> cache_;
