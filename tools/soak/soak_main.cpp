@@ -187,7 +187,7 @@ Pass Run(const std::string& appDir, uint64_t seed, uint64_t frames, std::ostream
 }  // namespace
 
 int main(int argc, char** argv) {
-  uint64_t frames = 1000000, seed = 1;
+  uint64_t frames = 1000000, seed = 1, warmupFrames = 0;
   std::string appDir = "build/game", logPath = "soak.kls";
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
@@ -199,6 +199,8 @@ int main(int argc, char** argv) {
       appDir = argv[++i];
     else if (a == "--log" && i + 1 < argc)
       logPath = argv[++i];
+    else if (a == "--warmup-frames" && i + 1 < argc)
+      warmupFrames = std::strtoull(argv[++i], nullptr, 10);
     else {
       std::fprintf(stderr,
                    "usage: klevaria-soak [--frames N] [--seed S] [--appdir DIR] [--log FILE]\n");
@@ -237,7 +239,8 @@ int main(int argc, char** argv) {
   // The heap after the warm-up must stay flat. The warm-up is the first
   // quarter of the run (at least two checkpoints): by then every screen has
   // been seen and the caches of rendered texts are full.
-  const size_t warm = std::max<size_t>(2, first.heap.size() / 4);
+  size_t warm = std::max<size_t>(2, first.heap.size() / 4);
+  if (warmupFrames > 0) warm = std::max<size_t>(warm, size_t(warmupFrames / 6000));
   if (first.heap.size() > warm + 1) {
     size_t base = first.heap[warm], peak = base;
     for (size_t i = warm; i < first.heap.size(); ++i) peak = std::max(peak, first.heap[i]);
