@@ -233,6 +233,9 @@ void Game::Timer4Timer() {
 // --- Starting and stopping a game ----------------------------------------------
 
 void Game::StartGame() {
+  // Every game starts from stopped timers, so its "Готовсь!" hold runs the
+  // full two seconds whatever the last game left behind.
+  for (MessageTimer* t : {&Timer1, &Timer2, &Timer3, &Timer4}) SetTimer(*t, false);
   Screens1->RemoveMenuButtons();
   Round1->BuildScene();
   Round1->LevelNo = 0;
@@ -377,6 +380,17 @@ void Game::OnCloseRequest() {
   Screens1->AskQuestion();
 }
 
+void Game::OnEndSession() {
+  // A score waiting for its name goes into the table under the name typed so
+  // far: the player is leaving, the score stays.
+  if (GameState == "EnterName")
+    InsertScore(Cfg->Scores, Screens1->EnteredName, Round1->PlayerScore());
+  // No box: nobody would close it, and the session will not wait.
+  ConfigStatus status = SaveConfig(ConfigDir, *Cfg);
+  if (!status.Ok()) std::fprintf(stderr, "klevaria: %s\n", status.Message.c_str());
+  Terminate();
+}
+
 void Game::OnActivate(bool active) {
   const uint64_t now = platform.NowMicros();
   FrameTimer1.SetActive(active, now);
@@ -386,11 +400,9 @@ void Game::OnActivate(bool active) {
   }
   SilenceAll();
   Sound1->StopMusicOnDeactivate();
-  if (GameState == "Game") {
-    Paused = !Paused;
-    SetTimer(Timer2, Paused);
-    SetTimer(Timer1, !Paused);
-  }
+  // A player who looks away comes back to a paused game, never to a clock
+  // that ran without them: losing the focus only ever pauses.
+  PausePlay();
 }
 
 void Game::OnMaximize() {
@@ -399,11 +411,14 @@ void Game::OnMaximize() {
 }
 
 void Game::OnMinimize() {
-  if (GameState == "Game") {
-    Paused = true;
-    SetTimer(Timer2, true);
-    SetTimer(Timer1, false);
-  }
+  PausePlay();
+}
+
+void Game::PausePlay() {
+  if (GameState != "Game") return;
+  Paused = true;
+  SetTimer(Timer2, true);
+  SetTimer(Timer1, false);
 }
 
 }  // namespace klv

@@ -60,10 +60,13 @@ class Game : public EventSink {
   void OnActivate(bool active) override;
   void OnMaximize() override;
   void OnMinimize() override;
+  void OnEndSession() override;
 
   // Shell operations used across the game.
   void StartGame();
   void StopGame();
+  // Holds running play with the pause (P or Escape resumes); nothing outside play.
+  void PausePlay();
   void ApplyWindowMode();
   void ShowMouseCursor(bool show);
   void Terminate() { terminated_ = true; }

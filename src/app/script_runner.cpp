@@ -120,7 +120,9 @@ const char* ScriptRunner::Help() {
          "  click X Y / rclick X Y left / right click at a point\n"
          "  mousedown / mouseup    the left button\n"
          "  focus lost|gained      the window loses or gains the focus\n"
+         "  minimized              the window manager minimised the window\n"
          "  close                  a window close request\n"
+         "  terminate              the desktop asks the program to end (SIGTERM, logout)\n"
          "  shot FILE.png          save the back buffer\n"
          "  print                  state, level, score, clock, fish, objects, sprites, frame, ms\n"
          "  set score N            set the angler's score\n"
@@ -405,9 +407,11 @@ void ScriptRunner::Execute(const std::string& line) {
     if (w[1] != "lost" && w[1] != "gained") throw ScriptError(2, "focus lost|gained");
     platform_->SetActive(w[1] == "gained");
     Pump();
-  } else if (cmd == "close") {
+  } else if (cmd == "close" || cmd == "minimized" || cmd == "terminate") {
     need(1);
-    platform_->Queue([](EventSink& s) { s.OnCloseRequest(); });
+    if (cmd == "close") platform_->Queue([](EventSink& s) { s.OnCloseRequest(); });
+    if (cmd == "minimized") platform_->Queue([](EventSink& s) { s.OnMinimize(); });
+    if (cmd == "terminate") platform_->Queue([](EventSink& s) { s.OnEndSession(); });
     Pump();
   } else if (cmd == "shot") {
     need(2);

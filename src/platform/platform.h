@@ -49,6 +49,9 @@ class EventSink {
   virtual void OnActivate(bool /*active*/) {}
   virtual void OnMaximize() {}  // maximize button or caption double-click
   virtual void OnMinimize() {}  // the window manager minimised the window
+  // The desktop asks the program to end now (a logout, SIGTERM, Ctrl+C in
+  // the terminal): nobody is there to answer a question.
+  virtual void OnEndSession() {}
 };
 
 // The faces the game names, mapped to free fonts with Cyrillic.

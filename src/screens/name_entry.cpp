@@ -111,6 +111,10 @@ void Screens::FinishNameEntry() {
   // save, and the entry is left all the same so the score is never entered
   // twice.
   game_.SaveSettings();
+  // The hold of the name entry ends with it: left running, it would freeze
+  // the last game's bubbles on the menu and cut short the next game's hold.
+  game_.Paused = false;
+  game_.SetTimer(game_.Timer2, false);
   RemoveAskBox();
   game_.Round1->RemoveScene();
   if (SendCheck) SendCheck->Shown = false;
