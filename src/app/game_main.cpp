@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/game.h"
+#include "engine/errors.h"
 #include "platform/sdl_platform.h"
 
 namespace {
@@ -26,7 +27,8 @@ std::string FindAppDir(const std::string& base) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  klv::SdlPlatform::RunGpuProbe(argc, argv);
   std::unique_ptr<klv::SdlPlatform> platform;
   try {
     platform = std::make_unique<klv::SdlPlatform>("Клевария", 800, 600);
@@ -60,6 +62,10 @@ int main() {
       try {
         platform->PumpEvents(game);
         game.RunDue();
+      } catch (const klv::FatalError& e) {
+        std::fprintf(stderr, "klevaria: %s\n", e.what());
+        platform->ShowMessage(e.what(), klv::MessageKind::Error);
+        return 1;
       } catch (const std::exception& e) {
         // An unexpected error: say what it was and carry on.
         std::fprintf(stderr, "klevaria: %s\n", e.what());

@@ -12,6 +12,13 @@ class KlvError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The game cannot go on at all (it has no way left to show its picture): the
+// program says why and ends.
+class FatalError : public KlvError {
+ public:
+  using KlvError::KlvError;
+};
+
 // A damaged or unreadable data file; the message names the file and the fault.
 class DataError : public KlvError {
  public:

@@ -77,9 +77,22 @@ constexpr KeyPair kKeys[] = {
     {SDLK_QUOTE, 0xDE},
 };
 
-}  // namespace
+// Punctuation keys by their place on a US keyboard.
+struct ScanPair {
+  SDL_Scancode scan;
+  int vk;
+};
 
-int VkFromSdlKey(int key) {
+constexpr ScanPair kPlaces[] = {
+    {SDL_SCANCODE_SEMICOLON, 0xBA},  {SDL_SCANCODE_EQUALS, 0xBB},
+    {SDL_SCANCODE_COMMA, 0xBC},      {SDL_SCANCODE_MINUS, 0xBD},
+    {SDL_SCANCODE_PERIOD, 0xBE},     {SDL_SCANCODE_SLASH, 0xBF},
+    {SDL_SCANCODE_GRAVE, 0xC0},      {SDL_SCANCODE_LEFTBRACKET, 0xDB},
+    {SDL_SCANCODE_BACKSLASH, 0xDC},  {SDL_SCANCODE_RIGHTBRACKET, 0xDD},
+    {SDL_SCANCODE_APOSTROPHE, 0xDE},
+};
+
+int VkFromKeycode(int key) {
   if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
   if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
   for (const KeyPair& k : kKeys)
@@ -87,10 +100,26 @@ int VkFromSdlKey(int key) {
   return 0;
 }
 
+int VkFromPlace(int scan) {
+  if (scan >= SDL_SCANCODE_A && scan <= SDL_SCANCODE_Z) return 'A' + (scan - SDL_SCANCODE_A);
+  if (scan >= SDL_SCANCODE_1 && scan <= SDL_SCANCODE_9) return '1' + (scan - SDL_SCANCODE_1);
+  if (scan == SDL_SCANCODE_0) return '0';
+  for (const ScanPair& p : kPlaces)
+    if (p.scan == scan) return p.vk;
+  return 0;
+}
+
+}  // namespace
+
+int VkFromSdlKey(int key, int scan) {
+  if (int vkCode = VkFromKeycode(key)) return vkCode;
+  return VkFromPlace(scan);
+}
+
 int VkFromKeyName(const std::string& name) {
   SDL_Keycode key = SDL_GetKeyFromName(name.c_str());
   if (key == SDLK_UNKNOWN) return 0;
-  return VkFromSdlKey(key);
+  return VkFromKeycode(key);
 }
 
 }  // namespace klv

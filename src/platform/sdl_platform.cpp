@@ -1,17 +1,136 @@
 #include "platform/sdl_platform.h"
 
 #include <SDL2/SDL.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "engine/errors.h"
 #include "engine/surface.h"
 #include "platform/key_map.h"
 #include "platform/sdl_audio_out.h"
 
+extern char** environ;
+
 namespace klv {
 namespace {
+
+// The desktop's request to end (SIGTERM at a logout, SIGINT from Ctrl+C in a
+// terminal, SIGHUP when the terminal goes): 0 none, 1 asked, 2 handed to the
+// game. A second request while the first is under way ends the program at
+// once, as if the game had never caught the signal.
+volatile sig_atomic_t gEndRequest = 0;
+constexpr int kEndSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
+void OnEndSignal(int sig) {
+  if (gEndRequest != 0) {
+    signal(sig, SIG_DFL);
+    raise(sig);
+    return;
+  }
+  gEndRequest = 1;
+}
+
+void CatchEndSignals() {
+  struct sigaction sa {};
+  sa.sa_handler = OnEndSignal;
+  sigemptyset(&sa.sa_mask);
+  for (int sig : kEndSignals) sigaction(sig, &sa, nullptr);
+}
+
+// The longest sleep between two looks at the end request, in milliseconds.
+constexpr uint64_t kLongestWaitMs = 200;
+
+// The child's argument and how long the game waits for its answer.
+constexpr const char* kGpuProbeArg = "--gpu-probe";
+constexpr int kGpuProbeTimeoutMs = 3000;
+
+// In the probe child: is the GL renderer a hardware one? Prints "gpu NAME",
+// "soft NAME" or "none" and ends without running any library's clean-up.
+[[noreturn]] void ProbeGpuAndExit() {
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  bool gpu = false;
+  const char* name = nullptr;
+  SDL_Window* probe = nullptr;
+  SDL_Renderer* r = nullptr;
+  if (SDL_Init(SDL_INIT_VIDEO) == 0)
+    probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL);
+  if (probe) r = SDL_CreateRenderer(probe, -1, SDL_RENDERER_ACCELERATED);
+  SDL_RendererInfo info;
+  if (r && SDL_GetRendererInfo(r, &info) == 0 && (info.flags & SDL_RENDERER_ACCELERATED) &&
+      std::strncmp(info.name, "opengl", 6) == 0) {
+    using GetString = const unsigned char* (*)(unsigned int);
+    auto glGetString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    name = glGetString ? reinterpret_cast<const char*>(glGetString(0x1F01)) : nullptr;
+    gpu = name && !std::strstr(name, "llvmpipe") && !std::strstr(name, "softpipe") &&
+          !std::strstr(name, "Software") && !std::strstr(name, "software");
+  }
+  if (name)
+    std::printf("%s %s\n", gpu ? "gpu" : "soft", name);
+  else
+    std::printf("none\n");
+  std::fflush(stdout);
+  _exit(0);
+}
+
+// Starts this program again as the probe child and reads its answer; false
+// when it cannot start, says anything else or takes too long.
+bool AskGpuProbe() {
+  int out[2];
+  if (pipe2(out, O_CLOEXEC) != 0) return false;
+  posix_spawn_file_actions_t files;
+  posix_spawnattr_t attr;
+  posix_spawn_file_actions_init(&files);
+  posix_spawn_file_actions_adddup2(&files, out[1], STDOUT_FILENO);
+  posix_spawn_file_actions_addopen(&files, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawnattr_init(&attr);
+  sigset_t none, defaults;
+  sigemptyset(&none);
+  sigemptyset(&defaults);
+  for (int sig : kEndSignals) sigaddset(&defaults, sig);
+  posix_spawnattr_setsigmask(&attr, &none);
+  posix_spawnattr_setsigdefault(&attr, &defaults);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  char self[] = "/proc/self/exe";
+  char arg[32];
+  std::snprintf(arg, sizeof arg, "%s", kGpuProbeArg);
+  char* argv[] = {self, arg, nullptr};
+  pid_t pid = -1;
+  const int spawned = posix_spawn(&pid, self, &files, &attr, argv, environ);
+  posix_spawn_file_actions_destroy(&files);
+  posix_spawnattr_destroy(&attr);
+  close(out[1]);
+  if (spawned != 0) {
+    close(out[0]);
+    return false;
+  }
+  char answer[256];
+  size_t got = 0;
+  const uint64_t deadline = SDL_GetTicks64() + kGpuProbeTimeoutMs;
+  for (;;) {
+    const uint64_t now = SDL_GetTicks64();
+    if (now >= deadline || got == sizeof answer - 1) break;
+    pollfd p{out[0], POLLIN, 0};
+    if (poll(&p, 1, int(deadline - now)) <= 0) break;
+    const ssize_t n = read(out[0], answer + got, sizeof answer - 1 - got);
+    if (n <= 0) break;
+    got += size_t(n);
+  }
+  answer[got] = '\0';
+  close(out[0]);
+  kill(pid, SIGKILL);  // gone already, unless it hangs
+  waitpid(pid, nullptr, 0);
+  return std::strncmp(answer, "gpu ", 4) == 0;
+}
 
 KeyMods ModsOf(uint16_t mod) {
   KeyMods m;
@@ -39,6 +158,9 @@ SdlPlatform::SdlPlatform(const std::string& title, int width, int height)
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
   SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "0");
+  // The game answers the desktop's end requests itself (see OnEndSignal).
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  CatchEndSignals();
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0)
     throw KlvError(std::string("Cannot start the video system: ") + SDL_GetError());
   SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER | SDL_INIT_JOYSTICK);
@@ -60,10 +182,13 @@ SdlPlatform::~SdlPlatform() {
   audio_.reset();
   fonts_.reset();
   CloseController();
-  if (texture_) SDL_DestroyTexture(texture_);
-  if (renderer_) SDL_DestroyRenderer(renderer_);
+  CloseRenderer();
   if (window_) SDL_DestroyWindow(window_);
   SDL_Quit();
+}
+
+void SdlPlatform::RunGpuProbe(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], kGpuProbeArg) == 0) ProbeGpuAndExit();
 }
 
 uint64_t SdlPlatform::NowMicros() {
@@ -76,7 +201,7 @@ void SdlPlatform::WaitUntil(uint64_t deadlineUs) {
   uint64_t now = NowMicros();
   if (deadlineUs <= now) return;
   uint64_t waitMs = (deadlineUs - now + 999) / 1000;
-  if (waitMs > 1000) waitMs = 1000;
+  if (waitMs > kLongestWaitMs) waitMs = kLongestWaitMs;
   // Wakes early for an event, which stays queued for PumpEvents.
   SDL_WaitEventTimeout(nullptr, static_cast<int>(waitMs));
 }
@@ -160,6 +285,10 @@ void SdlPlatform::MapPointer(int wx, int wy, int* bx, int* by) const {
 }
 
 void SdlPlatform::PumpEvents(EventSink& sink) {
+  if (gEndRequest == 1) {
+    gEndRequest = 2;
+    sink.OnEndSession();
+  }
   SDL_Event e;
   while (SDL_PollEvent(&e)) {
     switch (e.type) {
@@ -168,9 +297,18 @@ void SdlPlatform::PumpEvents(EventSink& sink) {
         break;
       case SDL_KEYDOWN:
       case SDL_KEYUP: {
-        int vkCode = VkFromSdlKey(e.key.keysym.sym);
+        const bool down = e.type == SDL_KEYDOWN;
+        const int place = e.key.keysym.scancode;
+        int vkCode = VkFromSdlKey(e.key.keysym.sym, place);
+        // A key comes up as the code it went down as, even if the layout
+        // changed in between.
+        if (place > 0 && place < int(downVk_.size())) {
+          if (down)
+            downVk_[place] = uint8_t(vkCode > 0 && vkCode < 256 ? vkCode : 0);
+          else if (downVk_[place])
+            vkCode = std::exchange(downVk_[place], uint8_t(0));
+        }
         if (vkCode <= 0 || vkCode > 255) break;
-        bool down = e.type == SDL_KEYDOWN;
         keys_[vkCode] = down && active_;
         KeyMods mods = ModsOf(e.key.keysym.mod);
         if (down) {
@@ -262,24 +400,13 @@ void SdlPlatform::PumpEvents(EventSink& sink) {
 
 void SdlPlatform::SetFullscreen(bool fullscreen) {
   if (fullscreen == fullscreen_) return;
-  if (texture_) SDL_DestroyTexture(texture_);
-  if (renderer_) SDL_DestroyRenderer(renderer_);
-  texture_ = nullptr;
-  renderer_ = nullptr;
+  if (!noWindowSurface_) CloseRenderer();
   SDL_SetWindowFullscreen(window_, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
   fullscreen_ = fullscreen;
-  if (fullscreen && HasGpu()) {
-    // Scale on the GPU where there is one; otherwise a scaled blit.
-    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
-    if (renderer_) {
-      SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
-      texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
-                                   width_, height_);
-    }
-    if (!texture_ && renderer_) {
-      SDL_DestroyRenderer(renderer_);
-      renderer_ = nullptr;
-    }
+  if (fullscreen && !noWindowSurface_ && HasGpu()) {
+    // Scale on the GPU where there is one; otherwise the changed tiles are
+    // scaled and sent (PresentToSurface).
+    OpenRenderer(true);
   } else if (!fullscreen) {
     SDL_SetWindowSize(window_, width_, height_);
     SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
@@ -288,63 +415,116 @@ void SdlPlatform::SetFullscreen(bool fullscreen) {
 }
 
 bool SdlPlatform::HasGpu() {
-  // Asked once, of a hidden window: a renderer on the game's own window would
-  // replace that window, and a software GL renderer costs far more than a blit.
-  if (gpuKnown_) return gpu_;
-  gpuKnown_ = true;
-  SDL_Window* probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL);
-  if (!probe) return gpu_ = false;
-  SDL_Renderer* r = SDL_CreateRenderer(probe, -1, SDL_RENDERER_ACCELERATED);
-  SDL_RendererInfo info;
-  if (r && SDL_GetRendererInfo(r, &info) == 0 && (info.flags & SDL_RENDERER_ACCELERATED) &&
-      std::strncmp(info.name, "opengl", 6) == 0) {
-    using GetString = const unsigned char* (*)(unsigned int);
-    auto glGetString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
-    const char* name = glGetString ? reinterpret_cast<const char*>(glGetString(0x1F01)) : nullptr;
-    gpu_ = name && !std::strstr(name, "llvmpipe") && !std::strstr(name, "softpipe") &&
-           !std::strstr(name, "Software") && !std::strstr(name, "software");
+  // Asked once, of a child process: a software GL renderer costs far more
+  // than sending the changed tiles, and the GL libraries stay out of the
+  // game's process (they hold tens of megabytes and outlive their unloading).
+  if (!gpuKnown_) {
+    gpuKnown_ = true;
+    gpu_ = AskGpuProbe();
   }
-  if (r) SDL_DestroyRenderer(r);
-  SDL_DestroyWindow(probe);
   return gpu_;
+}
+
+bool SdlPlatform::OpenRenderer(bool accelerated) {
+  CloseRenderer();
+  renderer_ = SDL_CreateRenderer(window_, -1, accelerated ? SDL_RENDERER_ACCELERATED : 0);
+  if (!renderer_) return false;
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+  texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                               width_, height_);
+  if (!texture_) CloseRenderer();
+  needFullRedraw_ = true;
+  return texture_ != nullptr;
+}
+
+void SdlPlatform::CloseRenderer() {
+  if (texture_) SDL_DestroyTexture(texture_);
+  if (renderer_) SDL_DestroyRenderer(renderer_);
+  texture_ = nullptr;
+  renderer_ = nullptr;
 }
 
 void SdlPlatform::Present(const Surface& buffer) {
   lastBuffer_ = &buffer;
   if (!needFullRedraw_ && buffer.Version() == lastVersion_) return;  // nothing changed
   lastVersion_ = buffer.Version();
-  if (renderer_ && texture_) {
-    int ow, oh;
-    SDL_GetRendererOutputSize(renderer_, &ow, &oh);
-    viewport_ = ComputeViewport(ow, oh);
-    SDL_UpdateTexture(texture_, nullptr, buffer.Pixels(), buffer.Width() * 4);
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
-    SDL_Rect dst{viewport_.x, viewport_.y, viewport_.w, viewport_.h};
-    SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
-    SDL_RenderPresent(renderer_);
+  if (!renderer_ && !noWindowSurface_ && PresentToSurface(buffer)) {
     needFullRedraw_ = false;
     return;
   }
-  SDL_Surface* target = SDL_GetWindowSurface(window_);
-  if (!target) return;
-  SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(
-      const_cast<uint32_t*>(buffer.Pixels()), buffer.Width(), buffer.Height(), 32,
-      buffer.Width() * 4, SDL_PIXELFORMAT_ARGB8888);
-  if (!src) return;
-  SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_NONE);
-  if (!fullscreen_ && target->w == buffer.Width() && target->h == buffer.Height()) {
-    viewport_ = Viewport{0, 0, target->w, target->h};
-    SDL_BlitSurface(src, nullptr, target, nullptr);
-  } else {
-    viewport_ = ComputeViewport(target->w, target->h);
-    if (needFullRedraw_) SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
-    SDL_Rect dst{viewport_.x, viewport_.y, viewport_.w, viewport_.h};
-    SDL_BlitScaled(src, nullptr, target, &dst);
+  if (!renderer_) {
+    // Some video drivers (native Wayland) give a window no surface to draw
+    // into: the picture goes through a renderer there, in a window too.
+    const std::string why = SDL_GetError();
+    noWindowSurface_ = true;
+    if (!OpenRenderer(true) && !OpenRenderer(false))
+      throw FatalError("Cannot show the game's picture (" + why + "; " + SDL_GetError() + ")");
   }
-  SDL_FreeSurface(src);
-  SDL_UpdateWindowSurface(window_);
+  PresentWithRenderer(buffer);
   needFullRedraw_ = false;
+}
+
+bool SdlPlatform::PresentWithRenderer(const Surface& buffer) {
+  int ow, oh;
+  SDL_GetRendererOutputSize(renderer_, &ow, &oh);
+  viewport_ = ComputeViewport(ow, oh);
+  SDL_UpdateTexture(texture_, nullptr, buffer.Pixels(), buffer.Width() * 4);
+  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+  SDL_RenderClear(renderer_);
+  SDL_Rect dst{viewport_.x, viewport_.y, viewport_.w, viewport_.h};
+  SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
+  SDL_RenderPresent(renderer_);
+  return true;
+}
+
+bool SdlPlatform::PresentToSurface(const Surface& buffer) {
+  SDL_Surface* target = SDL_GetWindowSurface(window_);
+  if (!target) return false;
+  const bool fits = !fullscreen_ && target->w == buffer.Width() && target->h == buffer.Height();
+  const Viewport v =
+      fits ? Viewport{0, 0, target->w, target->h} : ComputeViewport(target->w, target->h);
+  const bool everything = needFullRedraw_ || v.x != viewport_.x || v.y != viewport_.y ||
+                          v.w != viewport_.w || v.h != viewport_.h;
+  viewport_ = v;
+  const SDL_PixelFormat* f = target->format;
+  if (f->BytesPerPixel != 4 || f->Rmask != 0x00FF0000u || f->Gmask != 0x0000FF00u ||
+      f->Bmask != 0x000000FFu) {
+    // A display of another pixel layout: SDL converts the whole frame.
+    SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<uint32_t*>(buffer.Pixels()), buffer.Width(), buffer.Height(), 32,
+        buffer.Width() * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (!src) return true;
+    SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_NONE);
+    if (everything) SDL_FillRect(target, nullptr, SDL_MapRGB(f, 0, 0, 0));
+    SDL_Rect dst{v.x, v.y, v.w, v.h};
+    if (fits)
+      SDL_BlitSurface(src, nullptr, target, nullptr);
+    else
+      SDL_BlitScaled(src, nullptr, target, &dst);
+    SDL_FreeSurface(src);
+    SDL_UpdateWindowSurface(window_);
+    return true;
+  }
+  // The frame's own channel order: only the tiles that changed are scaled
+  // into the window's picture and sent to the display.
+  const std::vector<PatchRect>& changed =
+      patcher_.Take(buffer.Pixels(), buffer.Width(), buffer.Height(), everything);
+  if (changed.empty()) return true;
+  if (everything && !fits) SDL_FillRect(target, nullptr, SDL_MapRGB(f, 0, 0, 0));
+  if (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0) return true;
+  sent_.clear();
+  const ScreenPatcher::Placement to{v.x, v.y, v.w, v.h};
+  for (const PatchRect& r : changed) {
+    const PatchRect d =
+        patcher_.Scale(r, to, static_cast<uint32_t*>(target->pixels), target->pitch / 4);
+    if (d.w > 0 && d.h > 0) sent_.push_back(SDL_Rect{d.x, d.y, d.w, d.h});
+  }
+  if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
+  if (everything)
+    SDL_UpdateWindowSurface(window_);
+  else if (!sent_.empty())
+    SDL_UpdateWindowSurfaceRects(window_, sent_.data(), int(sent_.size()));
+  return true;
 }
 
 void SdlPlatform::Minimize() {

@@ -5,13 +5,16 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
+#include "platform/screen_patcher.h"
 #include "platform/ttf_fonts.h"
 
 struct SDL_Window;
 struct SDL_Renderer;
 struct SDL_Texture;
+struct SDL_Rect;
 struct _SDL_GameController;
 struct _SDL_Joystick;
 
@@ -42,6 +45,13 @@ class SdlPlatform : public Platform {
   void OpenWithShell(const std::string& pathOrUrl) override;
   AudioOut& Audio() override { return *audio_; }
 
+  // The full-screen check of the graphics driver runs in a child process: the
+  // program started again as `PROGRAM --gpu-probe`, so the GL libraries it
+  // loads never enter the game's own process. Every program that opens an
+  // SdlPlatform calls this first in main; in such a child it answers and
+  // ends the process, and otherwise returns at once.
+  static void RunGpuProbe(int argc, char** argv);
+
   // The folder of the running program, with a trailing '/'.
   static std::string BaseDir();
   // The per-user folder for the settings of an installed game ("" if none).
@@ -54,12 +64,21 @@ class SdlPlatform : public Platform {
   Viewport ComputeViewport(int outW, int outH) const;
   void MapPointer(int wx, int wy, int* bx, int* by) const;
   bool HasGpu();
+  bool PresentWithRenderer(const Surface& buffer);
+  bool PresentToSurface(const Surface& buffer);
+  bool OpenRenderer(bool accelerated);
+  void CloseRenderer();
   void OpenController(int index);
   void CloseController();
 
   SDL_Window* window_ = nullptr;
-  SDL_Renderer* renderer_ = nullptr;  // only for accelerated full screen
+  // Only for full screen on a GPU, or where the window has no surface of its
+  // own to draw into (native Wayland).
+  SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
+  bool noWindowSurface_ = false;
+  ScreenPatcher patcher_;
+  std::vector<SDL_Rect> sent_;  // the parts of the window updated by a present
   _SDL_GameController* controller_ = nullptr;
   _SDL_Joystick* joystick_ = nullptr;
   int width_, height_;
@@ -73,6 +92,7 @@ class SdlPlatform : public Platform {
   Viewport viewport_;
   std::array<bool, 256> keys_{};
   std::array<KeyMods, 256> downMods_{};  // modifiers held when each key went down
+  std::array<uint8_t, 512> downVk_{};    // the key code each key (by place) went down as
   std::unique_ptr<TtfFonts> fonts_;
   std::unique_ptr<AudioOut> audio_;
 };

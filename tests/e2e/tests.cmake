@@ -5,3 +5,8 @@ if(TARGET xprobe)
   set_tests_properties(e2e.window PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE
     ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/../lsan.supp")
 endif()
+
+# The real game as a native Wayland client, in a nested Weston.
+add_test(NAME e2e.wayland
+  COMMAND ${CMAKE_CURRENT_LIST_DIR}/wayland_test.sh ${KLV_GAME_DIR} ${CMAKE_SOURCE_DIR})
+set_tests_properties(e2e.wayland PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE)

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Plays the real game in a real X window (Xvfb) the way a player would, with
-# xdotool: menu, options, a short game, the questions, full screen and exit.
+# xdotool: menu, options, a short game, the questions, full screen and exit;
+# then the letter keys on a Russian keyboard layout, and the desktop's end
+# requests (SIGTERM, SIGINT, SIGHUP).
 # Usage: window_test.sh GAME_DIR BIN_DIR
 set -euo pipefail
 game_dir=$(cd "$1" && pwd)
 bin_dir=$(cd "$2" && pwd)
-for tool in Xvfb xdotool openbox; do
+for tool in Xvfb xdotool openbox setxkbmap; do
   command -v "$tool" >/dev/null || { echo "window test: $tool is not installed"; exit 1; }
 done
 
@@ -27,7 +29,9 @@ ln -s "$game_dir/Data" "$work/Data"
 ln -s "$game_dir/Sound" "$work/Sound"
 
 exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# -noreset: the server keeps the keyboard layout set below when its last
+# client leaves.
+Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -n1 "$work/display")"
@@ -44,14 +48,27 @@ fail() {
 }
 step() { echo "window test: $*"; }
 
-# The pointer starts away from the window, so it lights nothing.
-xdotool mousemove 0 0
-(cd "$work" && exec ./klevaria) >"$work/game.log" 2>&1 &
-game_pid=$!
-win=$(timeout 60 xdotool search --sync --class klevaria | head -n1) || fail "no window appeared"
+# Starts the game in its folder and waits for its window ($win, $game_pid).
+start_game() {
+  # The pointer starts away from the window, so it lights nothing.
+  xdotool mousemove 0 0
+  (cd "$work" && exec ./klevaria) >"$work/game.log" 2>&1 &
+  game_pid=$!
+  win=$(timeout 60 xdotool search --sync --class klevaria | head -n1) ||
+    fail "no window appeared"
+  xdotool windowfocus --sync "$win" 2>/dev/null || true
+  sleep 3
+}
+# Waits for the game to end by itself; $status is its exit status.
+wait_game_end() {
+  status=0
+  wait_for "$1" bash -c "! kill -0 $game_pid 2>/dev/null" || fail "the game did not end"
+  wait "$game_pid" || status=$?
+  game_pid=""
+}
+
+start_game
 step "window $win"
-xdotool windowfocus --sync "$win" 2>/dev/null || true
-sleep 3
 
 read -r w h < <("$bin_dir/xprobe" size "$win")
 [ "$w" = 800 ] && [ "$h" = 600 ] || fail "window is ${w}x${h}, not 800x600"
@@ -118,10 +135,7 @@ step "full screen and back"
 
 # Escape and Enter end the program with status 0; the settings hold music off.
 key Escape Return
-status=0
-wait_for 10 bash -c "! kill -0 $game_pid 2>/dev/null" || fail "the game did not end"
-wait "$game_pid" || status=$?
-game_pid=""
+wait_game_end 10
 [ "$status" = 0 ] || fail "the game ended with status $status"
 [ -f "$work/Config.cfg" ] || fail "no Config.cfg was written"
 music=$(od -An -tu1 -N1 "$work/Config.cfg" | tr -d ' ')
@@ -129,4 +143,35 @@ music=$(od -An -tu1 -N1 "$work/Config.cfg" | tr -d ' ')
 size=$(stat -c %s "$work/Config.cfg")
 [ "$size" = 240 ] || fail "Config.cfg is $size bytes"
 step "ended with status 0, music off saved"
+
+# A Russian layout: the letter keys count by their place on the keyboard.
+setxkbmap -layout ru
+start_game
+key Escape
+wait_for 5 is_light 300 150 || fail "Escape in the menu did not ask"
+key Cyrillic_te  # the N key: "Нет"
+wait_for 5 is_gold 300 245 || fail "N on a Russian layout did not answer the question"
+key Escape
+wait_for 5 is_light 300 150 || fail "Escape in the menu did not ask again"
+key Cyrillic_en  # the Y key: "Да"
+wait_game_end 10
+[ "$status" = 0 ] || fail "Y on a Russian layout: the game ended with status $status"
+step "Russian layout: N and Y answer the question"
+setxkbmap -layout us
+
+# The desktop's end requests save the settings and end the game at once, with
+# no question, whatever the game is doing (here: playing).
+for sig in TERM INT HUP; do
+  rm -f "$work/Config.cfg"
+  start_game
+  key Return
+  sleep 1
+  started=$(date +%s%N)
+  kill -s "$sig" "$game_pid"
+  wait_game_end 5
+  took=$((($(date +%s%N) - started) / 1000000))
+  [ "$status" = 0 ] || fail "SIG$sig: the game ended with status $status"
+  [ -f "$work/Config.cfg" ] || fail "SIG$sig: no Config.cfg was saved"
+  step "SIG$sig: saved and ended with status 0 in $took ms"
+done
 echo "window test: passed"

@@ -2,7 +2,7 @@
 // costs. It idles in the menu, or starts a game and lets the autopilot hold
 // the play keys, for a number of seconds, then prints the process's CPU use
 // and resident memory as name=value figures.
-//   klevaria-autoplay [--play] [--seconds N] [--appdir DIR]
+//   klevaria-autoplay [--play] [--fullscreen] [--seconds N] [--appdir DIR]
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -18,6 +18,7 @@
 #include "app/game.h"
 #include "platform/sdl_platform.h"
 #include "play/autopilot.h"
+#include "settings/config.h"
 
 namespace {
 
@@ -74,18 +75,24 @@ long RssKb() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  klv::SdlPlatform::RunGpuProbe(argc, argv);
   bool play = false;
+  bool fullscreen = false;
   double seconds = 10;
   std::string appDir;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--play"))
       play = true;
+    else if (!std::strcmp(argv[i], "--fullscreen"))
+      fullscreen = true;
     else if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc)
       seconds = std::atof(argv[++i]);
     else if (!std::strcmp(argv[i], "--appdir") && i + 1 < argc)
       appDir = argv[++i];
     else {
-      std::fprintf(stderr, "usage: klevaria-autoplay [--play] [--seconds N] [--appdir DIR]\n");
+      std::fprintf(
+          stderr,
+          "usage: klevaria-autoplay [--play] [--fullscreen] [--seconds N] [--appdir DIR]\n");
       return 2;
     }
   }
@@ -96,6 +103,10 @@ int main(int argc, char** argv) {
   paths.AppDir = appDir;
   klv::Game game(platform, paths, 42);
   game.FormCreate();
+  if (fullscreen && game.Cfg->Windowed) {
+    game.Cfg->Windowed = false;
+    game.ApplyWindowMode();
+  }
   std::unique_ptr<klv::Autopilot> pilot;
   auto run = [&](double span) {
     const uint64_t end = platform.NowMicros() + uint64_t(span * 1e6);
@@ -111,7 +122,8 @@ int main(int argc, char** argv) {
   };
   run(1.0);  // start-up settles
   if (play) {
-    game.OnKeyUp(klv::vk::Return, {});  // "Начать игру"
+    // "Начать игру" straight away: wherever the pointer rests, it lights no item.
+    game.StartGame();
     pilot = std::make_unique<klv::Autopilot>(game);
     run(3.0);
   }
@@ -120,7 +132,9 @@ int main(int argc, char** argv) {
   run(seconds);
   const double wall = (platform.NowMicros() - t0) / 1e6;
   const double pct = wall > 0 ? (CpuSeconds() - cpu0) / wall * 100 : 0;
-  std::printf("%s_cpu_pct=%.2f %s_rss_mb=%.1f\n", play ? "play" : "idle", pct,
-              play ? "play" : "idle", RssKb() / 1024.0);
+  std::string name = play ? "play" : "idle";
+  if (fullscreen) name += "_full";
+  std::printf("%s_cpu_pct=%.2f %s_rss_mb=%.1f\n", name.c_str(), pct, name.c_str(),
+              RssKb() / 1024.0);
   return 0;
 }

@@ -1,0 +1,102 @@
+#include "platform/screen_patcher.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace klv {
+
+const std::vector<PatchRect>& ScreenPatcher::Take(const uint32_t* frame, int width, int height,
+                                                  bool everything) {
+  rects_.clear();
+  if (width <= 0 || height <= 0) return rects_;
+  const size_t pixels = size_t(width) * height;
+  if (width != width_ || height != height_ || shown_.size() != pixels) {
+    width_ = width;
+    height_ = height;
+    shown_.assign(frame, frame + pixels);
+    rects_.push_back({0, 0, width, height});
+    return rects_;
+  }
+  if (everything) {
+    std::memcpy(shown_.data(), frame, pixels * 4);
+    rects_.push_back({0, 0, width, height});
+    return rects_;
+  }
+  const int tilesAcross = (width + kTileW - 1) / kTileW;
+  dirty_.resize(tilesAcross);
+  for (int top = 0; top < height; top += kTileH) {
+    const int bottom = std::min(height, top + kTileH);
+    std::fill(dirty_.begin(), dirty_.end(), 0);
+    bool any = false;
+    for (int y = top; y < bottom; ++y) {
+      const uint32_t* next = frame + size_t(y) * width;
+      const uint32_t* old = shown_.data() + size_t(y) * width;
+      if (std::memcmp(next, old, size_t(width) * 4) == 0) continue;
+      for (int t = 0; t < tilesAcross; ++t) {
+        if (dirty_[t]) continue;
+        const int left = t * kTileW;
+        const int w = std::min(kTileW, width - left);
+        if (std::memcmp(next + left, old + left, size_t(w) * 4) != 0) dirty_[t] = any = true;
+      }
+    }
+    if (!any) continue;
+    for (int t = 0; t < tilesAcross;) {
+      if (!dirty_[t]) {
+        ++t;
+        continue;
+      }
+      int end = t;
+      while (end < tilesAcross && dirty_[end]) ++end;
+      const int left = t * kTileW;
+      const int right = std::min(width, end * kTileW);
+      for (int y = top; y < bottom; ++y) {
+        const size_t at = size_t(y) * width + left;
+        std::memcpy(shown_.data() + at, frame + at, size_t(right - left) * 4);
+      }
+      rects_.push_back({left, top, right - left, bottom - top});
+      t = end;
+    }
+  }
+  return rects_;
+}
+
+PatchRect ScreenPatcher::Scale(const PatchRect& r, const Placement& to, uint32_t* dst,
+                               int dstPitch) {
+  if (to.w <= 0 || to.h <= 0 || width_ <= 0 || height_ <= 0) return {};
+  // Destination pixel d shows frame pixel d * frame / placement (rounded
+  // down), so frame pixels [a, b) cover destination pixels
+  // [ceil(a * placement / frame), ceil(b * placement / frame)).
+  auto first = [](int a, int placed, int frame) {
+    return int((int64_t(a) * placed + frame - 1) / frame);
+  };
+  const int x0 = first(r.x, to.w, width_), x1 = first(r.x + r.w, to.w, width_);
+  const int y0 = first(r.y, to.h, height_), y1 = first(r.y + r.h, to.h, height_);
+  if (x0 >= x1 || y0 >= y1) return {};
+  if (to.w == width_ && to.h == height_) {
+    for (int y = y0; y < y1; ++y)
+      std::memcpy(dst + size_t(to.y + y) * dstPitch + to.x + x0,
+                  shown_.data() + size_t(y) * width_ + x0, size_t(x1 - x0) * 4);
+    return {to.x + x0, to.y + y0, x1 - x0, y1 - y0};
+  }
+  if (!(columnsFor_ == to) || columns_.size() != size_t(to.w)) {
+    columns_.resize(to.w);
+    for (int d = 0; d < to.w; ++d) columns_[d] = int(int64_t(d) * width_ / to.w);
+    columnsFor_ = to;
+  }
+  int lastRow = -1;
+  for (int y = y0; y < y1; ++y) {
+    uint32_t* out = dst + size_t(to.y + y) * dstPitch + to.x;
+    const int row = int(int64_t(y) * height_ / to.h);
+    if (row == lastRow) {
+      // The same frame row again: copy the destination row just written.
+      std::memcpy(out + x0, out - dstPitch + x0, size_t(x1 - x0) * 4);
+      continue;
+    }
+    lastRow = row;
+    const uint32_t* in = shown_.data() + size_t(row) * width_;
+    for (int x = x0; x < x1; ++x) out[x] = in[columns_[x]];
+  }
+  return {to.x + x0, to.y + y0, x1 - x0, y1 - y0};
+}
+
+}  // namespace klv

@@ -1,0 +1,58 @@
+#pragma once
+// Sends the screen only what changed: keeps a copy of the frame on screen,
+// finds the tiles of the next frame that differ from it, and scales just those
+// tiles (nearest neighbour) into the window's picture. In play most of the
+// picture stands still between two frames (sky, pier, sand), and in full
+// screen the scaling and the copy to the display are what a frame costs most.
+
+#include <cstdint>
+#include <vector>
+
+namespace klv {
+
+struct PatchRect {
+  int x = 0, y = 0, w = 0, h = 0;
+  bool operator==(const PatchRect&) const = default;
+};
+
+class ScreenPatcher {
+ public:
+  // Tiles are this many frame pixels wide and high (the last ones may be cut).
+  static constexpr int kTileW = 32;
+  static constexpr int kTileH = 24;
+
+  // Takes the next frame (width x height, pitch == width) and returns the
+  // rectangles of it that differ from the last frame taken, in frame pixels:
+  // whole tiles, with neighbours along a row of tiles merged. Everything counts
+  // as changed on the first frame, after a size change and when `everything`
+  // is set. The returned list lives until the next call.
+  const std::vector<PatchRect>& Take(const uint32_t* frame, int width, int height, bool everything);
+
+  // The frame last taken.
+  const uint32_t* Shown() const { return shown_.data(); }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+
+  // Where the whole frame lands in the destination picture, scaled to fit.
+  struct Placement {
+    int x = 0, y = 0, w = 0, h = 0;
+    bool operator==(const Placement&) const = default;
+  };
+  // Writes the part of the destination that shows the frame rectangle `r` of
+  // the last frame taken, and returns that part in destination pixels (empty
+  // when it covers no destination pixel). `dst` is 32-bit pixels in the
+  // frame's own channel order, `dstPitch` pixels a row; the placement must lie
+  // inside the destination.
+  PatchRect Scale(const PatchRect& r, const Placement& to, uint32_t* dst, int dstPitch);
+
+ private:
+  std::vector<uint32_t> shown_;
+  int width_ = 0;
+  int height_ = 0;
+  std::vector<PatchRect> rects_;
+  std::vector<uint8_t> dirty_;  // one flag a tile, for the row of tiles being looked at
+  Placement columnsFor_;        // the placement `columns_` was made for
+  std::vector<int> columns_;    // destination column -> frame column, across the placement
+};
+
+}  // namespace klv

@@ -1,0 +1,95 @@
+#include "platform/screen_patcher.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+namespace klv {
+namespace {
+
+struct Changed {
+  const char* what;
+  std::vector<std::pair<int, int>> pixels;  // set to another colour in the next frame
+  std::vector<PatchRect> want;
+};
+
+TEST(ScreenPatcher, FindsTheChangedTilesAndMergesNeighboursAlongARow) {
+  // 100 x 50: tiles of 32 x 24, so the last column of tiles is 4 wide and the
+  // last row 2 high.
+  const Changed cases[] = {
+      {"nothing", {}, {}},
+      {"the first pixel", {{0, 0}}, {{0, 0, 32, 24}}},
+      {"two neighbours", {{31, 5}, {32, 23}}, {{0, 0, 64, 24}}},
+      {"two apart", {{0, 0}, {70, 0}}, {{0, 0, 32, 24}, {64, 0, 32, 24}}},
+      {"the cut corner", {{99, 49}}, {{96, 48, 4, 2}}},
+      {"one a row", {{40, 10}, {40, 30}}, {{32, 0, 32, 24}, {32, 24, 32, 24}}},
+  };
+  for (const Changed& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<uint32_t> frame(100 * 50, 0xFF102030u);
+    ScreenPatcher patcher;
+    ASSERT_EQ(patcher.Take(frame.data(), 100, 50, false),
+              (std::vector<PatchRect>{{0, 0, 100, 50}}));  // the first frame is all new
+    for (auto [x, y] : c.pixels) frame[y * 100 + x] = 0xFFFFFFFFu;
+    EXPECT_EQ(patcher.Take(frame.data(), 100, 50, false), c.want);
+    EXPECT_TRUE(patcher.Take(frame.data(), 100, 50, false).empty());  // taken over
+    EXPECT_EQ(patcher.Take(frame.data(), 100, 50, true), (std::vector<PatchRect>{{0, 0, 100, 50}}));
+    EXPECT_EQ(patcher.Take(frame.data(), 50, 100, false),  // another size
+              (std::vector<PatchRect>{{0, 0, 50, 100}}));
+  }
+}
+
+// The destination after a run of patched frames is exactly the latest frame
+// scaled whole, and nothing outside the placement is touched. A 200 x 150
+// frame keeps the scales of the real 800 x 600 one.
+TEST(ScreenPatcher, PatchedPictureEqualsTheWholeFrameScaled) {
+  constexpr int kW = 200, kH = 150;
+  struct Target {
+    const char* what;
+    int w, h;
+    ScreenPatcher::Placement to;
+  } targets[] = {
+      {"window", kW, kH, {0, 0, kW, kH}},
+      {"1920 x 1080", 480, 270, {60, 0, 360, 270}},
+      {"1024 x 768", 256, 192, {0, 0, 256, 192}},
+      {"narrower than the frame", 125, 100, {0, 3, 125, 94}},
+  };
+  constexpr uint32_t kOutside = 0x12345678u;
+  for (const Target& t : targets) {
+    SCOPED_TRACE(t.what);
+    std::mt19937 rng(7);
+    std::vector<uint32_t> frame(kW * kH);
+    for (uint32_t& p : frame) p = 0xFF000000u | (rng() & 0xFFFFFF);
+    std::vector<uint32_t> screen(size_t(t.w) * t.h, kOutside);
+    ScreenPatcher patcher;
+    for (int step = 0; step < 40; ++step) {
+      // A few sprites' worth of change a frame, somewhere.
+      for (int n = int(rng() % 6); n > 0; --n) {
+        const int x0 = int(rng() % kW), y0 = int(rng() % kH);
+        for (int y = y0; y < std::min(kH, y0 + 10); ++y)
+          for (int x = x0; x < std::min(kW, x0 + 13); ++x) frame[y * kW + x] ^= 0x00FFFFFFu;
+      }
+      for (const PatchRect& r : patcher.Take(frame.data(), kW, kH, false)) {
+        const PatchRect d = patcher.Scale(r, t.to, screen.data(), t.w);
+        EXPECT_GE(d.x, t.to.x);
+        EXPECT_LE(d.x + d.w, t.to.x + t.to.w);
+      }
+      int wrong = 0;
+      for (int y = 0; y < t.h; ++y)
+        for (int x = 0; x < t.w; ++x) {
+          const bool inside =
+              x >= t.to.x && x < t.to.x + t.to.w && y >= t.to.y && y < t.to.y + t.to.h;
+          const uint32_t want =
+              inside ? frame[size_t((y - t.to.y) * kH / t.to.h) * kW + (x - t.to.x) * kW / t.to.w]
+                     : kOutside;
+          wrong += screen[size_t(y) * t.w + x] != want;
+        }
+      ASSERT_EQ(wrong, 0) << "after frame " << step;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace klv
