@@ -56,7 +56,10 @@ Game::~Game() {
 void Game::FormCreate() {
   // 1-2: the settings file, beside the game or in the player's data folder.
   ConfigDir = Paths.ConfigDir.empty() ? ChooseConfigDir(AppDir, Paths.UserDir) : Paths.ConfigDir;
-  ConfigLoadResult loaded = LoadConfig(ConfigDir, *Cfg);
+  // Settings kept apart from the game's folder start from the folder's own
+  // file the first time.
+  ConfigLoadResult loaded = LoadConfig(ConfigDir, *Cfg, RealConfigFileSystem(), AppDir);
+  if (!loaded.Notice.empty()) ShowMessage(loaded.Notice);
   if (!loaded.Save.Ok()) ShowMessage(loaded.Save.Message);
   if (loaded.CloseFailed) ShowMessage("Please delete file Config.cfg");
   FrameTimer1.SetEnabled(true, platform.NowMicros());

@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <mutex>
 
 namespace klv {
@@ -55,8 +56,6 @@ HttpClient::HttpClient(const HttpLimits& limits) : limits_(limits) {
   curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
   curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(h, CURLOPT_USERAGENT, kUserAgent);
-  curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, limits_.ConnectMs);
-  curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, limits_.TotalMs);
   // Fewer than one byte per second for the stall time counts as a stall.
   curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, (limits_.StallMs + 999) / 1000);
@@ -74,6 +73,10 @@ void HttpClient::Cancel() {
   cancelled_.store(true);
 }
 
+void HttpClient::SetDeadline(std::chrono::steady_clock::time_point deadline) {
+  deadline_.store(deadline.time_since_epoch().count());
+}
+
 HttpClient::Result HttpClient::Get(const std::string& url) {
   Result r;
   std::lock_guard<std::mutex> lock(mutex_);
@@ -88,6 +91,26 @@ HttpClient::Result HttpClient::Get(const std::string& url) {
     r.error = "Request cancelled";
     return r;
   }
+
+  // The request's own limits, cut short by the deadline when it comes first.
+  long totalMs = limits_.TotalMs;
+  long connectMs = limits_.ConnectMs;
+  const std::chrono::steady_clock::time_point deadline{
+      std::chrono::steady_clock::duration(deadline_.load())};
+  if (deadline != std::chrono::steady_clock::time_point::max()) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          deadline - std::chrono::steady_clock::now())
+                          .count();
+    if (left <= 0) {
+      r.failure = HttpFailure::Timeout;
+      r.error = "No time left for the request";
+      return r;
+    }
+    totalMs = std::min<long>(totalMs, static_cast<long>(left));
+    connectMs = std::min<long>(connectMs, static_cast<long>(left));
+  }
+  curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, connectMs);
+  curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, totalMs);
 
   Transfer t;
   t.maxBytes = limits_.MaxBodyBytes;

@@ -3,6 +3,7 @@
 // safe to call from a worker thread; Cancel() may be called from any thread.
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <mutex>
 #include <string>
@@ -53,11 +54,19 @@ class HttpClient {
   // Makes the request in flight, and every later one, fail at once.
   virtual void Cancel();
 
+  // Ends every later request by `deadline` at the latest, whatever time its
+  // own limits would give it; a request asked for after the deadline fails
+  // at once with Timeout. time_point::max() (the start value) lifts it.
+  void SetDeadline(std::chrono::steady_clock::time_point deadline);
+
   const HttpLimits& Limits() const { return limits_; }
 
  private:
   HttpLimits limits_;
   std::atomic<bool> cancelled_{false};
+  // SetDeadline's moment, in steady-clock ticks since its epoch.
+  std::atomic<std::chrono::steady_clock::rep> deadline_{
+      std::chrono::steady_clock::time_point::max().time_since_epoch().count()};
   std::mutex mutex_;        // one transfer at a time on the handle
   void* handle_ = nullptr;  // the curl easy handle, reused for its cookies
 };

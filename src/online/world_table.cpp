@@ -1,5 +1,7 @@
 #include "online/world_table.h"
 
+#include <chrono>
+
 #include "http/http_client.h"
 
 namespace klv {
@@ -98,6 +100,14 @@ std::string WorldTableUrl(std::string_view base) {
 
 bool SubmitWorldScore(HttpClient& client, std::string_view base, std::string_view name,
                       uint32_t unmaskedScore, std::string_view addText) {
+  // The player waits one request's time limit for the whole submission: the
+  // score request gets what the version request left of it.
+  struct Deadline {
+    HttpClient& client;
+    ~Deadline() { client.SetDeadline(std::chrono::steady_clock::time_point::max()); }
+  } deadline{client};
+  client.SetDeadline(std::chrono::steady_clock::now() +
+                     std::chrono::milliseconds(client.Limits().TotalMs));
   const HttpClient::Result version = client.Get(VersionQueryUrl(base));
   const VersionAnswer answer = ParseVersionAnswer(version.ok ? version.body : std::string());
   if (!answer.Ok) return false;

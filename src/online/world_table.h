@@ -59,7 +59,8 @@ std::string WorldTableUrl(std::string_view base);
 
 // Asks for a token, then sends the encoded record. True when the service
 // answered the version query with "OK"; the score request's own outcome is
-// not examined. Blocks for the two requests: run it off the game's thread
+// not examined. Blocks for the two requests, together never longer than the
+// client's TotalMs (8 s with the game's limits): run it off the game's thread
 // (ScoreSubmission does).
 bool SubmitWorldScore(HttpClient& client, std::string_view base, std::string_view name,
                       uint32_t unmaskedScore, std::string_view addText);

@@ -1,6 +1,7 @@
 #include "settings/config.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -67,8 +68,28 @@ std::string JoinPath(const std::string& dir, const std::string& name) {
   return dir.back() == '/' ? dir + name : dir + "/" + name;
 }
 
-std::string FailureText(const char* what, int error) {
-  return std::string("Can't ") + what + " " + kConfigFileName + ": " + std::strerror(error);
+// The save's failure message names the file that failed.
+std::string FailureText(const char* what, const std::string& path, int error) {
+  return std::string("Can't ") + what + " " + path + ": " + std::strerror(error);
+}
+
+// A damaged file is kept under the first free one of these names.
+constexpr int kBadCopies = 10;
+std::string BadCopyPath(const std::string& path, int n) {
+  return n == 0 ? path + ".bad" : path + ".bad." + std::to_string(n);
+}
+
+// Why a file that stands at the path holds no record, for the player.
+std::string DamageReason(int readError, size_t got) {
+  if (readError == EISDIR || readError == kNotARegularFile) return "это не обычный файл";
+  if (readError != 0) return std::string("он не читается: ") + std::strerror(readError);
+  if (got == 0) return "он пуст";
+  return "он короче " + std::to_string(kConfigSize) + " байт";
+}
+
+int RegularFileOrError(const struct stat& st) {
+  if (S_ISREG(st.st_mode)) return 0;
+  return S_ISDIR(st.st_mode) ? EISDIR : kNotARegularFile;
 }
 
 // The machine's own files, through POSIX calls.
@@ -78,8 +99,18 @@ class PosixConfigFileSystem : public ConfigFileSystem {
                int& closeError) override {
     data.clear();
     closeError = 0;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Anything but a regular file is refused before it is opened (a pipe
+    // would wait for a writer, a device may act on being opened), and again
+    // after the open, which never waits, should it have been swapped.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return errno;
+    if (int e = RegularFileOrError(st)) return e;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return errno;
+    if (int e = ::fstat(fd, &st) == 0 ? RegularFileOrError(st) : errno) {
+      ::close(fd);
+      return e;
+    }
     int error = 0;
     data.resize(limit);
     size_t got = 0;
@@ -99,7 +130,13 @@ class PosixConfigFileSystem : public ConfigFileSystem {
   }
 
   int Create(const std::string& path, int& handle) override {
-    handle = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    handle = -1;
+    // A stale file, a link or a pipe left at the name goes first (the link
+    // itself, never what it points to); a folder stays and fails the save.
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) return errno;
+    // Only a file made here and now is written: should anything have taken
+    // the name meanwhile, the create fails rather than open it.
+    handle = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     return handle < 0 ? errno : 0;
   }
 
@@ -121,6 +158,16 @@ class PosixConfigFileSystem : public ConfigFileSystem {
   int Close(int handle) override { return ::close(handle) == 0 ? 0 : errno; }
 
   int Rename(const std::string& from, const std::string& to) override {
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+  }
+
+  int RenameNoReplace(const std::string& from, const std::string& to) override {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return errno;
+    // A file system that cannot refuse by itself: look first.
+    struct stat st {};
+    if (::lstat(to.c_str(), &st) == 0) return EEXIST;
+    if (errno != ENOENT) return errno;
     return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
   }
 
@@ -254,28 +301,28 @@ ConfigStatus SaveConfig(const std::string& dir, const Config& config, ConfigFile
 
   const std::string path = ConfigPath(dir);
   const std::string temp = path + ".tmp";
-  auto fail = [&](const char* what, int error) {
-    return ConfigStatus{error, FailureText(what, error)};
+  auto fail = [&](const char* what, const std::string& file, int error) {
+    return ConfigStatus{error, FailureText(what, file, error)};
   };
 
   int handle = -1;
-  if (int e = fs.Create(temp, handle)) return fail("create", e);
+  if (int e = fs.Create(temp, handle)) return fail("create", temp, e);
   int e = fs.Write(handle, image.data(), image.size());
   if (e == 0) e = fs.Sync(handle);
   if (e != 0) {
     fs.Close(handle);
     fs.Remove(temp);
-    return fail("write", e);
+    return fail("write", temp, e);
   }
   if (int ce = fs.Close(handle)) {
     fs.Remove(temp);
-    return fail("write", ce);
+    return fail("write", temp, ce);
   }
   if (int re = fs.Rename(temp, path)) {
     fs.Remove(temp);
-    return fail("replace", re);
+    return fail("replace", path, re);
   }
-  if (int se = fs.SyncDir(dir)) return fail("save", se);
+  if (int se = fs.SyncDir(dir)) return fail("save", path, se);
   return {};
 }
 
@@ -290,17 +337,60 @@ bool ConfigFromFileBytes(const std::vector<uint8_t>& bytes, Config& config) {
   return whole;
 }
 
-ConfigLoadResult LoadConfig(const std::string& dir, Config& config, ConfigFileSystem& fs) {
+ConfigLoadResult LoadConfig(const std::string& dir, Config& config, ConfigFileSystem& fs,
+                            const std::string& carryFromDir) {
   ConfigLoadResult result;
+  const std::string path = ConfigPath(dir);
   std::vector<uint8_t> bytes;
   int closeError = 0;
-  const int readError = fs.ReadFile(ConfigPath(dir), kConfigSize, bytes, closeError);
+  const int readError = fs.ReadFile(path, kConfigSize, bytes, closeError);
   if (readError != 0) bytes.resize(std::min(bytes.size(), kConfigSize - 1));
   if (ConfigFromFileBytes(bytes, config)) {
     result.CloseFailed = closeError != 0;
     return result;
   }
   result.Defaulted = true;
+
+  if (readError == ENOENT || readError == ENOTDIR) {
+    // No file yet: the game folder's record, when there is one, is where the
+    // player's own file starts from. That file is only read, never changed.
+    if (!carryFromDir.empty() && ConfigPath(carryFromDir) != path) {
+      std::vector<uint8_t> carried;
+      int ignored = 0;
+      Config fromGame;
+      if (fs.ReadFile(ConfigPath(carryFromDir), kConfigSize, carried, ignored) == 0 &&
+          ConfigFromFileBytes(carried, fromGame)) {
+        config = fromGame;
+        result.Defaulted = false;
+        result.CarriedOver = true;
+      }
+    }
+    result.Save = SaveConfig(dir, config, fs);
+    return result;
+  }
+
+  // A file stands there but holds no record: it is moved aside, never
+  // written over, so whatever the player's table was stays on the disk.
+  int keepError = EEXIST;
+  for (int n = 0; n < kBadCopies && keepError == EEXIST; ++n) {
+    keepError = fs.RenameNoReplace(path, BadCopyPath(path, n));
+    if (keepError == 0) result.KeptAs = BadCopyPath(path, n);
+  }
+  const std::string damaged =
+      "Файл настроек " + path + " испорчен (" + DamageReason(readError, bytes.size()) + ").\n";
+  if (keepError == 0) {
+    result.Notice = damaged + "Он сохранён как " + result.KeptAs +
+                    ", а настройки и таблица рекордов начаты заново.";
+  } else if (keepError == EEXIST) {
+    result.Notice = damaged + "Настройки и таблица рекордов начаты заново. Копия не сохранена: " +
+                    BadCopyPath(path, 0) + " … " + BadCopyPath(path, kBadCopies - 1) + " уже есть.";
+  } else if (keepError != ENOENT) {
+    // Not moved (the folder refuses it): left as it is, and not written over
+    // now. The game goes on with the defaults.
+    result.Notice = damaged + "Отложить его не удалось (" + std::strerror(keepError) +
+                    "); игра начата с настройками по умолчанию.";
+    return result;
+  }
   result.Save = SaveConfig(dir, config, fs);
   return result;
 }

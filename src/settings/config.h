@@ -12,6 +12,7 @@
 // On disk each name byte of entry i (1..10) is stored plus i, modulo 256.
 
 #include <array>
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -93,22 +94,30 @@ std::string DefaultScoreName();
 // order of equal scores (the game's own rule, kept for its tables).
 void SortTable(Config& config);
 
+// ReadFile's answer for a pipe, a device or a socket standing at the path.
+constexpr int kNotARegularFile = EINVAL;
+
 // The file steps of loading and saving, so tests can fail or stop any step.
-// Every call returns 0 or an errno value.
+// Every call returns 0 or an errno value, and none waits on another process.
 class ConfigFileSystem {
  public:
   virtual ~ConfigFileSystem() = default;
   // Reads at most `limit` bytes of the file into `data` (fewer if it is
-  // shorter). A failure of the final close goes to closeError.
+  // shorter). Only a regular file is read: a folder gives EISDIR, anything
+  // else kNotARegularFile. A failure of the final close goes to closeError.
   virtual int ReadFile(const std::string& path, size_t limit, std::vector<uint8_t>& data,
                        int& closeError) = 0;
-  // Creates or truncates a file for writing.
+  // Creates a new empty file for writing, never through a link: whatever
+  // stands at `path` (a stale file, a link, a pipe) is removed first; a
+  // folder there is an error.
   virtual int Create(const std::string& path, int& handle) = 0;
   virtual int Write(int handle, const uint8_t* data, size_t size) = 0;
   virtual int Sync(int handle) = 0;
   virtual int Close(int handle) = 0;
   // Replaces `to` by `from` in one step.
   virtual int Rename(const std::string& from, const std::string& to) = 0;
+  // Gives `from` the name `to` only when nothing stands there (else EEXIST).
+  virtual int RenameNoReplace(const std::string& from, const std::string& to) = 0;
   virtual int SyncDir(const std::string& dir) = 0;
   virtual int Remove(const std::string& path) = 0;
   virtual bool DirWritable(const std::string& dir) = 0;
@@ -143,21 +152,41 @@ ConfigStatus SaveConfig(const std::string& dir, const Config& config,
 
 struct ConfigLoadResult {
   // No usable record was found (missing, short or unreadable file): the
-  // defaults were set and written; Save tells how that write went.
+  // defaults were set and written (unless a damaged file could not be moved
+  // aside); Save tells how that write went.
   bool Defaulted = false;
   ConfigStatus Save;
   // The record was read but closing the file failed: the values read are in
   // use; the caller shows "Please delete file Config.cfg".
   bool CloseFailed = false;
+  // The record came from the game folder's file, as the player's own folder
+  // had none yet.
+  bool CarriedOver = false;
+  // Where the damaged file was kept (a path), empty when none was kept.
+  std::string KeptAs;
+  // Text for one message box (UTF-8) when the file stood there but could not
+  // be used; empty otherwise.
+  std::string Notice;
 };
 
 // Reads dir/Config.cfg into `config` (names plain, scores masked, table
 // sorted). A file longer than one record is accepted (the next save cuts it
-// to 240 bytes); a shorter one counts as missing: the defaults are applied
-// over what was read (SendScores keeps the byte read, 0 if none) and written
-// at once. Damaged contents never fail a load.
+// to 240 bytes). Damaged contents never fail a load.
+//
+// When dir has no Config.cfg yet, the one in carryFromDir (the game's own
+// folder, when the player's settings live elsewhere) is the starting point if
+// it holds a record; else the defaults are set and written at once.
+//
+// A file that is shorter than a record, cannot be read or is no regular file
+// is kept beside the new one under the first free name of Config.cfg.bad,
+// Config.cfg.bad.1 .. Config.cfg.bad.9 (older copies are never touched); then
+// the defaults are applied over what was read (SendScores keeps the byte
+// read, 0 if none) and written, and Notice tells the player. When the file
+// cannot be moved aside (but for a full set of copies), nothing is written
+// over it at load; Notice says so, and the next save replaces it.
 ConfigLoadResult LoadConfig(const std::string& dir, Config& config,
-                            ConfigFileSystem& fs = RealConfigFileSystem());
+                            ConfigFileSystem& fs = RealConfigFileSystem(),
+                            const std::string& carryFromDir = "");
 
 // The load from the bytes of a file alone: true when they hold a record
 // (then `config` is it, sorted); false leaves the partly read record with the

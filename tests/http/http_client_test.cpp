@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <thread>
 
 #include "http/loopback_server.h"
@@ -204,6 +205,40 @@ TEST(HttpClient, CancelEndsARequestInFlight) {
   EXPECT_EQ(r.failure, HttpFailure::Cancelled) << r.error;
   // A cancelled client stays cancelled.
   EXPECT_EQ(client.Get(server.Url("/")).failure, HttpFailure::Cancelled);
+}
+
+TEST(HttpClient, ADeadlineEndsRequestsBeforeTheirOwnLimit) {
+  // "/ok" answers at once; anything else trickles a byte every 100 ms, fast
+  // enough never to count as a stall.
+  LoopbackServer server([](LoopbackServer& s, int fd, const std::string& head) {
+    if (head.rfind("GET /ok ", 0) == 0) {
+      LoopbackServer::SendAll(fd, LoopbackServer::Answer(200, "OK"));
+      return;
+    }
+    LoopbackServer::SendAll(fd, "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n");
+    while (s.Pause(100ms) && LoopbackServer::SendAll(fd, "O")) {
+    }
+  });
+  HttpLimits limits = QuickLimits();
+  limits.TotalMs = 4000;
+  HttpClient client(limits);
+
+  const auto start = std::chrono::steady_clock::now();
+  client.SetDeadline(start + 500ms);
+  const HttpClient::Result cut = client.Get(server.Url("/trickle"));
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(cut.failure, HttpFailure::Timeout) << cut.error;
+  EXPECT_LT(took, 2500ms) << "the request ran to its own limit of 4 s";
+
+  // Past the deadline a request fails without reaching the server.
+  const HttpClient::Result late = client.Get(server.Url("/ok"));
+  EXPECT_EQ(late.failure, HttpFailure::Timeout) << late.error;
+  EXPECT_EQ(server.Requests().size(), 1u);
+
+  client.SetDeadline(std::chrono::steady_clock::time_point::max());
+  const HttpClient::Result lifted = client.Get(server.Url("/ok"));
+  EXPECT_TRUE(lifted.ok) << lifted.error;
+  EXPECT_EQ(lifted.body, "OK");
 }
 
 }  // namespace

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
 
 #include "http/http_client.h"
+#include "http/loopback_server.h"
 
 namespace klv {
 namespace {
@@ -80,6 +82,45 @@ TEST(ScoreSubmission, DestroyedWhileWaitingCancelsTheRequest) {
   // Leaving the scope joined the worker after cancelling; no score request went out.
   EXPECT_TRUE(shared.cancelled);
   EXPECT_EQ(shared.calls, 1);
+}
+
+// A server that answers the version request just in time, a byte every
+// 220 ms, and then trickles the score answer for ever: the two requests share
+// one deadline, so the player waits one request's limit, not two.
+TEST(ScoreSubmission, BothRequestsEndWithinOneDeadline) {
+  using namespace std::chrono_literals;
+  test::LoopbackServer server([](test::LoopbackServer& s, int fd, const std::string& head) {
+    if (head.find("?version&") != std::string::npos) {
+      const std::string body = "OK|1|2|3|t|";
+      test::LoopbackServer::SendAll(
+          fd, "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
+                  "\r\nConnection: close\r\n\r\nOK");
+      for (size_t i = 2; i < body.size(); ++i) {
+        if (!s.Pause(220ms) || !test::LoopbackServer::SendAll(fd, body.substr(i, 1))) return;
+      }
+      return;
+    }
+    test::LoopbackServer::SendAll(fd, "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n");
+    while (s.Pause(200ms) && test::LoopbackServer::SendAll(fd, "O")) {
+    }
+  });
+  HttpLimits limits;
+  limits.ConnectMs = 1000;
+  limits.TotalMs = 3000;  // the version answer takes about 2 s of it
+  limits.StallMs = 1000;
+
+  const auto start = std::chrono::steady_clock::now();
+  ScoreSubmission s(std::make_unique<HttpClient>(limits), server.Base(), "Bob", 100, "");
+  const std::optional<bool> result = WaitForResult(s);
+  const auto took = std::chrono::steady_clock::now() - start;
+  server.Stop();
+
+  EXPECT_EQ(result, std::optional<bool>(true));
+  const auto requests = server.Requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_NE(requests[1].find("?hs&prg=Marlowfin&inf="), std::string::npos) << requests[1];
+  // One request after the other, each with 3 s, would take 5 s.
+  EXPECT_LT(took, 4000ms);
 }
 
 }  // namespace

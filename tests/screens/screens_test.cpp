@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "screens/ask.h"
 #include "screens/fon_b.h"
@@ -272,6 +273,51 @@ TEST_F(ScreensTest, YesEndsTheProgramEvenWhenTheSaveFails) {
   EXPECT_TRUE(G().Terminated());
   ASSERT_EQ(P().messages.size(), boxes + 1);
   EXPECT_NE(P().messages.back().find("No such file"), std::string::npos) << P().messages.back();
+}
+
+// The game started again on the fixture's folder, with its own platform so
+// the boxes of its start-up can be counted.
+struct Restart {
+  HeadlessPlatform platform{std::make_unique<HeadlessAudioOut>()};
+  std::unique_ptr<Game> game;
+  explicit Restart(const GamePaths& paths) {
+    game = std::make_unique<Game>(platform, paths, 7);
+    game->FormCreate();
+  }
+  ~Restart() { game.reset(); }
+};
+
+TEST_F(ScreensTest, ADamagedSettingsFileIsKeptAndReportedInOneBox) {
+  const std::string file = ConfigFile();
+  { std::ofstream(file, std::ios::binary | std::ios::trunc) << std::string(100, 'x'); }
+  GamePaths paths;
+  paths.AppDir = dir_.string() + "/";
+  Restart again(paths);
+  // One box about the settings (the tiny game data has no music: that is another).
+  std::vector<std::string> aboutSettings;
+  for (const std::string& m : again.platform.messages)
+    if (m.find("Config.cfg") != std::string::npos) aboutSettings.push_back(m);
+  ASSERT_EQ(aboutSettings.size(), 1u);
+  EXPECT_NE(aboutSettings[0].find(file + ".bad"), std::string::npos) << aboutSettings[0];
+  EXPECT_EQ(std::filesystem::file_size(file + ".bad"), 100u);
+  EXPECT_EQ(std::filesystem::file_size(file), 240u);
+  EXPECT_EQ(UnmaskScore(again.game->Cfg->Scores[0].Score), 1000u);
+}
+
+TEST_F(ScreensTest, APlayersOwnSettingsFolderStartsFromTheGameFolders) {
+  Cfg().AddText = "carried";
+  Cfg().Scores[0] = {"Top", MaskScore(123456)};
+  ASSERT_TRUE(G().SaveSettings());
+  GamePaths paths;
+  paths.AppDir = dir_.string() + "/";
+  paths.ConfigDir = (dir_ / "player").string() + "/";
+  std::filesystem::create_directory(dir_ / "player");
+  Restart again(paths);
+  for (const std::string& m : again.platform.messages)
+    EXPECT_EQ(m.find("Config.cfg"), std::string::npos) << m;
+  EXPECT_EQ(again.game->Cfg->AddText, "carried");
+  EXPECT_EQ(again.game->Cfg->Scores[0].Name, "Top");
+  EXPECT_TRUE(std::filesystem::exists(dir_ / "player" / "Config.cfg"));
 }
 
 TEST_F(ScreensTest, CloseRequestFromHelpAsksOverTheMenu) {

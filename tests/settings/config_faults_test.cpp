@@ -90,6 +90,15 @@ class ModelFileSystem : public ConfigFileSystem {
     Names.erase(from);
     return 0;
   }
+  int RenameNoReplace(const std::string& from, const std::string& to) override {
+    if (int e = Step("keep")) return e;
+    if (Has(to)) return EEXIST;
+    auto it = Names.find(from);
+    if (it == Names.end()) return ENOENT;
+    Names[to] = it->second;
+    Names.erase(from);
+    return 0;
+  }
   int SyncDir(const std::string&) override {
     if (int e = Step("syncdir")) return e;
     DurableNames = Names;
@@ -228,6 +237,21 @@ TEST(ConfigFaultTest, FailedCloseAfterAGoodReadKeepsTheValuesAndTheFile) {
   EXPECT_FALSE(r.Defaulted);
   EXPECT_EQ(loaded, saved);
   EXPECT_TRUE(fs.Has(kFile));
+}
+
+TEST(ConfigFaultTest, ADamagedFileThatCannotBeMovedAsideIsNotWrittenOver) {
+  auto fs = FolderWith(WithTable(700, "x"));
+  fs->Names.at(kFile)->data.resize(200);
+  fs->FailAt = 0;  // the move to Config.cfg.bad
+  fs->FailError = EACCES;
+  ConfigLoadResult r;
+  const Config loaded = LoadFrom(*fs, &r);
+  EXPECT_TRUE(r.Defaulted);
+  EXPECT_TRUE(r.KeptAs.empty());
+  EXPECT_NE(r.Notice.find(kFile), std::string::npos) << r.Notice;
+  EXPECT_EQ(fs->Log, std::vector<std::string>{"keep"});
+  EXPECT_EQ(fs->Names.at(kFile)->data.size(), 200u);
+  EXPECT_EQ(UnmaskScore(loaded.Scores[0].Score), 1000u);
 }
 
 // Counts how many of `after`'s entries are not in `before` (as name and score).

@@ -1,21 +1,27 @@
 #include "settings/config.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace klv {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 
 std::vector<uint8_t> ReadAll(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
@@ -267,14 +273,240 @@ TEST_F(ConfigFileTest, FailedSaveReportsTheSystemErrorAndKeepsTheOldFile) {
   EXPECT_NE(missing.Message.find(std::strerror(ENOENT)), std::string::npos) << missing.Message;
   EXPECT_NE(missing.Message.find("Config.cfg"), std::string::npos);
 
-  // A folder standing where the temporary file goes makes the create fail.
-  fs::create_directory(File().string() + ".tmp");
+  // A folder standing where the temporary file goes, or where Config.cfg
+  // goes, fails the save; the message names the file that failed.
   Config changed = old;
   changed.Music = true;
+  const std::string temp = File().string() + ".tmp";
+  fs::create_directory(temp);
   const ConfigStatus blocked = SaveConfig(dir_, changed);
-  EXPECT_FALSE(blocked.Ok());
   EXPECT_EQ(blocked.Error, EISDIR);
+  EXPECT_NE(blocked.Message.find(temp + ":"), std::string::npos) << blocked.Message;
+  EXPECT_TRUE(fs::is_directory(temp));
   EXPECT_EQ(ReadAll(File()), before);
+
+  fs::remove(temp);
+  fs::remove(File());
+  fs::create_directories(File() / "inside");
+  const ConfigStatus replaced = SaveConfig(dir_, changed);
+  EXPECT_FALSE(replaced.Ok());
+  EXPECT_NE(replaced.Message.find(File().string() + ":"), std::string::npos) << replaced.Message;
+  EXPECT_TRUE(fs::is_directory(File() / "inside"));
+  EXPECT_FALSE(fs::exists(temp));
+}
+
+// Runs `op` on a thread of its own and fails the test when it is still
+// running after 5 s; the pipe at `fifo` is then opened and closed from the
+// other end until the stuck open or read returns, so the test always ends.
+template <class Op>
+void WithinFiveSeconds(const fs::path& fifo, Op op) {
+  std::future<void> done = std::async(std::launch::async, op);
+  if (done.wait_for(5s) == std::future_status::ready) return;
+  ADD_FAILURE() << "still waiting on " << fifo << " after 5 s";
+  while (done.wait_for(50ms) != std::future_status::ready) {
+    const int fd = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+    std::this_thread::sleep_for(20ms);
+    if (fd >= 0) ::close(fd);
+  }
+}
+
+TEST_F(ConfigFileTest, APipeAtTheTemporaryNameNeitherHangsNorFailsTheSave) {
+  const fs::path temp = File().string() + ".tmp";
+  ASSERT_EQ(::mkfifo(temp.c_str(), 0644), 0) << std::strerror(errno);
+  const Config saved = Sample();
+  ConfigStatus status;
+  WithinFiveSeconds(temp, [&] { status = SaveConfig(dir_, saved); });
+  EXPECT_TRUE(status.Ok()) << status.Message;
+  EXPECT_FALSE(fs::exists(fs::symlink_status(temp)));
+  EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(File())));
+  Config loaded;
+  LoadConfig(dir_, loaded);
+  EXPECT_EQ(loaded, saved);
+}
+
+TEST_F(ConfigFileTest, ALinkAtTheTemporaryNameIsNeverFollowed) {
+  // One link to a file of the player's, one to a name that does not exist yet.
+  const fs::path victim = fs::path(dir_) / "notes.txt";
+  const fs::path absent = fs::path(dir_) / "created-through-the-link";
+  const std::vector<uint8_t> notes = {'k', 'e', 'e', 'p'};
+  WriteAll(victim, notes);
+  const fs::path temp = File().string() + ".tmp";
+  for (const fs::path& target : {victim, absent}) {
+    fs::remove(temp);
+    fs::create_symlink(target, temp);
+    const Config saved = Sample();
+    const ConfigStatus status = SaveConfig(dir_, saved);
+    EXPECT_TRUE(status.Ok()) << status.Message;
+    EXPECT_EQ(ReadAll(victim), notes);
+    EXPECT_FALSE(fs::exists(absent));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(temp)));
+    EXPECT_EQ(ReadAll(File()).size(), 240u);
+  }
+}
+
+// What can stand at Config.cfg instead of a whole record.
+struct DamageCase {
+  const char* name;
+  enum Kind { Short, Fifo, Folder, NoReadPermission } kind;
+  size_t size = 0;  // of a Short file
+};
+
+void PrintTo(const DamageCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class DamagedConfigTest : public ConfigFileTest,
+                          public ::testing::WithParamInterface<DamageCase> {};
+
+// The damaged file is kept beside the new one, the player is told in one
+// message, and the defaults are written.
+TEST_P(DamagedConfigTest, IsKeptAsBadAndTheDefaultsWritten) {
+  const DamageCase& c = GetParam();
+  ConfigImage image = ConfigToImage(Sample());
+  ScrambleNames(image);
+  std::vector<uint8_t> bytes(image.begin(), image.end());
+  switch (c.kind) {
+    case DamageCase::Short:
+      bytes.resize(c.size);
+      WriteAll(File(), bytes);
+      break;
+    case DamageCase::Fifo:
+      ASSERT_EQ(::mkfifo(File().c_str(), 0644), 0) << std::strerror(errno);
+      break;
+    case DamageCase::Folder:
+      fs::create_directories(File() / "inside");
+      break;
+    case DamageCase::NoReadPermission:
+      // Whoever may read any file (root) cannot be shown this one.
+      if (::geteuid() == 0) GTEST_SKIP() << "root reads files without read permission";
+      WriteAll(File(), bytes);
+      fs::permissions(File(), fs::perms::none);
+      break;
+  }
+
+  Config loaded;
+  ConfigLoadResult r;
+  WithinFiveSeconds(File(), [&] { r = LoadConfig(dir_, loaded); });
+  EXPECT_TRUE(r.Defaulted);
+  EXPECT_TRUE(r.Save.Ok()) << r.Save.Message;
+  EXPECT_EQ(UnmaskScore(loaded.Scores[0].Score), 1000u);
+  EXPECT_TRUE(loaded.Music && loaded.Windowed);
+
+  const fs::path bad = File().string() + ".bad";
+  EXPECT_EQ(r.KeptAs, bad.string());
+  EXPECT_NE(r.Notice.find(bad.string()), std::string::npos) << r.Notice;
+  EXPECT_NE(r.Notice.find("Config.cfg"), std::string::npos) << r.Notice;
+  switch (c.kind) {
+    case DamageCase::Short:
+      EXPECT_EQ(ReadAll(bad), bytes);
+      break;
+    case DamageCase::Fifo:
+      EXPECT_TRUE(fs::is_fifo(bad));
+      break;
+    case DamageCase::Folder:
+      EXPECT_TRUE(fs::is_directory(bad / "inside"));
+      break;
+    case DamageCase::NoReadPermission:
+      fs::permissions(bad, fs::perms::owner_read);
+      EXPECT_EQ(ReadAll(bad), bytes);
+      break;
+  }
+  EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(File())));
+  EXPECT_EQ(ReadAll(File()).size(), 240u);
+
+  // The next start reads the defaults without a word.
+  Config again;
+  const ConfigLoadResult next = LoadConfig(dir_, again);
+  EXPECT_FALSE(next.Defaulted);
+  EXPECT_TRUE(next.Notice.empty());
+  EXPECT_EQ(again, loaded);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, DamagedConfigTest,
+    ::testing::Values(DamageCase{"Empty", DamageCase::Short, 0},
+                      DamageCase{"OneByteShort", DamageCase::Short, 239},
+                      DamageCase{"Pipe", DamageCase::Fifo},
+                      DamageCase{"Folder", DamageCase::Folder},
+                      DamageCase{"NoReadPermission", DamageCase::NoReadPermission}),
+    [](const ::testing::TestParamInfo<DamageCase>& i) { return std::string(i.param.name); });
+
+TEST_F(ConfigFileTest, AnOlderBadCopyIsNeverOverwritten) {
+  const std::string bad = File().string() + ".bad";
+  // Ten damaged starts: each copy gets a name of its own.
+  for (int n = 0; n < 10; ++n) {
+    WriteAll(File(), std::vector<uint8_t>(size_t(n + 1), uint8_t('a' + n)));
+    Config loaded;
+    const ConfigLoadResult r = LoadConfig(dir_, loaded);
+    const std::string name = n == 0 ? bad : bad + "." + std::to_string(n);
+    EXPECT_EQ(r.KeptAs, name);
+    EXPECT_NE(r.Notice.find(name), std::string::npos) << r.Notice;
+  }
+  for (int n = 0; n < 10; ++n) {
+    const std::string name = n == 0 ? bad : bad + "." + std::to_string(n);
+    EXPECT_EQ(ReadAll(name), std::vector<uint8_t>(size_t(n + 1), uint8_t('a' + n))) << name;
+  }
+  // With every name taken the oldest copies stay: the new damaged file is
+  // replaced by the defaults, and the message says it was not kept.
+  WriteAll(File(), {'z'});
+  Config loaded;
+  const ConfigLoadResult r = LoadConfig(dir_, loaded);
+  EXPECT_TRUE(r.Defaulted);
+  EXPECT_TRUE(r.KeptAs.empty());
+  EXPECT_FALSE(r.Notice.empty());
+  EXPECT_EQ(ReadAll(File()).size(), 240u);
+  EXPECT_EQ(ReadAll(bad), std::vector<uint8_t>{'a'});
+  EXPECT_EQ(ReadAll(bad + ".9"), std::vector<uint8_t>(10, 'j'));
+  EXPECT_FALSE(fs::exists(bad + ".10"));
+}
+
+TEST_F(ConfigFileTest, TheGameFoldersRecordCarriesOverToANewPlayersFolder) {
+  // The game folder (read-only for the player) holds a record; the player's
+  // own folder has none yet.
+  const std::string userDir = dir_ + "/user/";
+  fs::create_directory(userDir);
+  const Config shipped = Sample();
+  ASSERT_TRUE(SaveConfig(dir_, shipped).Ok());
+  const std::vector<uint8_t> folderFile = ReadAll(File());
+
+  Config loaded;
+  const ConfigLoadResult r = LoadConfig(userDir, loaded, RealConfigFileSystem(), dir_);
+  EXPECT_FALSE(r.Defaulted);
+  EXPECT_TRUE(r.CarriedOver);
+  EXPECT_TRUE(r.Notice.empty());
+  Config expected = shipped;
+  SortTable(expected);
+  EXPECT_EQ(loaded, expected);
+  EXPECT_EQ(ReadAll(ConfigPath(userDir)), folderFile);
+
+  // Only the first time: from then on the player's own file counts.
+  Config mine = loaded;
+  mine.AddText = "mine";
+  ASSERT_TRUE(SaveConfig(userDir, mine).Ok());
+  Config again;
+  const ConfigLoadResult next = LoadConfig(userDir, again, RealConfigFileSystem(), dir_);
+  EXPECT_FALSE(next.CarriedOver);
+  EXPECT_EQ(again.AddText, "mine");
+
+  // A game folder's file that is short or missing gives the defaults, without
+  // a word, and is left as it is.
+  for (int size : {-1, 0, 100}) {
+    fs::remove(ConfigPath(userDir));
+    fs::remove(File());
+    if (size >= 0) WriteAll(File(), {folderFile.begin(), folderFile.begin() + size});
+    Config fresh;
+    const ConfigLoadResult d = LoadConfig(userDir, fresh, RealConfigFileSystem(), dir_);
+    EXPECT_TRUE(d.Defaulted) << size;
+    EXPECT_FALSE(d.CarriedOver) << size;
+    EXPECT_TRUE(d.Notice.empty()) << size;
+    EXPECT_EQ(UnmaskScore(fresh.Scores[0].Score), 1000u) << size;
+    EXPECT_EQ(ReadAll(ConfigPath(userDir)).size(), 240u) << size;
+    EXPECT_EQ(fs::exists(File()), size >= 0);
+    if (size >= 0) {
+      EXPECT_EQ(ReadAll(File()).size(), size_t(size));
+    }
+    EXPECT_FALSE(fs::exists(File().string() + ".bad"));
+  }
 }
 
 TEST_F(ConfigFileTest, ConfigLivesBesideTheProgramWhenItMayWriteThere) {
