@@ -11,8 +11,10 @@
 #include "http/http_client.h"
 #include "online/score_record.h"
 #include "online/world_table.h"
+#include "score_bound.h"
 #include "score_server.h"
 #include "score_store.h"
+#include "score_test_store.h"
 
 namespace klv::scores {
 namespace {
@@ -20,7 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // A service on a free loopback port with its own database and a clock the
-// test moves.
+// test moves. The same tests run on an SQLite file and on PostgreSQL.
 class ScoreServiceTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -29,6 +31,8 @@ class ScoreServiceTest : public ::testing::Test {
            ("klv-scores-" + std::to_string(getpid()) + "-" + std::to_string(serial++));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
+    where_ = FreshDatabase(dir_);
+    ASSERT_FALSE(where_.empty());
     Open();
   }
   void TearDown() override {
@@ -37,8 +41,10 @@ class ScoreServiceTest : public ::testing::Test {
   }
 
   void Open() {
-    store_ = std::make_unique<ScoreStore>((dir_ / "scores.db").string());
-    service_ = std::make_unique<ScoreService>(*store_, [this] { return now_.load(); });
+    store_ = OpenScoreStore(where_);
+    // Many requests come from the test's one address; the limits have tests of their own.
+    service_ = std::make_unique<ScoreService>(
+        *store_, [this] { return now_.load(); }, ServiceOptions{0});
     server_ = std::make_unique<ScoreServer>(*service_);
     ScoreServer::Options o;
     o.Port = 0;
@@ -75,6 +81,7 @@ class ScoreServiceTest : public ::testing::Test {
   }
 
   fs::path dir_;
+  std::string where_;
   std::atomic<int64_t> now_{1'765'000'000};
   std::unique_ptr<ScoreStore> store_;
   std::unique_ptr<ScoreService> service_;
@@ -96,17 +103,17 @@ TEST_F(ScoreServiceTest, SubmittedScoresAppearRankedOnThePage) {
   HttpClient client;
   // "Ваня" and "привет" in code page 1251.
   ASSERT_TRUE(
-      SubmitWorldScore(client, base_, "\xC2\xE0\xED\xFF", 1234, "\xEF\xF0\xE8\xE2\xE5\xF2"));
-  ASSERT_TRUE(SubmitWorldScore(client, base_, "Best", 4294967295u, ""));
+      SubmitWorldScore(client, base_, "\xC2\xE0\xED\xFF", 1235, "\xEF\xF0\xE8\xE2\xE5\xF2"));
+  ASSERT_TRUE(SubmitWorldScore(client, base_, "Best", 79315200, ""));
   ASSERT_TRUE(SubmitWorldScore(client, base_, "Zero", 0, "z"));
-  ASSERT_TRUE(SubmitWorldScore(client, base_, "Tied", 1234, ""));
+  ASSERT_TRUE(SubmitWorldScore(client, base_, "Tied", 1235, ""));
   EXPECT_EQ(store_->Count(), 4);
 
   const std::string page = Page();
   EXPECT_NE(page.find("<meta charset=\"utf-8\">"), std::string::npos);
-  const std::size_t best = page.find("<td class=\"name\">Best</td><td class=\"score\">4294967295");
+  const std::size_t best = page.find("<td class=\"name\">Best</td><td class=\"score\">79315200");
   const std::size_t vanya = page.find(
-      "<td class=\"name\">Ваня</td><td class=\"score\">1234</td><td class=\"add\">привет");
+      "<td class=\"name\">Ваня</td><td class=\"score\">1235</td><td class=\"add\">привет");
   const std::size_t tied = page.find("<td class=\"name\">Tied</td>");
   const std::size_t zero = page.find("<td class=\"name\">Zero</td><td class=\"score\">0</td>");
   ASSERT_NE(best, std::string::npos) << page;
@@ -240,18 +247,18 @@ TEST_F(ScoreServiceTest, TokensAreSingleUseAndExpire) {
   EXPECT_FALSE(SendRecord(Padded("type=0|name=Bob|score=10|key=K|p=" + late + "|add=|z=")).ok);
   const std::string inTime = Token();
   now_ += ScoreStore::kTokenLifetimeSeconds - 1;
-  EXPECT_TRUE(SendRecord(Padded("type=0|name=Bob|score=11|key=K|p=" + inTime + "|add=|z=")).ok);
+  EXPECT_TRUE(SendRecord(Padded("type=0|name=Bob|score=15|key=K|p=" + inTime + "|add=|z=")).ok);
   EXPECT_EQ(store_->Count(), 2);
 }
 
 TEST_F(ScoreServiceTest, ScoresAndTokensSurviveARestart) {
   HttpClient client;
-  ASSERT_TRUE(SubmitWorldScore(client, base_, "Kept", 777, "disk"));
+  ASSERT_TRUE(SubmitWorldScore(client, base_, "Kept", 775, "disk"));
   const std::string pending = Token();
   Close();
   Open();
   EXPECT_EQ(store_->Count(), 1);
-  EXPECT_NE(Page().find("<td class=\"name\">Kept</td><td class=\"score\">777"), std::string::npos);
+  EXPECT_NE(Page().find("<td class=\"name\">Kept</td><td class=\"score\">775"), std::string::npos);
   // A token issued before the restart is still good once.
   EXPECT_TRUE(SendRecord(Padded("type=0|name=Late|score=1|key=K|p=" + pending + "|add=|z=")).ok);
   EXPECT_EQ(store_->Count(), 2);
@@ -278,6 +285,102 @@ TEST_F(ScoreServiceTest, GameReportsAnUnreachableService) {
   HttpClient client;
   EXPECT_FALSE(SubmitWorldScore(client, base, "Bob", 10, ""));
 }
+
+TEST_F(ScoreServiceTest, ScoresNoGameCanReachAreRefused) {
+  struct Case {
+    uint32_t score;
+    bool kept;
+  };
+  const Case cases[] = {
+      {0, true},
+      {5000, true},
+      {static_cast<uint32_t>(kMaxReachableScore), true},
+      {static_cast<uint32_t>(kMaxReachableScore) + 5, false},
+      {5001, false},         // every source of points is a multiple of 5
+      {4294967295u, false},  // the largest the record can carry
+      {4294967246u, false},  // a game that ended at -50, wrapped around
+      {2147483650u, false},  // beyond what the game can even show
+  };
+  int64_t stored = 0;
+  for (const Case& c : cases) {
+    const std::string t = Token();
+    const HttpClient::Result r = SendRecord(BuildScoreRecord("Bob", c.score, t, ""));
+    EXPECT_EQ(r.ok, c.kept) << c.score << ": " << r.body;
+    if (c.kept) {
+      ++stored;
+      continue;
+    }
+    EXPECT_EQ(r.status, 403) << c.score;
+    // The refusal leaves the token for the real score.
+    EXPECT_TRUE(SendRecord(BuildScoreRecord("Bob", 10, t, "")).ok) << c.score;
+    ++stored;
+  }
+  EXPECT_EQ(store_->Count(), stored);
+  EXPECT_EQ(Page().find("4294967295"), std::string::npos);
+}
+
+TEST_F(ScoreServiceTest, TokensLeaveOnlyByAge) {
+  // A flood of version queries is many tokens, none of which pushes out an
+  // earlier one: the first token of a hundred is as good as the last.
+  std::vector<std::string> tokens;
+  for (int i = 0; i < 100; ++i) tokens.push_back(store_->IssueToken(now_));
+  EXPECT_EQ(store_->OutstandingTokens(), 100);
+  now_ += ScoreStore::kTokenLifetimeSeconds - 1;
+  EXPECT_EQ(store_->PurgeTokens(now_), 0);
+  EXPECT_TRUE(SendRecord(BuildScoreRecord("First", 10, tokens.front(), "")).ok);
+  EXPECT_TRUE(SendRecord(BuildScoreRecord("Last", 10, tokens.back(), "")).ok);
+  // Their time up, they are refused, and a version query clears them out.
+  now_ += 1;
+  EXPECT_FALSE(SendRecord(BuildScoreRecord("Late", 10, tokens[1], "")).ok);
+  const std::string fresh = Token();
+  EXPECT_EQ(store_->OutstandingTokens(), 1);
+  EXPECT_TRUE(SendRecord(BuildScoreRecord("Fresh", 10, fresh, "")).ok);
+  EXPECT_EQ(store_->Count(), 3);
+}
+
+TEST_F(ScoreServiceTest, OperatorRemovesEntriesByIdOrName) {
+  HttpClient client;
+  ASSERT_TRUE(SubmitWorldScore(client, base_, "Cheat", 79315200, "x"));
+  ASSERT_TRUE(SubmitWorldScore(client, base_, "Cheat", 77000000, "y"));
+  ASSERT_TRUE(SubmitWorldScore(client, base_, "\xC2\xE0\xED\xFF", 900, ""));  // "Ваня"
+  ASSERT_TRUE(SubmitWorldScore(client, base_, "Honest", 800, ""));
+  const std::vector<StoredScore> rows = store_->Best(10);
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(store_->RemoveByName("Cheat"), 2);
+  EXPECT_EQ(store_->RemoveByName("Cheat"), 0);
+  EXPECT_EQ(store_->RemoveByName("Ваня"), 1);    // names are kept, and matched, as UTF-8
+  EXPECT_EQ(store_->RemoveById(rows[3].Id), 1);  // "Honest"
+  EXPECT_EQ(store_->RemoveById(rows[3].Id), 0);
+  EXPECT_EQ(store_->Count(), 0);
+  EXPECT_NE(Page().find("Пока нет ни одного результата."), std::string::npos);
+}
+
+#ifdef KLV_SCORES_ON_POSTGRES
+TEST_F(ScoreServiceTest, ADatabaseThatCannotBeWrittenStopsTheStart) {
+  // A role that may read the tables but not change them.
+  const std::string db = where_.substr(where_.rfind('/') + 1);
+  PgTestServer& pg = *PgTestServer::Get();
+  pg.Exec(db,
+          "DO $$ BEGIN IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'reader') THEN "
+          "CREATE ROLE reader LOGIN; END IF; END $$");
+  pg.Exec(db, "GRANT SELECT ON ALL TABLES IN SCHEMA public TO reader");
+  const std::string reader =
+      "postgresql://reader@127.0.0.1:" + std::to_string(pg.Port()) + "/" + db;
+  try {
+    OpenScoreStore(reader);
+    ADD_FAILURE() << "opened a database it cannot write";
+  } catch (const StoreError& e) {
+    EXPECT_NE(std::string(e.what()).find("cannot write the database"), std::string::npos)
+        << e.what();
+  }
+  // Nothing there at all is said as clearly.
+  const std::string missing =
+      "postgresql://postgres@127.0.0.1:" + std::to_string(pg.Port()) + "/no_such_db";
+  EXPECT_THROW(OpenScoreStore(missing), StoreError);
+}
+#endif
+
+#ifndef KLV_SCORES_ON_POSTGRES
 
 TEST(ScoreRecordCheck, AcceptsTheGameRecordsExactly) {
   std::string why;
@@ -327,6 +430,8 @@ TEST(ScoreRecordCheck, NamesTheFirstBrokenRule) {
   EXPECT_FALSE(ParseScoreRecord("type=0|name=|score=0|key=K|p=t|add=|z=0", &why).has_value());
   EXPECT_EQ(why, "length");
 }
+
+#endif  // KLV_SCORES_ON_POSTGRES
 
 }  // namespace
 }  // namespace klv::scores

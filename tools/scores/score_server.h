@@ -1,6 +1,10 @@
 #pragma once
-// The HTTP side of klevaria-scores: cpp-httplib with a thread pool, every
-// request to "/cgi/version.pl" handed to a ScoreService.
+// The HTTP side of klevaria-scores, built to face the open internet: GNU
+// libmicrohttpd's event loops on a few threads, every request to
+// "/cgi/version.pl" handed to a ScoreService. Only GET and HEAD, no request
+// bodies, headers capped, a whole request due within a few seconds, and open
+// connections capped overall and per client address, so that slow or idle
+// clients cost little and never starve the rest.
 
 #include <memory>
 #include <string>
@@ -12,23 +16,36 @@ class ScoreService;
 class ScoreServer {
  public:
   struct Options {
-    std::string Host = "127.0.0.1";
-    int Port = 8765;   // 0: any free port
-    int Threads = 64;  // each open connection holds one while it lasts
+    std::string Host = "127.0.0.1";  // "::" listens on every IPv6 and IPv4 address
+    int Port = 8765;                 // 0: any free port
+    int Threads = 4;                 // event loops, each serving many connections
+    int MaxConnections = 1024;       // open at once, all clients together
+    int MaxPerAddress = 32;          // open at once from one client address; 0: no cap
+    int RequestSeconds = 5;          // a whole request must arrive within this
+    int Backlog = 1024;              // connections the system queues before they are taken
+    // Connections from this address come through a reverse proxy: the client
+    // is the last address of their X-Forwarded-For header, and the proxy
+    // itself is never capped.
+    std::string TrustedProxy;
   };
 
+  // The largest request head (request line and headers) taken, in bytes.
+  static constexpr std::size_t kMaxRequestHead = 16 * 1024;
+
   explicit ScoreServer(ScoreService& service);
-  ~ScoreServer();  // stops and joins
+  ~ScoreServer();  // stops
   ScoreServer(const ScoreServer&) = delete;
   ScoreServer& operator=(const ScoreServer&) = delete;
 
-  // Binds and starts serving on a thread of its own; returns the bound port,
-  // or -1 when the address cannot be bound.
+  // Binds and starts serving; returns the bound port, or -1 with Error() set.
   int Start(const Options& options);
+  // Closes every connection and returns once no request is being served.
   void Stop();
+  const std::string& Error() const;
+
+  struct Impl;
 
  private:
-  struct Impl;
   std::unique_ptr<Impl> impl_;
 };
 

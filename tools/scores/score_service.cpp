@@ -6,6 +6,7 @@
 
 #include "online/score_record.h"
 #include "online/world_table.h"
+#include "score_bound.h"
 #include "score_store.h"
 #include "world_table_page.h"
 
@@ -16,6 +17,7 @@ namespace {
 constexpr const char* kServiceVersion = "1.0";
 constexpr const char* kMotd = "Klevaria world table";
 constexpr int kPageRows = 100;
+constexpr int64_t kPurgeEverySeconds = 60;
 
 int64_t SystemSeconds() {
   return std::chrono::duration_cast<std::chrono::seconds>(
@@ -33,7 +35,7 @@ std::string IsoDate(int64_t seconds) {
 }
 
 ServiceAnswer Text(int status, std::string body) {
-  return ServiceAnswer{status, "text/plain; charset=utf-8", std::move(body)};
+  return ServiceAnswer{status, "text/plain; charset=utf-8", std::move(body), 0};
 }
 
 ServiceAnswer Refused(int status, const std::string& reason) {
@@ -49,10 +51,14 @@ const std::string* Single(const ScoreService::Query& q, const char* name) {
 
 }  // namespace
 
-ScoreService::ScoreService(ScoreStore& store, Clock clock)
-    : store_(store), clock_(clock ? std::move(clock) : Clock(SystemSeconds)) {}
+ScoreService::ScoreService(ScoreStore& store, Clock clock, ServiceOptions options)
+    : store_(store),
+      clock_(clock ? std::move(clock) : Clock(SystemSeconds)),
+      versionLimit_(options.RatePerMinute),
+      submitLimit_(options.RatePerMinute),
+      pageLimit_(options.RatePerMinute) {}
 
-ServiceAnswer ScoreService::Handle(const Query& query) {
+ServiceAnswer ScoreService::Handle(const Query& query, const std::string& client) {
   const std::string* prg = Single(query, "prg");
   if (prg == nullptr || *prg != kProductCode) return Refused(400, "product");
   const bool version = query.count("version") != 0;
@@ -60,9 +66,20 @@ ServiceAnswer ScoreService::Handle(const Query& query) {
   const bool show = query.count("show") != 0;
   if (int(version) + int(hs) + int(show) != 1) return Refused(400, "request");
 
+  const int64_t now = clock_();
+  RateLimiter& limit = version ? versionLimit_ : hs ? submitLimit_ : pageLimit_;
+  if (const int64_t wait = limit.Take(ClientKey(client), now * 1000); wait > 0) {
+    ServiceAnswer a = Refused(429, "busy");
+    a.RetryAfter = wait;
+    return a;
+  }
+
   try {
     if (version) {
-      const int64_t now = clock_();
+      int64_t due = nextPurge_.load();
+      if (now >= due && nextPurge_.compare_exchange_strong(due, now + kPurgeEverySeconds)) {
+        store_.PurgeTokens(now);
+      }
       return Text(200, std::string("OK|") + kServiceVersion + "|" + IsoDate(now) + "|" + kMotd +
                            "|" + store_.IssueToken(now) + "|");
     }
@@ -70,14 +87,16 @@ ServiceAnswer ScoreService::Handle(const Query& query) {
       const std::string* type = Single(query, "type");
       if (type == nullptr || *type != "0") return Refused(400, "type");
       return ServiceAnswer{200, "text/html; charset=utf-8",
-                           RenderWorldTablePage(store_.Best(kPageRows))};
+                           RenderWorldTablePage(store_.Best(kPageRows)), 0};
     }
     const std::string* inf = Single(query, "inf");
     if (inf == nullptr) return Refused(400, "record");
     std::string why;
     const std::optional<ScoreRecord> record = DecodeScoreRecord(*inf, &why);
     if (!record) return Refused(400, why);
-    if (store_.Submit(*record, clock_()) != ScoreStore::SubmitResult::Stored) {
+    // No game reaches it (see score_bound.h); the token stays usable.
+    if (!IsReachableScore(record->Score)) return Refused(403, "score");
+    if (store_.Submit(*record, now) != ScoreStore::SubmitResult::Stored) {
       return Refused(403, "token");
     }
     return Text(200, "OK|stored|");

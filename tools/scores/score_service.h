@@ -3,10 +3,13 @@
 // takes encoded score records, and serves the world table page, all at
 // "/cgi/version.pl" under the product code the game sends.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
+
+#include "rate_limiter.h"
 
 namespace klv::scores {
 
@@ -16,6 +19,13 @@ struct ServiceAnswer {
   int Status = 200;
   std::string ContentType;
   std::string Body;
+  int64_t RetryAfter = 0;  // seconds, with status 429
+};
+
+struct ServiceOptions {
+  // Version queries, submissions and page views each, per client address and
+  // minute; 0: no limit.
+  int RatePerMinute = 30;
 };
 
 class ScoreService {
@@ -24,17 +34,23 @@ class ScoreService {
   using Clock = std::function<int64_t()>;  // seconds since 1970, UTC
 
   // The store must outlive the service. Without a clock the system's is used.
-  explicit ScoreService(ScoreStore& store, Clock clock = {});
+  explicit ScoreService(ScoreStore& store, Clock clock = {}, ServiceOptions options = {});
 
-  // One request to "/cgi/version.pl" with its decoded query parameters.
+  // One request to "/cgi/version.pl" with its decoded query parameters, from
+  // the client address `client`.
   //   version&prg=P            -> "OK|<version>|<date>|<motd>|<token>|"
   //   hs&prg=P&inf=<encoded>   -> "OK|stored|", or 4xx "ERR|<reason>|"
   //   prg=P&show&type=0        -> the world table page
-  ServiceAnswer Handle(const Query& query);
+  // Too many requests of a kind from one address: 429 "ERR|busy|".
+  ServiceAnswer Handle(const Query& query, const std::string& client = "");
 
  private:
   ScoreStore& store_;
   Clock clock_;
+  RateLimiter versionLimit_;
+  RateLimiter submitLimit_;
+  RateLimiter pageLimit_;
+  std::atomic<int64_t> nextPurge_{0};
 };
 
 }  // namespace klv::scores

@@ -1,15 +1,15 @@
 #pragma once
 // The world table's storage: scores and the single-use tokens handed out by
-// the version answer, in one SQLite file (write-ahead log, each submission
-// one transaction). Safe to use from many threads; calls are serialised.
+// the version answer. Two kinds: an SQLite file for one machine (the
+// default), and a PostgreSQL database that several services share. Every
+// store is safe to use from many threads.
 
 #include <cstdint>
-#include <mutex>
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
-
-struct sqlite3;
 
 namespace klv::scores {
 
@@ -21,6 +21,7 @@ class StoreError : public std::runtime_error {
 };
 
 struct StoredScore {
+  int64_t Id = 0;    // the entry's number, for the operator
   std::string Name;  // UTF-8
   uint32_t Score = 0;
   std::string Add;        // UTF-8
@@ -29,35 +30,47 @@ struct StoredScore {
 
 class ScoreStore {
  public:
-  // How long a token stays valid, and how many may be outstanding at once
-  // (the oldest are forgotten first).
+  // How long a token stays valid. Tokens leave only by age: a flood of
+  // version queries can never push out a player's token.
   static constexpr int64_t kTokenLifetimeSeconds = 600;
-  static constexpr int64_t kMaxOutstandingTokens = 10000;
 
-  // Opens or creates the database; throws StoreError when it cannot.
-  explicit ScoreStore(const std::string& path);
-  ~ScoreStore();
-  ScoreStore(const ScoreStore&) = delete;
-  ScoreStore& operator=(const ScoreStore&) = delete;
+  virtual ~ScoreStore() = default;
+
+  // Where the data lives, for messages (a file name, or the database address).
+  virtual std::string Where() const = 0;
 
   // A fresh random token, remembered from `now` on.
-  std::string IssueToken(int64_t now);
+  virtual std::string IssueToken(int64_t now) = 0;
+  // Forgets the tokens issued `kTokenLifetimeSeconds` or more before `now`;
+  // returns how many.
+  virtual int64_t PurgeTokens(int64_t now) = 0;
+  virtual int64_t OutstandingTokens() = 0;
 
   enum class SubmitResult { Stored, UnknownToken };
-  // Uses up the record's token and stores the score in one transaction;
-  // nothing is stored when the token is unknown, used or expired. Names and
-  // texts are converted from code page 1251 to UTF-8.
-  SubmitResult Submit(const ScoreRecord& record, int64_t now);
+  // Uses up the record's token and stores the score at once; nothing is
+  // stored when the token is unknown, used or expired. Names and texts are
+  // converted from code page 1251 to UTF-8.
+  virtual SubmitResult Submit(const ScoreRecord& record, int64_t now) = 0;
 
   // The best scores, highest first; equal scores in the order they came.
-  std::vector<StoredScore> Best(int limit);
-  int64_t Count();
+  virtual std::vector<StoredScore> Best(int limit) = 0;
+  virtual int64_t Count() = 0;
 
- private:
-  void Exec(const char* sql);
-
-  std::mutex mutex_;
-  sqlite3* db_ = nullptr;
+  // The operator's clean-up of forged entries; each returns how many went.
+  virtual int64_t RemoveById(int64_t id) = 0;
+  virtual int64_t RemoveByName(const std::string& utf8Name) = 0;
 };
+
+// True for "postgresql://..." and "postgres://..." addresses.
+bool IsPostgresAddress(std::string_view where);
+
+// Opens a PostgreSQL address with up to `connections` connections at once,
+// or else the SQLite file of that name, creating what is missing. Throws
+// StoreError, with a message for the operator, when the data cannot be
+// reached or cannot be written: the service never starts read-only.
+std::unique_ptr<ScoreStore> OpenScoreStore(const std::string& where, int connections = 4);
+
+// 128 random bits as 32 hex digits.
+std::string RandomToken();
 
 }  // namespace klv::scores

@@ -1,54 +1,143 @@
-// klevaria-scores: the world-table service for Klevaria.
-//   klevaria-scores [--port N] [--db FILE] [--host ADDRESS] [--threads N]
-// Listens on 127.0.0.1:8765 with ./klevaria-scores.db unless told otherwise;
-// Ctrl+C or SIGTERM stops it cleanly.
+// klevaria-scores: the world-table service for Klevaria, and the operator's
+// commands on its data. See Usage() below, and klevaria-scores(1).
 
 #include <signal.h>
 
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <fstream>
+#include <memory>
 #include <string>
 
 #include "score_server.h"
 #include "score_service.h"
 #include "score_store.h"
 
+#ifndef KLV_VERSION
+#define KLV_VERSION "unknown"
+#endif
+
 namespace {
 
-void Usage() {
-  std::fprintf(stderr,
-               "usage: klevaria-scores [--port N] [--db FILE] [--host ADDRESS] [--threads N]\n");
-}
+constexpr const char* kUsage =
+    "Usage: klevaria-scores [OPTION]...\n"
+    "Serves the Klevaria world table: version queries, score submissions and the\n"
+    "world-table page at /cgi/version.pl.\n"
+    "\n"
+    "  --host ADDRESS         listen on ADDRESS (default 127.0.0.1; :: for all)\n"
+    "  --port N               listen on port N (default 8765)\n"
+    "  --db DATABASE          an SQLite file (default klevaria-scores.db), or\n"
+    "                         postgresql://USER@HOST:PORT/DBNAME\n"
+    "  --threads N            event-loop threads (default 4)\n"
+    "  --max-connections N    open connections at most (default 1024)\n"
+    "  --max-per-address N    open connections from one address at most\n"
+    "                         (default 32; 0: no cap)\n"
+    "  --rate N               version queries, submissions and page views from\n"
+    "                         one address per minute, each (default 30; 0: no limit)\n"
+    "  --trusted-proxy ADDRESS\n"
+    "                         connections from ADDRESS are a reverse proxy's: the\n"
+    "                         client is the last address of X-Forwarded-For\n"
+    "\n"
+    "Operator commands (on --db, then exit):\n"
+    "  --list N               print the best N entries with their ids\n"
+    "  --remove-id ID         remove the entry with id ID\n"
+    "  --remove-name NAME     remove every entry under NAME\n"
+    "\n"
+    "  --help                 print this help and exit\n"
+    "  --version              print the version and exit\n"
+    "\n"
+    "SIGTERM or SIGINT stops the service. Exit status: 0 stopped or done, 1 the\n"
+    "database or the address cannot be used (or nothing to remove), 2 bad usage.\n";
 
-bool ParseInt(const char* s, int lo, int hi, int& out) {
+bool ParseInt(const char* s, long lo, long hi, long& out) {
   char* end = nullptr;
+  errno = 0;
   const long v = std::strtol(s, &end, 10);
-  if (end == s || *end != '\0' || v < lo || v > hi) return false;
-  out = static_cast<int>(v);
+  if (end == s || *end != '\0' || errno != 0 || v < lo || v > hi) return false;
+  out = v;
   return true;
 }
+
+std::string Date(int64_t seconds) {
+  const std::time_t t = static_cast<std::time_t>(seconds);
+  std::tm tm{};
+  char buf[32] = "";
+  if (gmtime_r(&t, &tm)) std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M", &tm);
+  return buf;
+}
+
+// The system's cap on waiting connections, which silently lowers ours.
+void WarnOfSmallBacklog() {
+  std::ifstream f("/proc/sys/net/core/somaxconn");
+  long cap = 0;
+  if (f >> cap && cap < 128) {
+    std::fprintf(stderr,
+                 "klevaria-scores: warning: net.core.somaxconn is %ld; the system queues at "
+                 "most that many new connections (128 or more wanted)\n",
+                 cap);
+  }
+}
+
+enum class Command { Serve, List, RemoveId, RemoveName };
 
 }  // namespace
 
 int main(int argc, char** argv) {
   klv::scores::ScoreServer::Options options;
+  klv::scores::ServiceOptions serviceOptions;
   std::string db = "klevaria-scores.db";
+  Command command = Command::Serve;
+  long listCount = 0;
+  long removeId = 0;
+  std::string removeName;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
-    const bool hasValue = i + 1 < argc;
-    if (a == "--port" && hasValue && ParseInt(argv[i + 1], 1, 65535, options.Port)) {
-      ++i;
-    } else if (a == "--threads" && hasValue && ParseInt(argv[i + 1], 1, 1024, options.Threads)) {
-      ++i;
-    } else if (a == "--db" && hasValue) {
-      db = argv[++i];
-    } else if (a == "--host" && hasValue) {
-      options.Host = argv[++i];
+    const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
+    long n = 0;
+    bool ok = true;
+    if (a == "--help") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    } else if (a == "--version") {
+      std::printf("klevaria-scores %s\n", KLV_VERSION);
+      return 0;
+    } else if (v == nullptr) {
+      ok = false;
+    } else if (a == "--port" && (ok = ParseInt(v, 0, 65535, n))) {
+      options.Port = static_cast<int>(n);
+    } else if (a == "--threads" && (ok = ParseInt(v, 1, 64, n))) {
+      options.Threads = static_cast<int>(n);
+    } else if (a == "--max-connections" && (ok = ParseInt(v, 1, 100000, n))) {
+      options.MaxConnections = static_cast<int>(n);
+    } else if (a == "--max-per-address" && (ok = ParseInt(v, 0, 100000, n))) {
+      options.MaxPerAddress = static_cast<int>(n);
+    } else if (a == "--rate" && (ok = ParseInt(v, 0, 60000, n))) {
+      serviceOptions.RatePerMinute = static_cast<int>(n);
+    } else if (a == "--db") {
+      db = v;
+    } else if (a == "--host") {
+      options.Host = v;
+    } else if (a == "--trusted-proxy") {
+      options.TrustedProxy = v;
+    } else if (a == "--list" && (ok = ParseInt(v, 1, 1000000, listCount))) {
+      command = Command::List;
+    } else if (a == "--remove-id" && (ok = ParseInt(v, 1, LONG_MAX, removeId))) {
+      command = Command::RemoveId;
+    } else if (a == "--remove-name") {
+      command = Command::RemoveName;
+      removeName = v;
     } else {
-      Usage();
+      ok = false;
+    }
+    if (!ok) {
+      std::fprintf(stderr, "klevaria-scores: bad option or value: %s\n%s", a.c_str(), kUsage);
       return 2;
     }
+    ++i;
   }
 
   // Signals are taken by sigwait below, never by the server's threads.
@@ -60,23 +149,40 @@ int main(int argc, char** argv) {
   signal(SIGPIPE, SIG_IGN);
 
   try {
-    klv::scores::ScoreStore store(db);
-    klv::scores::ScoreService service(store);
+    const std::unique_ptr<klv::scores::ScoreStore> store =
+        klv::scores::OpenScoreStore(db, options.Threads + 1);
+    if (command == Command::List) {
+      for (const klv::scores::StoredScore& s : store->Best(static_cast<int>(listCount))) {
+        std::printf("%lld\t%u\t%s\t%s\t%s\n", static_cast<long long>(s.Id), s.Score, s.Name.c_str(),
+                    s.Add.c_str(), Date(s.Submitted).c_str());
+      }
+      return 0;
+    }
+    if (command == Command::RemoveId || command == Command::RemoveName) {
+      const int64_t removed = command == Command::RemoveId ? store->RemoveById(removeId)
+                                                           : store->RemoveByName(removeName);
+      std::printf("klevaria-scores: removed %lld %s from %s\n", static_cast<long long>(removed),
+                  removed == 1 ? "entry" : "entries", store->Where().c_str());
+      return removed > 0 ? 0 : 1;
+    }
+
+    WarnOfSmallBacklog();
+    klv::scores::ScoreService service(*store, {}, serviceOptions);
     klv::scores::ScoreServer server(service);
     const int port = server.Start(options);
     if (port < 0) {
-      std::fprintf(stderr, "klevaria-scores: cannot listen on %s:%d\n", options.Host.c_str(),
-                   options.Port);
+      std::fprintf(stderr, "klevaria-scores: %s\n", server.Error().c_str());
       return 1;
     }
     std::printf(
         "klevaria-scores: world table at http://%s:%d/cgi/version.pl?prg=Marlowfin&show&type=0 "
         "(database %s)\n",
-        options.Host.c_str(), port, db.c_str());
+        options.Host.c_str(), port, store->Where().c_str());
     std::fflush(stdout);
     int sig = 0;
     sigwait(&stopSignals, &sig);
     std::printf("klevaria-scores: stopping\n");
+    std::fflush(stdout);
     server.Stop();
   } catch (const klv::scores::StoreError& e) {
     std::fprintf(stderr, "klevaria-scores: %s\n", e.what());

@@ -1,0 +1,229 @@
+// klevaria-scores as a real process against the attacks of a hostile
+// network, on loopback only and bounded in clients, bytes and seconds: what
+// it holds (memory, answers to everyone else, a quick stop, every stored
+// score) and its start-up checks and operator commands.
+#include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <thread>
+
+#include "online/world_table.h"
+#include "score_store.h"
+#include "siege.h"
+
+namespace klv::scores {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kBinary = std::string(KLV_BIN_DIR) + "/klevaria-scores";
+constexpr const char* kPage = "/cgi/version.pl?prg=Marlowfin&show&type=0";
+constexpr long kMemoryCapKb = 128 * 1024;
+
+class ScoreAttackTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("klv-attack-" + std::to_string(getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    db_ = (dir_ / "scores.db").string();
+    // Under the address sanitizer freed memory is held back in a quarantine
+    // (256 MB unless told), which would hide what the service itself keeps.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    std::string opts = asan ? asan : "";
+    if (opts.find("quarantine_size_mb") == std::string::npos) {
+      opts += (opts.empty() ? "" : ":") + std::string("quarantine_size_mb=8");
+      ::setenv("ASAN_OPTIONS", opts.c_str(), 1);
+    }
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  void Start(std::vector<std::string> args = {}) {
+    args.insert(args.begin(), {"--db", db_});
+    std::string error;
+    ASSERT_TRUE(service_.Start(kBinary, args, &error)) << error;
+  }
+  bool Answers() { return siege::Request(service_.Port(), kPage, "127.0.0.1", 3000).Status == 200; }
+
+  fs::path dir_;
+  std::string db_;
+  siege::ServiceProcess service_;
+};
+
+TEST_F(ScoreAttackTest, EndlessBodiesAndHeadersKeepMemorySmall) {
+  Start();
+  const long before = service_.ResidentKb();
+  struct Attack {
+    const char* name;
+    int64_t (*run)(int, int, int64_t, double);
+  };
+  for (const Attack& a : {Attack{"chunked bodies", &siege::EndlessBodies},
+                          Attack{"header lines", &siege::EndlessHeaders}}) {
+    siege::MemoryWatch watch(service_);
+    std::atomic<bool> answered{true};
+    std::thread probe([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      answered = Answers();
+    });
+    // 4 clients x 200 MB each, at most 8 seconds.
+    const int64_t taken = a.run(service_.Port(), 4, 200ll << 20, 8.0);
+    probe.join();
+    std::printf("%s: %lld bytes taken, resident peak %ld KB (at rest %ld KB)\n", a.name,
+                static_cast<long long>(taken), watch.PeakKb(), before);
+    EXPECT_LT(watch.PeakKb(), kMemoryCapKb) << a.name;
+    EXPECT_TRUE(answered.load()) << a.name;
+    EXPECT_TRUE(Answers()) << a.name;
+  }
+  EXPECT_LT(service_.Terminate(), 3.0);
+  EXPECT_EQ(service_.ExitStatus(), 0) << service_.Output();
+}
+
+TEST_F(ScoreAttackTest, SlowClientsStarveNobody) {
+  Start();
+  // 256 clients, 16 to an address, each dripping a header byte every 2 s and
+  // coming back whenever it is thrown out.
+  siege::SlowClients slow(service_.Port(), 256, 16, 2000);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  EXPECT_GE(slow.Connected(), 200);
+  const std::vector<double> latencies = siege::Latencies(service_.Port(), 120, 3000);
+  const siege::BurstResult burst = siege::Burst({service_.Port()}, 10, 10, "s");
+  std::printf("with %d slow clients: p99 %.1f ms, slowest %.1f ms; %d submissions in %.2f s\n",
+              slow.Connected(), 1000 * siege::Percentile(latencies, 99), 1000 * latencies.back(),
+              burst.Acknowledged, burst.Seconds);
+  // Every other client is answered within a second.
+  EXPECT_LT(latencies.back(), 1.0);
+  EXPECT_EQ(burst.Acknowledged, 100);
+  slow.Stop();
+  EXPECT_EQ(OpenScoreStore(db_)->Count(), 100);
+}
+
+TEST_F(ScoreAttackTest, SigtermEndsWithinThreeSecondsAndLosesNothing) {
+  Start();
+  siege::SlowClients slow(service_.Port(), 10, 10, 2000);
+  siege::BurstResult burst;
+  std::thread players([&] { burst = siege::Burst({service_.Port()}, 20, 50, "t"); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  const double seconds = service_.Terminate();
+  players.join();
+  slow.Stop();
+  std::printf("ended %.2f s after SIGTERM; %d submissions acknowledged before\n", seconds,
+              burst.Acknowledged);
+  EXPECT_LT(seconds, 3.0);
+  EXPECT_EQ(service_.ExitStatus(), 0) << service_.Output();
+  EXPECT_GT(burst.Acknowledged, 0);
+  // Every acknowledged score is there when the file is opened again.
+  std::set<std::string> stored;
+  for (const StoredScore& s : OpenScoreStore(db_)->Best(2000)) stored.insert(s.Name);
+  int lost = 0;
+  for (const std::string& name : burst.Names) lost += stored.count(name) == 0;
+  EXPECT_EQ(lost, 0);
+}
+
+TEST_F(ScoreAttackTest, ABurstOfConnectionsIsQueuedNotDropped) {
+  Start();
+  // Far more than a short listen queue holds: a dropped connection attempt
+  // is retried by the system only after a second.
+  const double longest = siege::ConnectBurst(service_.Port(), 1000);
+  std::printf("1000 connections at once: the last accepted after %.3f s\n", longest);
+  EXPECT_GE(longest, 0.0);
+  EXPECT_LT(longest, 0.9);
+  EXPECT_TRUE(Answers());
+}
+
+// Runs the program with `args`, as `user` when given (and we are root);
+// returns its exit status and what it printed.
+int RunProgram(const std::vector<std::string>& args, std::string* output,
+               const passwd* user = nullptr) {
+  const fs::path out = fs::temp_directory_path() / ("klv-run-" + std::to_string(getpid()));
+  std::vector<std::string> all = {kBinary};
+  all.insert(all.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& a : all) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (!std::freopen(out.c_str(), "w", stdout) || ::dup2(::fileno(stdout), 2) < 0) ::_exit(125);
+    if (user && (::setgid(user->pw_gid) != 0 || ::setuid(user->pw_uid) != 0)) ::_exit(126);
+    ::alarm(20);  // a service that starts when it should not is ended
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  int st = 0;
+  ::waitpid(pid, &st, 0);
+  std::ifstream f(out);
+  output->assign(std::istreambuf_iterator<char>(f), {});
+  fs::remove(out);
+  return WIFEXITED(st) ? WEXITSTATUS(st) : 128;
+}
+
+TEST_F(ScoreAttackTest, ADatabaseThatCannotBeWrittenStopsTheStart) {
+  OpenScoreStore(db_);  // the tables exist; only writing is barred
+  std::string out;
+  int status = 0;
+  if (::geteuid() == 0) {
+    // Root writes whatever it likes: run as an ordinary user instead.
+    const passwd* nobody = ::getpwnam("nobody");
+    ASSERT_NE(nobody, nullptr);
+    fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                              fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(db_, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+    status = RunProgram({"--db", db_, "--port", "0"}, &out, nobody);
+  } else {
+    fs::permissions(db_, fs::perms::owner_read);
+    status = RunProgram({"--db", db_, "--port", "0"}, &out);
+  }
+  EXPECT_EQ(status, 1) << out;
+  EXPECT_NE(out.find("cannot write the database " + db_), std::string::npos) << out;
+  // A folder that does not exist is said as plainly.
+  EXPECT_EQ(RunProgram({"--db", (dir_ / "none" / "x.db").string(), "--port", "0"}, &out), 1);
+  EXPECT_NE(out.find("cannot open the database"), std::string::npos) << out;
+}
+
+TEST_F(ScoreAttackTest, OperatorCommands) {
+  Start();
+  for (int i = 0; i < 3; ++i) {
+    const siege::Reply v = siege::Request(service_.Port(), "/cgi/version.pl?version&prg=Marlowfin",
+                                          siege::Address(0, i));
+    const std::string name = i == 2 ? "Honest" : "Cheat";
+    const std::string inf = InfEncode(BuildScoreRecord(name, 100u * static_cast<uint32_t>(i + 1),
+                                                       ParseVersionAnswer(v.Body).P, ""));
+    ASSERT_EQ(siege::Request(service_.Port(), "/cgi/version.pl?hs&prg=Marlowfin&inf=" + inf,
+                             siege::Address(0, i))
+                  .Status,
+              200);
+  }
+  // While the service runs: --list shows ids, the removals take effect on
+  // the page at once.
+  std::string out;
+  ASSERT_EQ(RunProgram({"--db", db_, "--list", "10"}, &out), 0) << out;
+  const std::string honest = out.substr(0, out.find('\t'));  // best first: Honest, 300
+  EXPECT_NE(out.find("\t300\tHonest\t"), std::string::npos) << out;
+  EXPECT_EQ(RunProgram({"--db", db_, "--remove-name", "Cheat"}, &out), 0);
+  EXPECT_NE(out.find("removed 2 entries"), std::string::npos) << out;
+  EXPECT_EQ(RunProgram({"--db", db_, "--remove-id", honest}, &out), 0) << out;
+  EXPECT_NE(out.find("removed 1 entry"), std::string::npos) << out;
+  EXPECT_EQ(RunProgram({"--db", db_, "--remove-id", honest}, &out), 1);
+  EXPECT_NE(siege::Request(service_.Port(), kPage).Body.find("Пока нет ни одного результата."),
+            std::string::npos);
+
+  EXPECT_EQ(RunProgram({"--help"}, &out), 0);
+  EXPECT_EQ(out.rfind("Usage: klevaria-scores", 0), 0u) << out;
+  EXPECT_EQ(RunProgram({"--version"}, &out), 0);
+  EXPECT_EQ(out.rfind("klevaria-scores 1.", 0), 0u) << out;
+  EXPECT_EQ(RunProgram({"--port", "70000"}, &out), 2);
+  EXPECT_EQ(RunProgram({"--remove-id"}, &out), 2);
+}
+
+}  // namespace
+}  // namespace klv::scores
