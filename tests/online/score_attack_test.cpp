@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -77,10 +78,10 @@ TEST_F(ScoreAttackTest, EndlessBodiesAndHeadersKeepMemorySmall) {
       answered = Answers();
     });
     // 4 clients x 200 MB each, at most 8 seconds.
-    const int64_t taken = a.run(service_.Port(), 4, 200ll << 20, 8.0);
+    const int64_t sent = a.run(service_.Port(), 4, 200ll << 20, 8.0);
     probe.join();
-    std::printf("%s: %lld bytes taken, resident peak %ld KB (at rest %ld KB)\n", a.name,
-                static_cast<long long>(taken), watch.PeakKb(), before);
+    std::printf("%s: %lld bytes sent, resident peak %ld KB (at rest %ld KB)\n", a.name,
+                static_cast<long long>(sent), watch.PeakKb(), before);
     EXPECT_LT(watch.PeakKb(), kMemoryCapKb) << a.name;
     EXPECT_TRUE(answered.load()) << a.name;
     EXPECT_TRUE(Answers()) << a.name;
@@ -223,6 +224,31 @@ TEST_F(ScoreAttackTest, OperatorCommands) {
   EXPECT_EQ(out.rfind("klevaria-scores 1.", 0), 0u) << out;
   EXPECT_EQ(RunProgram({"--port", "70000"}, &out), 2);
   EXPECT_EQ(RunProgram({"--remove-id"}, &out), 2);
+}
+
+// The manual page names exactly the options that --help names.
+TEST_F(ScoreAttackTest, ManualAndHelpNameTheSameOptions) {
+  std::string help;
+  ASSERT_EQ(RunProgram({"--help"}, &help), 0);
+  std::ifstream f(std::string(KLV_SOURCE_DIR) + "/tools/scores/klevaria-scores.1");
+  std::string manual((std::istreambuf_iterator<char>(f)), {});
+  ASSERT_FALSE(manual.empty());
+  for (std::size_t at; (at = manual.find("\\-")) != std::string::npos;) manual.replace(at, 2, "-");
+  auto options = [](const std::string& text) {
+    std::set<std::string> found;
+    for (std::size_t at = 0; (at = text.find("--", at)) != std::string::npos;) {
+      std::size_t end = at + 2;
+      while (end < text.size() &&
+             (std::islower(static_cast<unsigned char>(text[end])) || text[end] == '-'))
+        ++end;
+      if (end > at + 2) found.insert(text.substr(at, end - at));
+      at = end;
+    }
+    return found;
+  };
+  const std::set<std::string> inHelp = options(help);
+  EXPECT_GE(inHelp.size(), 12u);
+  EXPECT_EQ(options(manual), inHelp);
 }
 
 }  // namespace

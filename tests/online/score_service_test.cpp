@@ -260,7 +260,7 @@ TEST_F(ScoreServiceTest, ScoresAndTokensSurviveARestart) {
   EXPECT_EQ(store_->Count(), 1);
   EXPECT_NE(Page().find("<td class=\"name\">Kept</td><td class=\"score\">775"), std::string::npos);
   // A token issued before the restart is still good once.
-  EXPECT_TRUE(SendRecord(Padded("type=0|name=Late|score=1|key=K|p=" + pending + "|add=|z=")).ok);
+  EXPECT_TRUE(SendRecord(Padded("type=0|name=Late|score=5|key=K|p=" + pending + "|add=|z=")).ok);
   EXPECT_EQ(store_->Count(), 2);
 }
 

@@ -24,7 +24,7 @@ namespace {
 
 // Room for one connection's request head, its parsed headers and the
 // answer's headers; a request head that does not fit is answered 431.
-constexpr std::size_t kConnectionMemory = ScoreServer::kMaxRequestHead + 8 * 1024;
+constexpr std::size_t kConnectionMemory = ScoreServer::kMaxRequestHead + 1024;
 constexpr int kWatchIntervalMs = 100;
 
 int64_t NowMs() {
@@ -38,7 +38,14 @@ std::string AddressText(const sockaddr* a) {
   if (a->sa_family == AF_INET) {
     inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(a)->sin_addr, buf, sizeof buf);
   } else if (a->sa_family == AF_INET6) {
-    inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(a)->sin6_addr, buf, sizeof buf);
+    const in6_addr& a6 = reinterpret_cast<const sockaddr_in6*>(a)->sin6_addr;
+    // An IPv4 client of a dual-stack socket is named as IPv4, as a trusted
+    // proxy's address is written.
+    if (IN6_IS_ADDR_V4MAPPED(&a6)) {
+      inet_ntop(AF_INET, a6.s6_addr + 12, buf, sizeof buf);
+    } else {
+      inet_ntop(AF_INET6, &a6, buf, sizeof buf);
+    }
   }
   return buf;
 }

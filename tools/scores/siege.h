@@ -78,8 +78,9 @@ class MemoryWatch {
 };
 
 // Clients each sending a request whose body or head never ends: a chunked
-// body, or header lines of 8 KB, up to `bytesEach` or `seconds`. Returns the
-// bytes the service took before it shut the door.
+// body, or header lines of 8 KB, up to `bytesEach` or `seconds`, connecting
+// again each time the service shuts the door. Returns the bytes sent (most
+// of them only ever reach the system's socket buffers).
 int64_t EndlessBodies(int port, int clients, int64_t bytesEach, double seconds);
 int64_t EndlessHeaders(int port, int clients, int64_t bytesEach, double seconds);
 
