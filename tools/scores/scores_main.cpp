@@ -174,10 +174,12 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "klevaria-scores: %s\n", server.Error().c_str());
       return 1;
     }
+    const std::string host =
+        options.Host.find(':') == std::string::npos ? options.Host : "[" + options.Host + "]";
     std::printf(
         "klevaria-scores: world table at http://%s:%d/cgi/version.pl?prg=Marlowfin&show&type=0 "
         "(database %s)\n",
-        options.Host.c_str(), port, store->Where().c_str());
+        host.c_str(), port, store->Where().c_str());
     std::fflush(stdout);
     int sig = 0;
     sigwait(&stopSignals, &sig);
