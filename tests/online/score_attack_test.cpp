@@ -131,6 +131,19 @@ TEST_F(ScoreAttackTest, SigtermEndsWithinThreeSecondsAndLosesNothing) {
   EXPECT_EQ(lost, 0);
 }
 
+TEST_F(ScoreAttackTest, SigtermEndsQuicklyAfterAFloodOverTheConnectionCap) {
+  // At its cap the service stops watching for new connections; a stop must
+  // still reach every event loop at once, not when a connection times out.
+  Start({"--max-connections", "128"});
+  siege::ConnectBurst(service_.Port(), 1000);
+  siege::SlowClients slow(service_.Port(), 10, 10, 2000);
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  const double seconds = service_.Terminate();
+  std::printf("ended %.2f s after SIGTERM after a flood over the cap\n", seconds);
+  EXPECT_LT(seconds, 3.0);
+  EXPECT_EQ(service_.ExitStatus(), 0) << service_.Output();
+}
+
 TEST_F(ScoreAttackTest, ABurstOfConnectionsIsQueuedNotDropped) {
   Start();
   // Far more than a short listen queue holds: a dropped connection attempt

@@ -296,9 +296,13 @@ int ScoreServer::Start(const Options& options) {
                        : ntohs(reinterpret_cast<sockaddr_in*>(&bound)->sin_port);
 
   const unsigned threads = static_cast<unsigned>(options.Threads > 0 ? options.Threads : 1);
+  // Each event loop is woken for a stop through a channel of its own: a loop
+  // at its share of the connection cap no longer watches the listening
+  // socket, and would otherwise notice the stop only when a connection
+  // timed out (seconds later).
   s.daemon = MHD_start_daemon(
-      MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL, 0, &Impl::Accept, &s, &Impl::Answer, &s,
-      MHD_OPTION_LISTEN_SOCKET, fd, MHD_OPTION_THREAD_POOL_SIZE, threads,
+      MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_USE_ITC, 0, &Impl::Accept, &s,
+      &Impl::Answer, &s, MHD_OPTION_LISTEN_SOCKET, fd, MHD_OPTION_THREAD_POOL_SIZE, threads,
       MHD_OPTION_CONNECTION_LIMIT, static_cast<unsigned>(options.MaxConnections),
       MHD_OPTION_CONNECTION_MEMORY_LIMIT, kConnectionMemory, MHD_OPTION_CONNECTION_TIMEOUT,
       static_cast<unsigned>(s.options.RequestSeconds), MHD_OPTION_NOTIFY_CONNECTION, &Impl::Notify,

@@ -67,6 +67,9 @@ SqliteStore::SqliteStore(const std::string& path) : path_(path) {
       throw StoreError("cannot write the database " + path + ": the file is read-only");
     }
     sqlite3_busy_timeout(db_, 2000);  // another process on the same file
+    // Every commit is already on disk in the write-ahead log; folding the log
+    // into the file at close would only make a stop wait on the disk.
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     Exec("PRAGMA journal_mode=WAL");
     Exec("PRAGMA synchronous=FULL");
     Exec(
