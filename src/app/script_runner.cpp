@@ -33,6 +33,11 @@ class Autopilot {};
 namespace klv {
 namespace {
 
+// A saved switch as the scripts write it.
+std::string Flag(bool on) {
+  return std::string(1, on ? '1' : '0');
+}
+
 // A malformed line (exit 2) or a failed expectation (exit 1).
 struct ScriptError : std::runtime_error {
   ScriptError(int code, const std::string& what) : std::runtime_error(what), code(code) {}
@@ -286,13 +291,13 @@ void ScriptRunner::ExpectSaved(const std::vector<std::string>& w) {
   } else if (w.size() != 4) {
     throw ScriptError(2, "expect saved KEY VALUE");
   } else if (what == "music") {
-    got = saved.Music ? "1" : "0";
+    got = Flag(saved.Music);
   } else if (what == "sound") {
-    got = saved.Sound ? "1" : "0";
+    got = Flag(saved.Sound);
   } else if (what == "windowed") {
-    got = saved.Windowed ? "1" : "0";
+    got = Flag(saved.Windowed);
   } else if (what == "send") {
-    got = saved.SendScores ? "1" : "0";
+    got = Flag(saved.SendScores);
   } else if (what == "addtext") {
     got = Cp1251ToUtf8(saved.AddText);
   } else {
