@@ -33,20 +33,12 @@ ModulePlayer::~ModulePlayer() {
   out_.Lock();
   playing_ = nullptr;
   fading_ = nullptr;
+  tailFading_ = false;
   playingHandle_ = 0;
   out_.Unlock();
 }
 
-void ModulePlayer::Collect() {
-  if (retired_.empty()) return;
-  out_.Lock();
-  const Song* fading = fading_;
-  out_.Unlock();
-  std::erase_if(retired_, [fading](const std::unique_ptr<Song>& s) { return s.get() != fading; });
-}
-
 int ModulePlayer::SongLoadFromFile(const std::string& path) {
-  Collect();
   auto song = std::make_unique<Song>();
   song->ctx = xmp_create_context();
   if (song->ctx == nullptr) return 0;
@@ -62,7 +54,6 @@ int ModulePlayer::SongLoadFromFile(const std::string& path) {
 }
 
 void ModulePlayer::SongPlay(int handle) {
-  Collect();
   auto it = songs_.find(handle);
   if (it == songs_.end()) return;
   Song* song = it->second.get();
@@ -84,6 +75,7 @@ void ModulePlayer::SongPlay(int handle) {
   if (playing_ != nullptr) {
     fading_ = playing_;  // an older fade still running is cut short
     fadeOutLeft_ = gainNow;
+    tailFading_ = false;
   }
   playing_ = song;
   fadeIn_ = fadeIn;
@@ -96,6 +88,7 @@ void ModulePlayer::SongStop(int handle) {
   out_.Lock();
   fading_ = playing_;
   fadeOutLeft_ = std::min(fadeIn_, fadeFrames_);  // from the gain it has reached
+  tailFading_ = false;
   playing_ = nullptr;
   playingHandle_ = 0;
   out_.Unlock();
@@ -105,9 +98,21 @@ void ModulePlayer::SongFree(int handle) {
   auto it = songs_.find(handle);
   if (it == songs_.end()) return;
   SongStop(handle);
-  retired_.push_back(std::move(it->second));
+  std::unique_ptr<Song> song = std::move(it->second);
   songs_.erase(it);
-  Collect();
+  out_.Lock();
+  if (fading_ == song.get()) {
+    // What is left of its fade is at most 10 ms: render it now, from where
+    // the device has got to, and play the fade from that.
+    const int frames = std::clamp(fadeOutLeft_, 0, kMaxFadeFrames);
+    if (frames > 0) RenderSong(song.get(), tail_.data(), frames);
+    fadeOutLeft_ = frames;
+    tailPos_ = 0;
+    tailFading_ = frames > 0;
+    fading_ = nullptr;
+  }
+  out_.Unlock();
+  // The song is released here, outside the lock: the device no longer sees it.
 }
 
 void ModulePlayer::RenderSong(Song* song, int16_t* out, int frames) {
@@ -128,15 +133,24 @@ void ModulePlayer::Render(int16_t* stereo, int frames) {
     } else {
       std::memset(stereo, 0, size_t(n) * 2 * sizeof(int16_t));
     }
-    if (fading_ != nullptr) {
-      RenderSong(fading_, fade, n);
-      for (int i = 0; i < n && fadeOutLeft_ > 0; ++i, --fadeOutLeft_) {
-        const int l = stereo[2 * i] + fade[2 * i] * fadeOutLeft_ / fadeFrames_;
-        const int r = stereo[2 * i + 1] + fade[2 * i + 1] * fadeOutLeft_ / fadeFrames_;
+    if (fading_ != nullptr || tailFading_) {
+      const int16_t* from = fade;
+      if (fading_ != nullptr)
+        RenderSong(fading_, fade, n);
+      else
+        from = tail_.data() + 2 * tailPos_;  // fadeOutLeft_ frames of it are left
+      int i = 0;
+      for (; i < n && fadeOutLeft_ > 0; ++i, --fadeOutLeft_) {
+        const int l = stereo[2 * i] + from[2 * i] * fadeOutLeft_ / fadeFrames_;
+        const int r = stereo[2 * i + 1] + from[2 * i + 1] * fadeOutLeft_ / fadeFrames_;
         stereo[2 * i] = int16_t(std::clamp(l, -32768, 32767));
         stereo[2 * i + 1] = int16_t(std::clamp(r, -32768, 32767));
       }
-      if (fadeOutLeft_ <= 0) fading_ = nullptr;
+      if (fading_ == nullptr) tailPos_ += i;
+      if (fadeOutLeft_ <= 0) {
+        fading_ = nullptr;
+        tailFading_ = false;
+      }
     }
     stereo += 2 * n;
     frames -= n;

@@ -11,10 +11,11 @@
 // libopenmpt would do as well but brings a larger C++ runtime for formats the
 // game never uses.
 
+#include <array>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "platform/audio_out.h"
 
@@ -35,8 +36,9 @@ class ModulePlayer : public AudioSource {
   void SongPlay(int handle);
   // Silences the tune; a later SongPlay of the same handle plays it again.
   void SongStop(int handle);
-  // Forgets a tune; its handle is no longer valid. A tune still fading out is
-  // let go once it is silent.
+  // Forgets a tune and releases its memory at once; its handle is no longer
+  // valid. A tune still fading out ends its fade from a few milliseconds
+  // rendered ahead, so letting it go never waits for the device.
   void SongFree(int handle);
 
   int PlayingSong() const { return playingHandle_; }
@@ -48,22 +50,25 @@ class ModulePlayer : public AudioSource {
  private:
   struct Song;
 
-  // Releases freed tunes that are no longer fading out (game thread).
-  void Collect();
   static void RenderSong(Song* song, int16_t* out, int frames);
+  // The longest fade: 10 ms at the highest rate the player runs at.
+  static constexpr int kMaxFadeFrames = 48000 / 100;
 
   AudioOut& out_;
   int rate_;
   int fadeFrames_;
   int nextHandle_ = 1;
   std::map<int, std::unique_ptr<Song>> songs_;
-  std::vector<std::unique_ptr<Song>> retired_;  // freed, perhaps still fading
   int playingHandle_ = 0;
   // Shared with the audio thread; changed under out_.Lock().
   Song* playing_ = nullptr;
   int fadeIn_ = 0;          // frames of the fade-in done
-  Song* fading_ = nullptr;  // the tune fading out, if any
-  int fadeOutLeft_ = 0;     // frames of its fade-out still to go
+  Song* fading_ = nullptr;  // a kept tune fading out, if any
+  int fadeOutLeft_ = 0;     // frames of the fade-out still to go
+  // A freed tune's fade-out: its next frames, rendered when it was freed.
+  bool tailFading_ = false;
+  int tailPos_ = 0;  // frames of the tail already played
+  std::array<int16_t, 2 * kMaxFadeFrames> tail_{};
 };
 
 }  // namespace klv

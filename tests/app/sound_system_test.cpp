@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/live_heap.h"
 #include "engine/errors.h"
 #include "platform/headless_audio_out.h"
 
@@ -108,6 +109,47 @@ TEST_F(SoundSystemTest, StopAndResumePlayTheSameTuneAgain) {
   EXPECT_EQ(out.TakeNotes(),
             (std::vector<std::string>{"music Sound/1.xm", "music Sound/2.xm", "music none",
                                       "music Sound/2.xm", "music none", "music Sound/2.xm"}));
+}
+
+// A long session switches tunes hundreds of times: whatever happened before,
+// only the tune loaded last stays in memory, even on a device that has not
+// played the old tune's fade-out (the headless one never pulls sound).
+TEST_F(SoundSystemTest, OnlyTheLastTuneStaysInMemory) {
+  AddTune("1.xm");
+  AddTune("2.xm");
+  HeadlessAudioOut out;
+  auto sound = Make(out);
+  uint8_t music = 1;
+  const size_t before = LiveHeapBytes();
+  ASSERT_TRUE(sound->StartMenuMusic(music));
+  const size_t oneTune = LiveHeapBytes() - before;
+  ASSERT_GT(oneTune, 100u * 1024) << "a tune is a few hundred KB once loaded";
+  struct Step {
+    const char* what;
+    void (*act)(SoundSystem&, uint8_t&);
+  };
+  const Step steps[] = {
+      {"a game starts", [](SoundSystem& s, uint8_t& m) { s.StartPlayMusic(m); }},
+      {"focus lost", [](SoundSystem& s, uint8_t&) { s.StopMusicOnDeactivate(); }},
+      {"focus back", [](SoundSystem& s, uint8_t& m) { s.ResumeMusic(m); }},
+      {"the game ends", [](SoundSystem& s, uint8_t& m) { s.StartMenuMusic(m); }},
+      {"focus lost in the menu", [](SoundSystem& s, uint8_t&) { s.StopMusicOnDeactivate(); }},
+      {"a game starts unfocused", [](SoundSystem& s, uint8_t& m) { s.StartPlayMusic(m); }},
+      {"focus back in play", [](SoundSystem& s, uint8_t& m) { s.ResumeMusic(m); }},
+      {"music off", [](SoundSystem& s, uint8_t& m) { m = 0, s.MusicOff(); }},
+      {"music on", [](SoundSystem& s, uint8_t& m) { m = 1, s.ResumeMusic(m); }},
+      {"the name entry ends", [](SoundSystem& s, uint8_t& m) { s.StartMenuMusic(m); }},
+  };
+  for (int round = 0; round < 3; ++round) {
+    for (const Step& step : steps) {
+      SCOPED_TRACE(step.what);
+      step.act(*sound, music);
+      const size_t held = LiveHeapBytes() - before;
+      EXPECT_LT(held, oneTune * 3 / 2) << "round " << round << ": more than one tune held";
+    }
+  }
+  EXPECT_EQ(sound->Music().SongCount(), 1);
+  EXPECT_TRUE(messages_.empty());
 }
 
 TEST_F(SoundSystemTest, EffectsAreNotedByTheirOwnNames) {
