@@ -116,6 +116,50 @@ TEST_F(ModulePlayerTest, StoppingAndSwitchingTunesFadeInsteadOfClicking) {
   EXPECT_EQ(player_.SongCount(), 1);
 }
 
+// A freed tune is released at once, but what is heard is the same as if it
+// had been kept until its fade-out ended: the rest of the fade, from where
+// the device had got to, then silence.
+TEST_F(ModulePlayerTest, AFreedTuneFadesOutAsAKeptOneWould) {
+  struct Case {
+    const char* what;
+    bool switchFirst;  // a new tune starts before the old one goes (else it is stopped)
+    int playedFirst;   // frames of the fade the device plays before the free
+  };
+  const Case cases[] = {{"switch, then the old tune freed at once", true, 0},
+                        {"switch, the old tune freed halfway through its fade", true, 220},
+                        {"the sounding tune freed", false, 0},
+                        {"a stopped tune freed while it fades", false, 100}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    HeadlessAudioOut freedOut, keptOut;
+    ModulePlayer freed(freedOut), kept(keptOut);
+    int old = 0;
+    for (ModulePlayer* p : {&freed, &kept}) {
+      old = p->SongLoadFromFile(kMenuTune);
+      ASSERT_NE(old, 0);
+      p->SongPlay(old);
+      Render(*p, 44100);
+      if (c.switchFirst) {
+        p->SongPlay(p->SongLoadFromFile(kPlayTune));
+      } else if (c.playedFirst > 0) {
+        p->SongStop(old);
+      }
+      Render(*p, c.playedFirst);
+    }
+    freed.SongFree(old);
+    if (!c.switchFirst && c.playedFirst == 0) kept.SongStop(old);
+    const std::vector<int16_t> heard = Render(freed, 4410);
+    const std::vector<int16_t> wanted = Render(kept, 4410);
+    const auto differ = std::mismatch(heard.begin(), heard.end(), wanted.begin());
+    EXPECT_TRUE(differ.first == heard.end())
+        << "differs from sample " << (differ.first - heard.begin()) << ": " << *differ.first
+        << " instead of " << *differ.second;
+    EXPECT_GT(Rms(std::vector<int16_t>(heard.begin(), heard.begin() + 2 * 200)), 100)
+        << "the fade is heard";
+    EXPECT_EQ(freed.SongCount(), c.switchFirst ? 1 : 0);
+  }
+}
+
 TEST_F(ModulePlayerTest, OneTuneSoundsAtATime) {
   const int menu = player_.SongLoadFromFile(kMenuTune);
   const int play = player_.SongLoadFromFile(kPlayTune);
