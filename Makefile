@@ -89,4 +89,4 @@ format-check:
 
 clean:
 	rm -rf $(BUILD) debian/klevaria debian/klevaria-scores debian/.debhelper debian/files \
-	  debian/*.substvars debian/debhelper-build-stamp
+	  debian/*.substvars debian/*.debhelper.log debian/debhelper-build-stamp
