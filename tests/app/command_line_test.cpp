@@ -37,16 +37,20 @@ TEST(CommandLine, OptionsAnswerOrStartTheGame) {
     const int status = HandleCommandLine(int(argv.size()), argv.data(), out, err);
     const std::string label = c.args.empty() ? "(none)" : c.args[0];
     EXPECT_EQ(status, c.status) << label;
-    if (*c.out)
+    if (*c.out) {
       EXPECT_NE(out.str().find(c.out), std::string::npos) << label << ": " << out.str();
-    else
+    } else {
       EXPECT_EQ(out.str(), "") << label;
-    if (*c.err)
+    }
+    if (*c.err) {
       EXPECT_NE(err.str().find(c.err), std::string::npos) << label << ": " << err.str();
-    else
+    } else {
       EXPECT_EQ(err.str(), "") << label;
+    }
     // A refusal always points at --help.
-    if (c.status == 2) EXPECT_NE(err.str().find("klevaria --help"), std::string::npos) << label;
+    if (c.status == 2) {
+      EXPECT_NE(err.str().find("klevaria --help"), std::string::npos) << label;
+    }
   }
 }
 

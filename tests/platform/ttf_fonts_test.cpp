@@ -33,7 +33,9 @@ TEST(TtfFonts, AMissingFamilyIsNotTakenForFound) {
   const std::string message = TtfFonts::DescribeMissing(Face::Comic, m);
   EXPECT_NE(message.find("\"Comfortaa\""), std::string::npos) << message;
   EXPECT_NE(message.find("fonts-comfortaa"), std::string::npos) << message;
-  if (!m.file.empty()) EXPECT_NE(message.find(m.family), std::string::npos) << message;
+  if (!m.file.empty()) {
+    EXPECT_NE(message.find(m.family), std::string::npos) << message;
+  }
   EXPECT_EQ(TtfFonts::DescribeMissing(Face::Comic, FontMatch{}).find("instead"), std::string::npos);
 }
 
