@@ -30,6 +30,9 @@ foreach(size ${KLV_ICON_SIZES})
   list(APPEND klv_icon_files ${png})
 endforeach()
 add_custom_target(desktop-icons ALL DEPENDS ${klv_icon_files})
+# The library's window icon comes from the same files: they are made once,
+# before it, never by two targets at the same time.
+add_dependencies(klevaria_lib desktop-icons)
 
 set(klv_window_icon_cpp ${CMAKE_BINARY_DIR}/generated/window_icon_png.cpp)
 add_custom_command(

@@ -23,11 +23,4 @@ void PadDirections::Axis(int axis, int value, const Emit& emit) {
   }
 }
 
-void PadDirections::ReleaseAll(const Emit& emit) {
-  for (int axis = 0; axis < 2; ++axis) {
-    if (held_[axis] != 0) emit(DirectionOf(axis, held_[axis]), false);
-    held_[axis] = 0;
-  }
-}
-
 }  // namespace klv

@@ -18,8 +18,8 @@ class PadDirections {
   using Emit = std::function<void(PadButton, bool down)>;
   // One axis moved: axis 0 is left-right, 1 is up-down (negative up/left).
   void Axis(int axis, int value, const Emit& emit);
-  // Lets go of whatever is held (the pad was unplugged).
-  void ReleaseAll(const Emit& emit);
+  // Forgets whatever is held, without a release (the pad is gone).
+  void Reset() { held_[0] = held_[1] = 0; }
 
  private:
   int held_[2] = {0, 0};  // per axis: -1, 0 or +1

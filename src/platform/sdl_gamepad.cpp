@@ -76,10 +76,10 @@ bool SdlPlatform::PadEvent(const SDL_Event& e, EventSink& sink) {
     }
     case SDL_CONTROLLERDEVICEREMOVED:
     case SDL_JOYDEVICEREMOVED:
-      // Whatever the pad held is let go; the device itself is closed below.
-      stick_.ReleaseAll(emit);
-      for (const ButtonPair& p : kHatBits)
-        if (hat_ & p.sdl) emit(p.pad, false);
+      // SDL centres an unplugged pad's stick and lets go of its buttons
+      // before it says so; whatever is still marked held is forgotten
+      // without a second release. The device is closed below.
+      stick_.Reset();
       hat_ = 0;
       return false;
     default:

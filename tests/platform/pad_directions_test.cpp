@@ -47,18 +47,18 @@ TEST(PadDirections, StickMovesBecomeDirectionPresses) {
   }
 }
 
-TEST(PadDirections, UnpluggingLetsGoOfWhatIsHeld) {
+TEST(PadDirections, AfterAResetTheStickPressesAfresh) {
   PadDirections stick;
   std::vector<std::string> got;
   auto emit = [&got](PadButton b, bool down) { got.push_back(Name(b, down)); };
   stick.Axis(0, -30000, emit);
   stick.Axis(1, 30000, emit);
-  stick.ReleaseAll(emit);
-  stick.ReleaseAll(emit);
-  EXPECT_EQ(got, (std::vector<std::string>{"+left", "+down", "-left", "-down"}));
+  stick.Reset();  // the pad is gone: no release
+  EXPECT_EQ(got, (std::vector<std::string>{"+left", "+down"}));
   got.clear();
-  stick.Axis(0, -30000, emit);  // and presses again from the centre
-  EXPECT_EQ(got, std::vector<std::string>{"+left"});
+  stick.Axis(0, -30000, emit);  // plugged in again with the stick still left
+  stick.Axis(0, 0, emit);
+  EXPECT_EQ(got, (std::vector<std::string>{"+left", "-left"}));
 }
 
 }  // namespace
