@@ -7,13 +7,27 @@ set(KLV_HOMEPAGE "https://klevaria.example.org/")
 set(KLV_BUGTRACKER "https://klevaria.example.org/issues/")
 set(KLV_SCREENSHOT_URL "${KLV_HOMEPAGE}screenshots/")
 
+# Where an install puts the game's program: CMAKE_INSTALL_BINDIR unless given
+# apart (Debian's games go to games/, while the world-table service, a
+# system service, stays in bin/).
+set(KLV_GAME_BINDIR "" CACHE STRING
+    "Folder of the game's program under the prefix (empty: CMAKE_INSTALL_BINDIR)")
+set(KLV_GAME_INSTALL_DIR ${KLV_GAME_BINDIR})
+if(NOT KLV_GAME_INSTALL_DIR)
+  set(KLV_GAME_INSTALL_DIR ${CMAKE_INSTALL_BINDIR})
+endif()
+if(IS_ABSOLUTE ${KLV_GAME_INSTALL_DIR})
+  set(klv_game_full_dir ${KLV_GAME_INSTALL_DIR})
+else()
+  set(klv_game_full_dir ${CMAKE_INSTALL_PREFIX}/${KLV_GAME_INSTALL_DIR})
+endif()
+
 # Where an install keeps the game's data, and the way there from the program's
 # own folder: the program finds its data by that relative path, so an
 # unpacked package or a moved install tree works wherever it lies.
 set(KLV_DATA_INSTALL_DIR ${CMAKE_INSTALL_DATADIR}/klevaria)
-file(RELATIVE_PATH KLV_DATA_FROM_BIN ${CMAKE_INSTALL_FULL_BINDIR}
-     ${CMAKE_INSTALL_FULL_DATADIR}/klevaria)
 set(KLV_DATA_INSTALL_FULL_DIR ${CMAKE_INSTALL_FULL_DATADIR}/klevaria)
+file(RELATIVE_PATH KLV_DATA_FROM_BIN ${klv_game_full_dir} ${KLV_DATA_INSTALL_FULL_DIR})
 
 # The screenshots: NAME|English caption|Russian caption. The headless game
 # shoots each screen as NAME.png (assets/desktop/screenshots.kls); the first is

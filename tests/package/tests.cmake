@@ -7,7 +7,7 @@ set(KLV_PACKAGE_DIR "${CMAKE_SOURCE_DIR}/build/packages" CACHE PATH
 foreach(check lintian hardening unpacked)
   add_test(NAME package.${check}
     COMMAND ${CMAKE_CURRENT_LIST_DIR}/package_test.sh ${check} ${KLV_PACKAGE_DIR}
-            ${PROJECT_VERSION} ${KLV_APP_ID} ${CMAKE_SOURCE_DIR} ${KLV_BIN_DIR})
+            ${PROJECT_VERSION} ${KLV_APP_ID} ${KLV_BIN_DIR})
   set_tests_properties(package.${check} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300)
 endforeach()
 set_tests_properties(package.unpacked PROPERTIES RUN_SERIAL TRUE)
