@@ -1,31 +1,47 @@
-# Front door of the build. `make run` and `make test` install what is missing first.
-BUILD      ?= build
-TEST_BUILD ?= build/test
+# Front door of the build. `make run`, `make test` and `make deb` install what
+# is missing first (scripts/install-deps), each only what it needs.
+BUILD       ?= build
+TEST_BUILD  ?= build/test
 BENCH_BUILD ?= build/bench
-PREFIX     ?= /usr/local
-JOBS       ?= $(shell nproc)
+PACKAGES    ?= build/packages
+PREFIX      ?= /usr/local
+JOBS        ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test bench soak fuzz install run-scores format format-check clean
+.PHONY: all deps test-deps package-deps build compile run test bench soak fuzz deb install \
+	uninstall run-scores format format-check clean
 
 all: build
 
 deps:
 	@scripts/install-deps
 
-$(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
+test-deps:
+	@scripts/install-deps --test
 
-build: deps $(BUILD)/CMakeCache.txt
+package-deps:
+	@scripts/install-deps --package
+
+# The game, its data and the world-table service; no tests or test tools.
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DKLV_BUILD_TESTS=OFF \
+	  -DKLV_SCREENSHOTS=OFF $(CMAKE_FLAGS)
+
+build: deps compile
+
+compile: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
 	cd $(BUILD)/game && ./klevaria
 
+# The packages are checked by the tests: lintian, and the game played from
+# the unpacked package.
 $(TEST_BUILD)/CMakeCache.txt:
-	cmake -S . -B $(TEST_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKLV_SANITIZE=ON $(CMAKE_FLAGS)
+	cmake -S . -B $(TEST_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKLV_SANITIZE=ON \
+	  -DKLV_PACKAGE_DIR=$(abspath $(PACKAGES)) $(CMAKE_FLAGS)
 
-test: deps format-check $(TEST_BUILD)/CMakeCache.txt
+test: test-deps format-check deb $(TEST_BUILD)/CMakeCache.txt
 	cmake --build $(TEST_BUILD) -j $(JOBS)
 	cd $(TEST_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp ctest --output-on-failure -j $(JOBS)
@@ -33,20 +49,33 @@ test: deps format-check $(TEST_BUILD)/CMakeCache.txt
 $(BENCH_BUILD)/CMakeCache.txt:
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
 
-bench: deps $(BENCH_BUILD)/CMakeCache.txt
+bench: test-deps $(BENCH_BUILD)/CMakeCache.txt
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	scripts/bench $(BENCH_BUILD)
 
 SOAK_FRAMES ?= 1000000
-soak: deps $(TEST_BUILD)/CMakeCache.txt
+soak: test-deps $(TEST_BUILD)/CMakeCache.txt
 	cmake --build $(TEST_BUILD) -j $(JOBS) --target klevaria-soak
 	$(TEST_BUILD)/bin/klevaria-soak --frames $(SOAK_FRAMES) --appdir $(TEST_BUILD)/game --log $(TEST_BUILD)/soak.kls
 
-fuzz: deps
+fuzz: test-deps
 	scripts/fuzz
 
-install: build
-	cmake --install $(BUILD) --prefix $(PREFIX)
+# klevaria_<version>_amd64.deb and klevaria-scores_<version>_amd64.deb in
+# $(PACKAGES), built in build/deb with Debian's flags and layout.
+deb: package-deps
+	dpkg-checkbuilddeps
+	rm -f debian/debhelper-build-stamp
+	DEB_BUILD_OPTIONS="parallel=$(JOBS) nocheck" PACKAGES_DIR=$(abspath $(PACKAGES)) debian/rules binary
+	@ls -l $(PACKAGES)/*.deb
+
+# Installs under $(PREFIX) (or under DESTDIR for packaging) and remembers what
+# went where, so that `make uninstall` takes away exactly that.
+install: compile
+	scripts/install-game $(BUILD) $(PREFIX)
+
+uninstall:
+	scripts/uninstall-game $(BUILD) $(PREFIX)
 
 run-scores: build
 	$(BUILD)/bin/klevaria-scores
@@ -59,4 +88,5 @@ format-check:
 	@echo "format: clean"
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) debian/klevaria debian/klevaria-scores debian/.debhelper debian/files \
+	  debian/*.substvars debian/*.debhelper.log debian/debhelper-build-stamp

@@ -371,6 +371,11 @@ void Game::OnMouseButton(MouseButton button, bool down, int x, int y) {
   Screens1->MouseButton(button, down, x, y);
 }
 
+void Game::OnPadButton(PadButton button, bool down) {
+  // The menus act on releases, as they do for keys.
+  if (!down) Screens1->PadButtonUp(button);
+}
+
 void Game::OnCloseRequest() {
   // The window never closes by itself: the player is asked instead.
   static const char* const kQuiet[] = {"Game",      "ExitGame?", "GameOver",

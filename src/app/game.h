@@ -56,6 +56,7 @@ class Game : public EventSink {
   void OnTextInput(const std::string& utf8) override;
   void OnMouseMove(int x, int y) override;
   void OnMouseButton(MouseButton button, bool down, int x, int y) override;
+  void OnPadButton(PadButton button, bool down) override;
   void OnCloseRequest() override;  // FormCloseQuery
   void OnActivate(bool active) override;
   void OnMaximize() override;

@@ -4,9 +4,12 @@
 
 #include <cstdio>
 #include <exception>
+#include <iostream>
 #include <random>
 #include <string>
 
+#include "app/app_dir.h"
+#include "app/command_line.h"
 #include "app/game.h"
 #include "engine/errors.h"
 #include "platform/sdl_platform.h"
@@ -17,18 +20,13 @@ bool Exists(const std::string& path) {
   return access(path.c_str(), F_OK) == 0;
 }
 
-// The game's data lies beside the program, or in share/klevaria of an install.
-std::string FindAppDir(const std::string& base) {
-  if (Exists(base + "Data")) return base;
-  std::string installed = base + "../share/klevaria/";
-  if (Exists(installed + "Data")) return installed;
-  return base;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   klv::SdlPlatform::RunGpuProbe(argc, argv);
+  // --help and --version need no display: they are answered before SDL starts.
+  if (int status = klv::HandleCommandLine(argc, argv, std::cout, std::cerr); status >= 0)
+    return status;
   std::unique_ptr<klv::SdlPlatform> platform;
   try {
     platform = std::make_unique<klv::SdlPlatform>("Клевария", 800, 600);
@@ -38,7 +36,7 @@ int main(int argc, char** argv) {
   }
   klv::GamePaths paths;
   const std::string base = klv::SdlPlatform::BaseDir();
-  paths.AppDir = FindAppDir(base);
+  paths.AppDir = klv::FindAppDir(base);
   if (paths.AppDir != base) {
     // Installed: the settings and scores belong to the player, not the system.
     paths.ConfigDir = klv::SdlPlatform::UserDataDir();

@@ -88,6 +88,17 @@ int ParseKey(const std::string& keyText, KeyMods* mods) {
   return vkCode;
 }
 
+PadButton ParsePadButton(const std::string& name) {
+  static const std::pair<const char*, PadButton> kNames[] = {
+      {"up", PadButton::Up},       {"down", PadButton::Down}, {"left", PadButton::Left},
+      {"right", PadButton::Right}, {"a", PadButton::A},       {"b", PadButton::B},
+      {"start", PadButton::Start},
+  };
+  for (const auto& [text, button] : kNames)
+    if (name == text) return button;
+  throw ScriptError(2, "unknown gamepad button: " + name);
+}
+
 bool Compare(const std::string& got, const std::string& op, const std::string& want) {
   bool numeric = !got.empty() && !want.empty();
   long long a = 0, b = 0;
@@ -131,7 +142,11 @@ const char* ScriptRunner::Help() {
          "  shot FILE.png          save the back buffer\n"
          "  print                  state, level, score, clock, fish, objects, sprites, frame, ms\n"
          "  set score N            set the angler's score\n"
-         "  autopilot on|off       a built-in player that uses only the player's keys\n"
+         "  pad NAME               press and release a gamepad button: up, down, left,\n"
+         "                         right (D-pad), a, b, start\n"
+         "  stick X Y              hold the gamepad's stick at X Y (-1000..1000; 0 0 lets go)\n"
+         "  autopilot on|pad|off   a built-in player that uses only the player's keys\n"
+         "                         (pad: only the gamepad's stick)\n"
          "  expect KEY [OP] VALUE  OP one of = != < <= > >=; KEY one of state, level, score,\n"
          "                         clock, fish, objects, sprites, ended, box, sound NAME\n"
          "                         (played since the last check), music (FILE or none),\n"
@@ -197,6 +212,19 @@ void ScriptRunner::DriveAutopilot() {
 #else
   std::vector<int> want;
 #endif
+  if (autopilotPad_) {
+    // The same choices made with the stick: sideways walks, down lowers.
+    JoystickState& pad = platform_->joystick;
+    pad.present = true;
+    pad.x = 0;
+    pad.y = 0;
+    for (int k : want) {
+      if (k == vk::Left) pad.x = -1000;
+      if (k == vk::Right) pad.x = 1000;
+      if (k == vk::Control) pad.y = 1000;
+    }
+    return;
+  }
   for (int k : autopilotKeys_)
     if (std::find(want.begin(), want.end(), k) == want.end()) platform_->ReleaseKey(k);
   for (int k : want)
@@ -430,20 +458,39 @@ void ScriptRunner::Execute(const std::string& line) {
     if (w.size() != 3 || w[1] != "score") throw ScriptError(2, "set score N");
     long long v = ToNumber(w[2]);
     game_->Round1->PlayerScore() = MaskScore(static_cast<uint32_t>(v));
+  } else if (cmd == "pad") {
+    need(2);
+    PadButton button = ParsePadButton(w[1]);
+    platform_->Queue([button](EventSink& s) { s.OnPadButton(button, true); });
+    platform_->Queue([button](EventSink& s) { s.OnPadButton(button, false); });
+    Pump();
+  } else if (cmd == "stick") {
+    need(3);
+    long long x = ToNumber(w[1]), y = ToNumber(w[2]);
+    if (x < -1000 || x > 1000 || y < -1000 || y > 1000)
+      throw ScriptError(2, "stick X Y: each from -1000 to 1000");
+    platform_->joystick.present = true;
+    platform_->joystick.x = static_cast<int>(x);
+    platform_->joystick.y = static_cast<int>(y);
   } else if (cmd == "autopilot") {
     need(2);
-    if (w[1] != "on" && w[1] != "off") throw ScriptError(2, "autopilot on|off");
-#ifdef KLV_HAVE_AUTOPILOT
-    if (w[1] == "on" && !autopilot_) autopilot_ = std::make_unique<Autopilot>(*game_);
-#else
-    if (w[1] == "on") throw ScriptError(2, "autopilot: not built in");
-#endif
-    if (w[1] == "off" && autopilot_) {
+    const bool on = w[1] == "on" || w[1] == "pad";
+    const bool pad = w[1] == "pad";
+    if (!on && w[1] != "off") throw ScriptError(2, "autopilot on|pad|off");
+    if (autopilot_ && (!on || pad != autopilotPad_)) {
+      // Whatever the last player held is let go first.
       autopilot_.reset();
       for (int k : autopilotKeys_) platform_->ReleaseKey(k);
       autopilotKeys_.clear();
+      if (autopilotPad_) platform_->joystick = JoystickState{};
       Pump();
     }
+    if (on) autopilotPad_ = pad;
+#ifdef KLV_HAVE_AUTOPILOT
+    if (on && !autopilot_) autopilot_ = std::make_unique<Autopilot>(*game_);
+#else
+    if (on) throw ScriptError(2, "autopilot: not built in");
+#endif
   } else if (cmd == "expect") {
     Expect(w);
   } else {

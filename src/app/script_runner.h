@@ -62,6 +62,7 @@ class ScriptRunner {
   std::unique_ptr<Game> game_;
   std::unique_ptr<Autopilot> autopilot_;
   std::vector<int> autopilotKeys_;
+  bool autopilotPad_ = false;  // the autopilot plays with the gamepad's stick
   uint64_t seed_ = 1;
   bool started_ = false;
   bool startFailed_ = false;

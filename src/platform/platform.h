@@ -35,6 +35,10 @@ struct KeyMods {
 
 enum class MouseButton { Left = 1, Middle = 2, Right = 3 };
 
+// A gamepad's buttons as the menus see them; the left stick gives the four
+// directions as well as the D-pad does.
+enum class PadButton { Up, Down, Left, Right, A, B, Start };
+
 // Receives the window's events in the order they happened.
 class EventSink {
  public:
@@ -45,6 +49,7 @@ class EventSink {
   // Coordinates are back-buffer pixels in both window modes.
   virtual void OnMouseMove(int /*x*/, int /*y*/) {}
   virtual void OnMouseButton(MouseButton, bool /*down*/, int /*x*/, int /*y*/) {}
+  virtual void OnPadButton(PadButton, bool /*down*/) {}
   virtual void OnCloseRequest() {}
   virtual void OnActivate(bool /*active*/) {}
   virtual void OnMaximize() {}  // maximize button or caption double-click

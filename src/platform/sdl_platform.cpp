@@ -18,6 +18,7 @@
 #include "engine/surface.h"
 #include "platform/key_map.h"
 #include "platform/sdl_audio_out.h"
+#include "platform/sdl_desktop.h"
 
 extern char** environ;
 
@@ -161,6 +162,7 @@ SdlPlatform::SdlPlatform(const std::string& title, int width, int height)
   // The game answers the desktop's end requests itself (see OnEndSignal).
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   CatchEndSignals();
+  SetDesktopIdentity();
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0)
     throw KlvError(std::string("Cannot start the video system: ") + SDL_GetError());
   SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER | SDL_INIT_JOYSTICK);
@@ -171,8 +173,10 @@ SdlPlatform::SdlPlatform(const std::string& title, int width, int height)
     SDL_Quit();
     throw KlvError("Cannot open the window: " + err);
   }
+  SetWindowIcon(window_);
   SDL_StartTextInput();
   fonts_ = std::make_unique<TtfFonts>();
+  if (!TtfFonts::MissingFonts().empty()) ShowMessage(TtfFonts::MissingFonts(), MessageKind::Error);
   audio_ = std::make_unique<SdlAudioOut>();
   active_ = true;
   for (int i = 0; i < SDL_NumJoysticks() && !controller_ && !joystick_; ++i) OpenController(i);
@@ -291,6 +295,7 @@ void SdlPlatform::PumpEvents(EventSink& sink) {
   }
   SDL_Event e;
   while (SDL_PollEvent(&e)) {
+    if (PadEvent(e, sink)) continue;
     switch (e.type) {
       case SDL_QUIT:
         sink.OnCloseRequest();

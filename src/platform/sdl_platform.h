@@ -7,10 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/pad_directions.h"
 #include "platform/platform.h"
 #include "platform/screen_patcher.h"
 #include "platform/ttf_fonts.h"
 
+union SDL_Event;
 struct SDL_Window;
 struct SDL_Renderer;
 struct SDL_Texture;
@@ -70,6 +72,9 @@ class SdlPlatform : public Platform {
   void CloseRenderer();
   void OpenController(int index);
   void CloseController();
+  // A gamepad's buttons, D-pad and stick as PadButton presses (sdl_gamepad.cpp).
+  // Returns whether the event was the gamepad's alone.
+  bool PadEvent(const SDL_Event& e, EventSink& sink);
 
   SDL_Window* window_ = nullptr;
   // Only for full screen on a GPU, or where the window has no surface of its
@@ -81,6 +86,8 @@ class SdlPlatform : public Platform {
   std::vector<SDL_Rect> sent_;  // the parts of the window updated by a present
   _SDL_GameController* controller_ = nullptr;
   _SDL_Joystick* joystick_ = nullptr;
+  PadDirections stick_;
+  uint8_t hat_ = 0;  // the plain joystick's D-pad as last reported
   int width_, height_;
   bool fullscreen_ = false;
   bool active_ = true;

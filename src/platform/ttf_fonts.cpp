@@ -2,44 +2,118 @@
 
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_ttf.h>
-#include <sys/stat.h>
+#include <fontconfig/fontconfig.h>
+#include <strings.h>
+
+#include <array>
+#include <cstdio>
 
 namespace klv {
 namespace {
 
-bool FileExists(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0;
+struct FaceInfo {
+  const char* family;
+  const char* package;
+};
+constexpr FaceInfo kFaces[] = {
+    {"Comfortaa", "fonts-comfortaa"},          // Face::Comic
+    {"Liberation Sans", "fonts-liberation2"},  // Face::Arial
+    {"Liberation Mono", "fonts-liberation2"},  // Face::Courier
+};
+constexpr int kFaceCount = 3;
+
+// Every face looked up once per process: [face][bold].
+struct Resolved {
+  std::array<std::array<FontMatch, 2>, kFaceCount> faces;
+  std::string missing;
+};
+
+const Resolved& Resolve() {
+  static const Resolved resolved = [] {
+    Resolved r;
+    for (int f = 0; f < kFaceCount; ++f)
+      for (int b = 0; b < 2; ++b) r.faces[f][b] = TtfFonts::Find(kFaces[f].family, b == 1);
+    for (int f = 0; f < kFaceCount; ++f)
+      if (!r.faces[f][0].exact) r.missing += TtfFonts::DescribeMissing(Face(f), r.faces[f][0]);
+    return r;
+  }();
+  return resolved;
 }
 
 }  // namespace
 
+std::string TtfFonts::DescribeMissing(Face face, const FontMatch& match) {
+  const FaceInfo& info = kFaces[int(face)];
+  std::string line = std::string("font \"") + info.family + "\" is not installed (Debian package " +
+                     info.package + "); ";
+  if (match.file.empty()) return line + "its texts are not shown.\n";
+  return line + "using \"" + match.family + "\" instead.\n";
+}
+
+const char* TtfFonts::Family(Face face) {
+  return kFaces[int(face)].family;
+}
+
+const char* TtfFonts::Package(Face face) {
+  return kFaces[int(face)].package;
+}
+
+FontMatch TtfFonts::Find(const std::string& family, bool bold) {
+  FontMatch out;
+  FcConfig* config = FcInitLoadConfigAndFonts();
+  if (!config) return out;
+  FcPattern* pattern = FcPatternCreate();
+  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+  FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
+  FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+  FcConfigSubstitute(config, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult result = FcResultNoMatch;
+  FcPattern* match = FcFontMatch(config, pattern, &result);
+  if (match) {
+    FcChar8* file = nullptr;
+    FcBool scalable = FcFalse;
+    FcPatternGetBool(match, FC_SCALABLE, 0, &scalable);
+    if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && scalable)
+      out.file = reinterpret_cast<const char*>(file);
+    FcChar8* name = nullptr;
+    for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &name) == FcResultMatch; ++i) {
+      if (i == 0) out.family = reinterpret_cast<const char*>(name);
+      if (strcasecmp(reinterpret_cast<const char*>(name), family.c_str()) == 0) {
+        out.exact = !out.file.empty();
+        out.family = family;
+      }
+    }
+    int weight = FC_WEIGHT_REGULAR;
+    FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
+    out.bold = weight >= FC_WEIGHT_DEMIBOLD;
+    FcPatternDestroy(match);
+  }
+  FcPatternDestroy(pattern);
+  FcConfigDestroy(config);
+  return out;
+}
+
 std::string TtfFonts::FontFile(Face face, bool bold) {
-  static const char* const kCandidates[3][2][3] = {
-      {{"/usr/share/fonts/truetype/comfortaa/Comfortaa-Regular.ttf",
-        "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", nullptr},
-       {"/usr/share/fonts/truetype/comfortaa/Comfortaa-Bold.ttf",
-        "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf", nullptr}},
-      {{"/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf",
-        "/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf",
-        "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"},
-       {"/usr/share/fonts/truetype/liberation2/LiberationSans-Bold.ttf",
-        "/usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf",
-        "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"}},
-      {{"/usr/share/fonts/truetype/liberation2/LiberationMono-Regular.ttf",
-        "/usr/share/fonts/truetype/liberation/LiberationMono-Regular.ttf",
-        "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf"},
-       {"/usr/share/fonts/truetype/liberation2/LiberationMono-Bold.ttf",
-        "/usr/share/fonts/truetype/liberation/LiberationMono-Bold.ttf",
-        "/usr/share/fonts/truetype/dejavu/DejaVuSansMono-Bold.ttf"}},
-  };
-  for (const char* path : kCandidates[int(face)][bold ? 1 : 0])
-    if (path && FileExists(path)) return path;
-  return {};
+  return Resolve().faces[int(face)][bold ? 1 : 0].file;
+}
+
+const std::string& TtfFonts::MissingFonts() {
+  return Resolve().missing;
 }
 
 TtfFonts::TtfFonts() {
   ready_ = TTF_Init() == 0;
+  static const bool reported = [] {
+    const std::string& text = MissingFonts();
+    for (size_t at = 0, end; at < text.size(); at = end + 1) {
+      end = text.find('\n', at);
+      std::fprintf(stderr, "klevaria: %s\n", text.substr(at, end - at).c_str());
+    }
+    return true;
+  }();
+  (void)reported;
 }
 
 TtfFonts::~TtfFonts() {
@@ -53,14 +127,17 @@ _TTF_Font* TtfFonts::Open(const FontSpec& font) {
   auto it = open_.find(key);
   if (it != open_.end()) return it->second;
   TTF_Font* f = nullptr;
-  std::string file = FontFile(font.face, font.bold);
-  if (ready_ && !file.empty() && font.points > 0 && font.points < 400)
-    f = TTF_OpenFontDPI(file.c_str(), font.points, 96, 96);
-  if (f) TTF_SetFontHinting(f, TTF_HINTING_LIGHT);
+  const FontMatch& match = Resolve().faces[int(font.face)][font.bold ? 1 : 0];
+  if (ready_ && !match.file.empty() && font.points > 0 && font.points < 400)
+    f = TTF_OpenFontDPI(match.file.c_str(), font.points, 96, 96);
+  if (f) {
+    TTF_SetFontHinting(f, TTF_HINTING_LIGHT);
+    // A family without a bold face is emboldened instead.
+    if (font.bold && !match.bold) TTF_SetFontStyle(f, TTF_STYLE_BOLD);
+  }
   open_[key] = f;
   return f;
 }
-
 TextRaster TtfFonts::Render(const FontSpec& font, const std::string& utf8) {
   TextRaster out;
   TTF_Font* f = Open(font);

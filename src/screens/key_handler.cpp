@@ -122,6 +122,24 @@ void Screens::KeyUp(int key, KeyMods mods) {
   }
 }
 
+void Screens::PadButtonUp(PadButton button) {
+  struct PadKey {
+    PadButton pad;
+    int key;
+  };
+  static constexpr PadKey kPadKeys[] = {
+      {PadButton::Up, vk::Up},
+      {PadButton::Down, vk::Down},
+      {PadButton::Left, vk::Left},
+      {PadButton::Right, vk::Right},
+      {PadButton::A, vk::Return},
+      {PadButton::B, vk::Escape},
+      {PadButton::Start, vk::Letter('P')},
+  };
+  for (const PadKey& p : kPadKeys)
+    if (p.pad == button) KeyUp(p.key, KeyMods{});
+}
+
 void Screens::KeyPress(unsigned char c) {
   if (Sending) return;
   if (c == vk::Back) return;  // the key release removes the character

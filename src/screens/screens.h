@@ -86,6 +86,9 @@ class Screens {
 
   // Window input.
   void KeyUp(int vk, KeyMods mods);
+  // A gamepad button let go: the key it stands for (D-pad the arrows, A
+  // Enter, B Escape, Start P) is released.
+  void PadButtonUp(PadButton button);
   void KeyPress(unsigned char cp1251);
   void MouseMove(int x, int y);
   void MouseButton(MouseButton button, bool down, int x, int y);

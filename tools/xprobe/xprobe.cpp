@@ -4,6 +4,10 @@
 //   xprobe pixel WINDOW X Y    print the pixel as RRGGBB
 //   xprobe size WINDOW         print the window's width and height
 //   xprobe shot WINDOW FILE    save the window as a binary PPM
+//   xprobe icon WINDOW         print the size of each icon the window offers
+//                              (_NET_WM_ICON), one "WxH" a line; fails with none
+//   xprobe class WINDOW        print the window's WM_CLASS as "NAME CLASS"
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -13,7 +17,7 @@
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: xprobe close|pixel|size WINDOW [X Y]\n");
+    std::fprintf(stderr, "usage: xprobe close|pixel|size|shot|icon|class WINDOW [X Y | FILE]\n");
     return 2;
   }
   Display* d = XOpenDisplay(nullptr);
@@ -64,6 +68,37 @@ int main(int argc, char** argv) {
       std::fclose(f);
     }
     if (img) XDestroyImage(img);
+  } else if (!std::strcmp(argv[1], "icon")) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    rc = 1;
+    if (XGetWindowProperty(d, w, XInternAtom(d, "_NET_WM_ICON", False), 0, 1 << 20, False,
+                           XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
+        data && format == 32) {
+      // Width, height, then width * height pixels, for each icon in turn.
+      const long* v = reinterpret_cast<const long*>(data);
+      for (unsigned long at = 0; at + 2 <= count;) {
+        const unsigned long iw = static_cast<unsigned long>(v[at]);
+        const unsigned long ih = static_cast<unsigned long>(v[at + 1]);
+        if (iw == 0 || ih == 0 || iw * ih > count - at - 2) break;
+        std::printf("%lux%lu\n", iw, ih);
+        rc = 0;
+        at += 2 + iw * ih;
+      }
+    }
+    if (data) XFree(data);
+  } else if (!std::strcmp(argv[1], "class")) {
+    XClassHint hint{};
+    if (XGetClassHint(d, w, &hint)) {
+      std::printf("%s %s\n", hint.res_name ? hint.res_name : "",
+                  hint.res_class ? hint.res_class : "");
+      if (hint.res_name) XFree(hint.res_name);
+      if (hint.res_class) XFree(hint.res_class);
+    } else {
+      rc = 1;
+    }
   } else if (!std::strcmp(argv[1], "size")) {
     XWindowAttributes a;
     if (XGetWindowAttributes(d, w, &a))

@@ -1,0 +1,46 @@
+#include "app/command_line.h"
+
+#include <ostream>
+#include <string>
+
+namespace klv {
+
+const char* UsageText() {
+  return "Usage: klevaria [OPTION]\n"
+         "Клевария (Klevaria), an arcade fishing game: walk the pier, lower the hook\n"
+         "and let it rise to catch the fish each level asks for before time runs out.\n"
+         "\n"
+         "  -h, --help     show this help and exit\n"
+         "      --version  show the version and exit\n"
+         "\n"
+         "Walk with the arrows or the mouse; hold Ctrl, Down, Space or the left button\n"
+         "to lower the hook. P pauses, Esc leaves a game, Alt+Enter toggles the full\n"
+         "screen. A gamepad's stick or D-pad walks and moves through the menus, A acts\n"
+         "as Enter, B as Esc and Start as P.\n"
+         "Settings and scores: ~/.local/share/Klevaria/klevaria/Config.cfg\n";
+}
+
+int HandleCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+  if (argc <= 1) return -1;
+  const std::string first = argv[1];
+  const bool help = first == "-h" || first == "--help";
+  const bool version = first == "--version";
+  if (argc == 2 && help) {
+    out << UsageText();
+    return 0;
+  }
+  if (argc == 2 && version) {
+    out << "klevaria " << KLV_VERSION << "\n";
+    return 0;
+  }
+  if (help || version)
+    err << "klevaria: '" << first << "' takes no other arguments\n";
+  else if (first.size() > 1 && first[0] == '-')
+    err << "klevaria: unknown option '" << first << "'\n";
+  else
+    err << "klevaria: unexpected argument '" << first << "'\n";
+  err << "Try 'klevaria --help' for more information.\n";
+  return 2;
+}
+
+}  // namespace klv

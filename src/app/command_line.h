@@ -1,0 +1,16 @@
+#pragma once
+// The program's few command-line options, read before any window opens, so
+// that --help and --version work without a display.
+
+#include <iosfwd>
+
+namespace klv {
+
+// Handles the options. Returns -1 when the game should start, or the exit
+// status when it should not: 0 after --help or --version, 2 for anything else
+// (the reason goes to `err`).
+int HandleCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+
+const char* UsageText();
+
+}  // namespace klv
