@@ -144,12 +144,9 @@ void Game::FrameTimer1Timer() {
   if (!BackdropCoversScreen()) BackBuffer.Fill(0xFF000000u);
   SpriteEngine1->Draw();
   DrawStateTexts();
-  // A frame identical to the one on screen is not sent again: the menus
-  // stand still most of the time, and presenting costs more than comparing.
-  const size_t bytes = size_t(BackBuffer.Width()) * BackBuffer.Height() * 4;
-  if (std::memcmp(Presented.Pixels(), BackBuffer.Pixels(), bytes) == 0 && presentedOnce_) return;
-  presentedOnce_ = true;
   // The next frame redraws the whole back buffer, so the two can trade places.
+  // The platform sends the display only what differs from the frame on
+  // screen (the menus stand still most of the time).
   Presented.SwapPixels(BackBuffer);
   platform.Present(Presented);
 }

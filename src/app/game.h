@@ -144,7 +144,6 @@ class Game : public EventSink {
 
   bool terminated_ = false;
   bool cursorShown_ = true;
-  bool presentedOnce_ = false;
 };
 
 }  // namespace klv

@@ -98,7 +98,8 @@ class Platform {
 
   virtual void SetFullscreen(bool fullscreen) = 0;
   virtual bool Fullscreen() const = 0;
-  // Shows the 800 x 600 back buffer.
+  // Shows the 800 x 600 back buffer; called every frame, it sends the display
+  // only what changed since the last frame shown.
   virtual void Present(const Surface& backBuffer) = 0;
   virtual void Minimize() = 0;
   virtual void ShowCursor(bool show) = 0;

@@ -14,14 +14,37 @@ const std::vector<PatchRect>& ScreenPatcher::Take(const uint32_t* frame, int wid
     width_ = width;
     height_ = height;
     shown_.assign(frame, frame + pixels);
-    rects_.push_back({0, 0, width, height});
-    return rects_;
+    everything = true;
+  } else if (everything) {
+    std::memcpy(shown_.data(), frame, pixels * 4);
   }
   if (everything) {
-    std::memcpy(shown_.data(), frame, pixels * 4);
     rects_.push_back({0, 0, width, height});
     return rects_;
   }
+  Patch(frame, width, height, shown_.data(), width);
+  return rects_;
+}
+
+const std::vector<PatchRect>& ScreenPatcher::TakeInto(const uint32_t* frame, int width, int height,
+                                                      bool everything, uint32_t* shown, int pitch) {
+  rects_.clear();
+  // Nothing of the frame is kept here while another picture holds it.
+  std::vector<uint32_t>().swap(shown_);
+  width_ = height_ = 0;
+  if (width <= 0 || height <= 0) return rects_;
+  if (everything) {
+    for (int y = 0; y < height; ++y)
+      std::memcpy(shown + size_t(y) * pitch, frame + size_t(y) * width, size_t(width) * 4);
+    rects_.push_back({0, 0, width, height});
+    return rects_;
+  }
+  Patch(frame, width, height, shown, pitch);
+  return rects_;
+}
+
+void ScreenPatcher::Patch(const uint32_t* frame, int width, int height, uint32_t* shown,
+                          int pitch) {
   const int tilesAcross = (width + kTileW - 1) / kTileW;
   dirty_.resize(tilesAcross);
   for (int top = 0; top < height; top += kTileH) {
@@ -30,7 +53,7 @@ const std::vector<PatchRect>& ScreenPatcher::Take(const uint32_t* frame, int wid
     bool any = false;
     for (int y = top; y < bottom; ++y) {
       const uint32_t* next = frame + size_t(y) * width;
-      const uint32_t* old = shown_.data() + size_t(y) * width;
+      const uint32_t* old = shown + size_t(y) * pitch;
       if (std::memcmp(next, old, size_t(width) * 4) == 0) continue;
       for (int t = 0; t < tilesAcross; ++t) {
         if (dirty_[t]) continue;
@@ -49,15 +72,13 @@ const std::vector<PatchRect>& ScreenPatcher::Take(const uint32_t* frame, int wid
       while (end < tilesAcross && dirty_[end]) ++end;
       const int left = t * kTileW;
       const int right = std::min(width, end * kTileW);
-      for (int y = top; y < bottom; ++y) {
-        const size_t at = size_t(y) * width + left;
-        std::memcpy(shown_.data() + at, frame + at, size_t(right - left) * 4);
-      }
+      for (int y = top; y < bottom; ++y)
+        std::memcpy(shown + size_t(y) * pitch + left, frame + size_t(y) * width + left,
+                    size_t(right - left) * 4);
       rects_.push_back({left, top, right - left, bottom - top});
       t = end;
     }
   }
-  return rects_;
 }
 
 PatchRect ScreenPatcher::Scale(const PatchRect& r, const Placement& to, uint32_t* dst,

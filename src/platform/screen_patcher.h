@@ -18,8 +18,8 @@ struct PatchRect {
 class ScreenPatcher {
  public:
   // Tiles are this many frame pixels wide and high (the last ones may be cut).
-  static constexpr int kTileW = 32;
-  static constexpr int kTileH = 24;
+  static constexpr int kTileW = 16;
+  static constexpr int kTileH = 16;
 
   // Takes the next frame (width x height, pitch == width) and returns the
   // rectangles of it that differ from the last frame taken, in frame pixels:
@@ -27,8 +27,14 @@ class ScreenPatcher {
   // as changed on the first frame, after a size change and when `everything`
   // is set. The returned list lives until the next call.
   const std::vector<PatchRect>& Take(const uint32_t* frame, int width, int height, bool everything);
+  // The same against a picture kept elsewhere (`pitch` pixels a row) that
+  // holds the last frame at full size, such as a window's own pixels: the
+  // changed rectangles are copied into it, and no copy of the frame is kept
+  // here.
+  const std::vector<PatchRect>& TakeInto(const uint32_t* frame, int width, int height,
+                                         bool everything, uint32_t* shown, int pitch);
 
-  // The frame last taken.
+  // The frame last taken by Take.
   const uint32_t* Shown() const { return shown_.data(); }
   int Width() const { return width_; }
   int Height() const { return height_; }
@@ -46,6 +52,9 @@ class ScreenPatcher {
   PatchRect Scale(const PatchRect& r, const Placement& to, uint32_t* dst, int dstPitch);
 
  private:
+  // Compares and copies the changed tiles into `shown` (pitch in pixels).
+  void Patch(const uint32_t* frame, int width, int height, uint32_t* shown, int pitch);
+
   std::vector<uint32_t> shown_;
   int width_ = 0;
   int height_ = 0;

@@ -470,10 +470,19 @@ void SdlPlatform::Present(const Surface& buffer) {
 }
 
 bool SdlPlatform::PresentWithRenderer(const Surface& buffer) {
+  // Only the changed tiles are uploaded; an unchanged frame is not presented.
+  const bool everything = needFullRedraw_;
+  const std::vector<PatchRect>& changed =
+      patcher_.Take(buffer.Pixels(), buffer.Width(), buffer.Height(), everything);
+  if (changed.empty()) return true;
+  for (const PatchRect& r : changed) {
+    const SDL_Rect area{r.x, r.y, r.w, r.h};
+    SDL_UpdateTexture(texture_, &area, patcher_.Shown() + size_t(r.y) * buffer.Width() + r.x,
+                      buffer.Width() * 4);
+  }
   int ow, oh;
   SDL_GetRendererOutputSize(renderer_, &ow, &oh);
   viewport_ = ComputeViewport(ow, oh);
-  SDL_UpdateTexture(texture_, nullptr, buffer.Pixels(), buffer.Width() * 4);
   SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
   SDL_RenderClear(renderer_);
   SDL_Rect dst{viewport_.x, viewport_.y, viewport_.w, viewport_.h};
@@ -510,19 +519,25 @@ bool SdlPlatform::PresentToSurface(const Surface& buffer) {
     SDL_UpdateWindowSurface(window_);
     return true;
   }
-  // The frame's own channel order: only the tiles that changed are scaled
-  // into the window's picture and sent to the display.
-  const std::vector<PatchRect>& changed =
-      patcher_.Take(buffer.Pixels(), buffer.Width(), buffer.Height(), everything);
-  if (changed.empty()) return true;
+  // The frame's own channel order: only the tiles that changed go into the
+  // window's picture and to the display. At its own size the window's picture
+  // is the last frame shown; scaled, the patcher keeps the last frame itself.
   if (everything && !fits) SDL_FillRect(target, nullptr, SDL_MapRGB(f, 0, 0, 0));
   if (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0) return true;
+  uint32_t* pixels = static_cast<uint32_t*>(target->pixels);
+  const int pitch = target->pitch / 4;
   sent_.clear();
-  const ScreenPatcher::Placement to{v.x, v.y, v.w, v.h};
-  for (const PatchRect& r : changed) {
-    const PatchRect d =
-        patcher_.Scale(r, to, static_cast<uint32_t*>(target->pixels), target->pitch / 4);
-    if (d.w > 0 && d.h > 0) sent_.push_back(SDL_Rect{d.x, d.y, d.w, d.h});
+  if (fits) {
+    for (const PatchRect& r : patcher_.TakeInto(buffer.Pixels(), buffer.Width(), buffer.Height(),
+                                                everything, pixels, pitch))
+      sent_.push_back(SDL_Rect{r.x, r.y, r.w, r.h});
+  } else {
+    const ScreenPatcher::Placement to{v.x, v.y, v.w, v.h};
+    for (const PatchRect& r :
+         patcher_.Take(buffer.Pixels(), buffer.Width(), buffer.Height(), everything)) {
+      const PatchRect d = patcher_.Scale(r, to, pixels, pitch);
+      if (d.w > 0 && d.h > 0) sent_.push_back(SDL_Rect{d.x, d.y, d.w, d.h});
+    }
   }
   if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
   if (everything)

@@ -16,24 +16,30 @@ struct Changed {
 };
 
 TEST(ScreenPatcher, FindsTheChangedTilesAndMergesNeighboursAlongARow) {
-  // 100 x 50: tiles of 32 x 24, so the last column of tiles is 4 wide and the
+  // 100 x 50: tiles of 16 x 16, so the last column of tiles is 4 wide and the
   // last row 2 high.
+  static_assert(ScreenPatcher::kTileW == 16 && ScreenPatcher::kTileH == 16);
   const Changed cases[] = {
       {"nothing", {}, {}},
-      {"the first pixel", {{0, 0}}, {{0, 0, 32, 24}}},
-      {"two neighbours", {{31, 5}, {32, 23}}, {{0, 0, 64, 24}}},
-      {"two apart", {{0, 0}, {70, 0}}, {{0, 0, 32, 24}, {64, 0, 32, 24}}},
+      {"the first pixel", {{0, 0}}, {{0, 0, 16, 16}}},
+      {"two neighbours", {{15, 5}, {16, 15}}, {{0, 0, 32, 16}}},
+      {"two apart", {{0, 0}, {70, 0}}, {{0, 0, 16, 16}, {64, 0, 16, 16}}},
       {"the cut corner", {{99, 49}}, {{96, 48, 4, 2}}},
-      {"one a row", {{40, 10}, {40, 30}}, {{32, 0, 32, 24}, {32, 24, 32, 24}}},
+      {"one a row", {{40, 10}, {40, 30}}, {{32, 0, 16, 16}, {32, 16, 16, 16}}},
   };
+
   for (const Changed& c : cases) {
     SCOPED_TRACE(c.what);
     std::vector<uint32_t> frame(100 * 50, 0xFF102030u);
-    ScreenPatcher patcher;
+    // A window 110 pixels wide that holds the frame in its own pixels.
+    std::vector<uint32_t> window(110 * 50);
+    ScreenPatcher patcher, intoWindow;
     ASSERT_EQ(patcher.Take(frame.data(), 100, 50, false),
               (std::vector<PatchRect>{{0, 0, 100, 50}}));  // the first frame is all new
+    intoWindow.TakeInto(frame.data(), 100, 50, true, window.data(), 110);
     for (auto [x, y] : c.pixels) frame[y * 100 + x] = 0xFFFFFFFFu;
     EXPECT_EQ(patcher.Take(frame.data(), 100, 50, false), c.want);
+    EXPECT_EQ(intoWindow.TakeInto(frame.data(), 100, 50, false, window.data(), 110), c.want);
     EXPECT_TRUE(patcher.Take(frame.data(), 100, 50, false).empty());  // taken over
     EXPECT_EQ(patcher.Take(frame.data(), 100, 50, true), (std::vector<PatchRect>{{0, 0, 100, 50}}));
     EXPECT_EQ(patcher.Take(frame.data(), 50, 100, false),  // another size
@@ -50,8 +56,10 @@ TEST(ScreenPatcher, PatchedPictureEqualsTheWholeFrameScaled) {
     const char* what;
     int w, h;
     ScreenPatcher::Placement to;
+    bool into = false;  // the destination itself holds the last frame
   } targets[] = {
       {"window", kW, kH, {0, 0, kW, kH}},
+      {"window, compared with its own pixels", kW, kH, {0, 0, kW, kH}, true},
       {"1920 x 1080", 480, 270, {60, 0, 360, 270}},
       {"1024 x 768", 256, 192, {0, 0, 256, 192}},
       {"narrower than the frame", 125, 100, {0, 3, 125, 94}},
@@ -71,10 +79,14 @@ TEST(ScreenPatcher, PatchedPictureEqualsTheWholeFrameScaled) {
         for (int y = y0; y < std::min(kH, y0 + 10); ++y)
           for (int x = x0; x < std::min(kW, x0 + 13); ++x) frame[y * kW + x] ^= 0x00FFFFFFu;
       }
-      for (const PatchRect& r : patcher.Take(frame.data(), kW, kH, false)) {
-        const PatchRect d = patcher.Scale(r, t.to, screen.data(), t.w);
-        EXPECT_GE(d.x, t.to.x);
-        EXPECT_LE(d.x + d.w, t.to.x + t.to.w);
+      if (t.into) {
+        patcher.TakeInto(frame.data(), kW, kH, step == 0, screen.data(), t.w);
+      } else {
+        for (const PatchRect& r : patcher.Take(frame.data(), kW, kH, false)) {
+          const PatchRect d = patcher.Scale(r, t.to, screen.data(), t.w);
+          EXPECT_GE(d.x, t.to.x);
+          EXPECT_LE(d.x + d.w, t.to.x + t.to.w);
+        }
       }
       int wrong = 0;
       for (int y = 0; y < t.h; ++y)
