@@ -9,6 +9,7 @@
 #include <set>
 #include <sstream>
 #include <stdexcept>
+#include <string_view>
 #include <thread>
 
 #include "app/game.h"
@@ -32,6 +33,9 @@ class Autopilot {};
 
 namespace klv {
 namespace {
+
+constexpr uint64_t kFnvOffset = 1469598103934665603ull;
+constexpr uint64_t kFnvPrime = 1099511628211ull;
 
 // A saved switch as the scripts write it.
 std::string Flag(bool on) {
@@ -141,6 +145,9 @@ const char* ScriptRunner::Help() {
          "  terminate              the desktop asks the program to end (SIGTERM, logout)\n"
          "  shot FILE.png          save the back buffer\n"
          "  print                  state, level, score, clock, fish, objects, sprites, frame, ms\n"
+         "  hash LABEL             the label and hashes of every pixel of the frame on screen,\n"
+         "                         of every frame presented so far, of the random generator's\n"
+         "                         state and of every sound and tune event so far, in order\n"
          "  set score N            set the angler's score\n"
          "  pad NAME               press and release a gamepad button: up, down, left,\n"
          "                         right (D-pad), a, b, start\n"
@@ -157,7 +164,11 @@ const char* ScriptRunner::Help() {
          "Exit status: 0 all expectations met, 1 one failed, 2 a malformed script.\n";
 }
 
-ScriptRunner::ScriptRunner(ScriptOptions options) : options_(std::move(options)) {
+ScriptRunner::ScriptRunner(ScriptOptions options)
+    : options_(std::move(options)),
+      soundTrail_(kFnvOffset),
+      frameTrail_(kFnvOffset),
+      out_(&std::cout) {
   if (!options_.appDir.empty() && options_.appDir.back() != '/') options_.appDir += '/';
   platform_ = std::make_unique<HeadlessPlatform>();
 }
@@ -191,11 +202,22 @@ void ScriptRunner::EnsureStarted() {
 
 void ScriptRunner::Pump() {
   platform_->PumpEvents(*game_);
+  // A score sent to the world table goes out on a worker thread while the
+  // frames go on. The script waits for the outcome right after the key or
+  // click that sent it, before the next frame, so that no run depends on how
+  // fast the network answers. The request's own limits end it well within
+  // the bound.
+  for (int i = 0; i < 10000 && game_->Screens1->Sending; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    game_->Screens1->PollSubmission();
+  }
 }
 
 void ScriptRunner::AbsorbNotes() {
   // Only what the checks need is kept, so a long run does not pile up notes.
   for (std::string& n : static_cast<HeadlessAudioOut&>(platform_->Audio()).TakeNotes()) {
+    for (char c : n) soundTrail_ = (soundTrail_ ^ uint8_t(c)) * kFnvPrime;
+    soundTrail_ = (soundTrail_ ^ '\n') * kFnvPrime;
     if (n.rfind("music ", 0) == 0)
       music_ = n.substr(6);
     else if (n.rfind("sound ", 0) == 0)
@@ -248,15 +270,12 @@ void ScriptRunner::Wait(uint64_t ms) {
       DriveAutopilot();
     Pump();
     const uint64_t framesBefore = game_->FrameTimer1.Frames();
+    const uint64_t presentsBefore = platform_->presentCount;
     if (BeforeRunDue) BeforeRunDue();
     game_->RunDue();
+    if (platform_->presentCount != presentsBefore)
+      frameTrail_ = (frameTrail_ ^ PixelHash()) * kFnvPrime;
     if (AfterRunDue) AfterRunDue(game_->FrameTimer1.Frames() != framesBefore);
-    // A submission in flight finishes in real time: wait for it.
-    // The request's own limits end it well within the bound.
-    for (int i = 0; i < 10000 && game_->Screens1->Sending; ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-      game_->Screens1->PollSubmission();
-    }
   }
   if (!game_->Terminated()) platform_->SetNow(target);
   AbsorbNotes();
@@ -272,6 +291,26 @@ std::string ScriptRunner::StatusLine() {
       int(g.Round1->ScoreValue()), int(g.Round1->RoundClock), int(g.Round1->FishCount),
       int(g.Round1->ObjectCount), g.SpriteEngine1->Count(), int(g.FrameCounter),
       static_cast<unsigned long long>(SimulatedMs()));
+  return buf;
+}
+
+uint64_t ScriptRunner::PixelHash() const {
+  // Every byte of every pixel of the frame on screen. The standard library's
+  // string hash is fast enough to take every frame of a long run.
+  const Surface& frame = platform_->LastFrame();
+  const size_t bytes = size_t(frame.Width()) * size_t(frame.Height()) * sizeof(uint32_t);
+  return std::hash<std::string_view>{}(
+      std::string_view(reinterpret_cast<const char*>(frame.Pixels()), bytes));
+}
+
+std::string ScriptRunner::HashLine() {
+  Game& g = TheGame();
+  AbsorbNotes();
+  char buf[160];
+  std::snprintf(
+      buf, sizeof buf, "pixels=%016llx frames=%016llx random=%016llx sounds=%016llx",
+      static_cast<unsigned long long>(PixelHash()), static_cast<unsigned long long>(frameTrail_),
+      static_cast<unsigned long long>(g.Rng.State()), static_cast<unsigned long long>(soundTrail_));
   return buf;
 }
 
@@ -453,7 +492,10 @@ void ScriptRunner::Execute(const std::string& line) {
     PngCodec::WriteFile(w[1], frame);
   } else if (cmd == "print") {
     need(1);
-    std::cout << StatusLine() << "\n";
+    *out_ << StatusLine() << "\n";
+  } else if (cmd == "hash") {
+    need(2);
+    *out_ << w[1] << " " << HashLine() << "\n";
   } else if (cmd == "set") {
     if (w.size() != 3 || w[1] != "score") throw ScriptError(2, "set score N");
     long long v = ToNumber(w[2]);
@@ -499,6 +541,7 @@ void ScriptRunner::Execute(const std::string& line) {
 }
 
 int ScriptRunner::Run(const std::string& script, std::ostream& out, std::ostream& err) {
+  out_ = &out;
   std::istringstream in(script);
   std::string line;
   int number = 0;

@@ -40,6 +40,9 @@ class ScriptRunner {
   HeadlessPlatform& Platform() { return *platform_; }
   uint64_t SimulatedMs() const;
   std::string StatusLine();
+  // What "hash" prints after its label.
+  std::string HashLine();
+  uint64_t PixelHash() const;
 
   static const char* Help();
 
@@ -69,6 +72,9 @@ class ScriptRunner {
   std::string startError_;
   std::set<std::string> soundsPlayed_;  // effects played since the last check
   std::string music_ = "none";          // the tune playing now
+  uint64_t soundTrail_ = 0;             // every sound and tune event so far, hashed in order
+  uint64_t frameTrail_ = 0;             // every frame presented so far, hashed in order
+  std::ostream* out_;                   // where print and hash write
   int lines_ = 0;
 };
 
