@@ -68,9 +68,8 @@ void Game::FormCreate() {
   if (!Cfg->Windowed) ApplyWindowMode();
   // 4: the menu tune.
   if (Cfg->Music) StartMenuMusic();
-  // 5-6: the generator was seeded when the game was made; the palette is the
-  // fixed 16-colour table and matters only to 8-bit pictures.
-  MenuImgs.BuildColorTable();
+  // 5-6: the generator was seeded when the game was made; each image
+  // collection brings its own colour table.
   // 7: Ctrl, Down and Space lower the hook.
   Input1->BindStartupKeys();
   // 8: the pictures.
@@ -86,9 +85,7 @@ void Game::FormCreate() {
   Round1->CreateBackdrop(0);
   Screens1->MenuPos = 1;
   Screens1->MenuReturnPos = 1;
-  // 14-15.
-  TextGold = Rgb(255, 210, 0);
-  TextBlue = Rgb(40, 125, 255);
+  // 14-15: the text colours are constants.
   Screens1->ShowMenu();
 }
 

@@ -100,8 +100,8 @@ class Game : public EventSink {
   uint8_t FrameCounter = 0;
   bool Paused = false;
   bool GameFinished = false;
-  uint32_t TextGold = Rgb(255, 210, 0);
-  uint32_t TextBlue = Rgb(40, 125, 255);
+  static constexpr uint32_t TextGold = Rgb(255, 210, 0);
+  static constexpr uint32_t TextBlue = Rgb(40, 125, 255);
 
   MessageTimer Timer1{10};
   MessageTimer Timer2{2000};

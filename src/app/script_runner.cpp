@@ -19,14 +19,7 @@
 #include "platform/headless_audio_out.h"
 #include "platform/headless_platform.h"
 #include "platform/key_map.h"
-#if __has_include("play/autopilot.h")
 #include "play/autopilot.h"
-#define KLV_HAVE_AUTOPILOT 1
-#else
-namespace klv {
-class Autopilot {};
-}  // namespace klv
-#endif
 #include "play/round.h"
 #include "screens/screens.h"
 #include "settings/config.h"
@@ -194,7 +187,6 @@ void ScriptRunner::EnsureStarted() {
     game_->FormCreate();
   } catch (const std::exception& e) {
     // As the desktop game does: the error in a box, and the program ends.
-    startFailed_ = true;
     platform_->ShowMessage(e.what(), MessageKind::Error);
     game_->Terminate();
   }
@@ -228,31 +220,22 @@ void ScriptRunner::AbsorbNotes() {
 void ScriptRunner::DriveAutopilot() {
   // The autopilot says which keys a player would hold this frame; press and
   // release them as a keyboard would.
-#ifdef KLV_HAVE_AUTOPILOT
-  std::set<int> keys = autopilot_->NextKeys();
-  std::vector<int> want(keys.begin(), keys.end());
-#else
-  std::vector<int> want;
-#endif
+  const Autopilot::KeyChanges changes = autopilot_->NextKeyChanges();
   if (autopilotPad_) {
     // The same choices made with the stick: sideways walks, down lowers.
     JoystickState& pad = platform_->joystick;
     pad.present = true;
     pad.x = 0;
     pad.y = 0;
-    for (int k : want) {
+    for (int k : autopilot_->HeldKeys()) {
       if (k == vk::Left) pad.x = -1000;
       if (k == vk::Right) pad.x = 1000;
       if (k == vk::Control) pad.y = 1000;
     }
     return;
   }
-  for (int k : autopilotKeys_)
-    if (std::find(want.begin(), want.end(), k) == want.end()) platform_->ReleaseKey(k);
-  for (int k : want)
-    if (std::find(autopilotKeys_.begin(), autopilotKeys_.end(), k) == autopilotKeys_.end())
-      platform_->PressKey(k);
-  autopilotKeys_ = std::move(want);
+  for (int k : changes.Release) platform_->ReleaseKey(k);
+  for (int k : changes.Press) platform_->PressKey(k);
 }
 
 uint64_t ScriptRunner::SimulatedMs() const {
@@ -521,18 +504,15 @@ void ScriptRunner::Execute(const std::string& line) {
     if (!on && w[1] != "off") throw ScriptError(2, "autopilot on|pad|off");
     if (autopilot_ && (!on || pad != autopilotPad_)) {
       // Whatever the last player held is let go first.
+      if (autopilotPad_)
+        platform_->joystick = JoystickState{};
+      else
+        for (int k : autopilot_->HeldKeys()) platform_->ReleaseKey(k);
       autopilot_.reset();
-      for (int k : autopilotKeys_) platform_->ReleaseKey(k);
-      autopilotKeys_.clear();
-      if (autopilotPad_) platform_->joystick = JoystickState{};
       Pump();
     }
     if (on) autopilotPad_ = pad;
-#ifdef KLV_HAVE_AUTOPILOT
     if (on && !autopilot_) autopilot_ = std::make_unique<Autopilot>(*game_);
-#else
-    if (on) throw ScriptError(2, "autopilot: not built in");
-#endif
   } else if (cmd == "expect") {
     Expect(w);
   } else {

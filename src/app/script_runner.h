@@ -64,18 +64,14 @@ class ScriptRunner {
   std::unique_ptr<HeadlessPlatform> platform_;
   std::unique_ptr<Game> game_;
   std::unique_ptr<Autopilot> autopilot_;
-  std::vector<int> autopilotKeys_;
   bool autopilotPad_ = false;  // the autopilot plays with the gamepad's stick
   uint64_t seed_ = 1;
   bool started_ = false;
-  bool startFailed_ = false;
-  std::string startError_;
   std::set<std::string> soundsPlayed_;  // effects played since the last check
   std::string music_ = "none";          // the tune playing now
   uint64_t soundTrail_ = 0;             // every sound and tune event so far, hashed in order
   uint64_t frameTrail_ = 0;             // every frame presented so far, hashed in order
   std::ostream* out_;                   // where print and hash write
-  int lines_ = 0;
 };
 
 }  // namespace klv

@@ -25,19 +25,6 @@ constexpr int kLookAhead = 400;   // frames searched for a meeting
 constexpr int kFrozenPatience = 600;
 constexpr double kDefaultSpeed = 4;
 
-// Reads a picture name such as "Fish10L" or "Obj3": the number after the
-// prefix, and the letter after it (0 when none).
-bool ParsePicture(const std::string& name, const char* prefix, int& number, char& letter) {
-  const size_t n = std::char_traits<char>::length(prefix);
-  if (name.size() <= n || name.compare(0, n, prefix) != 0) return false;
-  size_t i = n;
-  number = 0;
-  while (i < name.size() && name[i] >= '0' && name[i] <= '9')
-    number = number * 10 + (name[i++] - '0');
-  letter = i < name.size() ? name[i] : 0;
-  return i > n;
-}
-
 }  // namespace
 
 Autopilot::Autopilot(const Game& game) : game_(game) {}
@@ -70,17 +57,14 @@ void Autopilot::Look() {
       hook_ = HookView{k->X, k->Y, k->Width, k->Height};
       continue;
     }
-    const auto* img = dynamic_cast<const ImageSprite*>(&s);
-    if (!img || !img->Image) continue;
     Seen v;
-    char letter = 0;
     if (auto* f = dynamic_cast<const Fish*>(&s)) {
-      if (!ParsePicture(img->Image->Name, "Fish", v.Kind, letter)) continue;
       v.IsFish = true;
-      v.FacesLeft = letter == 'R' || letter == 'r';
+      v.Kind = f->Kind;  // told by its picture
+      v.FacesLeft = f->FacesLeft;
       v.Hooked = f->Hooked;  // it hangs from the hook for all to see
     } else if (auto* o = dynamic_cast<const Objcts*>(&s)) {
-      if (!ParsePicture(img->Image->Name, "Obj", v.Kind, letter)) continue;
+      v.Kind = o->Kind;
       v.Hooked = o->Hooked;
     } else {
       continue;
@@ -195,10 +179,9 @@ bool Autopilot::Costly(const Seen& s, int hx, int hy) const {
   if (s.IsFish) {
     if (s.Kind != kSpinyFishKind) return false;
     // The stinging body, with two pixels to spare.
-    const int f = s.FacesLeft ? kSpinySafeLength : 0;
-    const int px = hx + 3;
-    return s.X + kSpinySafeLength - f - 2 <= px && px <= s.X + s.W - f + 2 && s.Y - 19 <= hy &&
-           hy <= s.Y + s.H - 12;
+    const StingZone z = SpinyStingZone(s.X, s.Y, s.W, s.H, s.FacesLeft);
+    const int px = hx + kHookPointX;
+    return z.Left - 2 <= px && px <= z.Right + 2 && z.Top - 2 <= hy && hy <= z.Bottom + 2;
   }
   if (s.Kind != 1 && s.Kind != 2) return false;  // junk
   return hx + hook_.W > s.X - 2 && hx < s.X + s.W + 2 && hy + hook_.H > s.Y - 2 &&
@@ -243,6 +226,17 @@ void Autopilot::Walk(int aim, std::set<int>& keys) const {
     keys.insert(vk::Left);
   else if (aim > anglerX_ + kWalk / 2 && anglerX_ < maxX)
     keys.insert(vk::Right);
+}
+
+Autopilot::KeyChanges Autopilot::NextKeyChanges() {
+  std::set<int> want = NextKeys();
+  KeyChanges changes;
+  for (int k : held_)
+    if (!want.count(k)) changes.Release.push_back(k);
+  for (int k : want)
+    if (!held_.count(k)) changes.Press.push_back(k);
+  held_ = std::move(want);
+  return changes;
 }
 
 std::set<int> Autopilot::NextKeys() {

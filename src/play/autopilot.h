@@ -11,6 +11,9 @@
 // comes over the hook so the rising hook takes it. It steers clear of the
 // junk that costs points or time and of the spiny fish's stinging body,
 // holding the hook still while such a thing crosses its way up.
+//
+// Each frame's choice comes as the keys to let go of and to press, so that a
+// keyboard (or whatever stands in for one) holds just the chosen keys.
 
 #include <cstdint>
 #include <set>
@@ -29,6 +32,15 @@ class Autopilot {
   // The virtual keys (vk::Left, vk::Right, vk::Control) to hold during the
   // next frame. Call once per frame, before the frame runs.
   std::set<int> NextKeys();
+  // The same choice as key releases and presses: what was held by the last
+  // call and is no longer wanted, then what is wanted and was not held.
+  struct KeyChanges {
+    std::vector<int> Release;
+    std::vector<int> Press;
+  };
+  KeyChanges NextKeyChanges();
+  // The keys the last NextKeyChanges left held.
+  const std::set<int>& HeldKeys() const { return held_; }
 
   // Forgets what it saw (after a game ends, say).
   void Reset();
@@ -67,6 +79,7 @@ class Autopilot {
   void Walk(int aim, std::set<int>& keys) const;
 
   const Game& game_;
+  std::set<int> held_;
   Phase phase_ = Phase::Top;
   const Sprite* targetId_ = nullptr;
   int frozenFrames_ = 0;

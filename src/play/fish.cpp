@@ -79,9 +79,8 @@ Fish::Fish(const SpriteLink& link, Game& game) : ImageSprite(link), game_(game) 
 }
 
 bool Fish::InPenaltyZone(int hx, int hy) const {
-  const int f = FacesLeft ? kSpinySafeLength : 0;
-  return X + kSpinySafeLength - f <= hx && hx <= X + Width - f && Y - 17 <= hy &&
-         hy <= Y + Height - 14;
+  const StingZone z = SpinyStingZone(X, Y, Width, Height, FacesLeft);
+  return z.Left <= hx && hx <= z.Right && z.Top <= hy && hy <= z.Bottom;
 }
 
 void Fish::HitBy(Sprite& other, bool&) {
@@ -116,7 +115,7 @@ void Fish::Step(int moveCount) {
   Player* angler = round.Angler(Owner);
   if (angler && angler->Hook && angler->Hook->Catching) {
     if (Kind == kSpinyFishKind) {
-      if (InPenaltyZone(angler->Hook->X + 3, angler->Hook->Y)) {
+      if (InPenaltyZone(angler->Hook->X + kHookPointX, angler->Hook->Y)) {
         angler->HasCatch = true;
         round.ScorePopupValue -= kStingPenalty;
         Hooked = true;

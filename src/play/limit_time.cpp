@@ -13,8 +13,8 @@ LimitTime::LimitTime(const SpriteLink& link, Game& game) : ImageSprite(link), ga
   Image = &game_.GameImgs.FindByName("Time1");
   Width = Image->FrameWidth();
   Height = Image->FrameHeight();
-  X = 187;
-  Y = 579;
+  X = kTimeBarX;
+  Y = kTimeBarY;
   SetDepth(kDepthFront);
   Fill = game_.SpriteEngine1->Create<PlayerTime>(game_);
 }

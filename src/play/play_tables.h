@@ -25,6 +25,11 @@ constexpr int kLandingLine = 230;     // a catch lifted above this is landed
 constexpr int kSinkLimit = 550;       // a hooked catch is never drawn lower
 constexpr int kWaterTop = 230;        // fish and objects enter at 230 .. 529 - height
 
+// The time bar along the bottom of the play screen: its frame's top-left
+// corner, where its fill starts too.
+constexpr int kTimeBarX = 187;
+constexpr int kTimeBarY = 579;
+
 struct FishKindInfo {
   uint8_t Value;       // points when landed
   uint8_t RestFrames;  // extra animation ticks on frame 0 between swim cycles
@@ -48,6 +53,18 @@ constexpr int kBottomFishY = 500;
 constexpr int kFlatFishKind = 9;    // hangs almost flat when hooked
 constexpr int kSpinyFishKind = 10;  // its body stings; only the trailing end is safe
 constexpr int kSpinySafeLength = 55;
+constexpr int kHookPointX = 3;  // the hook's point, from the hook's left edge
+
+// The stinging body of a spiny fish whose box is at (x, y), edges included:
+// all but its trailing kSpinySafeLength pixels, reaching a little above the
+// fish and not quite to its belly.
+struct StingZone {
+  int Left, Top, Right, Bottom;
+};
+constexpr StingZone SpinyStingZone(int x, int y, int width, int height, bool facesLeft) {
+  const int f = facesLeft ? kSpinySafeLength : 0;
+  return {x + kSpinySafeLength - f, y - 17, x + width - f, y + height - 14};
+}
 constexpr int kStingPenalty = 50;
 constexpr double kFishTimeBonus = 0.5;  // seconds added when a fish is landed
 

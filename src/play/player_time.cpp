@@ -12,16 +12,14 @@
 namespace klv {
 
 namespace {
-constexpr int kBarX = 187;
-constexpr int kBarY = 579;
 constexpr int kBarLength = 429;  // pixels for the whole time
 constexpr double kAlarmPercent = 30;
 }  // namespace
 
 PlayerTime::PlayerTime(const SpriteLink& link, Game& game) : ImageSprite(link), game_(game) {
   Image = &game_.GameImgs.FindByName("Time2");
-  X = kBarX;
-  Y = kBarY;
+  X = kTimeBarX;
+  Y = kTimeBarY;
   Width = 1;
   Height = Image->FrameHeight();
   FrameCount = Image->FrameTotal();
@@ -44,15 +42,15 @@ int PlayerTime::FillFrame() const {
 }
 
 int PlayerTime::FillRight() const {
-  return kBarX + RoundHalfEven(Share() * kBarLength);
+  return kTimeBarX + RoundHalfEven(Share() * kBarLength);
 }
 
 void PlayerTime::Render() {
   if (game_.FrameCounter % 32 == 0) Blink = false;
   if (game_.FrameCounter % 32 == 16) Blink = true;
   if (!Image || !Engine() || game_.Round1->TimeLimit <= 0) return;
-  Image->StretchFrame(Engine()->TargetSurface(), Rect{kBarX, kBarY, FillRight(), kBarY + Height},
-                      FillFrame());
+  Image->StretchFrame(Engine()->TargetSurface(),
+                      Rect{kTimeBarX, kTimeBarY, FillRight(), kTimeBarY + Height}, FillFrame());
 }
 
 }  // namespace klv

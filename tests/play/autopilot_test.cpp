@@ -22,20 +22,16 @@ class AutopilotTest : public playtest::PlayFixture {
     Boot(seed);
     Autopilot pilot(G());
     G().StartGame();
-    std::set<int> held;
     int stings = 0;
     for (int frame = 0; frame < 60 * 600; ++frame) {
       if (G().GameState != "Game" || R().LevelNo >= goal) break;
-      std::set<int> want = pilot.NextKeys();
-      for (int k : held)
-        if (!want.count(k)) Release(k);
-      for (int k : want)
-        if (!held.count(k)) Press(k);
-      held = want;
+      const Autopilot::KeyChanges changes = pilot.NextKeyChanges();
+      for (int k : changes.Release) Release(k);
+      for (int k : changes.Press) Press(k);
       Frames(1);
       for (Fish* f : All<Fish>()) stings += f->Stung;
     }
-    for (int k : held) Release(k);
+    for (int k : pilot.HeldKeys()) Release(k);
     if (stung) *stung = stings;
     return R().LevelNo;
   }

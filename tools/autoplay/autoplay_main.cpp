@@ -112,9 +112,10 @@ int main(int argc, char** argv) {
     const uint64_t end = platform.NowMicros() + uint64_t(span * 1e6);
     while (!game.Terminated() && platform.NowMicros() < end) {
       platform.PumpEvents(game);
-      if (pilot)
-        platform.Hold(pilot->NextKeys());
-      else
+      if (pilot) {
+        pilot->NextKeyChanges();
+        platform.Hold(pilot->HeldKeys());
+      } else
         platform.Hold({});
       game.RunDue();
       platform.WaitUntil(std::min(game.NextDueMicros(), end));
