@@ -160,23 +160,40 @@ bool Game::BackdropCoversScreen() const {
 
 void Game::DrawStateTexts() {
   Canvas1.SetFont(Face::Comic, 25, true, Rgb(255, 0, 0));
-  if (GameState == "Options") Screens1->DrawOptionsOverlay();
+  if (GameState == Screen::Options) Screens1->DrawOptionsOverlay();
+  // The credit line in every state; its font is the one later texts that
+  // set none of their own are drawn with.
   Canvas1.SetFont(Face::Comic, 16, true, TextGold);
   Screens1->DrawCredit();
-  if (GameState == "HiScores") Screens1->DrawHiScores();
-  if (GameState == "EnterName") Screens1->DrawNameEntry();
-  if (GameState == "Game") {
-    Round1->GameFrameBlock();
-    if (Timer2.Enabled() && !Timer4.Enabled() && Paused) {
-      Canvas1.SetFont(Face::Comic, 25, true, Rgb(255, 255, 255));
-      Canvas1.TextOut(360, 285, Cp("Пауза"));
-    }
+  switch (GameState) {
+    case Screen::HiScores:
+      Screens1->DrawHiScores();
+      break;
+    case Screen::EnterName:
+      Screens1->DrawNameEntry();
+      break;
+    case Screen::Game:
+      Round1->GameFrameBlock();
+      if (Timer2.Enabled() && !Timer4.Enabled() && Paused) {
+        Canvas1.SetFont(Face::Comic, 25, true, Rgb(255, 255, 255));
+        Canvas1.TextOut(360, 285, Cp("Пауза"));
+      }
+      break;
+    case Screen::GameOver:
+    case Screen::GameOver2:
+      Canvas1.SetFont(Face::Comic, 25, true, TextGold);
+      Canvas1.TextOut(270, 280, Cp("КОНЕЦ ИГРЫ"));
+      break;
+    case Screen::ExitQuestion:
+    case Screen::ExitGameQuestion:
+      Screens1->DrawQuestion();
+      break;
+    case Screen::None:
+    case Screen::Menu:
+    case Screen::Options:
+    case Screen::Help:
+      break;
   }
-  if (GameState == "GameOver" || GameState == "GameOver2") {
-    Canvas1.SetFont(Face::Comic, 25, true, TextGold);
-    Canvas1.TextOut(270, 280, Cp("КОНЕЦ ИГРЫ"));
-  }
-  if (GameState == "Exit?" || GameState == "ExitGame?") Screens1->DrawQuestion();
 }
 
 // --- Timers -------------------------------------------------------------------
@@ -188,7 +205,7 @@ void Game::Timer1Timer() {
   }
   // Time is up.
   SilenceAll();
-  GameState = "GameOver";
+  GameState = Screen::GameOver;
   PlayEffect("Over");
   Screens1->AskQuestion();
   GameFinished = true;
@@ -203,13 +220,13 @@ void Game::Timer2Timer() {
   SetTimer(Timer2, false);
   SetTimer(Timer1, true);
   if (Player* p = Round1->LocalAngler()) p->Visible = true;
-  GameState = "Game";
+  GameState = Screen::Game;
 }
 
 void Game::Timer3Timer() {
-  if (GameState == "GameOver") {
-    GameState = "GameOver2";
-  } else if (GameState == "GameOver2") {
+  if (GameState == Screen::GameOver) {
+    GameState = Screen::GameOver2;
+  } else if (GameState == Screen::GameOver2) {
     SetTimer(Timer2, false);
     Screens1->RemoveAskBox();
     StopGame();
@@ -242,7 +259,7 @@ void Game::StartGame() {
   Screens1->MenuReturnPos = 1;
   Round1->PlayerScore() = MaskScore(0);
   if (Cfg->Music) StartPlayMusic();
-  GameState = "Game";
+  GameState = Screen::Game;
   Round1->StartLevel(0);
 }
 
@@ -254,7 +271,7 @@ void Game::StopGame() {
   SetTimer(Timer2, true);
   SetTimer(Timer3, false);
   if (!GameFinished) {
-    GameState = "ExitGame?";
+    GameState = Screen::ExitGameQuestion;
     Screens1->AskQuestion();
     return;
   }
@@ -263,7 +280,7 @@ void Game::StopGame() {
   SetTimer(Timer2, false);
   // A score that beats the tenth entry goes into the table.
   if (Screens1->QualifiesForTable()) {
-    GameState = "EnterName";
+    GameState = Screen::EnterName;
     Paused = true;
     SetTimer(Timer1, false);
     SetTimer(Timer2, true);
@@ -301,7 +318,7 @@ bool Game::SaveSettings() {
 
 void Game::ShowMessage(const std::string& utf8) {
   // A box takes the focus from the window: play is held meanwhile.
-  if (GameState == "Game" || GameState == "ExitGame?") {
+  if (GameState == Screen::Game || GameState == Screen::ExitGameQuestion) {
     Paused = true;
     SetTimer(Timer2, true);
     SetTimer(Timer1, false);
@@ -371,21 +388,34 @@ void Game::OnPadButton(PadButton button, bool down) {
 }
 
 void Game::OnCloseRequest() {
-  // The window never closes by itself: the player is asked instead.
-  static const char* const kQuiet[] = {"Game",      "ExitGame?", "GameOver",
-                                       "GameOver2", "EnterName", "Exit?"};
-  for (const char* s : kQuiet)
-    if (GameState == s) return;
-  if (GameState != "Menu") Screens1->ShowMenu();
+  // The window never closes by itself: the player is asked instead, from
+  // the menus. During a game, and while a question is up, it stays open.
+  switch (GameState) {
+    case Screen::Game:
+    case Screen::ExitGameQuestion:
+    case Screen::GameOver:
+    case Screen::GameOver2:
+    case Screen::EnterName:
+    case Screen::ExitQuestion:
+      return;
+    case Screen::Options:
+    case Screen::HiScores:
+    case Screen::Help:
+    case Screen::None:
+      Screens1->ShowMenu();
+      break;
+    case Screen::Menu:
+      break;
+  }
   Screens1->MenuPos = 1;
-  GameState = "Exit?";
+  GameState = Screen::ExitQuestion;
   Screens1->AskQuestion();
 }
 
 void Game::OnEndSession() {
   // A score waiting for its name goes into the table under the name typed so
   // far: the player is leaving, the score stays.
-  if (GameState == "EnterName")
+  if (GameState == Screen::EnterName)
     InsertScore(Cfg->Scores, Screens1->EnteredName, Round1->PlayerScore());
   // No box: nobody would close it, and the session will not wait.
   ConfigStatus status = SaveConfig(ConfigDir, *Cfg);
@@ -417,7 +447,7 @@ void Game::OnMinimize() {
 }
 
 void Game::PausePlay() {
-  if (GameState != "Game") return;
+  if (GameState != Screen::Game) return;
   Paused = true;
   SetTimer(Timer2, true);
   SetTimer(Timer1, false);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/message_timer.h"
+#include "app/screen.h"
 #include "engine/canvas.h"
 #include "engine/frame_timer.h"
 #include "engine/picture_collection.h"
@@ -96,7 +97,7 @@ class Game : public EventSink {
   std::string AppDir;
   std::string ConfigDir;  // where Config.cfg is read and written
 
-  std::string GameState;
+  Screen GameState = Screen::None;
   uint8_t FrameCounter = 0;
   bool Paused = false;
   bool GameFinished = false;

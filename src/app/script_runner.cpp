@@ -121,6 +121,43 @@ bool Compare(const std::string& got, const std::string& op, const std::string& w
 
 }  // namespace
 
+const char* ScriptRunner::ScreenName(Screen screen) {
+  switch (screen) {
+    case Screen::None:
+      return "";
+    case Screen::Menu:
+      return "Menu";
+    case Screen::Options:
+      return "Options";
+    case Screen::HiScores:
+      return "HiScores";
+    case Screen::Help:
+      return "Help";
+    case Screen::ExitQuestion:
+      return "Exit?";
+    case Screen::Game:
+      return "Game";
+    case Screen::ExitGameQuestion:
+      return "ExitGame?";
+    case Screen::GameOver:
+      return "GameOver";
+    case Screen::GameOver2:
+      return "GameOver2";
+    case Screen::EnterName:
+      return "EnterName";
+  }
+  return "";
+}
+
+std::optional<Screen> ScriptRunner::ScreenNamed(std::string_view name) {
+  for (Screen s : {Screen::None, Screen::Menu, Screen::Options, Screen::HiScores, Screen::Help,
+                   Screen::ExitQuestion, Screen::Game, Screen::ExitGameQuestion, Screen::GameOver,
+                   Screen::GameOver2, Screen::EnterName}) {
+    if (name == ScreenName(s)) return s;
+  }
+  return std::nullopt;
+}
+
 const char* ScriptRunner::Help() {
   return "usage: klevaria-script [--appdir DIR] [--score-service URL] SCRIPT\n"
          "Runs the game headless with a simulated clock. One command a line; # starts a comment.\n"
@@ -270,7 +307,7 @@ std::string ScriptRunner::StatusLine() {
   std::snprintf(
       buf, sizeof buf,
       "state=%s level=%d score=%d clock=%d fish=%d objects=%d sprites=%d frame=%d ms=%llu",
-      g.GameState.empty() ? "-" : g.GameState.c_str(), int(g.Round1->LevelNo),
+      g.GameState == Screen::None ? "-" : ScreenName(g.GameState), int(g.Round1->LevelNo),
       int(g.Round1->ScoreValue()), int(g.Round1->RoundClock), int(g.Round1->FishCount),
       int(g.Round1->ObjectCount), g.SpriteEngine1->Count(), int(g.FrameCounter),
       static_cast<unsigned long long>(SimulatedMs()));
@@ -299,7 +336,10 @@ std::string ScriptRunner::HashLine() {
 
 std::string ScriptRunner::Value(const std::string& key, const std::string& arg) {
   Game& g = TheGame();
-  if (key == "state") return g.GameState;
+  if (key == "state") {
+    if (!ScreenNamed(arg)) throw ScriptError(2, "unknown state: " + arg);
+    return ScreenName(g.GameState);
+  }
   if (key == "level") return std::to_string(g.Round1->LevelNo);
   if (key == "score") return std::to_string(g.Round1->ScoreValue());
   if (key == "clock") return std::to_string(g.Round1->RoundClock);
@@ -314,7 +354,6 @@ std::string ScriptRunner::Value(const std::string& key, const std::string& arg) 
     AbsorbNotes();
     return music_;
   }
-  (void)arg;
   throw ScriptError(2, "unknown expect key: " + key);
 }
 

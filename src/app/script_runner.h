@@ -6,9 +6,13 @@
 #include <functional>
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "app/screen.h"
 
 namespace klv {
 
@@ -45,6 +49,10 @@ class ScriptRunner {
   uint64_t PixelHash() const;
 
   static const char* Help();
+  // The screens as scripts name them ("Menu", "Exit?", ...; "" before
+  // start-up ends), and back.
+  static const char* ScreenName(Screen screen);
+  static std::optional<Screen> ScreenNamed(std::string_view name);
 
   // Called around every run of due work inside Wait (the benchmark times
   // frames with them); the flag says whether a frame was among it.

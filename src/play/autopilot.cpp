@@ -242,7 +242,7 @@ Autopilot::KeyChanges Autopilot::NextKeyChanges() {
 std::set<int> Autopilot::NextKeys() {
   std::set<int> keys;
   Look();
-  if (!anglerSeen_ || game_.GameState != "Game") {
+  if (!anglerSeen_ || game_.GameState != Screen::Game) {
     phase_ = Phase::Top;
     lastHookY_ = -1;
     return keys;

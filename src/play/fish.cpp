@@ -97,7 +97,7 @@ void Fish::HitBy(Sprite& other, bool&) {
 
 void Fish::Step(int moveCount) {
   Round& round = *game_.Round1;
-  if ((game_.GameState != "Game" && game_.GameState != "ExitGame?") ||
+  if ((game_.GameState != Screen::Game && game_.GameState != Screen::ExitGameQuestion) ||
       SpawnLevel != round.LevelNo) {
     MarkDead();
     return;

@@ -67,7 +67,7 @@ void Objcts::HitBy(Sprite& other, bool&) {
 void Objcts::Step(int moveCount) {
   Round& round = *game_.Round1;
   if (SpawnLevel != round.LevelNo ||
-      (game_.GameState != "Game" && game_.GameState != "ExitGame?")) {
+      (game_.GameState != Screen::Game && game_.GameState != Screen::ExitGameQuestion)) {
     MarkDead();
     return;
   }

@@ -73,7 +73,7 @@ void Player::DeadAll() {
 }
 
 void Player::Step(int) {
-  if (game_.GameState == "Menu") {
+  if (game_.GameState == Screen::Menu) {
     DeadAll();
     return;
   }

@@ -26,7 +26,7 @@ Puzir::Puzir(const SpriteLink& link, Game& game) : ImageSprite(link), game_(game
 
 void Puzir::Step(int) {
   if (game_.Held()) return;
-  if (game_.GameState != "Game") {
+  if (game_.GameState != Screen::Game) {
     MarkDead();
     return;
   }

@@ -5,11 +5,11 @@
 
 namespace klv {
 
-Ask::Ask(const SpriteLink& link, Game& game, std::string_view picture) : ImageSprite(link) {
+Ask::Ask(const SpriteLink& link, Game& game, std::string_view picture, bool question)
+    : ImageSprite(link) {
   Image = &game.MenuImgs.FindByName(picture);
   Width = Image->FrameWidth();
   Height = Image->FrameHeight();
-  const bool question = game.GameState == "Exit?" || game.GameState == "ExitGame?";
   X = question ? 220 : 200;
   Y = question ? 120 : 187;
   SetDepth(kDepth);

@@ -63,7 +63,7 @@ bool Screens::QualifiesForTable() const {
 }
 
 void Screens::EnterNameEntry() {
-  game_.GameState = "EnterName";
+  game_.GameState = Screen::EnterName;
   Sending = false;
   game_.Paused = true;
   game_.SetTimer(game_.Timer1, false);
@@ -73,7 +73,7 @@ void Screens::EnterNameEntry() {
 }
 
 void Screens::CompleteNameEntry() {
-  if (Sending || game_.GameState != "EnterName") return;
+  if (Sending || game_.GameState != Screen::EnterName) return;
   if (game_.Cfg->SendScores) {
     // The requests run on a worker thread while frames go on showing the
     // wait text; PollSubmission picks up the outcome.
@@ -128,7 +128,7 @@ void Screens::FinishNameEntry() {
 }
 
 void Screens::DrawNameEntry() {
-  if (game_.GameState != "EnterName") return;
+  if (game_.GameState != Screen::EnterName) return;
   Canvas& canvas = game_.Canvas1;
   if (Sending) {
     // In the font the credit block set.
@@ -152,7 +152,7 @@ void Screens::DrawNameEntry() {
 }
 
 void Screens::DrawHiScores() {
-  if (game_.GameState != "HiScores") return;
+  if (game_.GameState != Screen::HiScores) return;
   Canvas& canvas = game_.Canvas1;
   for (int r = 1; r <= 10; ++r) {
     const ScoreEntry& entry = game_.Cfg->Scores[r - 1];

@@ -15,6 +15,7 @@
 #include "screens/fon_b.h"
 #include "screens/hlp.h"
 #include "screens/menu_b.h"
+#include "screens/screen_table.h"
 #include "settings/config.h"
 
 namespace klv {
@@ -101,7 +102,7 @@ void Screens::ShowMenu() {
   ClickGateArmed = true;
   MenuPos = Wrap(MenuReturnPos, 6);
   MenuButtons[MenuPos]->Lit = true;
-  game_.GameState = "Menu";
+  game_.GameState = Screen::Menu;
 }
 
 void Screens::ShowOptions() {
@@ -118,7 +119,7 @@ void Screens::ShowOptions() {
   MenuReturnPos = MenuPos;
   MenuPos = 5;
   BackButton->Lit = true;
-  game_.GameState = "Options";
+  game_.GameState = Screen::Options;
 }
 
 void Screens::ShowHiScores() {
@@ -131,7 +132,7 @@ void Screens::ShowHiScores() {
   MenuReturnPos = MenuPos;
   MenuPos = 3;
   MenuButtons[3]->Lit = true;
-  game_.GameState = "HiScores";
+  game_.GameState = Screen::HiScores;
 }
 
 void Screens::ShowHelp() {
@@ -146,7 +147,7 @@ void Screens::ShowHelp() {
   MenuReturnPos = MenuPos;
   MenuPos = 3;
   MenuButtons[3]->Lit = true;
-  game_.GameState = "Help";
+  game_.GameState = Screen::Help;
 }
 
 void Screens::NewHelpPicture() {
@@ -166,7 +167,7 @@ void Screens::AskQuestion() {
 
 void Screens::NewAskBox() {
   RemoveAskBox();
-  AskBox = game_.SpriteEngine1->Create<Ask>(game_, "Qtns");
+  AskBox = game_.SpriteEngine1->Create<Ask>(game_, "Qtns", ScreenOf(game_.GameState).Question);
 }
 
 void Screens::RemoveAskBox() {
@@ -174,30 +175,25 @@ void Screens::RemoveAskBox() {
   AskBox = nullptr;
 }
 
-// Items MenuPos runs over on the current screen.
-int Screens::ScreenItems() const {
-  const std::string& s = game_.GameState;
-  if (s == "Menu") return 6;
-  if (s == "Options") return 5;
-  if (s == "HiScores" || s == "Help") return 3;
-  if (s == "Exit?" || s == "ExitGame?") return 2;
-  return 0;
-}
-
 // The lit button follows MenuPos: one of six on the menu, of three on the
 // high-score and help screens; on the options screen only the back button
 // (the others show the settings).
 void Screens::LightMenuPos() {
-  const std::string& s = game_.GameState;
-  if (s == "Options") {
-    if (BackButton) BackButton->Lit = MenuPos == 5;
-    return;
+  const ScreenRow& row = ScreenOf(game_.GameState);
+  switch (row.Lights) {
+    case ButtonLight::Unlit:
+      return;
+    case ButtonLight::BackButton:
+      if (BackButton) BackButton->Lit = MenuPos == row.Items;
+      return;
+    case ButtonLight::MenuButtons:
+      for (int k = 1; k <= row.Items; ++k) {
+        if (MenuButtons[k]) MenuButtons[k]->Lit = false;
+      }
+      if (MenuPos >= 1 && MenuPos <= row.Items && MenuButtons[MenuPos])
+        MenuButtons[MenuPos]->Lit = true;
+      return;
   }
-  int count = s == "Menu" ? 6 : (s == "HiScores" || s == "Help") ? 3 : 0;
-  for (int k = 1; k <= count; ++k) {
-    if (MenuButtons[k]) MenuButtons[k]->Lit = false;
-  }
-  if (MenuPos >= 1 && MenuPos <= count && MenuButtons[MenuPos]) MenuButtons[MenuPos]->Lit = true;
 }
 
 // ---------------------------------------------------------------------------
@@ -209,37 +205,46 @@ void Screens::ActivateItem() {
   // light, and any click there ends the game at once.
   EditAddText = false;
   KeySum = 0;
-  const std::string state = game_.GameState;
-  if (!AnySpotLit() && ClickGateArmed && state != "GameOver2") return;
+  const ScreenRow& row = ScreenOf(game_.GameState);
+  if (!AnySpotLit() && ClickGateArmed && row.Click != ItemAction::EndGameOver) return;
   ClickGateArmed = true;
 
-  if (state == "GameOver2") {
-    game_.SetTimer(game_.Timer3, false);
-    RemoveAskBox();
-    game_.StopGame();
-    return;
+  if (row.ClickSound) game_.PlayEffect("Poimal");
+  switch (row.Click) {
+    case ItemAction::Nothing:
+      break;
+    case ItemAction::MenuItem:
+      ActivateMenu();
+      break;
+    case ItemAction::OptionsItem:
+      ActivateOptions();
+      break;
+    case ItemAction::HiScoresItem:
+      ActivateHiScores();
+      break;
+    case ItemAction::HelpItem:
+      ActivateHelp();
+      break;
+    case ItemAction::ExitAnswer:
+      AnswerExit(MenuPos);
+      break;
+    case ItemAction::ExitGameAnswer:
+      AnswerExitGame(MenuPos);
+      break;
+    case ItemAction::EndGameOver:
+      EndGameOver();
+      break;
+    case ItemAction::SendCheck:
+      if (Lit(Spot::Check) && !Sending) game_.Cfg->SendScores = !game_.Cfg->SendScores;
+      break;
   }
-  if (state == "EnterName") {
-    if (Lit(Spot::Check) && !Sending) game_.Cfg->SendScores = !game_.Cfg->SendScores;
-    return;
-  }
-  const bool listed = state == "Menu" || state == "Options" || state == "HiScores" ||
-                      state == "Help" || state == "Exit?" || state == "ExitGame?";
-  if (!listed) return;
-  game_.PlayEffect("Poimal");
-  if (state == "Menu") {
-    ActivateMenu();
-  } else if (state == "Options") {
-    ActivateOptions();
-  } else if (state == "HiScores") {
-    ActivateHiScores();
-  } else if (state == "Help") {
-    ActivateHelp();
-  } else if (state == "Exit?") {
-    AnswerExit(MenuPos);
-  } else {
-    AnswerExitGame(MenuPos);
-  }
+}
+
+// A key or click during the second half of "КОНЕЦ ИГРЫ" ends the game at once.
+void Screens::EndGameOver() {
+  game_.SetTimer(game_.Timer3, false);
+  RemoveAskBox();
+  game_.StopGame();
 }
 
 void Screens::ActivateMenu() {
@@ -265,7 +270,7 @@ void Screens::ActivateMenu() {
           [this](const std::string& path) { game_.platform.OpenWithShell(path); });
       break;
     case 6:
-      game_.GameState = "Exit?";
+      game_.GameState = Screen::ExitQuestion;
       AskQuestion();
       break;
     default:
@@ -352,7 +357,7 @@ void Screens::AnswerExit(uint8_t item) {
   }
   MenuPos = 1;
   if (MenuButtons[1]) MenuButtons[1]->Lit = true;
-  game_.GameState = "Menu";
+  game_.GameState = Screen::Menu;
 }
 
 void Screens::AnswerExitGame(uint8_t item) {
@@ -369,7 +374,7 @@ void Screens::AnswerExitGame(uint8_t item) {
 
 // Back to running play from the question asked during it.
 void Screens::ResumePlay() {
-  game_.GameState = "Game";
+  game_.GameState = Screen::Game;
   game_.ShowMouseCursor(false);
   RemoveAskBox();
   game_.Paused = false;
@@ -389,8 +394,9 @@ void Screens::MouseMove(int x, int y) {
   HotSpotLit.fill(false);
   // The pointer arrives in back-buffer pixels in both window modes, so the
   // spots are tested as they are drawn, windowed or full screen.
+  const ScreenRow& row = ScreenOf(game_.GameState);
   const uint8_t before = MenuPos;
-  for (const HotSpot& spot : HotSpotsOf(game_.GameState)) {
+  for (const HotSpot& spot : row.Spots) {
     int w = 0;
     int h = 0;
     if (spot.SizedByButton) {
@@ -404,16 +410,15 @@ void Screens::MouseMove(int x, int y) {
       if (spot.MenuPos != 0) MenuPos = spot.MenuPos;
     }
   }
-  const std::string& s = game_.GameState;
-  if (s == "Menu" || s == "Options" || s == "HiScores" || s == "Help") LightMenuPos();
-  if (ScreenItems() != 0 && MenuPos != before) game_.PlayEffect("Poimal");
+  if (row.Lights != ButtonLight::Unlit) LightMenuPos();
+  if (row.Items != 0 && MenuPos != before) game_.PlayEffect("Poimal");
 }
 
 void Screens::MouseButton(klv::MouseButton button, bool down, int x, int y) {
   if (button == MouseButton::Left) {
     game_.MouseLowerHeld = down;
     if (!down && x >= 0 && x < 800 && y >= 0 && y < 600) Click();
-  } else if (button == MouseButton::Right && !down && game_.GameState != "Game") {
+  } else if (button == MouseButton::Right && !down && game_.GameState != Screen::Game) {
     Click();
   }
 }
@@ -427,7 +432,7 @@ void Screens::Click() {
 // Per-frame texts
 
 void Screens::DrawOptionsOverlay() {
-  if (game_.GameState != "Options") return;
+  if (game_.GameState != Screen::Options) return;
   const Config& cfg = *game_.Cfg;
   const bool lit[7] = {false,      cfg.Windowed, !cfg.Windowed, cfg.Music,
                        !cfg.Music, cfg.Sound,    !cfg.Sound};
@@ -457,8 +462,7 @@ void Screens::DrawCredit() {
 }
 
 void Screens::DrawQuestion() {
-  const std::string& s = game_.GameState;
-  if (s != "Exit?" && s != "ExitGame?") return;
+  if (!ScreenOf(game_.GameState).Question) return;
   Canvas& canvas = game_.Canvas1;
   const uint32_t black = Rgb(0, 0, 0);
   canvas.SetFont(Face::Comic, 25, true, black);

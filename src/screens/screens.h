@@ -126,7 +126,6 @@ class Screens {
   bool Lit(Spot s) const { return HotSpotLit[static_cast<int>(s)]; }
   bool AnySpotLit() const;
   void ClearOptionAndQuestionSpots();
-  int ScreenItems() const;  // items MenuPos runs over on this screen, 0 if none
   void LightMenuPos();
   void RemoveScreenSprites();
   void NewAskBox();
@@ -139,6 +138,7 @@ class Screens {
   void ActivateHelp();
   void AnswerExit(uint8_t item);
   void AnswerExitGame(uint8_t item);
+  void EndGameOver();
   void ResumePlay();
   void FinishNameEntry();
 

@@ -144,7 +144,7 @@ TEST_F(Angler, NothingMovesWhilePlayIsHeld) {
 
 TEST_F(Angler, LeavesWithItsTackleWhenTheMenuReturns) {
   StartPlaying();
-  G().GameState = "Menu";
+  G().GameState = Screen::Menu;
   Frames(1);
   EXPECT_EQ(R().Players[0], nullptr);
   EXPECT_EQ(CountOf<Player>() + CountOf<Udochka>() + CountOf<Leska>() + CountOf<Kruk>(), 0);

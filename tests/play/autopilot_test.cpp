@@ -24,7 +24,7 @@ class AutopilotTest : public playtest::PlayFixture {
     G().StartGame();
     int stings = 0;
     for (int frame = 0; frame < 60 * 600; ++frame) {
-      if (G().GameState != "Game" || R().LevelNo >= goal) break;
+      if (G().GameState != Screen::Game || R().LevelNo >= goal) break;
       const Autopilot::KeyChanges changes = pilot.NextKeyChanges();
       for (int k : changes.Release) Release(k);
       for (int k : changes.Press) Press(k);

@@ -24,6 +24,7 @@
 #include "play/round.h"
 #include "play/udochka.h"
 #include "settings/config.h"
+#include "support/screen_names.h"
 #include "support/tiny_game_data.h"
 
 namespace klv::playtest {
@@ -89,7 +90,7 @@ class PlayFixture : public ::testing::Test {
   void StartPlaying() {
     game_->StartGame();
     Wait(2100);
-    ASSERT_EQ(game_->GameState, "Game");
+    ASSERT_EQ(game_->GameState, Screen::Game);
     ASSERT_FALSE(game_->Held());
   }
 

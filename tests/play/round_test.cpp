@@ -235,7 +235,7 @@ TEST_F(RoundTest, TheClockAtZeroEndsTheGameEvenWithACatchOnTheHook) {
   ASSERT_TRUE(f->Hooked);
   R().RoundClock = 0;
   Wait(10);
-  EXPECT_EQ(G().GameState, "GameOver");
+  EXPECT_EQ(G().GameState, Screen::GameOver);
   EXPECT_TRUE(G().GameFinished);
   EXPECT_FALSE(G().Timer1.Enabled());
   EXPECT_TRUE(G().Timer3.Enabled());
@@ -244,7 +244,7 @@ TEST_F(RoundTest, TheClockAtZeroEndsTheGameEvenWithACatchOnTheHook) {
   EXPECT_EQ(R().ScoreValue(), 0);
   // Four seconds later the game is back at the menu (the score is no record).
   Wait(4100);
-  EXPECT_EQ(G().GameState, "Menu");
+  EXPECT_EQ(G().GameState, Screen::Menu);
   EXPECT_EQ(R().Players[0], nullptr);
   EXPECT_EQ(R().Backdrop->Scene(), 0);
 }

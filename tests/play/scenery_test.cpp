@@ -129,7 +129,7 @@ TEST_F(Scenery, EverythingStandsStillDuringAHoldAndBubblesGoWithTheGame) {
   G().SetTimer(G().Timer2, true);
   G().SetTimer(G().Timer1, false);
   const int waveX = R().Wave->X, bubbleY = bubble->Y, weedFrame = weed->FramePos;
-  G().GameState = "ExitGame?";  // a state change during a hold leaves bubbles alone
+  G().GameState = Screen::ExitGameQuestion;  // a state change during a hold leaves bubbles alone
   Frames(60);
   EXPECT_EQ(R().Wave->X, waveX);
   EXPECT_EQ(bubble->Y, bubbleY);

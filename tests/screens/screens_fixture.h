@@ -21,6 +21,7 @@
 #include "screens/menu_b.h"
 #include "screens/screens.h"
 #include "settings/config.h"
+#include "support/screen_names.h"
 #include "support/tiny_game_data.h"
 
 namespace klv::test {
