@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "app/sound_system.h"
+#include "app/text_colours.h"
 #include "engine/cp1251.h"
 #include "engine/errors.h"
 #include "engine/input_states.h"
@@ -41,8 +42,10 @@ Game::Game(Platform& p, GamePaths paths, uint64_t seed)
   Input1 = std::make_unique<InputStates>();
   Sound1 = std::make_unique<SoundSystem>(platform.Audio(), AppDir);
   Sound1->SetMessageHandler([this](const std::string& text) { ShowMessage(text); });
-  Round1 = std::make_unique<Round>(*this);
-  Screens1 = std::make_unique<Screens>(*this);
+  Play1 = std::unique_ptr<PlayContext>(new PlayContext{Rng, GameImgs, MenuImgs, *SpriteEngine1,
+                                                       Hold1, *this, *Input1, Mouse, GameState});
+  Round1 = std::make_unique<Round>(*Play1);
+  Screens1 = std::make_unique<Screens>(*this, *Round1);
   FrameTimer1.SetInterval(16);
 }
 
@@ -163,7 +166,7 @@ void Game::DrawStateTexts() {
   if (GameState == Screen::Options) Screens1->DrawOptionsOverlay();
   // The credit line in every state; its font is the one later texts that
   // set none of their own are drawn with.
-  Canvas1.SetFont(Face::Comic, 16, true, TextGold);
+  Canvas1.SetFont(Face::Comic, 16, true, kTextGold);
   Screens1->DrawCredit();
   switch (GameState) {
     case Screen::HiScores:
@@ -173,7 +176,7 @@ void Game::DrawStateTexts() {
       Screens1->DrawNameEntry();
       break;
     case Screen::Game:
-      Round1->GameFrameBlock();
+      Round1->GameFrameBlock(Canvas1);
       if (Timer2.Enabled() && !Timer4.Enabled() && Paused) {
         Canvas1.SetFont(Face::Comic, 25, true, Rgb(255, 255, 255));
         Canvas1.TextOut(360, 285, Cp("Пауза"));
@@ -181,7 +184,7 @@ void Game::DrawStateTexts() {
       break;
     case Screen::GameOver:
     case Screen::GameOver2:
-      Canvas1.SetFont(Face::Comic, 25, true, TextGold);
+      Canvas1.SetFont(Face::Comic, 25, true, kTextGold);
       Canvas1.TextOut(270, 280, Cp("КОНЕЦ ИГРЫ"));
       break;
     case Screen::ExitQuestion:
@@ -199,27 +202,20 @@ void Game::DrawStateTexts() {
 // --- Timers -------------------------------------------------------------------
 
 void Game::Timer1Timer() {
-  if (Round1->RoundClock > 0) {
-    --Round1->RoundClock;
-    return;
-  }
-  // Time is up.
+  if (Round1->TickClock()) return;
+  // Time is up: "КОНЕЦ ИГРЫ" for two seconds, then two more (Timer3).
   SilenceAll();
   GameState = Screen::GameOver;
   PlayEffect("Over");
   Screens1->AskQuestion();
   GameFinished = true;
-  Paused = true;
-  SetTimer(Timer1, false);
-  SetTimer(Timer2, true);
+  Hold1.PausePlay();
   SetTimer(Timer3, true);
 }
 
 void Game::Timer2Timer() {
-  if (Paused || Timer4.Enabled()) return;
-  SetTimer(Timer2, false);
-  SetTimer(Timer1, true);
-  if (Player* p = Round1->LocalAngler()) p->Visible = true;
+  if (!Hold1.EndHold()) return;
+  Round1->ShowAngler();
   GameState = Screen::Game;
 }
 
@@ -234,14 +230,7 @@ void Game::Timer3Timer() {
 }
 
 void Game::Timer4Timer() {
-  if (Round1->RoundClock < 100) {
-    SetTimer(Timer4, false);
-    Round1->StartLevel(5);
-    return;
-  }
-  Round1->RoundClock -= 100;
-  uint32_t& score = Round1->PlayerScore();
-  score = MaskScore(UnmaskScore(score) + 5);
+  Round1->TickBonus();
 }
 
 // --- Starting and stopping a game ----------------------------------------------
@@ -251,13 +240,11 @@ void Game::StartGame() {
   // full two seconds whatever the last game left behind.
   for (MessageTimer* t : {&Timer1, &Timer2, &Timer3, &Timer4}) SetTimer(*t, false);
   Screens1->RemoveMenuButtons();
-  Round1->BuildScene();
-  Round1->LevelNo = 0;
+  Round1->NewGame();
   Paused = false;
   GameFinished = false;
   ShowMouseCursor(false);
   Screens1->MenuReturnPos = 1;
-  Round1->PlayerScore() = MaskScore(0);
   if (Cfg->Music) StartPlayMusic();
   GameState = Screen::Game;
   Round1->StartLevel(0);
@@ -266,9 +253,7 @@ void Game::StartGame() {
 void Game::StopGame() {
   if (SoundOn()) SilenceAll();
   ShowMouseCursor(true);
-  Paused = true;
-  SetTimer(Timer1, false);
-  SetTimer(Timer2, true);
+  Hold1.PausePlay();
   SetTimer(Timer3, false);
   if (!GameFinished) {
     GameState = Screen::ExitGameQuestion;
@@ -280,17 +265,17 @@ void Game::StopGame() {
   SetTimer(Timer2, false);
   // A score that beats the tenth entry goes into the table.
   if (Screens1->QualifiesForTable()) {
-    GameState = Screen::EnterName;
-    Paused = true;
-    SetTimer(Timer1, false);
-    SetTimer(Timer2, true);
     Screens1->EnterNameEntry();
     return;
   }
+  BackToMenuScene();
+  Screens1->ShowMenu();
+}
+
+void Game::BackToMenuScene() {
   Round1->RemoveScene();
   Round1->CreateBackdrop(0);
   if (Cfg->Music) StartMenuMusic();
-  Screens1->ShowMenu();
 }
 
 // --- Window -----------------------------------------------------------------------
@@ -318,11 +303,7 @@ bool Game::SaveSettings() {
 
 void Game::ShowMessage(const std::string& utf8) {
   // A box takes the focus from the window: play is held meanwhile.
-  if (GameState == Screen::Game || GameState == Screen::ExitGameQuestion) {
-    Paused = true;
-    SetTimer(Timer2, true);
-    SetTimer(Timer1, false);
-  }
+  if (GameState == Screen::Game || GameState == Screen::ExitGameQuestion) Hold1.PausePlay();
   platform.ShowMessage(utf8, MessageKind::Info);
 }
 
@@ -416,7 +397,7 @@ void Game::OnEndSession() {
   // A score waiting for its name goes into the table under the name typed so
   // far: the player is leaving, the score stays.
   if (GameState == Screen::EnterName)
-    InsertScore(Cfg->Scores, Screens1->EnteredName, Round1->PlayerScore());
+    InsertScore(Cfg->Scores, Screens1->EnteredName, Round1->MaskedScore());
   // No box: nobody would close it, and the session will not wait.
   ConfigStatus status = SaveConfig(ConfigDir, *Cfg);
   if (!status.Ok()) std::fprintf(stderr, "klevaria: %s\n", status.Message.c_str());
@@ -447,10 +428,7 @@ void Game::OnMinimize() {
 }
 
 void Game::PausePlay() {
-  if (GameState != Screen::Game) return;
-  Paused = true;
-  SetTimer(Timer2, true);
-  SetTimer(Timer1, false);
+  if (GameState == Screen::Game) Hold1.PausePlay();
 }
 
 }  // namespace klv

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "app/hold.h"
 #include "app/message_timer.h"
 #include "app/screen.h"
 #include "engine/canvas.h"
@@ -15,6 +16,7 @@
 #include "engine/random.h"
 #include "engine/surface.h"
 #include "platform/platform.h"
+#include "play/play_context.h"
 
 namespace klv {
 
@@ -35,7 +37,7 @@ struct GamePaths {
   std::string ConfigDir;
 };
 
-class Game : public EventSink {
+class Game : public EventSink, public SoundEffects {
  public:
   Game(Platform& platform, GamePaths paths, uint64_t seed);
   ~Game() override;
@@ -67,6 +69,9 @@ class Game : public EventSink {
   // Shell operations used across the game.
   void StartGame();
   void StopGame();
+  // The end of a game: the play scene goes, the menu backdrop and the menu
+  // tune come back (the caller shows a screen).
+  void BackToMenuScene();
   // Holds running play with the pause (P or Escape resumes); nothing outside play.
   void PausePlay();
   void ApplyWindowMode();
@@ -77,10 +82,10 @@ class Game : public EventSink {
   bool SaveSettings();
   void ShowMessage(const std::string& utf8);
   // Plays an effect when sound effects are on.
-  void PlayEffect(const char* name);
-  void StopEffect(const char* name);
+  void PlayEffect(const char* name) override;
+  void StopEffect(const char* name) override;
   // Stops every effect, whatever the sound setting.
-  void SilenceAll();
+  void SilenceAll() override;
   bool SoundOn() const;
   bool MusicOn() const;
   void StartMenuMusic();
@@ -101,14 +106,14 @@ class Game : public EventSink {
   uint8_t FrameCounter = 0;
   bool Paused = false;
   bool GameFinished = false;
-  static constexpr uint32_t TextGold = Rgb(255, 210, 0);
-  static constexpr uint32_t TextBlue = Rgb(40, 125, 255);
 
   MessageTimer Timer1{10};
   MessageTimer Timer2{2000};
   MessageTimer Timer3{2000};
   MessageTimer Timer4{128};
   FrameTimer FrameTimer1;
+  // Pause and hold, over Paused and Timer1, Timer2 and Timer4.
+  Hold Hold1{platform, Paused, Timer1, Timer2, Timer4};
 
   Random Rng;
   Surface BackBuffer;
@@ -121,13 +126,14 @@ class Game : public EventSink {
   std::unique_ptr<SpriteEngine> SpriteEngine1;
   std::unique_ptr<InputStates> Input1;
   std::unique_ptr<SoundSystem> Sound1;
+  // Mouse flags for play, set by mouse movement and the left button.
+  MouseFlags Mouse;
+  // What play is given of the game: generator, pictures, engine, hold,
+  // effects, controls, the screen.
+  std::unique_ptr<PlayContext> Play1;
   std::unique_ptr<Round> Round1;      // play: angler, fish, scenery, round rules
   std::unique_ptr<Screens> Screens1;  // menus, keyboard and mouse, high scores
 
-  // Mouse flags for play, set by mouse movement and the left button.
-  bool MouseStepLeft = false;
-  bool MouseStepRight = false;
-  bool MouseLowerHeld = false;
   int LastMouseX = 0;
   int LastMouseY = 0;  // where the pointer was last seen, for the script runner
 

@@ -551,7 +551,7 @@ void ScriptRunner::Execute(const std::string& line) {
       Pump();
     }
     if (on) autopilotPad_ = pad;
-    if (on && !autopilot_) autopilot_ = std::make_unique<Autopilot>(*game_);
+    if (on && !autopilot_) autopilot_ = std::make_unique<Autopilot>(*game_->Play1, *game_->Round1);
   } else if (cmd == "expect") {
     Expect(w);
   } else {

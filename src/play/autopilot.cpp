@@ -5,12 +5,12 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/game.h"
-#include "engine/picture_collection.h"
 #include "engine/sprite_engine.h"
+#include "engine/virtual_keys.h"
 #include "play/fish.h"
 #include "play/kruk.h"
 #include "play/objcts.h"
+#include "play/play_context.h"
 #include "play/play_tables.h"
 #include "play/player.h"
 #include "play/round.h"
@@ -27,7 +27,7 @@ constexpr double kDefaultSpeed = 4;
 
 }  // namespace
 
-Autopilot::Autopilot(const Game& game) : game_(game) {}
+Autopilot::Autopilot(const PlayContext& ctx, const Round& round) : ctx_(ctx), round_(round) {}
 
 void Autopilot::Reset() {
   phase_ = Phase::Top;
@@ -42,8 +42,8 @@ void Autopilot::Reset() {
 void Autopilot::Look() {
   anglerSeen_ = false;
   seen_.clear();
-  const bool held = game_.Held();
-  const SpriteEngine& engine = *game_.SpriteEngine1;
+  const bool held = ctx_.Hold.Held();
+  const SpriteEngine& engine = ctx_.Engine;
   for (int i = 0; i < engine.Count(); ++i) {
     const Sprite& s = engine.ItemAt(i);
     if (s.Dying()) continue;
@@ -102,7 +102,7 @@ const Autopilot::Seen* Autopilot::FindTarget() const {
 }
 
 bool Autopilot::Wanted(int kind) const {
-  const Round& round = *game_.Round1;
+  const Round& round = round_;
   for (int i = 1; i <= round.TargetCount && i <= 10; ++i)
     if (round.Targets[i].Kind == kind && round.Targets[i].Left > 0) return true;
   return false;
@@ -242,7 +242,7 @@ Autopilot::KeyChanges Autopilot::NextKeyChanges() {
 std::set<int> Autopilot::NextKeys() {
   std::set<int> keys;
   Look();
-  if (!anglerSeen_ || game_.GameState != Screen::Game) {
+  if (!anglerSeen_ || ctx_.OnScreen != Screen::Game) {
     phase_ = Phase::Top;
     lastHookY_ = -1;
     return keys;
@@ -250,7 +250,7 @@ std::set<int> Autopilot::NextKeys() {
   const int lastY = lastHookY_;
   lastHookY_ = hook_.Y;
 
-  if (game_.Held()) {
+  if (ctx_.Hold.Held()) {
     // Nothing moves: keep the hook as it is.
     if (phase_ == Phase::Lowering || phase_ == Phase::Frozen) keys.insert(vk::Control);
     return keys;

@@ -22,12 +22,13 @@
 
 namespace klv {
 
-class Game;
+class Round;
 class Sprite;
+struct PlayContext;
 
 class Autopilot {
  public:
-  explicit Autopilot(const Game& game);
+  Autopilot(const PlayContext& ctx, const Round& round);
 
   // The virtual keys (vk::Left, vk::Right, vk::Control) to hold during the
   // next frame. Call once per frame, before the frame runs.
@@ -78,7 +79,8 @@ class Autopilot {
   bool Takes(const Seen& s, int hookX, int hookY, int margin) const;
   void Walk(int aim, std::set<int>& keys) const;
 
-  const Game& game_;
+  const PlayContext& ctx_;
+  const Round& round_;
   std::set<int> held_;
   Phase phase_ = Phase::Top;
   const Sprite* targetId_ = nullptr;

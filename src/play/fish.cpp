@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <string>
 
-#include "app/game.h"
 #include "engine/angle_table.h"
 #include "engine/picture_collection.h"
+#include "engine/random.h"
 #include "engine/sprite_engine.h"
 #include "play/kruk.h"
+#include "play/play_context.h"
 #include "play/play_math.h"
 #include "play/play_tables.h"
 #include "play/player.h"
@@ -27,9 +28,9 @@ std::string FishPicture(int kind, char letter) {
 
 }  // namespace
 
-Fish::Fish(const SpriteLink& link, Game& game) : ImageSprite(link), game_(game) {
-  Round& round = *game_.Round1;
-  Random& rng = game_.Rng;
+Fish::Fish(const SpriteLink& link, PlayContext& ctx, Round& round)
+    : ImageSprite(link), ctx_(ctx), round_(round) {
+  Random& rng = ctx_.Rng;
 
   // The kind comes from the quota; later entries are drawn less often.
   const int count = std::min<int>(round.TargetCount, 10);
@@ -50,7 +51,7 @@ Fish::Fish(const SpriteLink& link, Game& game) : ImageSprite(link), game_(game) 
   Kind = static_cast<uint8_t>(kind);
 
   FacesLeft = true;
-  PictureCollectionItem& right = game_.GameImgs.FindByName(FishPicture(kind, 'R'));
+  PictureCollectionItem& right = ctx_.GameImgs.FindByName(FishPicture(kind, 'R'));
   int speed = 3 + rng.Below(7);
   char letter = 'R';
   if (rng.Below(2) == 0) {
@@ -64,7 +65,7 @@ Fish::Fish(const SpriteLink& link, Game& game) : ImageSprite(link), game_(game) 
   Speed = static_cast<int8_t>(speed);
   Y = kWaterTop + rng.Below(300 - right.FrameHeight());
 
-  Image = &game_.GameImgs.FindByName(FishPicture(kind, letter));
+  Image = &ctx_.GameImgs.FindByName(FishPicture(kind, letter));
   Width = Image->FrameWidth();
   Height = Image->FrameHeight();
   FrameCount = Image->FrameTotal();
@@ -86,23 +87,23 @@ bool Fish::InPenaltyZone(int hx, int hy) const {
 void Fish::HitBy(Sprite& other, bool&) {
   auto* hook = dynamic_cast<Kruk*>(&other);
   if (!hook || Hooked || !hook->Catching) return;
-  Round& round = *game_.Round1;
+  Round& round = round_;
   if (Player* angler = round.Angler(hook->Owner)) angler->HasCatch = true;
   Hooked = true;
   round.ScorePopupValue += Value;
   Owner = hook->Owner;
-  int turn = Kind == kFlatFishKind ? game_.Rng.Below(10) : 60 + game_.Rng.Below(10);
+  int turn = Kind == kFlatFishKind ? ctx_.Rng.Below(10) : 60 + ctx_.Rng.Below(10);
   Angle = static_cast<uint8_t>(-turn);
 }
 
 void Fish::Step(int moveCount) {
-  Round& round = *game_.Round1;
-  if ((game_.GameState != Screen::Game && game_.GameState != Screen::ExitGameQuestion) ||
+  Round& round = round_;
+  if ((ctx_.OnScreen != Screen::Game && ctx_.OnScreen != Screen::ExitGameQuestion) ||
       SpawnLevel != round.LevelNo) {
     MarkDead();
     return;
   }
-  if (game_.Held()) return;
+  if (ctx_.Hold.Held()) return;
   if (Hooked) return;
 
   if (X >= kKeepRight || X + Width + kKeepLeftMargin <= 0) {
@@ -120,7 +121,7 @@ void Fish::Step(int moveCount) {
         round.ScorePopupValue -= kStingPenalty;
         Hooked = true;
         Stung = true;
-        Angle = static_cast<uint8_t>(60 + game_.Rng.Below(10));
+        Angle = static_cast<uint8_t>(60 + ctx_.Rng.Below(10));
       } else {
         CheckHits();
         Stung = false;
@@ -151,7 +152,7 @@ void Fish::Step(int moveCount) {
 void Fish::Render() {
   if (!Image || !Engine()) return;
   Surface* target = Engine()->TargetSurface();
-  Player* owner = Hooked ? game_.Round1->Angler(Owner) : nullptr;
+  Player* owner = Hooked ? round_.Angler(Owner) : nullptr;
   if (!Hooked) {
     Image->DrawFrame(target, X, Y, FramePos);
     return;
@@ -175,7 +176,7 @@ void Fish::Render() {
 }
 
 void Fish::Land(Player& owner) {
-  Round& round = *game_.Round1;
+  Round& round = round_;
   CountDown(round.FishCount);
   round.ScorePopupY = static_cast<uint16_t>(RoundHalfEven(owner.Bobber ? owner.Bobber->Y : 0));
   if (SpawnLevel == round.LevelNo) round.ScorePopupShown = true;

@@ -8,13 +8,14 @@
 
 namespace klv {
 
-class Game;
+class Round;
+struct PlayContext;
 class Player;
 
 class Fish : public ImageSprite {
  public:
   // Draws its kind, side, speed and depth from the game's generator.
-  Fish(const SpriteLink& link, Game& game);
+  Fish(const SpriteLink& link, PlayContext& ctx, Round& round);
 
   uint8_t Owner = 0;       // slot of the angler who hooked it
   uint8_t Angle = 0;       // turn of the hooked fish, 256ths of a turn
@@ -38,7 +39,8 @@ class Fish : public ImageSprite {
 
  private:
   void Land(Player& owner);
-  Game& game_;
+  PlayContext& ctx_;
+  Round& round_;
 };
 
 }  // namespace klv

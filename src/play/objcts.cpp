@@ -2,9 +2,10 @@
 
 #include <string>
 
-#include "app/game.h"
 #include "engine/picture_collection.h"
+#include "engine/random.h"
 #include "play/kruk.h"
+#include "play/play_context.h"
 #include "play/play_math.h"
 #include "play/play_tables.h"
 #include "play/player.h"
@@ -20,13 +21,13 @@ constexpr int kMaxBottomObjects = 3;  // no new treasure once more than this lie
 constexpr int kBottomObjectSpeed = 2;
 }  // namespace
 
-Objcts::Objcts(const SpriteLink& link, Game& game) : ImageSprite(link), game_(game) {
-  Round& round = *game_.Round1;
-  Random& rng = game_.Rng;
+Objcts::Objcts(const SpriteLink& link, PlayContext& ctx, Round& round)
+    : ImageSprite(link), ctx_(ctx), round_(round) {
+  Random& rng = ctx_.Rng;
 
   int kind = round.BottomObjectCount <= kMaxBottomObjects ? 1 + rng.Below(5) : 1 + rng.Below(4);
   Kind = static_cast<uint8_t>(kind);
-  Image = &game_.GameImgs.FindByName("Obj" + std::to_string(kind));
+  Image = &ctx_.GameImgs.FindByName("Obj" + std::to_string(kind));
   Width = Image->FrameWidth();
   Height = Image->FrameHeight();
   FrameCount = Image->FrameTotal();
@@ -57,7 +58,7 @@ Objcts::Objcts(const SpriteLink& link, Game& game) : ImageSprite(link), game_(ga
 void Objcts::HitBy(Sprite& other, bool&) {
   auto* hook = dynamic_cast<Kruk*>(&other);
   if (!hook || Hooked || !hook->Catching) return;
-  Round& round = *game_.Round1;
+  Round& round = round_;
   if (Player* angler = round.Angler(hook->Owner)) angler->HasCatch = true;
   Hooked = true;
   round.ScorePopupValue += Value;
@@ -65,13 +66,13 @@ void Objcts::HitBy(Sprite& other, bool&) {
 }
 
 void Objcts::Step(int moveCount) {
-  Round& round = *game_.Round1;
+  Round& round = round_;
   if (SpawnLevel != round.LevelNo ||
-      (game_.GameState != Screen::Game && game_.GameState != Screen::ExitGameQuestion)) {
+      (ctx_.OnScreen != Screen::Game && ctx_.OnScreen != Screen::ExitGameQuestion)) {
     MarkDead();
     return;
   }
-  if (game_.Held()) return;
+  if (ctx_.Hold.Held()) return;
 
   if (Hooked) {
     Player* owner = round.Angler(Owner);

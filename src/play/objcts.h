@@ -8,12 +8,13 @@
 
 namespace klv {
 
-class Game;
+class Round;
+struct PlayContext;
 
 class Objcts : public ImageSprite {
  public:
   // Draws its kind, side, speed and depth from the game's generator.
-  Objcts(const SpriteLink& link, Game& game);
+  Objcts(const SpriteLink& link, PlayContext& ctx, Round& round);
 
   int8_t Speed = 0;  // the x step per frame is 25 / Speed
   bool Hooked = false;
@@ -27,7 +28,8 @@ class Objcts : public ImageSprite {
   void Step(int moveCount) override;
 
  private:
-  Game& game_;
+  PlayContext& ctx_;
+  Round& round_;
 };
 
 }  // namespace klv

@@ -1,25 +1,28 @@
 #pragma once
-// The rules of a game: levels and their quota, the round clock, the score
-// display, spawning, and the scene a game is played in. The Game owns one as
-// Round1; the play sprites reach it through the Game.
+// The rules of a game: levels and their quota, the round clock and the time
+// bonus, landing a catch, the score display, spawning, and the scene a game
+// is played in. The game's window owns one as Round1 and calls it on the
+// timers' ticks and in the frame; the play sprites are given it.
 
 #include <array>
 #include <cstdint>
 
+#include "play/play_result.h"
 #include "play/quota.h"
 
 namespace klv {
 
-class Game;
+class Canvas;
 class Fon;
 class LimitTime;
 class Player;
 class ToDoFish;
 class Volna;
+struct PlayContext;
 
-class Round {
+class Round : public PlayResult {
  public:
-  explicit Round(Game& game);
+  explicit Round(PlayContext& context);
   Round(const Round&) = delete;
   Round& operator=(const Round&) = delete;
 
@@ -28,13 +31,22 @@ class Round {
   // A backdrop of scene 0 (the menu) or 1..3 (play); it becomes the current one.
   Fon* CreateBackdrop(int sceneNo);
   // The start of a game: the current backdrop goes, then a random play scene,
-  // the time bar, the wave and the angler in slot 0.
-  void BuildScene();
+  // the time bar, the wave and the angler in slot 0; level 0, no points.
+  void NewGame();
   // Sets up the next level. reason: 0 a new game, 5 after the time bonus.
   // A new game also starts the "Готовсь!" hold whose end starts the clock.
   void StartLevel(int reason);
+  // The round clock's tick (every 10 ms while it runs): one tick less.
+  // Returns false when the clock was already at zero: the time is up.
+  bool TickClock();
+  // The time bonus's tick (every 128 ms after a completed level): a second
+  // of the time left becomes 5 points; under a second left, the bonus ends
+  // and the next level is set up.
+  void TickBonus();
+  // The end of a hold: the angler shows again.
+  void ShowAngler();
   // The round display and spawning; every frame in "Game", after the draw pass.
-  void GameFrameBlock();
+  void GameFrameBlock(Canvas& canvas);
   void HideTargetIcons();
   // The end of a game: the angler with its tackle, the wave, the time bar and
   // the scene with its weeds are marked dead. The caller makes a new backdrop.
@@ -45,7 +57,11 @@ class Round {
   // Unmasks the local angler's score, adds, masks again.
   void AddScore(int points);
   // The local angler's score unmasked.
-  int32_t ScoreValue();
+  int32_t ScoreValue() const;
+
+  uint32_t MaskedScore() const override;
+  int Level() const override { return LevelNo; }
+  PlayContext& Context() const { return ctx_; }
 
   // Used by the play sprites.
   Player* Angler(int index) const;  // none when the slot is empty or out of range
@@ -82,11 +98,12 @@ class Round {
   LimitTime* TimeBar = nullptr;
 
  private:
+  void BuildScene();
   void SpawnFish();
   void SpawnObject();
-  void DrawTexts();
+  void DrawTexts(Canvas& canvas);
 
-  Game& game_;
+  PlayContext& ctx_;
   uint32_t noScore_ = 0;
 };
 

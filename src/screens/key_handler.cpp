@@ -75,9 +75,7 @@ void Screens::KeyUp(int key, KeyMods mods) {
         if (!game_.Timer2.Enabled()) {
           game_.StopGame();
         } else if (game_.Paused) {
-          game_.Paused = false;
-          game_.SetTimer(game_.Timer2, false);
-          game_.SetTimer(game_.Timer1, true);
+          game_.Hold1.ResumePlay();
         }
         break;
     }
@@ -89,9 +87,10 @@ void Screens::KeyUp(int key, KeyMods mods) {
   }
 
   if ((key == 'P' || key == vk::Pause) && game_.GameState == Screen::Game) {
-    game_.Paused = !game_.Paused;
-    game_.SetTimer(game_.Timer2, game_.Paused);
-    game_.SetTimer(game_.Timer1, !game_.Paused);
+    if (game_.Paused)
+      game_.Hold1.ResumePlay();
+    else
+      game_.Hold1.PausePlay();
   }
 
   if (key == vk::F11) game_.platform.Minimize();

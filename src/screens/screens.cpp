@@ -6,6 +6,7 @@
 
 #include "app/game.h"
 #include "app/sound_system.h"
+#include "app/text_colours.h"
 #include "engine/cp1251.h"
 #include "engine/sprite_engine.h"
 #include "online/score_submission.h"
@@ -43,7 +44,8 @@ uint8_t Wrap(int pos, int items) {
 
 }  // namespace
 
-Screens::Screens(Game& game) : game_(game), creditText_(Utf8ToCp1251(kCredit)) {}
+Screens::Screens(Game& game, const PlayResult& play)
+    : game_(game), play_(play), creditText_(Utf8ToCp1251(kCredit)) {}
 
 Screens::~Screens() = default;
 
@@ -377,17 +379,15 @@ void Screens::ResumePlay() {
   game_.GameState = Screen::Game;
   game_.ShowMouseCursor(false);
   RemoveAskBox();
-  game_.Paused = false;
-  game_.SetTimer(game_.Timer1, true);
-  game_.SetTimer(game_.Timer2, false);
+  game_.Hold1.ResumePlay();
 }
 
 // ---------------------------------------------------------------------------
 // Mouse
 
 void Screens::MouseMove(int x, int y) {
-  game_.MouseStepRight = x > game_.LastMouseX;
-  game_.MouseStepLeft = x < game_.LastMouseX;
+  game_.Mouse.MouseStepRight = x > game_.LastMouseX;
+  game_.Mouse.MouseStepLeft = x < game_.LastMouseX;
   game_.LastMouseX = x;
   if (Sending) return;  // the name entry waits for the world table
 
@@ -416,7 +416,7 @@ void Screens::MouseMove(int x, int y) {
 
 void Screens::MouseButton(klv::MouseButton button, bool down, int x, int y) {
   if (button == MouseButton::Left) {
-    game_.MouseLowerHeld = down;
+    game_.Mouse.MouseLowerHeld = down;
     if (!down && x >= 0 && x < 800 && y >= 0 && y < 600) Click();
   } else if (button == MouseButton::Right && !down && game_.GameState != Screen::Game) {
     Click();
@@ -445,19 +445,19 @@ void Screens::DrawOptionsOverlay() {
     const MenuB* right = MenuButtons[2 * MenuPos];
     if (left && right) {
       canvas.FrameRect(left->X - 10, left->Y - 10, right->X + right->Width + 10,
-                       left->Y + left->Height + 10, game_.TextGold, 3);
+                       left->Y + left->Height + 10, kTextGold, 3);
     }
   } else if (MenuPos == 4) {
-    canvas.FrameRect(287, 357, 602, 410, game_.TextGold, 3);
+    canvas.FrameRect(287, 357, 602, 410, kTextGold, 3);
   }
-  canvas.SetFont(Face::Comic, 25, true, game_.TextBlue);
+  canvas.SetFont(Face::Comic, 25, true, kTextBlue);
   std::string text = cfg.AddText;
   if (EditAddText && game_.FrameCounter % 32 < 16) text += '|';
   canvas.TextOut(310, 357, text);
 }
 
 void Screens::DrawCredit() {
-  game_.Canvas1.SetFont(Face::Comic, 16, true, game_.TextGold);
+  game_.Canvas1.SetFont(Face::Comic, 16, true, kTextGold);
   if (KeySum == kCreditKeySum) game_.Canvas1.TextOut(10, 0, creditText_);
 }
 
@@ -471,9 +471,9 @@ void Screens::DrawQuestion() {
   static const std::string no = Utf8ToCp1251(kNo);
   canvas.TextOut(280, 200, question);
   canvas.TextOut(385, 243, "/");
-  canvas.SetFont(Face::Comic, 25, true, MenuPos == 1 ? game_.TextGold : black);
+  canvas.SetFont(Face::Comic, 25, true, MenuPos == 1 ? kTextGold : black);
   canvas.TextOut(320, 243, yes);
-  canvas.SetFont(Face::Comic, 25, true, MenuPos == 2 ? game_.TextGold : black);
+  canvas.SetFont(Face::Comic, 25, true, MenuPos == 2 ? kTextGold : black);
   canvas.TextOut(420, 243, no);
 }
 

@@ -15,6 +15,7 @@
 namespace klv {
 
 class Game;
+class PlayResult;
 class MenuB;
 class FonB;
 class Hlp;
@@ -41,7 +42,8 @@ bool AcceptsTypedChar(unsigned char c);
 
 class Screens {
  public:
-  explicit Screens(Game& game);
+  // The screens see of play only its result: the score and the level.
+  Screens(Game& game, const PlayResult& play);
   ~Screens();
   Screens(const Screens&) = delete;
   Screens& operator=(const Screens&) = delete;
@@ -143,6 +145,7 @@ class Screens {
   void FinishNameEntry();
 
   Game& game_;
+  const PlayResult& play_;
   std::unique_ptr<ScoreSubmission> submission_;
   std::string creditText_;
 };

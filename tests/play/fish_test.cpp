@@ -31,7 +31,7 @@ TEST_F(FishTest, CreationFollowsTheQuotaAndEntersFromEitherSide) {
   std::set<int> kinds, speeds;
   int fromLeft = 0, fromRight = 0;
   for (int i = 0; i < 400; ++i) {
-    Fish* f = Engine().Create<Fish>(G());
+    Fish* f = Engine().Create<Fish>(*G().Play1, R());
     const int k = f->Kind;
     kinds.insert(k);
     speeds.insert(f->Speed);
@@ -73,7 +73,7 @@ TEST_F(FishTest, LaterQuotaEntriesAreDrawnLessOften) {
   SetQuota(R(), {{1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 1}, {6, 1}, {7, 1}, {8, 1}, {9, 1}, {10, 1}});
   std::map<int, int> n;
   for (int i = 0; i < 3000; ++i) {
-    Fish* f = Engine().Create<Fish>(G());
+    Fish* f = Engine().Create<Fish>(*G().Play1, R());
     ++n[f->Kind];
     f->MarkDead();
     Engine().FlushDead();
@@ -87,7 +87,7 @@ TEST_F(FishTest, LaterQuotaEntriesAreDrawnLessOften) {
 TEST_F(FishTest, AnEmptyQuotaEntryFallsBackToKindOneWanted) {
   StartPlaying();
   SetQuota(R(), {{0, 0}});
-  Fish* f = Engine().Create<Fish>(G());
+  Fish* f = Engine().Create<Fish>(*G().Play1, R());
   EXPECT_GE(f->Kind, 1);
   EXPECT_LE(f->Kind, 10);
   EXPECT_EQ(R().Targets[1].Kind, 1);
@@ -100,8 +100,8 @@ TEST_F(FishTest, TheSameSeedMakesTheSameFishAndObjects) {
   auto draw = [&] {
     std::vector<std::tuple<int, int, int, int>> out;
     for (int i = 0; i < 30; ++i) {
-      Fish* f = Engine().Create<Fish>(G());
-      Objcts* o = Engine().Create<Objcts>(G());
+      Fish* f = Engine().Create<Fish>(*G().Play1, R());
+      Objcts* o = Engine().Create<Objcts>(*G().Play1, R());
       out.emplace_back(f->Kind, f->X, f->Y, f->Speed);
       out.emplace_back(o->Kind, o->X, o->Y, o->Speed);
       f->MarkDead();
@@ -124,7 +124,7 @@ TEST_F(FishTest, ObjectsCrossOrLieOnTheBottom) {
   std::set<int> kinds;
   for (int i = 0; i < 300; ++i) {
     R().BottomObjectCount = 0;
-    Objcts* o = Engine().Create<Objcts>(G());
+    Objcts* o = Engine().Create<Objcts>(*G().Play1, R());
     kinds.insert(o->Kind);
     EXPECT_EQ(o->Image->Name, "Obj" + std::to_string(o->Kind));
     EXPECT_EQ(o->Depth(), -2);
@@ -151,7 +151,7 @@ TEST_F(FishTest, ObjectsCrossOrLieOnTheBottom) {
   // With more than three treasures on the bottom no new one comes.
   R().BottomObjectCount = 4;
   for (int i = 0; i < 200; ++i) {
-    Objcts* o = Engine().Create<Objcts>(G());
+    Objcts* o = Engine().Create<Objcts>(*G().Play1, R());
     EXPECT_NE(o->Kind, 5);
     o->MarkDead();
     Engine().FlushDead();
@@ -179,7 +179,7 @@ TEST_F(FishTest, AtMostTenFishAndTenObjectsAndTheCountsStayTrue) {
 TEST_F(FishTest, OnlyARisingHookTakesAFishOrObject) {
   StartPlaying();
   Fish* f = MakeFish(6, 300, 300);
-  Objcts* o = Engine().Create<Objcts>(G());
+  Objcts* o = Engine().Create<Objcts>(*G().Play1, R());
   Kruk& hook = Hook();
   bool stop = false;
 
@@ -364,7 +364,7 @@ TEST_F(Landing, ObjectsGivePointsAndTimeButNoQuota) {
     Objcts* o = nullptr;
     for (int i = 0; i < 500; ++i) {
       R().BottomObjectCount = 0;
-      o = Engine().Create<Objcts>(G());
+      o = Engine().Create<Objcts>(*G().Play1, R());
       if (o->Kind == c.kind) break;
       o->MarkDead();
       Engine().FlushDead();
@@ -416,7 +416,7 @@ TEST_F(Landing, AHookedObjectHangsUnderTheHookWithItsHookedFrame) {
   Frames(30);
   Release(vk::Control);
   Frames(1);
-  Objcts* o = Engine().Create<Objcts>(G());
+  Objcts* o = Engine().Create<Objcts>(*G().Play1, R());
   bool stop = false;
   Hook().Catching = true;
   o->HitBy(Hook(), stop);
@@ -456,7 +456,7 @@ TEST_F(FishTest, FishLeaveAtTheEdgesAndGoWithTheirLevel) {
   MakeFish(1, 300, 300);
   Fish* hooked = MakeFish(2, 400, 300);
   hooked->Hooked = true;
-  Engine().Create<Objcts>(G());
+  Engine().Create<Objcts>(*G().Play1, R());
   R().StartLevel(5);
   Frames(1);
   EXPECT_EQ(CountOf<Fish>(), 0);

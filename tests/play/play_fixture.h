@@ -138,7 +138,7 @@ class PlayFixture : public ::testing::Test {
     Fish* f = nullptr;
     // Draw until the fish comes from the wanted side.
     for (int i = 0; i < 64; ++i) {
-      f = Engine().Create<Fish>(*game_);
+      f = Engine().Create<Fish>(*game_->Play1, R());
       if (f->FacesLeft == facesLeft) break;
       f->MarkDead();
       Engine().FlushDead();

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/text_colours.h"
 #include "engine/random.h"
 #include "play/fon.h"
 #include "play/limit_time.h"
@@ -270,7 +271,7 @@ TEST_F(RoundTest, GetReadyDuringTheHoldAndDoneDuringTheBonus) {
   G().SetTimer(G().Timer2, true);
   G().SetTimer(G().Timer4, true);
   Frames(2);
-  EXPECT_TRUE(HasColour(platform_->LastFrame(), 325, 300, 120, 40, G().TextGold)) << "Готово!";
+  EXPECT_TRUE(HasColour(platform_->LastFrame(), 325, 300, 120, 40, kTextGold)) << "Готово!";
   EXPECT_FALSE(HasColour(platform_->LastFrame(), 325, 300, 120, 40, Rgb(0, 255, 0)));
 }
 
