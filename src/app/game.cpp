@@ -135,8 +135,15 @@ void Game::FrameTimer1Timer() {
   Screens1->PollSubmission();
   Input1->Update(platform.KeysHeld(), platform.Joystick(), platform.Active());
   ++FrameCounter;
+  // Every rule of the frame runs before the picture is drawn, except what
+  // the picture must not show yet: catches are landed after the flush (a
+  // landed fish still shows where it was lifted, and the time bar and the
+  // display show what it brought), new fish, objects and bubbles come after
+  // the picture (they first show once they have moved), and the options'
+  // settings light up after it (a change shows from the next frame).
   SpriteEngine1->Move(FrameCounter);
   SpriteEngine1->FlushDead();
+  Round1->AfterMove();
   // The back buffer is cleared to black, unless an opaque backdrop is about
   // to cover every pixel of it anyway (the menus stand still, and clearing
   // is a third of what an idle frame costs). Moving draws nothing, so
@@ -144,6 +151,8 @@ void Game::FrameTimer1Timer() {
   if (!BackdropCoversScreen()) BackBuffer.Fill(0xFF000000u);
   SpriteEngine1->Draw();
   DrawStateTexts();
+  if (GameState == Screen::Options) Screens1->LightSettings();
+  if (GameState == Screen::Game) Round1->Spawn();
   // The next frame redraws the whole back buffer, so the two can trade places.
   // The platform sends the display only what differs from the frame on
   // screen (the menus stand still most of the time).
@@ -176,7 +185,7 @@ void Game::DrawStateTexts() {
       Screens1->DrawNameEntry();
       break;
     case Screen::Game:
-      Round1->GameFrameBlock(Canvas1);
+      Round1->Draw(Canvas1);
       if (Timer2.Enabled() && !Timer4.Enabled() && Paused) {
         Canvas1.SetFont(Face::Comic, 25, true, Rgb(255, 255, 255));
         Canvas1.TextOut(360, 285, Cp("Пауза"));

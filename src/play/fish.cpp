@@ -87,19 +87,17 @@ bool Fish::InPenaltyZone(int hx, int hy) const {
 void Fish::HitBy(Sprite& other, bool&) {
   auto* hook = dynamic_cast<Kruk*>(&other);
   if (!hook || Hooked || !hook->Catching) return;
-  Round& round = round_;
-  if (Player* angler = round.Angler(hook->Owner)) angler->HasCatch = true;
+  if (Player* angler = round_.Angler(hook->Owner)) angler->HasCatch = true;
   Hooked = true;
-  round.ScorePopupValue += Value;
+  round_.ScorePopupValue += Value;
   Owner = hook->Owner;
   int turn = Kind == kFlatFishKind ? ctx_.Rng.Below(10) : 60 + ctx_.Rng.Below(10);
   Angle = static_cast<uint8_t>(-turn);
 }
 
 void Fish::Step(int moveCount) {
-  Round& round = round_;
   if ((ctx_.OnScreen != Screen::Game && ctx_.OnScreen != Screen::ExitGameQuestion) ||
-      SpawnLevel != round.LevelNo) {
+      SpawnLevel != round_.LevelNo) {
     MarkDead();
     return;
   }
@@ -107,18 +105,18 @@ void Fish::Step(int moveCount) {
   if (Hooked) return;
 
   if (X >= kKeepRight || X + Width + kKeepLeftMargin <= 0) {
-    CountDown(round.FishCount);
+    CountDown(round_.FishCount);
     MarkDead();
     return;
   }
   if (Speed != 0) X += 20 / Speed;
 
-  Player* angler = round.Angler(Owner);
+  Player* angler = round_.Angler(Owner);
   if (angler && angler->Hook && angler->Hook->Catching) {
     if (Kind == kSpinyFishKind) {
       if (InPenaltyZone(angler->Hook->X + kHookPointX, angler->Hook->Y)) {
         angler->HasCatch = true;
-        round.ScorePopupValue -= kStingPenalty;
+        round_.ScorePopupValue -= kStingPenalty;
         Hooked = true;
         Stung = true;
         Angle = static_cast<uint8_t>(60 + ctx_.Rng.Below(10));
@@ -149,22 +147,25 @@ void Fish::Step(int moveCount) {
   }
 }
 
+void Fish::FollowHook(const Kruk& hook) {
+  X = hook.X;
+  if (Kind == kFlatFishKind) {
+    if (hook.Y + Height - 10 < kSinkLimit) Y = hook.Y - 30;
+  } else {
+    if (hook.Y + Width - 10 < kSinkLimit) Y = hook.Y;
+  }
+}
+
+Catch Fish::AsCatch() const {
+  return Catch{Stung ? -kStingPenalty : Value, TimeBonus, SpawnLevel, Kind, false};
+}
+
 void Fish::Render() {
   if (!Image || !Engine()) return;
   Surface* target = Engine()->TargetSurface();
-  Player* owner = Hooked ? round_.Angler(Owner) : nullptr;
   if (!Hooked) {
     Image->DrawFrame(target, X, Y, FramePos);
     return;
-  }
-  if (owner && owner->Hook) {
-    const Kruk& hook = *owner->Hook;
-    X = hook.X;
-    if (Kind == kFlatFishKind) {
-      if (hook.Y + Height - 10 < kSinkLimit) Y = hook.Y - 30;
-    } else {
-      if (hook.Y + Width - 10 < kSinkLimit) Y = hook.Y;
-    }
   }
   const int a = Angle;
   int turn = static_cast<int8_t>(Angle);
@@ -172,19 +173,6 @@ void Fish::Render() {
   Image->RotateFrame(target, RoundHalfEven(X + Cos256(a)),
                      RoundHalfEven(Sin256(a) + Y + Height / 2), Image->FrameWidth(),
                      Image->FrameHeight(), 0, 0.5, 0.5, turn);
-  if (owner && Y < kLandingLine && !Dying()) Land(*owner);
-}
-
-void Fish::Land(Player& owner) {
-  Round& round = round_;
-  CountDown(round.FishCount);
-  round.ScorePopupY = static_cast<uint16_t>(RoundHalfEven(owner.Bobber ? owner.Bobber->Y : 0));
-  if (SpawnLevel == round.LevelNo) round.ScorePopupShown = true;
-  round.CatchSoundDue = true;
-  owner.AddScore(Stung ? -kStingPenalty : Value);
-  round.AddTime(TimeBonus);
-  if (SpawnLevel == round.LevelNo) round.CountCatch(Kind);
-  MarkDead();
 }
 
 }  // namespace klv

@@ -5,12 +5,13 @@
 #include <cstdint>
 
 #include "engine/image_sprite.h"
+#include "play/catch.h"
 
 namespace klv {
 
+class Kruk;
 class Round;
 struct PlayContext;
-class Player;
 
 class Fish : public ImageSprite {
  public:
@@ -33,12 +34,19 @@ class Fish : public ImageSprite {
   // True when the point (hx, hy) lies on the stinging body of a spiny fish.
   bool InPenaltyZone(int hx, int hy) const;
 
+  // Hooked: hangs from the hook, sinking no lower than the sink limit. The
+  // round moves hooked fish so after the move pass, and lands them.
+  void FollowHook(const Kruk& hook);
+  // What landing it is worth: its points (a stung fish costs points), its
+  // half second, its kind for the quota.
+  Catch AsCatch() const;
+
   void HitBy(Sprite& other, bool& stop) override;
+  // Swimming, or hooked and turned; drawing changes nothing.
   void Render() override;
   void Step(int moveCount) override;
 
  private:
-  void Land(Player& owner);
   PlayContext& ctx_;
   Round& round_;
 };

@@ -58,16 +58,14 @@ Objcts::Objcts(const SpriteLink& link, PlayContext& ctx, Round& round)
 void Objcts::HitBy(Sprite& other, bool&) {
   auto* hook = dynamic_cast<Kruk*>(&other);
   if (!hook || Hooked || !hook->Catching) return;
-  Round& round = round_;
-  if (Player* angler = round.Angler(hook->Owner)) angler->HasCatch = true;
+  if (Player* angler = round_.Angler(hook->Owner)) angler->HasCatch = true;
   Hooked = true;
-  round.ScorePopupValue += Value;
+  round_.ScorePopupValue += Value;
   Owner = hook->Owner;
 }
 
 void Objcts::Step(int moveCount) {
-  Round& round = round_;
-  if (SpawnLevel != round.LevelNo ||
+  if (SpawnLevel != round_.LevelNo ||
       (ctx_.OnScreen != Screen::Game && ctx_.OnScreen != Screen::ExitGameQuestion)) {
     MarkDead();
     return;
@@ -75,28 +73,22 @@ void Objcts::Step(int moveCount) {
   if (ctx_.Hold.Held()) return;
 
   if (Hooked) {
-    Player* owner = round.Angler(Owner);
+    Player* owner = round_.Angler(Owner);
     if (!owner || !owner->Hook) return;
     const Kruk& hook = *owner->Hook;
     FramePos = kHookedObjectFrame;
     X = hook.X - Width / 2 + 3;
     if (hook.Y - 10 + Height < kSinkLimit) Y = hook.Y - 10;
     if (Y < kLandingLine) {
-      round.ScorePopupY =
-          static_cast<uint16_t>(RoundHalfEven(owner->Bobber ? owner->Bobber->Y : 0));
-      if (SpawnLevel == round.LevelNo) round.ScorePopupShown = true;
-      round.CatchSoundDue = true;
-      owner->AddScore(Value);
-      round.AddTime(TimeEffect);
-      CountDown(round.ObjectCount);
-      if (Kind == kBottomObjectKind) CountDown(round.BottomObjectCount);
+      round_.Land(Catch{Value, double(TimeEffect), SpawnLevel, 0, Kind == kBottomObjectKind},
+                  *owner);
       MarkDead();
     }
     return;
   }
 
   if (X >= kKeepRight || X + Width + kKeepLeftMargin <= 0) {
-    CountDown(round.ObjectCount);
+    CountDown(round_.ObjectCount);
     MarkDead();
     return;
   }

@@ -177,6 +177,22 @@ void Round::AddTime(double seconds) {
     RoundClock = TimeLimit * 100;
 }
 
+void Round::Land(const Catch& c, Player& owner) {
+  const bool thisLevel = c.SpawnLevel == LevelNo;
+  if (c.FishKind != 0) {
+    CountDown(FishCount);
+  } else {
+    CountDown(ObjectCount);
+    if (c.FromTheBottom) CountDown(BottomObjectCount);
+  }
+  ScorePopupY = static_cast<uint16_t>(RoundHalfEven(owner.Bobber ? owner.Bobber->Y : 0));
+  if (thisLevel) ScorePopupShown = true;
+  CatchSoundDue = true;
+  owner.AddScore(c.Points);
+  AddTime(c.Seconds);
+  if (c.FishKind != 0 && thisLevel) CountCatch(c.FishKind);
+}
+
 void Round::CountCatch(int kind) {
   for (int i = 1; i <= TargetCount && i <= 10; ++i) {
     Target& t = Targets[i];
@@ -205,34 +221,53 @@ void Round::SpawnObject() {
   ctx_.Engine.Create<Objcts>(ctx_, *this);
 }
 
-void Round::GameFrameBlock(Canvas& canvas) {
-  Player* angler = LocalAngler();
+void Round::AfterMove() {
+  // Newest first: the order the fish are drawn in, which is the order they
+  // have always been landed in.
+  SpriteEngine& engine = ctx_.Engine;
+  for (int i = engine.Count() - 1; i >= 0; --i) {
+    auto* fish = dynamic_cast<Fish*>(&engine.ItemAt(i));
+    if (!fish || !fish->Hooked) continue;
+    Player* owner = Angler(fish->Owner);
+    if (!owner) continue;
+    if (owner->Hook) fish->FollowHook(*owner->Hook);
+    if (fish->Y < kLandingLine && !fish->Dying()) {
+      Land(fish->AsCatch(), *owner);
+      fish->MarkDead();
+    }
+  }
+  if (ctx_.OnScreen != Screen::Game || ctx_.Hold.Held()) return;
+  if (ScorePopupShown) {
+    if (ScorePopupY <= kPopupTop) {
+      const Player* angler = LocalAngler();
+      ScorePopupY = static_cast<uint16_t>(angler ? angler->Y : 0);
+      ScorePopupValue = 0;
+      ScorePopupShown = false;
+    } else {
+      ScorePopupY -= kPopupRise;
+      if (CatchSoundDue) ctx_.Effects.PlayEffect("Poimal");
+      CatchSoundDue = false;
+    }
+  }
+}
+
+void Round::Spawn() {
+  if (ctx_.Hold.Held()) return;
+  SpawnFish();
+  SpawnObject();
+  if (ctx_.Rng.Below(kBubbleChance) == 0) ctx_.Engine.Create<Puzir>(ctx_);
+}
+
+void Round::Draw(Canvas& canvas) const {
+  char buf[32];
   if (!ctx_.Hold.Held()) {
     canvas.SetFont(Face::Comic, 16, false, kTextGold);
     if (ScorePopupShown) {
-      if (ScorePopupY <= kPopupTop) {
-        ScorePopupY = static_cast<uint16_t>(angler ? angler->Y : 0);
-        ScorePopupValue = 0;
-        ScorePopupShown = false;
-      } else {
-        ScorePopupY -= kPopupRise;
-        char buf[16];
-        std::snprintf(buf, sizeof buf, "%-3d", ScorePopupValue);
-        const int x = angler && angler->Bobber ? angler->Bobber->X : 0;
-        canvas.TextOut(x, ScorePopupY, buf);
-        if (CatchSoundDue) ctx_.Effects.PlayEffect("Poimal");
-        CatchSoundDue = false;
-      }
+      const Player* angler = LocalAngler();
+      std::snprintf(buf, sizeof buf, "%-3d", ScorePopupValue);
+      canvas.TextOut(angler && angler->Bobber ? angler->Bobber->X : 0, ScorePopupY, buf);
     }
-    SpawnFish();
-    SpawnObject();
-    if (ctx_.Rng.Below(kBubbleChance) == 0) ctx_.Engine.Create<Puzir>(ctx_);
   }
-  DrawTexts(canvas);
-}
-
-void Round::DrawTexts(Canvas& canvas) {
-  char buf[32];
 
   canvas.SetFont(Face::Arial, 12, true, kTextBlue);
   for (int i = 1; i <= TargetCount && i <= 10; ++i) {

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+#include "play/catch.h"
 #include "play/play_result.h"
 #include "play/quota.h"
 
@@ -45,8 +46,16 @@ class Round : public PlayResult {
   void TickBonus();
   // The end of a hold: the angler shows again.
   void ShowAngler();
-  // The round display and spawning; every frame in "Game", after the draw pass.
-  void GameFrameBlock(Canvas& canvas);
+  // Each frame after the move pass (and the flush): hooked fish follow the
+  // hook and those lifted above the water line are landed, newest first;
+  // in running play the rising points go up. The catches landed here are
+  // still drawn in this frame and go at the next flush.
+  void AfterMove();
+  // Each frame in running play, after the picture is drawn: new fish,
+  // objects and bubbles, first drawn (and moved) in the next frame.
+  void Spawn();
+  // The round display, drawn each frame in "Game"; changes nothing.
+  void Draw(Canvas& canvas) const;
   void HideTargetIcons();
   // The end of a game: the angler with its tackle, the wave, the time bar and
   // the scene with its weeds are marked dead. The caller makes a new backdrop.
@@ -66,8 +75,11 @@ class Round : public PlayResult {
   // Used by the play sprites.
   Player* Angler(int index) const;  // none when the slot is empty or out of range
   Player* LocalAngler() const { return Angler(LocalPlayer); }
-  // A fish of a wanted kind was landed: quota, and the level's end when met.
-  void CountCatch(int kind);
+  // A catch lifted above the water line by the angler: its points and its
+  // time, the rising points from the float, one fish or object fewer, and
+  // for a fish of this level the quota (which may complete the level). The
+  // caller marks the catch dead.
+  void Land(const Catch& c, Player& owner);
   // Adds seconds to the round clock, never above the level's time limit.
   void AddTime(double seconds);
 
@@ -99,9 +111,9 @@ class Round : public PlayResult {
 
  private:
   void BuildScene();
+  void CountCatch(int kind);
   void SpawnFish();
   void SpawnObject();
-  void DrawTexts(Canvas& canvas);
 
   PlayContext& ctx_;
   uint32_t noScore_ = 0;

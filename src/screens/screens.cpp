@@ -431,14 +431,18 @@ void Screens::Click() {
 // ---------------------------------------------------------------------------
 // Per-frame texts
 
-void Screens::DrawOptionsOverlay() {
-  if (game_.GameState != Screen::Options) return;
+void Screens::LightSettings() {
   const Config& cfg = *game_.Cfg;
   const bool lit[7] = {false,      cfg.Windowed, !cfg.Windowed, cfg.Music,
                        !cfg.Music, cfg.Sound,    !cfg.Sound};
   for (int k = 1; k <= 6; ++k) {
     if (MenuButtons[k]) MenuButtons[k]->Lit = lit[k];
   }
+}
+
+void Screens::DrawOptionsOverlay() {
+  if (game_.GameState != Screen::Options) return;
+  const Config& cfg = *game_.Cfg;
   Canvas& canvas = game_.Canvas1;
   if (MenuPos >= 1 && MenuPos <= 3) {
     const MenuB* left = MenuButtons[2 * MenuPos - 1];

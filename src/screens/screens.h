@@ -79,7 +79,12 @@ class Screens {
   // runs in the background has ended.
   void PollSubmission();
 
-  // Per-frame texts, called by the frame loop in this order.
+  // The options screen, each frame after its picture: the buttons of the
+  // current settings light (window or full screen, music and sound on or off).
+  void LightSettings();
+
+  // Per-frame texts, called by the frame loop in this order; they change
+  // nothing.
   void DrawOptionsOverlay();
   void DrawCredit();  // also sets the font later blocks draw with
   void DrawHiScores();

@@ -285,7 +285,8 @@ class Landing : public playtest::PlayFixture {
     StartPlaying();
     G().SetTimer(G().Timer1, false);  // the clock changes only by landings here
   }
-  // Hooks a fish while the hook rests at the top; it is landed when drawn.
+  // Hooks a fish while the hook rests at the top; it is landed after the
+  // next move pass.
   Fish* HookedFish(int kind) {
     Fish* f = MakeFish(kind, 300, 300);
     Hook().Catching = true;
@@ -401,10 +402,9 @@ TEST_F(Landing, AHookedFishHangsAtTheHookButNeverSinksBelow550) {
     f->Y = 444;
     Hook().X = 321;
     Hook().Y = c.hookY;
-    f->Render();
+    f->FollowHook(Hook());
     EXPECT_EQ(f->X, 321) << c.kind << " at " << c.hookY;
     EXPECT_EQ(f->Y, c.wantY < 0 ? 444 : c.wantY) << c.kind << " at " << c.hookY;
-    EXPECT_FALSE(f->Dying());
     f->MarkDead();
   }
   Hook().Y = 225;

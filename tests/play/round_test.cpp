@@ -177,7 +177,7 @@ TEST_F(Completion, TheRisingScoreTextLivesFourteenFrames) {
   bool stop = false;
   f->HitBy(Hook(), stop);
   Hook().Catching = false;
-  Frames(1);  // landed when drawn; the text starts at the float, y 171
+  Frames(1);  // landed after the move; the text starts at the float, y 171
   ASSERT_TRUE(R().ScorePopupShown);
   int shown = 1;
   while (R().ScorePopupShown && shown < 100) {
@@ -248,6 +248,40 @@ TEST_F(RoundTest, TheClockAtZeroEndsTheGameEvenWithACatchOnTheHook) {
   EXPECT_EQ(G().GameState, Screen::Menu);
   EXPECT_EQ(R().Players[0], nullptr);
   EXPECT_EQ(R().Backdrop->Scene(), 0);
+}
+
+// The picture is drawn from the round's state and changes none of it: a
+// fish above the water line is not landed, the rising points do not rise,
+// the time bar does not change its flash, nothing sounds.
+TEST_F(RoundTest, DrawingChangesNothing) {
+  StartPlaying();
+  G().SetTimer(G().Timer1, false);
+  Fish* f = MakeFish(2, 300, 300);
+  Hook().Catching = true;
+  bool stop = false;
+  f->HitBy(Hook(), stop);
+  Hook().Catching = false;
+  f->Y = 200;  // above the water line: the next frame lands it
+  R().ScorePopupShown = true;
+  R().ScorePopupY = 160;
+  R().CatchSoundDue = true;
+  G().FrameCounter = 16;  // a frame that turns the time bar's flash on
+  R().TimeBar->Fill->Blink = false;
+  Notes();
+  const int score = R().ScoreValue(), clock = R().RoundClock, fish = R().FishCount;
+  for (int i = 0; i < 2; ++i) {
+    Engine().Draw();
+    R().Draw(G().Canvas1);
+  }
+  EXPECT_FALSE(f->Dying());
+  EXPECT_EQ(f->Y, 200);
+  EXPECT_EQ(R().ScoreValue(), score);
+  EXPECT_EQ(R().RoundClock, clock);
+  EXPECT_EQ(R().FishCount, fish);
+  EXPECT_EQ(R().ScorePopupY, 160);
+  EXPECT_TRUE(R().CatchSoundDue);
+  EXPECT_FALSE(R().TimeBar->Fill->Blink);
+  EXPECT_TRUE(Notes().empty());
 }
 
 // True when some pixel of the area has exactly the colour (text cores are solid).
