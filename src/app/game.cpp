@@ -256,7 +256,7 @@ void Game::StartGame() {
   Screens1->MenuReturnPos = 1;
   if (Cfg->Music) StartPlayMusic();
   GameState = Screen::Game;
-  Round1->StartLevel(0);
+  Round1->StartLevel(LevelStart::NewGame);
 }
 
 void Game::StopGame() {

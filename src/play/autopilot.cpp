@@ -60,11 +60,11 @@ void Autopilot::Look() {
     Seen v;
     if (auto* f = dynamic_cast<const Fish*>(&s)) {
       v.IsFish = true;
-      v.Kind = f->Kind;  // told by its picture
+      v.Fish = f->Kind;
       v.FacesLeft = f->FacesLeft;
       v.Hooked = f->Hooked;  // it hangs from the hook for all to see
     } else if (auto* o = dynamic_cast<const Objcts*>(&s)) {
-      v.Kind = o->Kind;
+      v.Object = o->Kind;
       v.Hooked = o->Hooked;
     } else {
       continue;
@@ -79,16 +79,17 @@ void Autopilot::Look() {
     // swim in from the side it appeared at.
     auto it = last_.find(&s);
     const bool known = it != last_.end() && it->second.IsFish == v.IsFish &&
-                       it->second.Kind == v.Kind && std::abs(v.X - it->second.X) <= 10;
+                       it->second.Fish == v.Fish && it->second.Object == v.Object &&
+                       std::abs(v.X - it->second.X) <= 10;
     if (known) {
       const int dx = v.X - it->second.X;
       v.Vx = (dx != 0 && !held && !v.Hooked) ? dx : it->second.Vx;
     } else if (v.IsFish) {
       v.Vx = v.FacesLeft ? -kDefaultSpeed : kDefaultSpeed;
     } else {
-      v.Vx = v.Kind == kBottomObjectKind ? 0 : (v.X < 400 ? kDefaultSpeed : -kDefaultSpeed);
+      v.Vx = v.Object == kBottomObjectKind ? 0 : (v.X < 400 ? kDefaultSpeed : -kDefaultSpeed);
     }
-    if (!v.IsFish && v.Kind == kBottomObjectKind) v.Vx = 0;
+    if (!v.IsFish && v.Object == kBottomObjectKind) v.Vx = 0;
     seen_.push_back(v);
   }
   last_.clear();
@@ -97,14 +98,15 @@ void Autopilot::Look() {
 
 const Autopilot::Seen* Autopilot::FindTarget() const {
   for (const Seen& v : seen_)
-    if (v.Id == targetId_ && v.IsFish && !v.Hooked && Wanted(v.Kind)) return &v;
+    if (v.Id == targetId_ && v.IsFish && !v.Hooked && Wanted(v.Fish)) return &v;
   return nullptr;
 }
 
-bool Autopilot::Wanted(int kind) const {
+bool Autopilot::Wanted(FishKind kind) const {
   const Round& round = round_;
   for (int i = 1; i <= round.TargetCount && i <= 10; ++i)
-    if (round.Targets[i].Kind == kind && round.Targets[i].Left > 0) return true;
+    if (round.Targets[i].Kind == static_cast<uint8_t>(kind) && round.Targets[i].Left > 0)
+      return true;
   return false;
 }
 
@@ -113,7 +115,7 @@ bool Autopilot::Wanted(int kind) const {
 // spiny fish is met from below, at its belly, which never stings.
 int Autopilot::DepthFor(const Seen& fish) const {
   int d = fish.Y + fish.H / 2 - hook_.H / 2 + 3;
-  if (fish.Kind == kSpinyFishKind && fish.Y + fish.H + 2 <= kMaxFrozenY) d = fish.Y + fish.H + 2;
+  if (fish.Fish == kSpinyFishKind && fish.Y + fish.H + 2 <= kMaxFrozenY) d = fish.Y + fish.H + 2;
   return std::clamp(d, kHookTop + kHookStep, kMaxFrozenY);
 }
 
@@ -122,7 +124,7 @@ int Autopilot::DepthFor(const Seen& fish) const {
 int Autopilot::AimColumn(const Seen& fish, double frames) const {
   const double x = fish.X + fish.Vx * frames;
   double hx;
-  if (fish.Kind == kSpinyFishKind)
+  if (fish.Fish == kSpinyFishKind)
     hx = fish.FacesLeft ? x + fish.W - kSpinySafeLength / 2.0 : x + kSpinySafeLength / 2.0;
   else
     hx = x + fish.W / 2.0;
@@ -164,7 +166,7 @@ void Autopilot::ChooseTarget() {
   targetId_ = nullptr;
   int best = -1;
   for (const Seen& v : seen_) {
-    if (!v.IsFish || v.Hooked || !Wanted(v.Kind)) continue;
+    if (!v.IsFish || v.Hooked || !Wanted(v.Fish)) continue;
     const int t = FramesToCatch(v);
     if (t < 0) continue;
     if (best < 0 || t < best) {
@@ -177,13 +179,13 @@ void Autopilot::ChooseTarget() {
 bool Autopilot::Costly(const Seen& s, int hx, int hy) const {
   if (s.Hooked) return false;
   if (s.IsFish) {
-    if (s.Kind != kSpinyFishKind) return false;
+    if (s.Fish != kSpinyFishKind) return false;
     // The stinging body, with two pixels to spare.
     const StingZone z = SpinyStingZone(s.X, s.Y, s.W, s.H, s.FacesLeft);
     const int px = hx + kHookPointX;
     return z.Left - 2 <= px && px <= z.Right + 2 && z.Top - 2 <= hy && hy <= z.Bottom + 2;
   }
-  if (s.Kind != 1 && s.Kind != 2) return false;  // junk
+  if (kObjectKinds[static_cast<int>(s.Object)].Value >= 0) return false;  // only junk costs
   return hx + hook_.W > s.X - 2 && hx < s.X + s.W + 2 && hy + hook_.H > s.Y - 2 &&
          hy < s.Y + s.H + 2;
 }

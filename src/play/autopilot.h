@@ -20,6 +20,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "play/play_tables.h"
+
 namespace klv {
 
 class Round;
@@ -50,7 +52,8 @@ class Autopilot {
   struct Seen {
     const Sprite* Id = nullptr;
     bool IsFish = false;
-    int Kind = 0;  // fish kind 1..10 or object kind 1..5
+    FishKind Fish{};      // when IsFish
+    ObjectKind Object{};  // when not
     bool FacesLeft = false;
     int X = 0, Y = 0, W = 0, H = 0;
     double Vx = 0;  // pixels per frame, measured from its movement
@@ -66,7 +69,7 @@ class Autopilot {
 
   void Look();
   const Seen* FindTarget() const;
-  bool Wanted(int kind) const;
+  bool Wanted(FishKind kind) const;
   int DepthFor(const Seen& fish) const;
   int AimColumn(const Seen& fish, double frames) const;
   int FramesToCatch(const Seen& fish) const;

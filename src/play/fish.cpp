@@ -48,7 +48,7 @@ Fish::Fish(const SpriteLink& link, PlayContext& ctx, Round& round)
     kind = 1 + rng.Below(10);
     round.Targets[1] = {1, 3};
   }
-  Kind = static_cast<uint8_t>(kind);
+  Kind = static_cast<FishKind>(kind);
 
   FacesLeft = true;
   PictureCollectionItem& right = ctx_.GameImgs.FindByName(FishPicture(kind, 'R'));
@@ -76,7 +76,7 @@ Fish::Fish(const SpriteLink& link, PlayContext& ctx, Round& round)
   RestFrames = kFishKinds[kind].RestFrames;
   SpawnLevel = round.LevelNo;
   SetDepth(kDepthFish);
-  if (kind == kBottomFishKind) Y = kBottomFishY;
+  if (Kind == kBottomFishKind) Y = kBottomFishY;
 }
 
 bool Fish::InPenaltyZone(int hx, int hy) const {
@@ -157,7 +157,8 @@ void Fish::FollowHook(const Kruk& hook) {
 }
 
 Catch Fish::AsCatch() const {
-  return Catch{Stung ? -kStingPenalty : Value, TimeBonus, SpawnLevel, Kind, false};
+  return Catch{Stung ? -kStingPenalty : Value, TimeBonus, SpawnLevel, static_cast<uint8_t>(Kind),
+               false};
 }
 
 void Fish::Render() {

@@ -6,6 +6,7 @@
 
 #include "engine/image_sprite.h"
 #include "play/catch.h"
+#include "play/play_tables.h"
 
 namespace klv {
 
@@ -27,7 +28,7 @@ class Fish : public ImageSprite {
   bool FacesLeft = false;  // came in at the right edge, shows the "R" picture
   uint8_t Value = 0;
   double TimeBonus = 0;  // seconds added to the clock when landed
-  uint8_t Kind = 0;
+  FishKind Kind{};
   bool Stung = false;  // a spiny fish taken by its body
   uint16_t SpawnLevel = 0;
 

@@ -26,7 +26,7 @@ Objcts::Objcts(const SpriteLink& link, PlayContext& ctx, Round& round)
   Random& rng = ctx_.Rng;
 
   int kind = round.BottomObjectCount <= kMaxBottomObjects ? 1 + rng.Below(5) : 1 + rng.Below(4);
-  Kind = static_cast<uint8_t>(kind);
+  Kind = static_cast<ObjectKind>(kind);
   Image = &ctx_.GameImgs.FindByName("Obj" + std::to_string(kind));
   Width = Image->FrameWidth();
   Height = Image->FrameHeight();
@@ -46,7 +46,7 @@ Objcts::Objcts(const SpriteLink& link, PlayContext& ctx, Round& round)
   Speed = static_cast<int8_t>(speed);
   Y = kWaterTop + rng.Below(300 - Height);
 
-  if (kind == kBottomObjectKind) {
+  if (Kind == kBottomObjectKind) {
     X = 50 + rng.Below(600);
     Y = kBottomObjectY;
     LoopFrames = false;

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "engine/image_sprite.h"
+#include "play/play_tables.h"
 
 namespace klv {
 
@@ -21,7 +22,7 @@ class Objcts : public ImageSprite {
   int TimeEffect = 0;  // whole seconds added to the clock when landed
   int Value = 0;       // points when landed
   uint16_t SpawnLevel = 0;
-  uint8_t Kind = 0;
+  ObjectKind Kind{};
   uint8_t Owner = 0;
 
   void HitBy(Sprite& other, bool& stop) override;

@@ -77,7 +77,7 @@ void Round::BuildScene() {
   Players[0] = engine.Create<Player>(ctx_, *this);
 }
 
-void Round::StartLevel(int reason) {
+void Round::StartLevel(LevelStart reason) {
   ctx_.Hold.StopClock();
   ctx_.Effects.SilenceAll();
   ++LevelNo;
@@ -106,7 +106,7 @@ void Round::StartLevel(int reason) {
 
   // A new game opens with the same "get ready" hold as every later level;
   // the end of the hold starts the round clock.
-  if (reason == 0) ctx_.Hold.StartHold();
+  if (reason == LevelStart::NewGame) ctx_.Hold.StartHold();
 }
 
 bool Round::TickClock() {
@@ -118,7 +118,7 @@ bool Round::TickClock() {
 void Round::TickBonus() {
   if (RoundClock < 100) {
     ctx_.Hold.StopBonus();
-    StartLevel(5);
+    StartLevel(LevelStart::AfterBonus);
     return;
   }
   RoundClock -= 100;

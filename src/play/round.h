@@ -21,6 +21,10 @@ class ToDoFish;
 class Volna;
 struct PlayContext;
 
+// Why a level is set up: the first level of a new game, or the next level
+// once the time left after a completed one has been counted.
+enum class LevelStart : uint8_t { NewGame = 0, AfterBonus = 5 };
+
 class Round : public PlayResult {
  public:
   explicit Round(PlayContext& context);
@@ -34,9 +38,9 @@ class Round : public PlayResult {
   // The start of a game: the current backdrop goes, then a random play scene,
   // the time bar, the wave and the angler in slot 0; level 0, no points.
   void NewGame();
-  // Sets up the next level. reason: 0 a new game, 5 after the time bonus.
-  // A new game also starts the "Готовсь!" hold whose end starts the clock.
-  void StartLevel(int reason);
+  // Sets up the next level. A new game also starts the "Готовсь!" hold whose
+  // end starts the clock.
+  void StartLevel(LevelStart reason);
   // The round clock's tick (every 10 ms while it runs): one tick less.
   // Returns false when the clock was already at zero: the time is up.
   bool TickClock();

@@ -1,5 +1,6 @@
 #include "screens/ask.h"
 
+#include "app/depths.h"
 #include "app/game.h"
 #include "engine/picture_collection.h"
 
@@ -12,7 +13,7 @@ Ask::Ask(const SpriteLink& link, Game& game, std::string_view picture, bool ques
   Height = Image->FrameHeight();
   X = question ? 220 : 200;
   Y = question ? 120 : 187;
-  SetDepth(kDepth);
+  SetDepth(kDepthQuestion);
 }
 
 }  // namespace klv

@@ -11,7 +11,6 @@ class Game;
 
 class Ask : public ImageSprite {
  public:
-  static constexpr int kDepth = 5;
   // At (220, 120) behind a yes/no question, else at (200, 187), where the
   // name entry and "КОНЕЦ ИГРЫ" are.
   Ask(const SpriteLink& link, Game& game, std::string_view picture, bool question);

@@ -1,5 +1,6 @@
 #include "screens/fon_b.h"
 
+#include "app/depths.h"
 #include "app/game.h"
 #include "engine/cp1251.h"
 #include "engine/picture_collection.h"
@@ -15,7 +16,7 @@ FonB::FonB(const SpriteLink& link, Game& game, std::string_view picture) : Image
               SameNoCase(picture, "FonMP2")
           ? 129
           : 128;
-  SetDepth(kDepth);
+  SetDepth(kDepthPanel);
 }
 
 }  // namespace klv

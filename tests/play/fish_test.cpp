@@ -25,6 +25,20 @@ void SetQuota(Round& r, std::initializer_list<std::pair<int, int>> entries) {
   r.TargetsDone = 0;
 }
 
+// Each row of the kinds tables is the kind of its number, named.
+TEST(KindTables, EachRowIsTheKindOfItsNumber) {
+  for (int k = 1; k <= kFishKindCount; ++k) {
+    EXPECT_EQ(static_cast<int>(kFishKinds[k].Kind), k);
+    EXPECT_STRNE(kFishKinds[k].Name, "") << k;
+  }
+  for (int k = 1; k <= kObjectKindCount; ++k) {
+    EXPECT_EQ(static_cast<int>(kObjectKinds[k].Kind), k);
+    EXPECT_STRNE(kObjectKinds[k].Name, "") << k;
+  }
+  EXPECT_EQ(kFishKinds.size(), size_t(kFishKindCount + 1));
+  EXPECT_EQ(kObjectKinds.size(), size_t(kObjectKindCount + 1));
+}
+
 TEST_F(FishTest, CreationFollowsTheQuotaAndEntersFromEitherSide) {
   StartPlaying();
   SetQuota(R(), {{1, 3}, {2, 2}, {8, 1}});
@@ -32,7 +46,7 @@ TEST_F(FishTest, CreationFollowsTheQuotaAndEntersFromEitherSide) {
   int fromLeft = 0, fromRight = 0;
   for (int i = 0; i < 400; ++i) {
     Fish* f = Engine().Create<Fish>(*G().Play1, R());
-    const int k = f->Kind;
+    const int k = static_cast<int>(f->Kind);
     kinds.insert(k);
     speeds.insert(f->Speed);
     ASSERT_TRUE(k == 1 || k == 2 || k == 8) << k;
@@ -74,7 +88,7 @@ TEST_F(FishTest, LaterQuotaEntriesAreDrawnLessOften) {
   std::map<int, int> n;
   for (int i = 0; i < 3000; ++i) {
     Fish* f = Engine().Create<Fish>(*G().Play1, R());
-    ++n[f->Kind];
+    ++n[static_cast<int>(f->Kind)];
     f->MarkDead();
     Engine().FlushDead();
   }
@@ -88,8 +102,8 @@ TEST_F(FishTest, AnEmptyQuotaEntryFallsBackToKindOneWanted) {
   StartPlaying();
   SetQuota(R(), {{0, 0}});
   Fish* f = Engine().Create<Fish>(*G().Play1, R());
-  EXPECT_GE(f->Kind, 1);
-  EXPECT_LE(f->Kind, 10);
+  EXPECT_GE(static_cast<int>(f->Kind), 1);
+  EXPECT_LE(static_cast<int>(f->Kind), 10);
   EXPECT_EQ(R().Targets[1].Kind, 1);
   EXPECT_EQ(R().Targets[1].Left, 3);
 }
@@ -102,8 +116,8 @@ TEST_F(FishTest, TheSameSeedMakesTheSameFishAndObjects) {
     for (int i = 0; i < 30; ++i) {
       Fish* f = Engine().Create<Fish>(*G().Play1, R());
       Objcts* o = Engine().Create<Objcts>(*G().Play1, R());
-      out.emplace_back(f->Kind, f->X, f->Y, f->Speed);
-      out.emplace_back(o->Kind, o->X, o->Y, o->Speed);
+      out.emplace_back(static_cast<int>(f->Kind), f->X, f->Y, f->Speed);
+      out.emplace_back(static_cast<int>(o->Kind), o->X, o->Y, o->Speed);
       f->MarkDead();
       o->MarkDead();
       Engine().FlushDead();
@@ -125,13 +139,14 @@ TEST_F(FishTest, ObjectsCrossOrLieOnTheBottom) {
   for (int i = 0; i < 300; ++i) {
     R().BottomObjectCount = 0;
     Objcts* o = Engine().Create<Objcts>(*G().Play1, R());
-    kinds.insert(o->Kind);
-    EXPECT_EQ(o->Image->Name, "Obj" + std::to_string(o->Kind));
+    const int k = static_cast<int>(o->Kind);
+    kinds.insert(k);
+    EXPECT_EQ(o->Image->Name, "Obj" + std::to_string(k));
     EXPECT_EQ(o->Depth(), -2);
-    EXPECT_EQ(o->Value, kObjectKinds[o->Kind].Value);
+    EXPECT_EQ(o->Value, kObjectKinds[k].Value);
     const int expectTime[] = {0, 0, -4, 0, 4, 0};
-    EXPECT_EQ(o->TimeEffect, expectTime[o->Kind]);
-    if (o->Kind == 5) {
+    EXPECT_EQ(o->TimeEffect, expectTime[k]);
+    if (k == 5) {
       EXPECT_EQ(o->Y, 490);
       EXPECT_GE(o->X, 50);
       EXPECT_LT(o->X, 650);
@@ -152,7 +167,7 @@ TEST_F(FishTest, ObjectsCrossOrLieOnTheBottom) {
   R().BottomObjectCount = 4;
   for (int i = 0; i < 200; ++i) {
     Objcts* o = Engine().Create<Objcts>(*G().Play1, R());
-    EXPECT_NE(o->Kind, 5);
+    EXPECT_NE(o->Kind, ObjectKind::Shell);
     o->MarkDead();
     Engine().FlushDead();
   }
@@ -366,11 +381,11 @@ TEST_F(Landing, ObjectsGivePointsAndTimeButNoQuota) {
     for (int i = 0; i < 500; ++i) {
       R().BottomObjectCount = 0;
       o = Engine().Create<Objcts>(*G().Play1, R());
-      if (o->Kind == c.kind) break;
+      if (static_cast<int>(o->Kind) == c.kind) break;
       o->MarkDead();
       Engine().FlushDead();
     }
-    ASSERT_EQ(o->Kind, c.kind);
+    ASSERT_EQ(static_cast<int>(o->Kind), c.kind);
     R().ObjectCount = 1;
     R().RoundClock = c.clockBefore;
     Hook().Catching = true;
@@ -457,7 +472,7 @@ TEST_F(FishTest, FishLeaveAtTheEdgesAndGoWithTheirLevel) {
   Fish* hooked = MakeFish(2, 400, 300);
   hooked->Hooked = true;
   Engine().Create<Objcts>(*G().Play1, R());
-  R().StartLevel(5);
+  R().StartLevel(LevelStart::AfterBonus);
   Frames(1);
   EXPECT_EQ(CountOf<Fish>(), 0);
   EXPECT_EQ(CountOf<Objcts>(), 0);

@@ -117,9 +117,9 @@ TEST_F(RoundTest, StartLevelSetsTheClockIconsAndPopup) {
   EXPECT_TRUE(G().Timer1.Enabled());
   EXPECT_FALSE(G().Held());
 
-  R().StartLevel(5);
-  R().StartLevel(5);
-  R().StartLevel(5);
+  R().StartLevel(LevelStart::AfterBonus);
+  R().StartLevel(LevelStart::AfterBonus);
+  R().StartLevel(LevelStart::AfterBonus);
   EXPECT_EQ(R().LevelNo, 4);
   for (int k = 1; k <= 10; ++k) EXPECT_EQ(R().TargetIcons[k]->Shown, k <= 3) << k;
   EXPECT_EQ(R().RoundClock, 1600);

@@ -60,7 +60,7 @@ KLV_BENCH("play: a busy scene") {
     klv::SpriteEngine& engine = *game.SpriteEngine1;
 
     game.StartGame();
-    while (round.LevelNo < 16) round.StartLevel(5);  // ten quota labels
+    while (round.LevelNo < 16) round.StartLevel(klv::LevelStart::AfterBonus);  // ten quota labels
     game.SetTimer(game.Timer2, false);
     game.SetTimer(game.Timer1, false);  // the clock stays where it is
     round.RoundClock = round.TimeLimit * 60;
