@@ -3,12 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include "play_fixture.h"
+#include "support/game_fixture.h"
 
 namespace klv {
 namespace {
 
-using Angler = playtest::PlayFixture;
+using Angler = test::GameFixture;
 
 TEST_F(Angler, WalksInSixPixelStepsUpToItsLimits) {
   StartPlaying();

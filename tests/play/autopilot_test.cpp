@@ -8,12 +8,12 @@
 #include <cstdio>
 #include <set>
 
-#include "play_fixture.h"
+#include "support/game_fixture.h"
 
 namespace klv {
 namespace {
 
-class AutopilotTest : public playtest::PlayFixture {
+class AutopilotTest : public test::GameFixture {
  protected:
   // Plays one game with the autopilot until it ends or reaches `goal`;
   // returns the level reached.

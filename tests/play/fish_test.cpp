@@ -9,21 +9,15 @@
 #include <tuple>
 
 #include "play/play_tables.h"
-#include "play_fixture.h"
+#include "round_fixture.h"
+#include "support/game_fixture.h"
 
 namespace klv {
 namespace {
 
-using FishTest = playtest::PlayFixture;
+using FishTest = test::GameFixture;
 
-// Sets a quota directly; entries are {kind, left}.
-void SetQuota(Round& r, std::initializer_list<std::pair<int, int>> entries) {
-  r.Targets = TargetTable{};
-  int i = 0;
-  for (auto [kind, left] : entries) r.Targets[++i] = {uint8_t(kind), uint16_t(left)};
-  r.TargetCount = uint8_t(i);
-  r.TargetsDone = 0;
-}
+using test::SetQuota;
 
 // Each row of the kinds tables is the kind of its number, named.
 TEST(KindTables, EachRowIsTheKindOfItsNumber) {
@@ -57,7 +51,7 @@ TEST_F(FishTest, CreationFollowsTheQuotaAndEntersFromEitherSide) {
       EXPECT_TRUE(f->Speed <= -3 && f->Speed >= -9) << int(f->Speed);
     } else {
       ++fromLeft;
-      EXPECT_EQ(f->X, -playtest::kFishW[k] - 5);
+      EXPECT_EQ(f->X, -test::kFishW[k] - 5);
       EXPECT_TRUE(f->Speed >= 3 && f->Speed <= 9) << int(f->Speed);
     }
     if (k == 8) {
@@ -293,24 +287,8 @@ TEST_F(FishTest, TheSpinyFishStingsExceptAtItsTrailingEnd) {
   }
 }
 
-class Landing : public playtest::PlayFixture {
- protected:
-  void SetUp() override {
-    PlayFixture::SetUp();
-    StartPlaying();
-    G().SetTimer(G().Timer1, false);  // the clock changes only by landings here
-  }
-  // Hooks a fish while the hook rests at the top; it is landed after the
-  // next move pass.
-  Fish* HookedFish(int kind) {
-    Fish* f = MakeFish(kind, 300, 300);
-    Hook().Catching = true;
-    bool stop = false;
-    f->HitBy(Hook(), stop);
-    Hook().Catching = false;
-    return f;
-  }
-};
+// Landing, on a round alone: the clock changes only by landings here.
+using Landing = test::RoundFixture;
 
 TEST_F(Landing, ScoresCapsTheClockAndCountsTheQuota) {
   struct Case {
@@ -338,19 +316,21 @@ TEST_F(Landing, ScoresCapsTheClockAndCountsTheQuota) {
     EXPECT_EQ(R().TargetsDone, 1);
     EXPECT_TRUE(R().ScorePopupShown);
     EXPECT_EQ(CountOf<Fish>(), 0) << "landed and gone";
-    EXPECT_FALSE(G().Timer4.Enabled());
+    EXPECT_FALSE(hold_.BonusOn);
   }
 }
 
 TEST_F(Landing, TheLastWantedFishCompletesTheLevel) {
   SetQuota(R(), {{2, 1}});
-  G().SetTimer(G().Timer1, true);
   HookedFish(2);
+  effects_.Notes.clear();
   Frames(1);
   EXPECT_EQ(R().TargetsDone, 1);
-  EXPECT_FALSE(G().Timer1.Enabled());
-  EXPECT_TRUE(G().Timer2.Enabled());
-  EXPECT_TRUE(G().Timer4.Enabled());
+  // The clock stops, play holds and the time left turns into points.
+  EXPECT_FALSE(hold_.ClockOn);
+  EXPECT_TRUE(hold_.HoldOn);
+  EXPECT_TRUE(hold_.BonusOn);
+  EXPECT_EQ(effects_.Notes, std::vector<std::string>{"silence"}) << "and no \"Poimal\" while held";
 }
 
 TEST_F(Landing, AStungFishCostsFiftyButStillCounts) {
@@ -380,7 +360,7 @@ TEST_F(Landing, ObjectsGivePointsAndTimeButNoQuota) {
     Objcts* o = nullptr;
     for (int i = 0; i < 500; ++i) {
       R().BottomObjectCount = 0;
-      o = Engine().Create<Objcts>(*G().Play1, R());
+      o = Engine().Create<Objcts>(ctx_, R());
       if (static_cast<int>(o->Kind) == c.kind) break;
       o->MarkDead();
       Engine().FlushDead();
@@ -388,10 +368,7 @@ TEST_F(Landing, ObjectsGivePointsAndTimeButNoQuota) {
     ASSERT_EQ(static_cast<int>(o->Kind), c.kind);
     R().ObjectCount = 1;
     R().RoundClock = c.clockBefore;
-    Hook().Catching = true;
-    bool stop = false;
-    o->HitBy(Hook(), stop);
-    Hook().Catching = false;
+    test::HitWithHook(*o, Hook());
     Frames(1);
     score += c.points;
     EXPECT_EQ(R().ScoreValue(), score) << "kind " << c.kind;
@@ -427,11 +404,11 @@ TEST_F(Landing, AHookedFishHangsAtTheHookButNeverSinksBelow550) {
 }
 
 TEST_F(Landing, AHookedObjectHangsUnderTheHookWithItsHookedFrame) {
-  Press(vk::Control);
+  HoldKeys({vk::Control});
   Frames(30);
-  Release(vk::Control);
+  HoldKeys({});
   Frames(1);
-  Objcts* o = Engine().Create<Objcts>(*G().Play1, R());
+  Objcts* o = Engine().Create<Objcts>(ctx_, R());
   bool stop = false;
   Hook().Catching = true;
   o->HitBy(Hook(), stop);
@@ -447,7 +424,7 @@ TEST_F(FishTest, FishLeaveAtTheEdgesAndGoWithTheirLevel) {
     int x;
     bool gone;
   };
-  const int w = playtest::kFishW[1];
+  const int w = test::kFishW[1];
   const Case cases[] = {{805, false},    {819, false},     {820, true},
                         {-w - 5, false}, {-w - 19, false}, {-w - 20, true}};
   for (const Case& c : cases) {

@@ -7,12 +7,12 @@
 #include "play/puzir.h"
 #include "play/vodorosl.h"
 #include "play/volna.h"
-#include "play_fixture.h"
+#include "support/game_fixture.h"
 
 namespace klv {
 namespace {
 
-using Scenery = playtest::PlayFixture;
+using Scenery = test::GameFixture;
 
 TEST_F(Scenery, EachSceneHasItsWeeds) {
   struct Case {

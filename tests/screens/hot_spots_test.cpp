@@ -5,7 +5,7 @@
 #include <string>
 
 #include "screens/screen_table.h"
-#include "screens_fixture.h"
+#include "support/game_fixture.h"
 
 namespace klv {
 namespace {
@@ -100,7 +100,7 @@ TEST(HotSpots, SpotsOfAScreenDoNotOverlap) {
   }
 }
 
-using MouseOnScreens = test::ScreensFixture;
+using MouseOnScreens = test::GameFixture;
 
 // On the live menu: the pointer lights the item under it, sets MenuPos,
 // plays "Poimal" once per change of item and keeps the item lit when it

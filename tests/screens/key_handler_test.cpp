@@ -5,16 +5,16 @@
 
 #include <string>
 
-#include "screens_fixture.h"
+#include "support/game_fixture.h"
 
 namespace klv {
 namespace {
 
-using Keys = test::ScreensFixture;
+using Keys = test::GameFixture;
 
 enum class From { Menu, Options, HiScores, Help, Exit, Game, ExitGame };
 
-class KeyTable : public test::ScreensFixture {
+class KeyTable : public test::GameFixture {
  protected:
   // Brings the game to a screen the way a player would, from the menu with
   // item `menuPos` selected, then selects `pos` on that screen.

@@ -10,7 +10,7 @@
 #include "http/loopback_server.h"
 #include "screens/ask.h"
 #include "screens/chk.h"
-#include "screens_fixture.h"
+#include "support/game_fixture.h"
 
 namespace klv {
 namespace {
@@ -80,7 +80,7 @@ TEST(TypedChars, CodesAboveFortySevenExceptTheFieldSeparator) {
   }
 }
 
-class NameEntry : public test::ScreensFixture {
+class NameEntry : public test::GameFixture {
  protected:
   // Plays a game to its end by time with the given final score.
   void FinishGame(int32_t score) {

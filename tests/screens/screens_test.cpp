@@ -12,12 +12,12 @@
 #include "screens/ask.h"
 #include "screens/fon_b.h"
 #include "screens/hlp.h"
-#include "screens_fixture.h"
+#include "support/game_fixture.h"
 
 namespace klv {
 namespace {
 
-using ScreensTest = test::ScreensFixture;
+using ScreensTest = test::GameFixture;
 
 // Middle of main-menu item k's spot.
 int ItemY(int k) {
@@ -269,11 +269,12 @@ TEST_F(ScreensTest, YesEndsTheProgramEvenWhenTheSaveFails) {
   G().ConfigDir = "/nonexistent-klevaria-folder/";
   Click(300, ItemY(6));
   ASSERT_EQ(G().GameState, Screen::ExitQuestion);
-  const size_t boxes = P().messages.size();
+  const size_t boxes = Platform().messages.size();
   Click(350, 265);
   EXPECT_TRUE(G().Terminated());
-  ASSERT_EQ(P().messages.size(), boxes + 1);
-  EXPECT_NE(P().messages.back().find("No such file"), std::string::npos) << P().messages.back();
+  ASSERT_EQ(Platform().messages.size(), boxes + 1);
+  EXPECT_NE(Platform().messages.back().find("No such file"), std::string::npos)
+      << Platform().messages.back();
 }
 
 // The game started again on the fixture's folder, with its own platform so
