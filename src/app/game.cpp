@@ -186,7 +186,7 @@ void Game::DrawStateTexts() {
       break;
     case Screen::Game:
       Round1->Draw(Canvas1);
-      if (Timer2.Enabled() && !Timer4.Enabled() && Paused) {
+      if (Hold1.Held() && !Hold1.BonusRunning() && Paused) {
         Canvas1.SetFont(Face::Comic, 25, true, Rgb(255, 255, 255));
         Canvas1.TextOut(360, 285, Cp("Пауза"));
       }

@@ -1,7 +1,8 @@
 #pragma once
 // The game's main window: it owns every component and all game state, runs the
 // start-up sequence, the frame loop and the message timers, and turns window
-// events into the actions of the current screen.
+// events into the actions of the current screen. It schedules; the round
+// (play's rules) and the screens decide.
 
 #include <cstdint>
 #include <memory>
@@ -95,7 +96,7 @@ class Game : public EventSink, public SoundEffects {
   // Timers: Timer1 round clock (10 ms), Timer2 hold (2 s), Timer3 end of a
   // game (2 s), Timer4 time bonus (128 ms).
   void SetTimer(MessageTimer& t, bool on) { t.SetEnabled(on, platform.NowMicros()); }
-  bool Held() const { return Timer2.Enabled(); }
+  bool Held() const { return Hold1.Held(); }
 
   Platform& platform;
   GamePaths Paths;

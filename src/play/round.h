@@ -58,7 +58,8 @@ class Round : public PlayResult {
   // Each frame in running play, after the picture is drawn: new fish,
   // objects and bubbles, first drawn (and moved) in the next frame.
   void Spawn();
-  // The round display, drawn each frame in "Game"; changes nothing.
+  // The round display, drawn each frame of play (running or held); changes
+  // nothing.
   void Draw(Canvas& canvas) const;
   void HideTargetIcons();
   // The end of a game: the angler with its tackle, the wave, the time bar and
@@ -74,7 +75,6 @@ class Round : public PlayResult {
 
   uint32_t MaskedScore() const override;
   int Level() const override { return LevelNo; }
-  PlayContext& Context() const { return ctx_; }
 
   // Used by the play sprites.
   Player* Angler(int index) const;  // none when the slot is empty or out of range

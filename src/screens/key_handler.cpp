@@ -21,7 +21,7 @@ void Screens::KeyUp(int key, KeyMods mods) {
     if (key == vk::Return || key == vk::Escape || key == vk::Space) SwallowDialogKey = false;
     return;
   }
-  if (game_.Timer4.Enabled()) return;  // the time bonus is being counted
+  if (game_.Hold1.BonusRunning()) return;  // the time bonus is being counted
   if (game_.GameState == Screen::GameOver2) {
     EndGameOver();
     return;
@@ -72,7 +72,7 @@ void Screens::KeyUp(int key, KeyMods mods) {
         ResumePlay();
         return;
       case EscapeKey::StopOrResume:
-        if (!game_.Timer2.Enabled()) {
+        if (!game_.Hold1.Held()) {
           game_.StopGame();
         } else if (game_.Paused) {
           game_.Hold1.ResumePlay();

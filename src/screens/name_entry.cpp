@@ -68,7 +68,7 @@ void Screens::EnterNameEntry() {
   Sending = false;
   game_.Hold1.PausePlay();
   if (SendCheck) SendCheck->Shown = true;
-  NewAskBox();  // lands at (200, 187) in "EnterName"
+  NewAskBox();  // lands at (200, 187): the name entry asks no yes/no question
 }
 
 void Screens::CompleteNameEntry() {

@@ -203,8 +203,8 @@ void Screens::LightMenuPos() {
 
 void Screens::ActivateItem() {
   // The click gate: a click on no spot does nothing while the gate is armed;
-  // the keyboard disarms it before it activates. "GameOver2" has no spot to
-  // light, and any click there ends the game at once.
+  // the keyboard disarms it before it activates. The second half of
+  // "КОНЕЦ ИГРЫ" has no spot to light, and any click there ends the game.
   EditAddText = false;
   KeySum = 0;
   const ScreenRow& row = ScreenOf(game_.GameState);

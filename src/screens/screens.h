@@ -68,11 +68,11 @@ class Screens {
   void RemoveMenuButtons();
 
   // The end of a game whose score qualifies (see QualifiesForTable):
-  // "EnterName" with the play scene held and the check box shown.
+  // The name entry, with the play scene held and the check box shown.
   void EnterNameEntry();
   // Whether the angler's final score enters the table.
   bool QualifiesForTable() const;
-  // Enter or Space in "EnterName": submits when asked to, then inserts,
+  // Enter or Space in the name entry: submits when asked to, then inserts,
   // saves and opens the high-score screen.
   void CompleteNameEntry();
   // Every frame: finishes the name entry once a world-table submission that

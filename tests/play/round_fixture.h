@@ -76,7 +76,6 @@ class RoundFixture : public ::testing::Test {
   Player& P() { return *round_.Players[0]; }
   Kruk& Hook() { return *P().Hook; }
   SpriteEngine& Engine() { return engine_; }
-  PlayContext& Context() { return ctx_; }
 
   // One frame of play: the move pass, the flush, the landings and the
   // rising points, the picture with the round display, and spawning when
