@@ -176,7 +176,7 @@ const char* ScriptRunner::Help() {
          "  shot FILE.png          save the back buffer\n"
          "  print                  state, level, score, clock, fish, objects, sprites, frame, ms\n"
          "  hash LABEL             the label and hashes of every pixel of the frame on screen,\n"
-         "                         of every frame presented so far, of the random generator's\n"
+         "                         of every change of it so far, of the random generator's\n"
          "                         state and of every sound and tune event so far, in order\n"
          "  set score N            set the angler's score\n"
          "  pad NAME               press and release a gamepad button: up, down, left,\n"
@@ -293,8 +293,14 @@ void ScriptRunner::Wait(uint64_t ms) {
     const uint64_t presentsBefore = platform_->presentCount;
     if (BeforeRunDue) BeforeRunDue();
     game_->RunDue();
-    if (platform_->presentCount != presentsBefore)
-      frameTrail_ = (frameTrail_ ^ PixelHash()) * kFnvPrime;
+    if (platform_->presentCount != presentsBefore) {
+      // A frame shown again unchanged adds nothing: the trail is of the
+      // pictures the player saw, however often each was sent.
+      const uint64_t frame = PixelHash();
+      if (!anyFrame_ || frame != lastFrame_) frameTrail_ = (frameTrail_ ^ frame) * kFnvPrime;
+      anyFrame_ = true;
+      lastFrame_ = frame;
+    }
     if (AfterRunDue) AfterRunDue(game_->FrameTimer1.Frames() != framesBefore);
   }
   if (!game_->Terminated()) platform_->SetNow(target);

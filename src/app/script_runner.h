@@ -78,8 +78,10 @@ class ScriptRunner {
   std::set<std::string> soundsPlayed_;  // effects played since the last check
   std::string music_ = "none";          // the tune playing now
   uint64_t soundTrail_ = 0;             // every sound and tune event so far, hashed in order
-  uint64_t frameTrail_ = 0;             // every frame presented so far, hashed in order
-  std::ostream* out_;                   // where print and hash write
+  uint64_t frameTrail_ = 0;             // every change of the picture so far, hashed in order
+  uint64_t lastFrame_ = 0;              // the hash of the frame on screen
+  bool anyFrame_ = false;
+  std::ostream* out_;  // where print and hash write
 };
 
 }  // namespace klv
