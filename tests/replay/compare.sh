@@ -2,10 +2,10 @@
 # Plays the recorded scripts of this folder through klevaria-script and
 # compares what they print with the expected lines kept beside them: the
 # states, levels, scores and clocks, and hashes of every pixel on screen, of
-# every change of the picture so far, of the random generator's state and of every
-# sound and tune event. A change
-# that alters what the player sees or hears, or the order of the game's
-# random draws, fails here; a change of the code's shape alone passes.
+# every change of the picture so far, of the random generator's state and of
+# every sound and tune event. A change that alters what the player sees or
+# hears, or the order of the game's random draws, fails here; a change of the
+# code's shape alone passes.
 #
 #   tests/replay/compare.sh [--update] [--runner PATH] [--game DIR] [--work DIR] [NAME...]
 #
