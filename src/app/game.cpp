@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "app/sound_system.h"
+#include "app/text_colours.h"
 #include "engine/cp1251.h"
 #include "engine/errors.h"
 #include "engine/input_states.h"
@@ -41,8 +42,10 @@ Game::Game(Platform& p, GamePaths paths, uint64_t seed)
   Input1 = std::make_unique<InputStates>();
   Sound1 = std::make_unique<SoundSystem>(platform.Audio(), AppDir);
   Sound1->SetMessageHandler([this](const std::string& text) { ShowMessage(text); });
-  Round1 = std::make_unique<Round>(*this);
-  Screens1 = std::make_unique<Screens>(*this);
+  Play1 = std::unique_ptr<PlayContext>(new PlayContext{Rng, GameImgs, MenuImgs, *SpriteEngine1,
+                                                       Hold1, *this, *Input1, Mouse, GameState});
+  Round1 = std::make_unique<Round>(*Play1);
+  Screens1 = std::make_unique<Screens>(*this, *Round1);
   FrameTimer1.SetInterval(16);
 }
 
@@ -68,9 +71,8 @@ void Game::FormCreate() {
   if (!Cfg->Windowed) ApplyWindowMode();
   // 4: the menu tune.
   if (Cfg->Music) StartMenuMusic();
-  // 5-6: the generator was seeded when the game was made; the palette is the
-  // fixed 16-colour table and matters only to 8-bit pictures.
-  MenuImgs.BuildColorTable();
+  // 5-6: the generator was seeded when the game was made; each image
+  // collection brings its own colour table.
   // 7: Ctrl, Down and Space lower the hook.
   Input1->BindStartupKeys();
   // 8: the pictures.
@@ -86,9 +88,7 @@ void Game::FormCreate() {
   Round1->CreateBackdrop(0);
   Screens1->MenuPos = 1;
   Screens1->MenuReturnPos = 1;
-  // 14-15.
-  TextGold = Rgb(255, 210, 0);
-  TextBlue = Rgb(40, 125, 255);
+  // 14-15: the text colours are constants.
   Screens1->ShowMenu();
 }
 
@@ -135,8 +135,15 @@ void Game::FrameTimer1Timer() {
   Screens1->PollSubmission();
   Input1->Update(platform.KeysHeld(), platform.Joystick(), platform.Active());
   ++FrameCounter;
+  // Every rule of the frame runs before the picture is drawn, except what
+  // the picture must not show yet: catches are landed after the flush (a
+  // landed fish still shows where it was lifted, and the time bar and the
+  // display show what it brought), new fish, objects and bubbles come after
+  // the picture (they first show once they have moved), and the options'
+  // settings light up after it (a change shows from the next frame).
   SpriteEngine1->Move(FrameCounter);
   SpriteEngine1->FlushDead();
+  Round1->AfterMove();
   // The back buffer is cleared to black, unless an opaque backdrop is about
   // to cover every pixel of it anyway (the menus stand still, and clearing
   // is a third of what an idle frame costs). Moving draws nothing, so
@@ -144,6 +151,8 @@ void Game::FrameTimer1Timer() {
   if (!BackdropCoversScreen()) BackBuffer.Fill(0xFF000000u);
   SpriteEngine1->Draw();
   DrawStateTexts();
+  if (GameState == Screen::Options) Screens1->LightSettings();
+  if (GameState == Screen::Game) Round1->Spawn();
   // The next frame redraws the whole back buffer, so the two can trade places.
   // The platform sends the display only what differs from the frame on
   // screen (the menus stand still most of the time).
@@ -163,56 +172,66 @@ bool Game::BackdropCoversScreen() const {
 
 void Game::DrawStateTexts() {
   Canvas1.SetFont(Face::Comic, 25, true, Rgb(255, 0, 0));
-  if (GameState == "Options") Screens1->DrawOptionsOverlay();
-  Canvas1.SetFont(Face::Comic, 16, true, TextGold);
+  if (GameState == Screen::Options) Screens1->DrawOptionsOverlay();
+  // The credit line in every state; its font is the one later texts that
+  // set none of their own are drawn with.
+  Canvas1.SetFont(Face::Comic, 16, true, kTextGold);
   Screens1->DrawCredit();
-  if (GameState == "HiScores") Screens1->DrawHiScores();
-  if (GameState == "EnterName") Screens1->DrawNameEntry();
-  if (GameState == "Game") {
-    Round1->GameFrameBlock();
-    if (Timer2.Enabled() && !Timer4.Enabled() && Paused) {
-      Canvas1.SetFont(Face::Comic, 25, true, Rgb(255, 255, 255));
-      Canvas1.TextOut(360, 285, Cp("Пауза"));
-    }
+  switch (GameState) {
+    case Screen::HiScores:
+      Screens1->DrawHiScores();
+      break;
+    case Screen::EnterName:
+      Screens1->DrawNameEntry();
+      break;
+    case Screen::Game:
+      Round1->Draw(Canvas1);
+      if (Hold1.Held() && !Hold1.BonusRunning() && Paused) {
+        Canvas1.SetFont(Face::Comic, 25, true, Rgb(255, 255, 255));
+        Canvas1.TextOut(360, 285, Cp("Пауза"));
+      }
+      break;
+    case Screen::GameOver:
+    case Screen::GameOver2:
+      Canvas1.SetFont(Face::Comic, 25, true, kTextGold);
+      Canvas1.TextOut(270, 280, Cp("КОНЕЦ ИГРЫ"));
+      break;
+    case Screen::ExitQuestion:
+    case Screen::ExitGameQuestion:
+      Screens1->DrawQuestion();
+      break;
+    case Screen::None:
+    case Screen::Menu:
+    case Screen::Options:
+    case Screen::Help:
+      break;
   }
-  if (GameState == "GameOver" || GameState == "GameOver2") {
-    Canvas1.SetFont(Face::Comic, 25, true, TextGold);
-    Canvas1.TextOut(270, 280, Cp("КОНЕЦ ИГРЫ"));
-  }
-  if (GameState == "Exit?" || GameState == "ExitGame?") Screens1->DrawQuestion();
 }
 
 // --- Timers -------------------------------------------------------------------
 
 void Game::Timer1Timer() {
-  if (Round1->RoundClock > 0) {
-    --Round1->RoundClock;
-    return;
-  }
-  // Time is up.
+  if (Round1->TickClock()) return;
+  // Time is up: "КОНЕЦ ИГРЫ" for two seconds, then two more (Timer3).
   SilenceAll();
-  GameState = "GameOver";
+  GameState = Screen::GameOver;
   PlayEffect("Over");
   Screens1->AskQuestion();
   GameFinished = true;
-  Paused = true;
-  SetTimer(Timer1, false);
-  SetTimer(Timer2, true);
+  Hold1.PausePlay();
   SetTimer(Timer3, true);
 }
 
 void Game::Timer2Timer() {
-  if (Paused || Timer4.Enabled()) return;
-  SetTimer(Timer2, false);
-  SetTimer(Timer1, true);
-  if (Player* p = Round1->LocalAngler()) p->Visible = true;
-  GameState = "Game";
+  if (!Hold1.EndHold()) return;
+  Round1->ShowAngler();
+  GameState = Screen::Game;
 }
 
 void Game::Timer3Timer() {
-  if (GameState == "GameOver") {
-    GameState = "GameOver2";
-  } else if (GameState == "GameOver2") {
+  if (GameState == Screen::GameOver) {
+    GameState = Screen::GameOver2;
+  } else if (GameState == Screen::GameOver2) {
     SetTimer(Timer2, false);
     Screens1->RemoveAskBox();
     StopGame();
@@ -220,14 +239,7 @@ void Game::Timer3Timer() {
 }
 
 void Game::Timer4Timer() {
-  if (Round1->RoundClock < 100) {
-    SetTimer(Timer4, false);
-    Round1->StartLevel(5);
-    return;
-  }
-  Round1->RoundClock -= 100;
-  uint32_t& score = Round1->PlayerScore();
-  score = MaskScore(UnmaskScore(score) + 5);
+  Round1->TickBonus();
 }
 
 // --- Starting and stopping a game ----------------------------------------------
@@ -237,27 +249,23 @@ void Game::StartGame() {
   // full two seconds whatever the last game left behind.
   for (MessageTimer* t : {&Timer1, &Timer2, &Timer3, &Timer4}) SetTimer(*t, false);
   Screens1->RemoveMenuButtons();
-  Round1->BuildScene();
-  Round1->LevelNo = 0;
+  Round1->NewGame();
   Paused = false;
   GameFinished = false;
   ShowMouseCursor(false);
   Screens1->MenuReturnPos = 1;
-  Round1->PlayerScore() = MaskScore(0);
   if (Cfg->Music) StartPlayMusic();
-  GameState = "Game";
-  Round1->StartLevel(0);
+  GameState = Screen::Game;
+  Round1->StartLevel(LevelStart::NewGame);
 }
 
 void Game::StopGame() {
   if (SoundOn()) SilenceAll();
   ShowMouseCursor(true);
-  Paused = true;
-  SetTimer(Timer1, false);
-  SetTimer(Timer2, true);
+  Hold1.PausePlay();
   SetTimer(Timer3, false);
   if (!GameFinished) {
-    GameState = "ExitGame?";
+    GameState = Screen::ExitGameQuestion;
     Screens1->AskQuestion();
     return;
   }
@@ -266,17 +274,17 @@ void Game::StopGame() {
   SetTimer(Timer2, false);
   // A score that beats the tenth entry goes into the table.
   if (Screens1->QualifiesForTable()) {
-    GameState = "EnterName";
-    Paused = true;
-    SetTimer(Timer1, false);
-    SetTimer(Timer2, true);
     Screens1->EnterNameEntry();
     return;
   }
+  BackToMenuScene();
+  Screens1->ShowMenu();
+}
+
+void Game::BackToMenuScene() {
   Round1->RemoveScene();
   Round1->CreateBackdrop(0);
   if (Cfg->Music) StartMenuMusic();
-  Screens1->ShowMenu();
 }
 
 // --- Window -----------------------------------------------------------------------
@@ -304,11 +312,7 @@ bool Game::SaveSettings() {
 
 void Game::ShowMessage(const std::string& utf8) {
   // A box takes the focus from the window: play is held meanwhile.
-  if (GameState == "Game" || GameState == "ExitGame?") {
-    Paused = true;
-    SetTimer(Timer2, true);
-    SetTimer(Timer1, false);
-  }
+  if (GameState == Screen::Game || GameState == Screen::ExitGameQuestion) Hold1.PausePlay();
   platform.ShowMessage(utf8, MessageKind::Info);
 }
 
@@ -374,22 +378,35 @@ void Game::OnPadButton(PadButton button, bool down) {
 }
 
 void Game::OnCloseRequest() {
-  // The window never closes by itself: the player is asked instead.
-  static const char* const kQuiet[] = {"Game",      "ExitGame?", "GameOver",
-                                       "GameOver2", "EnterName", "Exit?"};
-  for (const char* s : kQuiet)
-    if (GameState == s) return;
-  if (GameState != "Menu") Screens1->ShowMenu();
+  // The window never closes by itself: the player is asked instead, from
+  // the menus. During a game, and while a question is up, it stays open.
+  switch (GameState) {
+    case Screen::Game:
+    case Screen::ExitGameQuestion:
+    case Screen::GameOver:
+    case Screen::GameOver2:
+    case Screen::EnterName:
+    case Screen::ExitQuestion:
+      return;
+    case Screen::Options:
+    case Screen::HiScores:
+    case Screen::Help:
+    case Screen::None:
+      Screens1->ShowMenu();
+      break;
+    case Screen::Menu:
+      break;
+  }
   Screens1->MenuPos = 1;
-  GameState = "Exit?";
+  GameState = Screen::ExitQuestion;
   Screens1->AskQuestion();
 }
 
 void Game::OnEndSession() {
   // A score waiting for its name goes into the table under the name typed so
   // far: the player is leaving, the score stays.
-  if (GameState == "EnterName")
-    InsertScore(Cfg->Scores, Screens1->EnteredName, Round1->PlayerScore());
+  if (GameState == Screen::EnterName)
+    InsertScore(Cfg->Scores, Screens1->EnteredName, Round1->MaskedScore());
   // No box: nobody would close it, and the session will not wait.
   ConfigStatus status = SaveConfig(ConfigDir, *Cfg);
   if (!status.Ok()) std::fprintf(stderr, "klevaria: %s\n", status.Message.c_str());
@@ -420,10 +437,7 @@ void Game::OnMinimize() {
 }
 
 void Game::PausePlay() {
-  if (GameState != "Game") return;
-  Paused = true;
-  SetTimer(Timer2, true);
-  SetTimer(Timer1, false);
+  if (GameState == Screen::Game) Hold1.PausePlay();
 }
 
 }  // namespace klv

@@ -1,19 +1,23 @@
 #pragma once
 // The game's main window: it owns every component and all game state, runs the
 // start-up sequence, the frame loop and the message timers, and turns window
-// events into the actions of the current screen.
+// events into the actions of the current screen. It schedules; the round
+// (play's rules) and the screens decide.
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "app/hold.h"
 #include "app/message_timer.h"
+#include "app/screen.h"
 #include "engine/canvas.h"
 #include "engine/frame_timer.h"
 #include "engine/picture_collection.h"
 #include "engine/random.h"
 #include "engine/surface.h"
 #include "platform/platform.h"
+#include "play/play_context.h"
 
 namespace klv {
 
@@ -34,7 +38,7 @@ struct GamePaths {
   std::string ConfigDir;
 };
 
-class Game : public EventSink {
+class Game : public EventSink, public SoundEffects {
  public:
   Game(Platform& platform, GamePaths paths, uint64_t seed);
   ~Game() override;
@@ -66,6 +70,9 @@ class Game : public EventSink {
   // Shell operations used across the game.
   void StartGame();
   void StopGame();
+  // The end of a game: the play scene goes, the menu backdrop and the menu
+  // tune come back (the caller shows a screen).
+  void BackToMenuScene();
   // Holds running play with the pause (P or Escape resumes); nothing outside play.
   void PausePlay();
   void ApplyWindowMode();
@@ -76,10 +83,10 @@ class Game : public EventSink {
   bool SaveSettings();
   void ShowMessage(const std::string& utf8);
   // Plays an effect when sound effects are on.
-  void PlayEffect(const char* name);
-  void StopEffect(const char* name);
+  void PlayEffect(const char* name) override;
+  void StopEffect(const char* name) override;
   // Stops every effect, whatever the sound setting.
-  void SilenceAll();
+  void SilenceAll() override;
   bool SoundOn() const;
   bool MusicOn() const;
   void StartMenuMusic();
@@ -89,25 +96,25 @@ class Game : public EventSink {
   // Timers: Timer1 round clock (10 ms), Timer2 hold (2 s), Timer3 end of a
   // game (2 s), Timer4 time bonus (128 ms).
   void SetTimer(MessageTimer& t, bool on) { t.SetEnabled(on, platform.NowMicros()); }
-  bool Held() const { return Timer2.Enabled(); }
+  bool Held() const { return Hold1.Held(); }
 
   Platform& platform;
   GamePaths Paths;
   std::string AppDir;
   std::string ConfigDir;  // where Config.cfg is read and written
 
-  std::string GameState;
+  Screen GameState = Screen::None;
   uint8_t FrameCounter = 0;
   bool Paused = false;
   bool GameFinished = false;
-  uint32_t TextGold = Rgb(255, 210, 0);
-  uint32_t TextBlue = Rgb(40, 125, 255);
 
   MessageTimer Timer1{10};
   MessageTimer Timer2{2000};
   MessageTimer Timer3{2000};
   MessageTimer Timer4{128};
   FrameTimer FrameTimer1;
+  // Pause and hold, over Paused and Timer1, Timer2 and Timer4.
+  Hold Hold1{platform, Paused, Timer1, Timer2, Timer4};
 
   Random Rng;
   Surface BackBuffer;
@@ -120,13 +127,14 @@ class Game : public EventSink {
   std::unique_ptr<SpriteEngine> SpriteEngine1;
   std::unique_ptr<InputStates> Input1;
   std::unique_ptr<SoundSystem> Sound1;
+  // Mouse flags for play, set by mouse movement and the left button.
+  MouseFlags Mouse;
+  // What play is given of the game: generator, pictures, engine, hold,
+  // effects, controls, the screen.
+  std::unique_ptr<PlayContext> Play1;
   std::unique_ptr<Round> Round1;      // play: angler, fish, scenery, round rules
   std::unique_ptr<Screens> Screens1;  // menus, keyboard and mouse, high scores
 
-  // Mouse flags for play, set by mouse movement and the left button.
-  bool MouseStepLeft = false;
-  bool MouseStepRight = false;
-  bool MouseLowerHeld = false;
   int LastMouseX = 0;
   int LastMouseY = 0;  // where the pointer was last seen, for the script runner
 

@@ -46,7 +46,6 @@ int main(int argc, char** argv) {
 
   std::random_device entropy;
   uint64_t seed = (uint64_t(entropy()) << 32) ^ entropy() ^ platform->NowMicros();
-  int status = 0;
   {
     klv::Game game(*platform, paths, seed);
     try {
@@ -75,5 +74,5 @@ int main(int argc, char** argv) {
   // The launcher and the link file, when they lie in the current folder.
   if (Exists("fscommand/pgate.exe")) platform->OpenWithShell("fscommand/pgate.exe");
   if (Exists("play.url")) platform->OpenWithShell("play.url");
-  return status;
+  return 0;
 }

@@ -9,6 +9,7 @@
 #include <set>
 #include <sstream>
 #include <stdexcept>
+#include <string_view>
 #include <thread>
 
 #include "app/game.h"
@@ -18,20 +19,16 @@
 #include "platform/headless_audio_out.h"
 #include "platform/headless_platform.h"
 #include "platform/key_map.h"
-#if __has_include("play/autopilot.h")
 #include "play/autopilot.h"
-#define KLV_HAVE_AUTOPILOT 1
-#else
-namespace klv {
-class Autopilot {};
-}  // namespace klv
-#endif
 #include "play/round.h"
 #include "screens/screens.h"
 #include "settings/config.h"
 
 namespace klv {
 namespace {
+
+constexpr uint64_t kFnvOffset = 1469598103934665603ull;
+constexpr uint64_t kFnvPrime = 1099511628211ull;
 
 // A saved switch as the scripts write it.
 std::string Flag(bool on) {
@@ -124,6 +121,43 @@ bool Compare(const std::string& got, const std::string& op, const std::string& w
 
 }  // namespace
 
+const char* ScriptRunner::ScreenName(Screen screen) {
+  switch (screen) {
+    case Screen::None:
+      return "";
+    case Screen::Menu:
+      return "Menu";
+    case Screen::Options:
+      return "Options";
+    case Screen::HiScores:
+      return "HiScores";
+    case Screen::Help:
+      return "Help";
+    case Screen::ExitQuestion:
+      return "Exit?";
+    case Screen::Game:
+      return "Game";
+    case Screen::ExitGameQuestion:
+      return "ExitGame?";
+    case Screen::GameOver:
+      return "GameOver";
+    case Screen::GameOver2:
+      return "GameOver2";
+    case Screen::EnterName:
+      return "EnterName";
+  }
+  return "";
+}
+
+std::optional<Screen> ScriptRunner::ScreenNamed(std::string_view name) {
+  for (Screen s : {Screen::None, Screen::Menu, Screen::Options, Screen::HiScores, Screen::Help,
+                   Screen::ExitQuestion, Screen::Game, Screen::ExitGameQuestion, Screen::GameOver,
+                   Screen::GameOver2, Screen::EnterName}) {
+    if (name == ScreenName(s)) return s;
+  }
+  return std::nullopt;
+}
+
 const char* ScriptRunner::Help() {
   return "usage: klevaria-script [--appdir DIR] [--score-service URL] SCRIPT\n"
          "Runs the game headless with a simulated clock. One command a line; # starts a comment.\n"
@@ -141,6 +175,9 @@ const char* ScriptRunner::Help() {
          "  terminate              the desktop asks the program to end (SIGTERM, logout)\n"
          "  shot FILE.png          save the back buffer\n"
          "  print                  state, level, score, clock, fish, objects, sprites, frame, ms\n"
+         "  hash LABEL             the label and hashes of every pixel of the frame on screen,\n"
+         "                         of every change of it so far, of the random generator's\n"
+         "                         state and of every sound and tune event so far, in order\n"
          "  set score N            set the angler's score\n"
          "  pad NAME               press and release a gamepad button: up, down, left,\n"
          "                         right (D-pad), a, b, start\n"
@@ -157,7 +194,11 @@ const char* ScriptRunner::Help() {
          "Exit status: 0 all expectations met, 1 one failed, 2 a malformed script.\n";
 }
 
-ScriptRunner::ScriptRunner(ScriptOptions options) : options_(std::move(options)) {
+ScriptRunner::ScriptRunner(ScriptOptions options)
+    : options_(std::move(options)),
+      soundTrail_(kFnvOffset),
+      frameTrail_(kFnvOffset),
+      out_(&std::cout) {
   if (!options_.appDir.empty() && options_.appDir.back() != '/') options_.appDir += '/';
   platform_ = std::make_unique<HeadlessPlatform>();
 }
@@ -183,7 +224,6 @@ void ScriptRunner::EnsureStarted() {
     game_->FormCreate();
   } catch (const std::exception& e) {
     // As the desktop game does: the error in a box, and the program ends.
-    startFailed_ = true;
     platform_->ShowMessage(e.what(), MessageKind::Error);
     game_->Terminate();
   }
@@ -191,11 +231,22 @@ void ScriptRunner::EnsureStarted() {
 
 void ScriptRunner::Pump() {
   platform_->PumpEvents(*game_);
+  // A score sent to the world table goes out on a worker thread while the
+  // frames go on. The script waits for the outcome right after the key or
+  // click that sent it, before the next frame, so that no run depends on how
+  // fast the network answers. The request's own limits end it well within
+  // the bound.
+  for (int i = 0; i < 10000 && game_->Screens1->Sending; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    game_->Screens1->PollSubmission();
+  }
 }
 
 void ScriptRunner::AbsorbNotes() {
   // Only what the checks need is kept, so a long run does not pile up notes.
   for (std::string& n : static_cast<HeadlessAudioOut&>(platform_->Audio()).TakeNotes()) {
+    for (char c : n) soundTrail_ = (soundTrail_ ^ uint8_t(c)) * kFnvPrime;
+    soundTrail_ = (soundTrail_ ^ '\n') * kFnvPrime;
     if (n.rfind("music ", 0) == 0)
       music_ = n.substr(6);
     else if (n.rfind("sound ", 0) == 0)
@@ -206,31 +257,22 @@ void ScriptRunner::AbsorbNotes() {
 void ScriptRunner::DriveAutopilot() {
   // The autopilot says which keys a player would hold this frame; press and
   // release them as a keyboard would.
-#ifdef KLV_HAVE_AUTOPILOT
-  std::set<int> keys = autopilot_->NextKeys();
-  std::vector<int> want(keys.begin(), keys.end());
-#else
-  std::vector<int> want;
-#endif
+  const Autopilot::KeyChanges changes = autopilot_->NextKeyChanges();
   if (autopilotPad_) {
     // The same choices made with the stick: sideways walks, down lowers.
     JoystickState& pad = platform_->joystick;
     pad.present = true;
     pad.x = 0;
     pad.y = 0;
-    for (int k : want) {
+    for (int k : autopilot_->HeldKeys()) {
       if (k == vk::Left) pad.x = -1000;
       if (k == vk::Right) pad.x = 1000;
       if (k == vk::Control) pad.y = 1000;
     }
     return;
   }
-  for (int k : autopilotKeys_)
-    if (std::find(want.begin(), want.end(), k) == want.end()) platform_->ReleaseKey(k);
-  for (int k : want)
-    if (std::find(autopilotKeys_.begin(), autopilotKeys_.end(), k) == autopilotKeys_.end())
-      platform_->PressKey(k);
-  autopilotKeys_ = std::move(want);
+  for (int k : changes.Release) platform_->ReleaseKey(k);
+  for (int k : changes.Press) platform_->PressKey(k);
 }
 
 uint64_t ScriptRunner::SimulatedMs() const {
@@ -248,15 +290,18 @@ void ScriptRunner::Wait(uint64_t ms) {
       DriveAutopilot();
     Pump();
     const uint64_t framesBefore = game_->FrameTimer1.Frames();
+    const uint64_t presentsBefore = platform_->presentCount;
     if (BeforeRunDue) BeforeRunDue();
     game_->RunDue();
-    if (AfterRunDue) AfterRunDue(game_->FrameTimer1.Frames() != framesBefore);
-    // A submission in flight finishes in real time: wait for it.
-    // The request's own limits end it well within the bound.
-    for (int i = 0; i < 10000 && game_->Screens1->Sending; ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-      game_->Screens1->PollSubmission();
+    if (platform_->presentCount != presentsBefore) {
+      // A frame shown again unchanged adds nothing: the trail is of the
+      // pictures the player saw, however often each was sent.
+      const uint64_t frame = PixelHash();
+      if (!anyFrame_ || frame != lastFrame_) frameTrail_ = (frameTrail_ ^ frame) * kFnvPrime;
+      anyFrame_ = true;
+      lastFrame_ = frame;
     }
+    if (AfterRunDue) AfterRunDue(game_->FrameTimer1.Frames() != framesBefore);
   }
   if (!game_->Terminated()) platform_->SetNow(target);
   AbsorbNotes();
@@ -268,16 +313,39 @@ std::string ScriptRunner::StatusLine() {
   std::snprintf(
       buf, sizeof buf,
       "state=%s level=%d score=%d clock=%d fish=%d objects=%d sprites=%d frame=%d ms=%llu",
-      g.GameState.empty() ? "-" : g.GameState.c_str(), int(g.Round1->LevelNo),
+      g.GameState == Screen::None ? "-" : ScreenName(g.GameState), int(g.Round1->LevelNo),
       int(g.Round1->ScoreValue()), int(g.Round1->RoundClock), int(g.Round1->FishCount),
       int(g.Round1->ObjectCount), g.SpriteEngine1->Count(), int(g.FrameCounter),
       static_cast<unsigned long long>(SimulatedMs()));
   return buf;
 }
 
+uint64_t ScriptRunner::PixelHash() const {
+  // Every byte of every pixel of the frame on screen. The standard library's
+  // string hash is fast enough to take every frame of a long run.
+  const Surface& frame = platform_->LastFrame();
+  const size_t bytes = size_t(frame.Width()) * size_t(frame.Height()) * sizeof(uint32_t);
+  return std::hash<std::string_view>{}(
+      std::string_view(reinterpret_cast<const char*>(frame.Pixels()), bytes));
+}
+
+std::string ScriptRunner::HashLine() {
+  Game& g = TheGame();
+  AbsorbNotes();
+  char buf[160];
+  std::snprintf(
+      buf, sizeof buf, "pixels=%016llx frames=%016llx random=%016llx sounds=%016llx",
+      static_cast<unsigned long long>(PixelHash()), static_cast<unsigned long long>(frameTrail_),
+      static_cast<unsigned long long>(g.Rng.State()), static_cast<unsigned long long>(soundTrail_));
+  return buf;
+}
+
 std::string ScriptRunner::Value(const std::string& key, const std::string& arg) {
   Game& g = TheGame();
-  if (key == "state") return g.GameState;
+  if (key == "state") {
+    if (!ScreenNamed(arg)) throw ScriptError(2, "unknown state: " + arg);
+    return ScreenName(g.GameState);
+  }
   if (key == "level") return std::to_string(g.Round1->LevelNo);
   if (key == "score") return std::to_string(g.Round1->ScoreValue());
   if (key == "clock") return std::to_string(g.Round1->RoundClock);
@@ -292,7 +360,6 @@ std::string ScriptRunner::Value(const std::string& key, const std::string& arg) 
     AbsorbNotes();
     return music_;
   }
-  (void)arg;
   throw ScriptError(2, "unknown expect key: " + key);
 }
 
@@ -453,7 +520,10 @@ void ScriptRunner::Execute(const std::string& line) {
     PngCodec::WriteFile(w[1], frame);
   } else if (cmd == "print") {
     need(1);
-    std::cout << StatusLine() << "\n";
+    *out_ << StatusLine() << "\n";
+  } else if (cmd == "hash") {
+    need(2);
+    *out_ << w[1] << " " << HashLine() << "\n";
   } else if (cmd == "set") {
     if (w.size() != 3 || w[1] != "score") throw ScriptError(2, "set score N");
     long long v = ToNumber(w[2]);
@@ -479,18 +549,15 @@ void ScriptRunner::Execute(const std::string& line) {
     if (!on && w[1] != "off") throw ScriptError(2, "autopilot on|pad|off");
     if (autopilot_ && (!on || pad != autopilotPad_)) {
       // Whatever the last player held is let go first.
+      if (autopilotPad_)
+        platform_->joystick = JoystickState{};
+      else
+        for (int k : autopilot_->HeldKeys()) platform_->ReleaseKey(k);
       autopilot_.reset();
-      for (int k : autopilotKeys_) platform_->ReleaseKey(k);
-      autopilotKeys_.clear();
-      if (autopilotPad_) platform_->joystick = JoystickState{};
       Pump();
     }
     if (on) autopilotPad_ = pad;
-#ifdef KLV_HAVE_AUTOPILOT
-    if (on && !autopilot_) autopilot_ = std::make_unique<Autopilot>(*game_);
-#else
-    if (on) throw ScriptError(2, "autopilot: not built in");
-#endif
+    if (on && !autopilot_) autopilot_ = std::make_unique<Autopilot>(*game_->Play1, *game_->Round1);
   } else if (cmd == "expect") {
     Expect(w);
   } else {
@@ -499,6 +566,7 @@ void ScriptRunner::Execute(const std::string& line) {
 }
 
 int ScriptRunner::Run(const std::string& script, std::ostream& out, std::ostream& err) {
+  out_ = &out;
   std::istringstream in(script);
   std::string line;
   int number = 0;

@@ -6,9 +6,13 @@
 #include <functional>
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "app/screen.h"
 
 namespace klv {
 
@@ -40,8 +44,15 @@ class ScriptRunner {
   HeadlessPlatform& Platform() { return *platform_; }
   uint64_t SimulatedMs() const;
   std::string StatusLine();
+  // What "hash" prints after its label.
+  std::string HashLine();
+  uint64_t PixelHash() const;
 
   static const char* Help();
+  // The screens as scripts name them ("Menu", "Exit?", ...; "" before
+  // start-up ends), and back.
+  static const char* ScreenName(Screen screen);
+  static std::optional<Screen> ScreenNamed(std::string_view name);
 
   // Called around every run of due work inside Wait (the benchmark times
   // frames with them); the flag says whether a frame was among it.
@@ -61,15 +72,16 @@ class ScriptRunner {
   std::unique_ptr<HeadlessPlatform> platform_;
   std::unique_ptr<Game> game_;
   std::unique_ptr<Autopilot> autopilot_;
-  std::vector<int> autopilotKeys_;
   bool autopilotPad_ = false;  // the autopilot plays with the gamepad's stick
   uint64_t seed_ = 1;
   bool started_ = false;
-  bool startFailed_ = false;
-  std::string startError_;
   std::set<std::string> soundsPlayed_;  // effects played since the last check
   std::string music_ = "none";          // the tune playing now
-  int lines_ = 0;
+  uint64_t soundTrail_ = 0;             // every sound and tune event so far, hashed in order
+  uint64_t frameTrail_ = 0;             // every change of the picture so far, hashed in order
+  uint64_t lastFrame_ = 0;              // the hash of the frame on screen
+  bool anyFrame_ = false;
+  std::ostream* out_;  // where print and hash write
 };
 
 }  // namespace klv

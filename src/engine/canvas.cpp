@@ -23,7 +23,7 @@ const TextRaster& Canvas::Render(const std::string& cp1251) {
     return it->second.raster;
   }
   Entry entry;
-  if (platform_) entry.raster = platform_->RenderText(Font, Cp1251ToUtf8(cp1251));
+  if (fonts_) entry.raster = fonts_->RenderText(Font, Cp1251ToUtf8(cp1251));
   const size_t bytes = entry.raster.coverage.size();
   while (!lru_.empty() && (cache_.size() >= kMaxCached || cachedBytes_ + bytes > kMaxCachedBytes)) {
     auto old = cache_.find(lru_.back());

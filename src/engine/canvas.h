@@ -8,7 +8,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "platform/platform.h"
+#include "engine/text_raster.h"
 
 namespace klv {
 
@@ -16,9 +16,9 @@ class Surface;
 
 class Canvas {
  public:
-  void Attach(Surface* target, Platform* platform) {
+  void Attach(Surface* target, TextRasterizer* fonts) {
     target_ = target;
-    platform_ = platform;
+    fonts_ = fonts;
   }
 
   void SetFont(Face face, int points, bool bold, uint32_t colour) {
@@ -57,7 +57,7 @@ class Canvas {
   static constexpr size_t kMaxCachedBytes = 192 * 1024;
   size_t cachedBytes_ = 0;
   Surface* target_ = nullptr;
-  Platform* platform_ = nullptr;
+  TextRasterizer* fonts_ = nullptr;
   std::unordered_map<Key, Entry, KeyHash> cache_;
   std::list<Key> lru_;  // most recently used first
 };

@@ -1,9 +1,25 @@
 #include "engine/cp1251.h"
 
 #include <array>
+#include <cstdint>
 
 namespace klv {
 namespace {
+
+// Lower-casing: Latin and Cyrillic capitals, and the Cyrillic letters of the
+// 0x80..0xBF block.
+constexpr std::array<uint8_t, 256> MakeLowerTable() {
+  std::array<uint8_t, 256> t{};
+  for (int i = 0; i < 256; ++i) t[i] = uint8_t(i);
+  for (int i = 'A'; i <= 'Z'; ++i) t[i] = uint8_t(i + 32);
+  for (int i = 0xC0; i <= 0xDF; ++i) t[i] = uint8_t(i + 32);
+  const uint8_t pairs[][2] = {{0x80, 0x90}, {0x81, 0x83}, {0x8A, 0x9A}, {0x8C, 0x9C}, {0x8D, 0x9D},
+                              {0x8E, 0x9E}, {0x8F, 0x9F}, {0xA1, 0xA2}, {0xA3, 0xBC}, {0xA5, 0xB4},
+                              {0xA8, 0xB8}, {0xAA, 0xBA}, {0xAF, 0xBF}, {0xB2, 0xB3}, {0xBD, 0xBE}};
+  for (const auto& p : pairs) t[p[0]] = p[1];
+  return t;
+}
+constexpr std::array<uint8_t, 256> kLower = MakeLowerTable();
 
 // Code points of bytes 0x80..0xFF.
 constexpr std::array<char16_t, 128> kHigh = {
@@ -101,20 +117,14 @@ std::string Utf8ToCp1251(std::string_view in) {
 }
 
 unsigned char Cp1251Lower(unsigned char c) {
-  if (c >= 'A' && c <= 'Z') return c + 32;
-  if (c >= 0xC0 && c <= 0xDF) return c + 32;  // А..Я
-  if (c == 0xA8) return 0xB8;                 // Ё
-  if (c == 0x80) return 0x90;                 // Ђ
-  if (c == 0x81) return 0x83;                 // Ѓ
-  if (c == 0x8A || c == 0x8C || c == 0x8D || c == 0x8E || c == 0x8F) return c + 0x10;
-  if (c == 0xA1) return 0xA2;  // Ў
-  if (c == 0xA3) return 0xBC;  // Ј
-  if (c == 0xA5) return 0xB4;  // Ґ
-  if (c == 0xAA) return 0xBA;  // Є
-  if (c == 0xAF) return 0xBF;  // Ї
-  if (c == 0xB2) return 0xB3;  // І
-  if (c == 0xBD) return 0xBE;  // Ѕ
-  return c;
+  return kLower[c];
+}
+
+bool SameNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (kLower[uint8_t(a[i])] != kLower[uint8_t(b[i])]) return false;
+  return true;
 }
 
 }  // namespace klv

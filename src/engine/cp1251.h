@@ -18,5 +18,8 @@ std::string Utf8ToCp1251(std::string_view utf8);
 
 // Lower case within the code page (Latin and Cyrillic letters).
 unsigned char Cp1251Lower(unsigned char c);
+// Whether two code page 1251 texts are equal but for case (picture names,
+// the colour names of an image-collection file).
+bool SameNoCase(std::string_view a, std::string_view b);
 
 }  // namespace klv

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "engine/cp1251.h"
 #include "engine/dib_decoder.h"
 #include "engine/errors.h"
 #include "engine/jpeg_codec.h"
@@ -44,17 +45,6 @@ constexpr NamedColour kColours[] = {
     {"clMoneyGreen", 0xC0DCC0}, {"clSkyBlue", 0xF0CAA6}, {"clCream", 0xF0FBFF},
     {"clMedGray", 0xA4A0A0},    {"clNone", 0x1FFFFFFF},  {"clDefault", 0x20000000},
 };
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = char(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = char(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
 
 // Text safe to quote in a message: printable ASCII, at most 40 characters.
 std::string Quote(std::string_view s) {
@@ -280,7 +270,7 @@ class StreamParser {
       if (v.type == kIdent) {
         const NamedColour* found = nullptr;
         for (const auto& c : kColours)
-          if (EqualNoCase(c.name, v.text)) found = &c;
+          if (SameNoCase(c.name, v.text)) found = &c;
         if (!found) FailAt("unknown colour " + Quote(v.text), v.at);
         item.TransparentColor = found->value;
       } else {

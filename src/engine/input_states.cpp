@@ -1,6 +1,6 @@
 #include "engine/input_states.h"
 
-#include "platform/platform.h"
+#include "engine/virtual_keys.h"
 
 namespace klv {
 

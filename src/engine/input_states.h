@@ -8,7 +8,13 @@
 
 namespace klv {
 
-struct JoystickState;
+// The first game controller or joystick, as the platform reads it.
+struct JoystickState {
+  bool present = false;
+  int x = 0;  // -1000..1000 after the dead zone, 0 centred
+  int y = 0;
+  uint32_t buttons = 0;  // bit n: button n held
+};
 
 // The states in their fixed order (bit positions of InputStateSet).
 enum InputState : int {

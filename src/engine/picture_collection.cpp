@@ -5,41 +5,17 @@
 #include <cstdio>
 #include <cstring>
 
+#include "engine/cp1251.h"
 #include "engine/errors.h"
 #include "engine/icf_reader.h"
 #include "engine/picture_limits.h"
 
 namespace klv {
 
-namespace {
-
-// Windows code page 1251 lower-casing: Latin and Cyrillic capitals, and the
-// Cyrillic letters of the 0x80..0xBF block.
-constexpr std::array<uint8_t, 256> MakeLowerTable() {
-  std::array<uint8_t, 256> t{};
-  for (int i = 0; i < 256; ++i) t[i] = uint8_t(i);
-  for (int i = 'A'; i <= 'Z'; ++i) t[i] = uint8_t(i + 32);
-  for (int i = 0xC0; i <= 0xDF; ++i) t[i] = uint8_t(i + 32);
-  const uint8_t pairs[][2] = {{0x80, 0x90}, {0x81, 0x83}, {0x8A, 0x9A}, {0x8C, 0x9C}, {0x8D, 0x9D},
-                              {0x8E, 0x9E}, {0x8F, 0x9F}, {0xA1, 0xA2}, {0xA3, 0xBC}, {0xA5, 0xB4},
-                              {0xA8, 0xB8}, {0xAA, 0xBA}, {0xAF, 0xBF}, {0xB2, 0xB3}, {0xBD, 0xBE}};
-  for (const auto& p : pairs) t[p[0]] = p[1];
-  return t;
-}
-constexpr std::array<uint8_t, 256> kLower = MakeLowerTable();
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (kLower[uint8_t(a[i])] != kLower[uint8_t(b[i])]) return false;
-  return true;
-}
-
-}  // namespace
-
 uint8_t PictureNameHash(std::string_view name) {
   uint32_t h = static_cast<uint32_t>(name.size()) * 16;
-  if (name.size() >= 2) h += kLower[uint8_t(name[0])] + kLower[uint8_t(name[name.size() - 2])];
+  if (name.size() >= 2)
+    h += Cp1251Lower(uint8_t(name[0])) + Cp1251Lower(uint8_t(name[name.size() - 2]));
   return static_cast<uint8_t>(h);
 }
 
@@ -271,7 +247,7 @@ PictureCollectionItem& PictureCollection::ItemAt(int index) {
 
 PictureCollectionItem* PictureCollection::TryFindByName(std::string_view name) {
   for (PictureCollectionItem* item : buckets_[PictureNameHash(name)].chain)
-    if (SameName(item->Name, name)) return item;
+    if (SameNoCase(item->Name, name)) return item;
   return nullptr;
 }
 

@@ -23,13 +23,6 @@ inline constexpr std::string_view kServicePath = "/cgi/version.pl";
 inline constexpr std::size_t kMaxRecordName = 12;
 inline constexpr std::size_t kMaxRecordAdd = 10;
 
-// The service address this build talks to unless told otherwise (set by the
-// build's KLV_SCORE_SERVICE option).
-#ifndef KLV_SCORE_SERVICE
-#define KLV_SCORE_SERVICE "http://127.0.0.1:8765"
-#endif
-inline constexpr std::string_view kDefaultScoreService = KLV_SCORE_SERVICE;
-
 // Every byte as eight bits, most significant first, cut into 5-bit symbols
 // (zero bits put in front when the bit count is not a multiple of 5).
 std::string InfEncode(std::string_view plain);

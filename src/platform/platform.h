@@ -7,25 +7,15 @@
 #include <array>
 #include <cstdint>
 #include <string>
-#include <vector>
 
+#include "engine/input_states.h"
+#include "engine/text_raster.h"
+#include "engine/virtual_keys.h"
 #include "platform/audio_out.h"
 
 namespace klv {
 
 class Surface;
-
-// Windows virtual-key codes identify keys throughout the game.
-namespace vk {
-constexpr int Back = 0x08, Tab = 0x09, Return = 0x0D, Shift = 0x10, Control = 0x11, Menu = 0x12,
-              Pause = 0x13, Escape = 0x1B, Space = 0x20, Left = 0x25, Up = 0x26, Right = 0x27,
-              Down = 0x28, Numpad0 = 0x60, Numpad2 = 0x62, Numpad4 = 0x64, Numpad6 = 0x66,
-              Numpad8 = 0x68, Multiply = 0x6A, Add = 0x6B, Subtract = 0x6D, F1 = 0x70, F2 = 0x71,
-              F11 = 0x7A;
-constexpr int Letter(char c) {
-  return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c;
-}
-}  // namespace vk
 
 struct KeyMods {
   bool Shift = false;
@@ -59,33 +49,9 @@ class EventSink {
   virtual void OnEndSession() {}
 };
 
-// The faces the game names, mapped to free fonts with Cyrillic.
-enum class Face { Comic, Arial, Courier };
-
-struct FontSpec {
-  Face face = Face::Comic;
-  int points = 11;  // points at 96 dpi
-  bool bold = false;
-  bool operator==(const FontSpec&) const = default;
-};
-
-// A rendered line of text: 8-bit coverage, row-major.
-struct TextRaster {
-  int width = 0;
-  int height = 0;
-  std::vector<uint8_t> coverage;
-};
-
-struct JoystickState {
-  bool present = false;
-  int x = 0;  // -1000..1000 after the dead zone, 0 centred
-  int y = 0;
-  uint32_t buttons = 0;  // bit n: button n held
-};
-
 enum class MessageKind { Info, Error };
 
-class Platform {
+class Platform : public TextRasterizer {
  public:
   virtual ~Platform() = default;
 
@@ -109,8 +75,6 @@ class Platform {
   // window is not focused), and the first game controller or joystick.
   virtual const std::array<bool, 256>& KeysHeld() const = 0;
   virtual JoystickState Joystick() = 0;
-
-  virtual TextRaster RenderText(const FontSpec& font, const std::string& utf8) = 0;
 
   // A modal box with one OK button; returns when the player closes it.
   virtual void ShowMessage(const std::string& utf8, MessageKind kind) = 0;

@@ -5,12 +5,12 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/game.h"
-#include "engine/picture_collection.h"
 #include "engine/sprite_engine.h"
+#include "engine/virtual_keys.h"
 #include "play/fish.h"
 #include "play/kruk.h"
 #include "play/objcts.h"
+#include "play/play_context.h"
 #include "play/play_tables.h"
 #include "play/player.h"
 #include "play/round.h"
@@ -25,22 +25,9 @@ constexpr int kLookAhead = 400;   // frames searched for a meeting
 constexpr int kFrozenPatience = 600;
 constexpr double kDefaultSpeed = 4;
 
-// Reads a picture name such as "Fish10L" or "Obj3": the number after the
-// prefix, and the letter after it (0 when none).
-bool ParsePicture(const std::string& name, const char* prefix, int& number, char& letter) {
-  const size_t n = std::char_traits<char>::length(prefix);
-  if (name.size() <= n || name.compare(0, n, prefix) != 0) return false;
-  size_t i = n;
-  number = 0;
-  while (i < name.size() && name[i] >= '0' && name[i] <= '9')
-    number = number * 10 + (name[i++] - '0');
-  letter = i < name.size() ? name[i] : 0;
-  return i > n;
-}
-
 }  // namespace
 
-Autopilot::Autopilot(const Game& game) : game_(game) {}
+Autopilot::Autopilot(const PlayContext& ctx, const Round& round) : ctx_(ctx), round_(round) {}
 
 void Autopilot::Reset() {
   phase_ = Phase::Top;
@@ -55,8 +42,8 @@ void Autopilot::Reset() {
 void Autopilot::Look() {
   anglerSeen_ = false;
   seen_.clear();
-  const bool held = game_.Held();
-  const SpriteEngine& engine = *game_.SpriteEngine1;
+  const bool held = ctx_.Hold.Held();
+  const SpriteEngine& engine = ctx_.Engine;
   for (int i = 0; i < engine.Count(); ++i) {
     const Sprite& s = engine.ItemAt(i);
     if (s.Dying()) continue;
@@ -70,17 +57,14 @@ void Autopilot::Look() {
       hook_ = HookView{k->X, k->Y, k->Width, k->Height};
       continue;
     }
-    const auto* img = dynamic_cast<const ImageSprite*>(&s);
-    if (!img || !img->Image) continue;
     Seen v;
-    char letter = 0;
     if (auto* f = dynamic_cast<const Fish*>(&s)) {
-      if (!ParsePicture(img->Image->Name, "Fish", v.Kind, letter)) continue;
       v.IsFish = true;
-      v.FacesLeft = letter == 'R' || letter == 'r';
+      v.Fish = f->Kind;
+      v.FacesLeft = f->FacesLeft;
       v.Hooked = f->Hooked;  // it hangs from the hook for all to see
     } else if (auto* o = dynamic_cast<const Objcts*>(&s)) {
-      if (!ParsePicture(img->Image->Name, "Obj", v.Kind, letter)) continue;
+      v.Object = o->Kind;
       v.Hooked = o->Hooked;
     } else {
       continue;
@@ -95,16 +79,17 @@ void Autopilot::Look() {
     // swim in from the side it appeared at.
     auto it = last_.find(&s);
     const bool known = it != last_.end() && it->second.IsFish == v.IsFish &&
-                       it->second.Kind == v.Kind && std::abs(v.X - it->second.X) <= 10;
+                       it->second.Fish == v.Fish && it->second.Object == v.Object &&
+                       std::abs(v.X - it->second.X) <= 10;
     if (known) {
       const int dx = v.X - it->second.X;
       v.Vx = (dx != 0 && !held && !v.Hooked) ? dx : it->second.Vx;
     } else if (v.IsFish) {
       v.Vx = v.FacesLeft ? -kDefaultSpeed : kDefaultSpeed;
     } else {
-      v.Vx = v.Kind == kBottomObjectKind ? 0 : (v.X < 400 ? kDefaultSpeed : -kDefaultSpeed);
+      v.Vx = v.Object == kBottomObjectKind ? 0 : (v.X < 400 ? kDefaultSpeed : -kDefaultSpeed);
     }
-    if (!v.IsFish && v.Kind == kBottomObjectKind) v.Vx = 0;
+    if (!v.IsFish && v.Object == kBottomObjectKind) v.Vx = 0;
     seen_.push_back(v);
   }
   last_.clear();
@@ -113,14 +98,15 @@ void Autopilot::Look() {
 
 const Autopilot::Seen* Autopilot::FindTarget() const {
   for (const Seen& v : seen_)
-    if (v.Id == targetId_ && v.IsFish && !v.Hooked && Wanted(v.Kind)) return &v;
+    if (v.Id == targetId_ && v.IsFish && !v.Hooked && Wanted(v.Fish)) return &v;
   return nullptr;
 }
 
-bool Autopilot::Wanted(int kind) const {
-  const Round& round = *game_.Round1;
+bool Autopilot::Wanted(FishKind kind) const {
+  const Round& round = round_;
   for (int i = 1; i <= round.TargetCount && i <= 10; ++i)
-    if (round.Targets[i].Kind == kind && round.Targets[i].Left > 0) return true;
+    if (round.Targets[i].Kind == static_cast<uint8_t>(kind) && round.Targets[i].Left > 0)
+      return true;
   return false;
 }
 
@@ -129,7 +115,7 @@ bool Autopilot::Wanted(int kind) const {
 // spiny fish is met from below, at its belly, which never stings.
 int Autopilot::DepthFor(const Seen& fish) const {
   int d = fish.Y + fish.H / 2 - hook_.H / 2 + 3;
-  if (fish.Kind == kSpinyFishKind && fish.Y + fish.H + 2 <= kMaxFrozenY) d = fish.Y + fish.H + 2;
+  if (fish.Fish == kSpinyFishKind && fish.Y + fish.H + 2 <= kMaxFrozenY) d = fish.Y + fish.H + 2;
   return std::clamp(d, kHookTop + kHookStep, kMaxFrozenY);
 }
 
@@ -138,7 +124,7 @@ int Autopilot::DepthFor(const Seen& fish) const {
 int Autopilot::AimColumn(const Seen& fish, double frames) const {
   const double x = fish.X + fish.Vx * frames;
   double hx;
-  if (fish.Kind == kSpinyFishKind)
+  if (fish.Fish == kSpinyFishKind)
     hx = fish.FacesLeft ? x + fish.W - kSpinySafeLength / 2.0 : x + kSpinySafeLength / 2.0;
   else
     hx = x + fish.W / 2.0;
@@ -180,7 +166,7 @@ void Autopilot::ChooseTarget() {
   targetId_ = nullptr;
   int best = -1;
   for (const Seen& v : seen_) {
-    if (!v.IsFish || v.Hooked || !Wanted(v.Kind)) continue;
+    if (!v.IsFish || v.Hooked || !Wanted(v.Fish)) continue;
     const int t = FramesToCatch(v);
     if (t < 0) continue;
     if (best < 0 || t < best) {
@@ -193,14 +179,13 @@ void Autopilot::ChooseTarget() {
 bool Autopilot::Costly(const Seen& s, int hx, int hy) const {
   if (s.Hooked) return false;
   if (s.IsFish) {
-    if (s.Kind != kSpinyFishKind) return false;
+    if (s.Fish != kSpinyFishKind) return false;
     // The stinging body, with two pixels to spare.
-    const int f = s.FacesLeft ? kSpinySafeLength : 0;
-    const int px = hx + 3;
-    return s.X + kSpinySafeLength - f - 2 <= px && px <= s.X + s.W - f + 2 && s.Y - 19 <= hy &&
-           hy <= s.Y + s.H - 12;
+    const StingZone z = SpinyStingZone(s.X, s.Y, s.W, s.H, s.FacesLeft);
+    const int px = hx + kHookPointX;
+    return z.Left - 2 <= px && px <= z.Right + 2 && z.Top - 2 <= hy && hy <= z.Bottom + 2;
   }
-  if (s.Kind != 1 && s.Kind != 2) return false;  // junk
+  if (kObjectKinds[static_cast<int>(s.Object)].Value >= 0) return false;  // only junk costs
   return hx + hook_.W > s.X - 2 && hx < s.X + s.W + 2 && hy + hook_.H > s.Y - 2 &&
          hy < s.Y + s.H + 2;
 }
@@ -245,10 +230,21 @@ void Autopilot::Walk(int aim, std::set<int>& keys) const {
     keys.insert(vk::Right);
 }
 
+Autopilot::KeyChanges Autopilot::NextKeyChanges() {
+  std::set<int> want = NextKeys();
+  KeyChanges changes;
+  for (int k : held_)
+    if (!want.count(k)) changes.Release.push_back(k);
+  for (int k : want)
+    if (!held_.count(k)) changes.Press.push_back(k);
+  held_ = std::move(want);
+  return changes;
+}
+
 std::set<int> Autopilot::NextKeys() {
   std::set<int> keys;
   Look();
-  if (!anglerSeen_ || game_.GameState != "Game") {
+  if (!anglerSeen_ || ctx_.OnScreen != Screen::Game) {
     phase_ = Phase::Top;
     lastHookY_ = -1;
     return keys;
@@ -256,7 +252,7 @@ std::set<int> Autopilot::NextKeys() {
   const int lastY = lastHookY_;
   lastHookY_ = hook_.Y;
 
-  if (game_.Held()) {
+  if (ctx_.Hold.Held()) {
     // Nothing moves: keep the hook as it is.
     if (phase_ == Phase::Lowering || phase_ == Phase::Frozen) keys.insert(vk::Control);
     return keys;

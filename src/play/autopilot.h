@@ -11,24 +11,39 @@
 // comes over the hook so the rising hook takes it. It steers clear of the
 // junk that costs points or time and of the spiny fish's stinging body,
 // holding the hook still while such a thing crosses its way up.
+//
+// Each frame's choice comes as the keys to let go of and to press, so that a
+// keyboard (or whatever stands in for one) holds just the chosen keys.
 
 #include <cstdint>
 #include <set>
 #include <unordered_map>
 #include <vector>
 
+#include "play/play_tables.h"
+
 namespace klv {
 
-class Game;
+class Round;
 class Sprite;
+struct PlayContext;
 
 class Autopilot {
  public:
-  explicit Autopilot(const Game& game);
+  Autopilot(const PlayContext& ctx, const Round& round);
 
   // The virtual keys (vk::Left, vk::Right, vk::Control) to hold during the
   // next frame. Call once per frame, before the frame runs.
   std::set<int> NextKeys();
+  // The same choice as key releases and presses: what was held by the last
+  // call and is no longer wanted, then what is wanted and was not held.
+  struct KeyChanges {
+    std::vector<int> Release;
+    std::vector<int> Press;
+  };
+  KeyChanges NextKeyChanges();
+  // The keys the last NextKeyChanges left held.
+  const std::set<int>& HeldKeys() const { return held_; }
 
   // Forgets what it saw (after a game ends, say).
   void Reset();
@@ -37,7 +52,8 @@ class Autopilot {
   struct Seen {
     const Sprite* Id = nullptr;
     bool IsFish = false;
-    int Kind = 0;  // fish kind 1..10 or object kind 1..5
+    FishKind Fish{};      // when IsFish
+    ObjectKind Object{};  // when not
     bool FacesLeft = false;
     int X = 0, Y = 0, W = 0, H = 0;
     double Vx = 0;  // pixels per frame, measured from its movement
@@ -53,7 +69,7 @@ class Autopilot {
 
   void Look();
   const Seen* FindTarget() const;
-  bool Wanted(int kind) const;
+  bool Wanted(FishKind kind) const;
   int DepthFor(const Seen& fish) const;
   int AimColumn(const Seen& fish, double frames) const;
   int FramesToCatch(const Seen& fish) const;
@@ -66,7 +82,9 @@ class Autopilot {
   bool Takes(const Seen& s, int hookX, int hookY, int margin) const;
   void Walk(int aim, std::set<int>& keys) const;
 
-  const Game& game_;
+  const PlayContext& ctx_;
+  const Round& round_;
+  std::set<int> held_;
   Phase phase_ = Phase::Top;
   const Sprite* targetId_ = nullptr;
   int frozenFrames_ = 0;

@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <string>
 
-#include "app/game.h"
 #include "engine/angle_table.h"
 #include "engine/picture_collection.h"
+#include "engine/random.h"
 #include "engine/sprite_engine.h"
 #include "play/kruk.h"
+#include "play/play_context.h"
 #include "play/play_math.h"
 #include "play/play_tables.h"
 #include "play/player.h"
@@ -27,9 +28,9 @@ std::string FishPicture(int kind, char letter) {
 
 }  // namespace
 
-Fish::Fish(const SpriteLink& link, Game& game) : ImageSprite(link), game_(game) {
-  Round& round = *game_.Round1;
-  Random& rng = game_.Rng;
+Fish::Fish(const SpriteLink& link, PlayContext& ctx, Round& round)
+    : ImageSprite(link), ctx_(ctx), round_(round) {
+  Random& rng = ctx_.Rng;
 
   // The kind comes from the quota; later entries are drawn less often.
   const int count = std::min<int>(round.TargetCount, 10);
@@ -47,10 +48,10 @@ Fish::Fish(const SpriteLink& link, Game& game) : ImageSprite(link), game_(game) 
     kind = 1 + rng.Below(10);
     round.Targets[1] = {1, 3};
   }
-  Kind = static_cast<uint8_t>(kind);
+  Kind = static_cast<FishKind>(kind);
 
   FacesLeft = true;
-  PictureCollectionItem& right = game_.GameImgs.FindByName(FishPicture(kind, 'R'));
+  PictureCollectionItem& right = ctx_.GameImgs.FindByName(FishPicture(kind, 'R'));
   int speed = 3 + rng.Below(7);
   char letter = 'R';
   if (rng.Below(2) == 0) {
@@ -64,7 +65,7 @@ Fish::Fish(const SpriteLink& link, Game& game) : ImageSprite(link), game_(game) 
   Speed = static_cast<int8_t>(speed);
   Y = kWaterTop + rng.Below(300 - right.FrameHeight());
 
-  Image = &game_.GameImgs.FindByName(FishPicture(kind, letter));
+  Image = &ctx_.GameImgs.FindByName(FishPicture(kind, letter));
   Width = Image->FrameWidth();
   Height = Image->FrameHeight();
   FrameCount = Image->FrameTotal();
@@ -75,53 +76,50 @@ Fish::Fish(const SpriteLink& link, Game& game) : ImageSprite(link), game_(game) 
   RestFrames = kFishKinds[kind].RestFrames;
   SpawnLevel = round.LevelNo;
   SetDepth(kDepthFish);
-  if (kind == kBottomFishKind) Y = kBottomFishY;
+  if (Kind == kBottomFishKind) Y = kBottomFishY;
 }
 
 bool Fish::InPenaltyZone(int hx, int hy) const {
-  const int f = FacesLeft ? kSpinySafeLength : 0;
-  return X + kSpinySafeLength - f <= hx && hx <= X + Width - f && Y - 17 <= hy &&
-         hy <= Y + Height - 14;
+  const StingZone z = SpinyStingZone(X, Y, Width, Height, FacesLeft);
+  return z.Left <= hx && hx <= z.Right && z.Top <= hy && hy <= z.Bottom;
 }
 
 void Fish::HitBy(Sprite& other, bool&) {
   auto* hook = dynamic_cast<Kruk*>(&other);
   if (!hook || Hooked || !hook->Catching) return;
-  Round& round = *game_.Round1;
-  if (Player* angler = round.Angler(hook->Owner)) angler->HasCatch = true;
+  if (Player* angler = round_.Angler(hook->Owner)) angler->HasCatch = true;
   Hooked = true;
-  round.ScorePopupValue += Value;
+  round_.ScorePopupValue += Value;
   Owner = hook->Owner;
-  int turn = Kind == kFlatFishKind ? game_.Rng.Below(10) : 60 + game_.Rng.Below(10);
+  int turn = Kind == kFlatFishKind ? ctx_.Rng.Below(10) : 60 + ctx_.Rng.Below(10);
   Angle = static_cast<uint8_t>(-turn);
 }
 
 void Fish::Step(int moveCount) {
-  Round& round = *game_.Round1;
-  if ((game_.GameState != "Game" && game_.GameState != "ExitGame?") ||
-      SpawnLevel != round.LevelNo) {
+  if ((ctx_.OnScreen != Screen::Game && ctx_.OnScreen != Screen::ExitGameQuestion) ||
+      SpawnLevel != round_.LevelNo) {
     MarkDead();
     return;
   }
-  if (game_.Held()) return;
+  if (ctx_.Hold.Held()) return;
   if (Hooked) return;
 
   if (X >= kKeepRight || X + Width + kKeepLeftMargin <= 0) {
-    CountDown(round.FishCount);
+    CountDown(round_.FishCount);
     MarkDead();
     return;
   }
   if (Speed != 0) X += 20 / Speed;
 
-  Player* angler = round.Angler(Owner);
+  Player* angler = round_.Angler(Owner);
   if (angler && angler->Hook && angler->Hook->Catching) {
     if (Kind == kSpinyFishKind) {
-      if (InPenaltyZone(angler->Hook->X + 3, angler->Hook->Y)) {
+      if (InPenaltyZone(angler->Hook->X + kHookPointX, angler->Hook->Y)) {
         angler->HasCatch = true;
-        round.ScorePopupValue -= kStingPenalty;
+        round_.ScorePopupValue -= kStingPenalty;
         Hooked = true;
         Stung = true;
-        Angle = static_cast<uint8_t>(60 + game_.Rng.Below(10));
+        Angle = static_cast<uint8_t>(60 + ctx_.Rng.Below(10));
       } else {
         CheckHits();
         Stung = false;
@@ -149,22 +147,26 @@ void Fish::Step(int moveCount) {
   }
 }
 
+void Fish::FollowHook(const Kruk& hook) {
+  X = hook.X;
+  if (Kind == kFlatFishKind) {
+    if (hook.Y + Height - 10 < kSinkLimit) Y = hook.Y - 30;
+  } else {
+    if (hook.Y + Width - 10 < kSinkLimit) Y = hook.Y;
+  }
+}
+
+Catch Fish::AsCatch() const {
+  return Catch{Stung ? -kStingPenalty : Value, TimeBonus, SpawnLevel, static_cast<uint8_t>(Kind),
+               false};
+}
+
 void Fish::Render() {
   if (!Image || !Engine()) return;
   Surface* target = Engine()->TargetSurface();
-  Player* owner = Hooked ? game_.Round1->Angler(Owner) : nullptr;
   if (!Hooked) {
     Image->DrawFrame(target, X, Y, FramePos);
     return;
-  }
-  if (owner && owner->Hook) {
-    const Kruk& hook = *owner->Hook;
-    X = hook.X;
-    if (Kind == kFlatFishKind) {
-      if (hook.Y + Height - 10 < kSinkLimit) Y = hook.Y - 30;
-    } else {
-      if (hook.Y + Width - 10 < kSinkLimit) Y = hook.Y;
-    }
   }
   const int a = Angle;
   int turn = static_cast<int8_t>(Angle);
@@ -172,19 +174,6 @@ void Fish::Render() {
   Image->RotateFrame(target, RoundHalfEven(X + Cos256(a)),
                      RoundHalfEven(Sin256(a) + Y + Height / 2), Image->FrameWidth(),
                      Image->FrameHeight(), 0, 0.5, 0.5, turn);
-  if (owner && Y < kLandingLine && !Dying()) Land(*owner);
-}
-
-void Fish::Land(Player& owner) {
-  Round& round = *game_.Round1;
-  CountDown(round.FishCount);
-  round.ScorePopupY = static_cast<uint16_t>(RoundHalfEven(owner.Bobber ? owner.Bobber->Y : 0));
-  if (SpawnLevel == round.LevelNo) round.ScorePopupShown = true;
-  round.CatchSoundDue = true;
-  owner.AddScore(Stung ? -kStingPenalty : Value);
-  round.AddTime(TimeBonus);
-  if (SpawnLevel == round.LevelNo) round.CountCatch(Kind);
-  MarkDead();
 }
 
 }  // namespace klv

@@ -5,16 +5,19 @@
 #include <cstdint>
 
 #include "engine/image_sprite.h"
+#include "play/catch.h"
+#include "play/play_tables.h"
 
 namespace klv {
 
-class Game;
-class Player;
+class Kruk;
+class Round;
+struct PlayContext;
 
 class Fish : public ImageSprite {
  public:
   // Draws its kind, side, speed and depth from the game's generator.
-  Fish(const SpriteLink& link, Game& game);
+  Fish(const SpriteLink& link, PlayContext& ctx, Round& round);
 
   uint8_t Owner = 0;       // slot of the angler who hooked it
   uint8_t Angle = 0;       // turn of the hooked fish, 256ths of a turn
@@ -25,20 +28,28 @@ class Fish : public ImageSprite {
   bool FacesLeft = false;  // came in at the right edge, shows the "R" picture
   uint8_t Value = 0;
   double TimeBonus = 0;  // seconds added to the clock when landed
-  uint8_t Kind = 0;
+  FishKind Kind{};
   bool Stung = false;  // a spiny fish taken by its body
   uint16_t SpawnLevel = 0;
 
   // True when the point (hx, hy) lies on the stinging body of a spiny fish.
   bool InPenaltyZone(int hx, int hy) const;
 
+  // Hooked: hangs from the hook, sinking no lower than the sink limit. The
+  // round moves hooked fish so after the move pass, and lands them.
+  void FollowHook(const Kruk& hook);
+  // What landing it is worth: its points (a stung fish costs points), its
+  // half second, its kind for the quota.
+  Catch AsCatch() const;
+
   void HitBy(Sprite& other, bool& stop) override;
+  // Swimming, or hooked and turned; drawing changes nothing.
   void Render() override;
   void Step(int moveCount) override;
 
  private:
-  void Land(Player& owner);
-  Game& game_;
+  PlayContext& ctx_;
+  Round& round_;
 };
 
 }  // namespace klv

@@ -8,13 +8,14 @@
 
 namespace klv {
 
-class Game;
+struct PlayContext;
+class Round;
 class Vodorosl;
 
 class Fon : public ImageSprite {
  public:
   // sceneNo 0..3: the picture of that number in the menu images.
-  Fon(const SpriteLink& link, Game& game, int sceneNo);
+  Fon(const SpriteLink& link, PlayContext& ctx, Round& round, int sceneNo);
 
   int Scene() const { return scene_; }
   std::array<Vodorosl*, 3> Weeds{};
@@ -23,7 +24,7 @@ class Fon : public ImageSprite {
   void DeadAll();
 
  private:
-  Game& game_;
+  Round& round_;
   int scene_;
 };
 

@@ -1,13 +1,14 @@
 #include "play/kruk.h"
 
-#include "app/game.h"
+#include "engine/picture_collection.h"
+#include "play/play_context.h"
 #include "play/play_math.h"
 #include "play/play_tables.h"
 
 namespace klv {
 
-Kruk::Kruk(const SpriteLink& link, Game& game, double x) : ImageSprite(link), game_(game) {
-  Image = &game_.GameImgs.FindByName("Kruk");
+Kruk::Kruk(const SpriteLink& link, PlayContext& ctx, double x) : ImageSprite(link) {
+  Image = &ctx.GameImgs.FindByName("Kruk");
   Width = Image->FrameWidth();
   Height = Image->FrameHeight();
   X = RoundHalfEven(x);

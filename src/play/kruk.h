@@ -7,17 +7,14 @@
 
 namespace klv {
 
-class Game;
+struct PlayContext;
 
 class Kruk : public ImageSprite {
  public:
-  Kruk(const SpriteLink& link, Game& game, double x);
+  Kruk(const SpriteLink& link, PlayContext& ctx, double x);
 
   bool Catching = false;  // true only while the hook rises
   uint8_t Owner = 0;      // the PlayerIndex of the angler whose hook it is
-
- private:
-  Game& game_;
 };
 
 }  // namespace klv

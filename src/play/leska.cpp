@@ -1,8 +1,8 @@
 #include "play/leska.h"
 
-#include "app/game.h"
 #include "engine/picture_collection.h"
 #include "engine/sprite_engine.h"
+#include "play/play_context.h"
 #include "play/play_math.h"
 #include "play/play_tables.h"
 
@@ -12,8 +12,8 @@ namespace {
 constexpr int kLineTop = 223;
 }
 
-Leska::Leska(const SpriteLink& link, Game& game, double x) : ImageSprite(link), game_(game) {
-  Image = &game_.GameImgs.FindByName("Leska");
+Leska::Leska(const SpriteLink& link, PlayContext& ctx, double x) : ImageSprite(link) {
+  Image = &ctx.GameImgs.FindByName("Leska");
   Width = Image->FrameWidth();
   Height = 1;
   X = RoundHalfEven(x);

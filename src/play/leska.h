@@ -5,18 +5,15 @@
 
 namespace klv {
 
-class Game;
+struct PlayContext;
 
 class Leska : public ImageSprite {
  public:
-  Leska(const SpriteLink& link, Game& game, double x);
+  Leska(const SpriteLink& link, PlayContext& ctx, double x);
 
   int BottomY = 0;  // the y of the line's lower end: the hook's Y
 
   void Render() override;
-
- private:
-  Game& game_;
 };
 
 }  // namespace klv

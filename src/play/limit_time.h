@@ -5,12 +5,13 @@
 
 namespace klv {
 
-class Game;
+struct PlayContext;
+class Round;
 class PlayerTime;
 
 class LimitTime : public ImageSprite {
  public:
-  LimitTime(const SpriteLink& link, Game& game);
+  LimitTime(const SpriteLink& link, PlayContext& ctx, Round& round);
 
   PlayerTime* Fill = nullptr;
 
@@ -18,7 +19,7 @@ class LimitTime : public ImageSprite {
   void DeadAll();
 
  private:
-  Game& game_;
+  Round& round_;
 };
 
 }  // namespace klv

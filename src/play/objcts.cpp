@@ -2,9 +2,10 @@
 
 #include <string>
 
-#include "app/game.h"
 #include "engine/picture_collection.h"
+#include "engine/random.h"
 #include "play/kruk.h"
+#include "play/play_context.h"
 #include "play/play_math.h"
 #include "play/play_tables.h"
 #include "play/player.h"
@@ -20,13 +21,13 @@ constexpr int kMaxBottomObjects = 3;  // no new treasure once more than this lie
 constexpr int kBottomObjectSpeed = 2;
 }  // namespace
 
-Objcts::Objcts(const SpriteLink& link, Game& game) : ImageSprite(link), game_(game) {
-  Round& round = *game_.Round1;
-  Random& rng = game_.Rng;
+Objcts::Objcts(const SpriteLink& link, PlayContext& ctx, Round& round)
+    : ImageSprite(link), ctx_(ctx), round_(round) {
+  Random& rng = ctx_.Rng;
 
   int kind = round.BottomObjectCount <= kMaxBottomObjects ? 1 + rng.Below(5) : 1 + rng.Below(4);
-  Kind = static_cast<uint8_t>(kind);
-  Image = &game_.GameImgs.FindByName("Obj" + std::to_string(kind));
+  Kind = static_cast<ObjectKind>(kind);
+  Image = &ctx_.GameImgs.FindByName("Obj" + std::to_string(kind));
   Width = Image->FrameWidth();
   Height = Image->FrameHeight();
   FrameCount = Image->FrameTotal();
@@ -45,7 +46,7 @@ Objcts::Objcts(const SpriteLink& link, Game& game) : ImageSprite(link), game_(ga
   Speed = static_cast<int8_t>(speed);
   Y = kWaterTop + rng.Below(300 - Height);
 
-  if (kind == kBottomObjectKind) {
+  if (Kind == kBottomObjectKind) {
     X = 50 + rng.Below(600);
     Y = kBottomObjectY;
     LoopFrames = false;
@@ -57,45 +58,37 @@ Objcts::Objcts(const SpriteLink& link, Game& game) : ImageSprite(link), game_(ga
 void Objcts::HitBy(Sprite& other, bool&) {
   auto* hook = dynamic_cast<Kruk*>(&other);
   if (!hook || Hooked || !hook->Catching) return;
-  Round& round = *game_.Round1;
-  if (Player* angler = round.Angler(hook->Owner)) angler->HasCatch = true;
+  if (Player* angler = round_.Angler(hook->Owner)) angler->HasCatch = true;
   Hooked = true;
-  round.ScorePopupValue += Value;
+  round_.ScorePopupValue += Value;
   Owner = hook->Owner;
 }
 
 void Objcts::Step(int moveCount) {
-  Round& round = *game_.Round1;
-  if (SpawnLevel != round.LevelNo ||
-      (game_.GameState != "Game" && game_.GameState != "ExitGame?")) {
+  if (SpawnLevel != round_.LevelNo ||
+      (ctx_.OnScreen != Screen::Game && ctx_.OnScreen != Screen::ExitGameQuestion)) {
     MarkDead();
     return;
   }
-  if (game_.Held()) return;
+  if (ctx_.Hold.Held()) return;
 
   if (Hooked) {
-    Player* owner = round.Angler(Owner);
+    Player* owner = round_.Angler(Owner);
     if (!owner || !owner->Hook) return;
     const Kruk& hook = *owner->Hook;
     FramePos = kHookedObjectFrame;
     X = hook.X - Width / 2 + 3;
     if (hook.Y - 10 + Height < kSinkLimit) Y = hook.Y - 10;
     if (Y < kLandingLine) {
-      round.ScorePopupY =
-          static_cast<uint16_t>(RoundHalfEven(owner->Bobber ? owner->Bobber->Y : 0));
-      if (SpawnLevel == round.LevelNo) round.ScorePopupShown = true;
-      round.CatchSoundDue = true;
-      owner->AddScore(Value);
-      round.AddTime(TimeEffect);
-      CountDown(round.ObjectCount);
-      if (Kind == kBottomObjectKind) CountDown(round.BottomObjectCount);
+      round_.Land(Catch{Value, double(TimeEffect), SpawnLevel, 0, Kind == kBottomObjectKind},
+                  *owner);
       MarkDead();
     }
     return;
   }
 
   if (X >= kKeepRight || X + Width + kKeepLeftMargin <= 0) {
-    CountDown(round.ObjectCount);
+    CountDown(round_.ObjectCount);
     MarkDead();
     return;
   }

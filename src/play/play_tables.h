@@ -1,21 +1,14 @@
 #pragma once
 // Constant data of play: fish and object kinds, the quota icons and labels,
-// the seaweed of each scene, and the drawing depths of play sprites.
+// the seaweed of each scene, the lines of the water band. The drawing depths
+// are in app/depths.h with those of the screens.
 
 #include <array>
 #include <cstdint>
 
-namespace klv {
+#include "app/depths.h"
 
-// Drawing depths, back to front.
-constexpr int kDepthBackdrop = -10;
-constexpr int kDepthBubble = -6;
-constexpr int kDepthWeed = -5;
-constexpr int kDepthLine = -4;  // line and hook
-constexpr int kDepthObject = -2;
-constexpr int kDepthFish = -1;  // also the angler, the quota icons, the time fill
-constexpr int kDepthFront = 0;  // rod, wave, time bar frame
-constexpr int kDepthFloat = 1;
+namespace klv {
 
 // The water band and the lines that matter in it, in pixels.
 constexpr int kHookTop = 225;         // the hook at rest; a bubble bursts here
@@ -25,46 +18,93 @@ constexpr int kLandingLine = 230;     // a catch lifted above this is landed
 constexpr int kSinkLimit = 550;       // a hooked catch is never drawn lower
 constexpr int kWaterTop = 230;        // fish and objects enter at 230 .. 529 - height
 
+// The time bar along the bottom of the play screen: its frame's top-left
+// corner, where its fill starts too.
+constexpr int kTimeBarX = 187;
+constexpr int kTimeBarY = 579;
+
+// The fish kinds, numbered as their pictures ("Fish3L" is a perch swimming
+// left), their quota icons and the quota count them.
+enum class FishKind : uint8_t {
+  Ukleyka = 1,  // bleak
+  Plotva,       // roach
+  Okun,         // perch
+  Karas,        // crucian carp
+  Krasnoperka,  // rudd
+  Leshch,       // bream
+  Sazan,        // carp
+  Som,          // catfish
+  Shchuka,      // pike
+  Sudak,        // zander
+};
+constexpr int kFishKindCount = 10;
+
 struct FishKindInfo {
+  FishKind Kind;
+  const char* Name;    // as the help pages call it
   uint8_t Value;       // points when landed
   uint8_t RestFrames;  // extra animation ticks on frame 0 between swim cycles
 };
 // Indexed by kind 1..10; entry 0 unused.
 inline constexpr std::array<FishKindInfo, 11> kFishKinds = {{
-    {0, 0},
-    {10, 2},
-    {10, 2},
-    {10, 2},
-    {10, 2},
-    {10, 2},
-    {20, 1},
-    {50, 1},
-    {50, 0},
-    {100, 2},
-    {100, 0},
+    {FishKind{}, "", 0, 0},
+    {FishKind::Ukleyka, "Уклейка", 10, 2},
+    {FishKind::Plotva, "Плотва", 10, 2},
+    {FishKind::Okun, "Окунь", 10, 2},
+    {FishKind::Karas, "Карась", 10, 2},
+    {FishKind::Krasnoperka, "Краснопёрка", 10, 2},
+    {FishKind::Leshch, "Лещ", 20, 1},
+    {FishKind::Sazan, "Сазан", 50, 1},
+    {FishKind::Som, "Сом", 50, 0},
+    {FishKind::Shchuka, "Щука", 100, 2},
+    {FishKind::Sudak, "Судак", 100, 0},
 }};
-constexpr int kBottomFishKind = 8;  // always swims at kBottomFishY
+constexpr FishKind kBottomFishKind = FishKind::Som;  // always swims at kBottomFishY
 constexpr int kBottomFishY = 500;
-constexpr int kFlatFishKind = 9;    // hangs almost flat when hooked
-constexpr int kSpinyFishKind = 10;  // its body stings; only the trailing end is safe
+constexpr FishKind kFlatFishKind = FishKind::Shchuka;  // hangs almost flat when hooked
+constexpr FishKind kSpinyFishKind = FishKind::Sudak;   // its back stings; only the tail end is safe
 constexpr int kSpinySafeLength = 55;
+constexpr int kHookPointX = 3;  // the hook's point, from the hook's left edge
+
+// The stinging body of a spiny fish whose box is at (x, y), edges included:
+// all but its trailing kSpinySafeLength pixels, reaching a little above the
+// fish and not quite to its belly.
+struct StingZone {
+  int Left, Top, Right, Bottom;
+};
+constexpr StingZone SpinyStingZone(int x, int y, int width, int height, bool facesLeft) {
+  const int f = facesLeft ? kSpinySafeLength : 0;
+  return {x + kSpinySafeLength - f, y - 17, x + width - f, y + height - 14};
+}
 constexpr int kStingPenalty = 50;
 constexpr double kFishTimeBonus = 0.5;  // seconds added when a fish is landed
 
+// The things that are not fish, numbered as their pictures ("Obj3").
+enum class ObjectKind : uint8_t {
+  Boot = 1,    // junk
+  AlarmClock,  // junk that costs time
+  Bottle,      // a find
+  Hourglass,   // a find that gives time
+  Shell,       // a treasure lying on the bottom
+};
+constexpr int kObjectKindCount = 5;
+
 struct ObjectKindInfo {
-  int Value;     // points when landed
-  int TimeSign;  // the time effect is TimeSign * (TimeLimit div 10) seconds
+  ObjectKind Kind;
+  const char* Name;  // as the help pages call it
+  int Value;         // points when landed
+  int TimeSign;      // the time effect is TimeSign * (TimeLimit div 10) seconds
 };
 // Indexed by kind 1..5; entry 0 unused.
 inline constexpr std::array<ObjectKindInfo, 6> kObjectKinds = {{
-    {0, 0},
-    {-50, 0},   // junk
-    {-50, -1},  // junk that costs time
-    {50, 0},    // a find
-    {0, 1},     // a find that gives time
-    {100, 0},   // a treasure lying on the bottom
+    {ObjectKind{}, "", 0, 0},
+    {ObjectKind::Boot, "Старый сапог", -50, 0},
+    {ObjectKind::AlarmClock, "Ржавый будильник", -50, -1},
+    {ObjectKind::Bottle, "Бутылка с запиской", 50, 0},
+    {ObjectKind::Hourglass, "Песочные часы", 0, 1},
+    {ObjectKind::Shell, "Ракушка с жемчужиной", 100, 0},
 }};
-constexpr int kBottomObjectKind = 5;
+constexpr ObjectKind kBottomObjectKind = ObjectKind::Shell;
 constexpr int kBottomObjectY = 490;
 constexpr int kHookedObjectFrame = 4;
 

@@ -1,11 +1,11 @@
 #include "play/player.h"
 
-#include "app/game.h"
 #include "engine/input_states.h"
 #include "engine/picture_collection.h"
 #include "engine/sprite_engine.h"
 #include "play/kruk.h"
 #include "play/leska.h"
+#include "play/play_context.h"
 #include "play/play_tables.h"
 #include "play/round.h"
 #include "play/udochka.h"
@@ -23,26 +23,26 @@ constexpr int kWalkRightEdge = 770;  // less half the angler's width
 constexpr int kWalkStep = 6;
 }  // namespace
 
-Player::Player(const SpriteLink& link, Game& game)
-    : ImageSprite(link), Score(MaskScore(0)), game_(game) {
-  Image = &game_.GameImgs.FindByName("Player");
+Player::Player(const SpriteLink& link, PlayContext& ctx, Round& round)
+    : ImageSprite(link), Score(MaskScore(0)), ctx_(ctx), round_(round) {
+  Image = &ctx_.GameImgs.FindByName("Player");
   Width = Image->FrameWidth();
   Height = Image->FrameHeight();
   X = kStartX;
   Y = kAnglerY;
   SetDepth(kDepthFish);
 
-  SpriteEngine& engine = *game_.SpriteEngine1;
-  Rod = engine.Create<Udochka>(game_, X + kRodOffsetX);
+  SpriteEngine& engine = ctx_.Engine;
+  Rod = engine.Create<Udochka>(ctx_, X + kRodOffsetX);
   Bobber = engine.Create<ImageSprite>();
-  Bobber->Image = &game_.GameImgs.FindByName("Poplavok");
+  Bobber->Image = &ctx_.GameImgs.FindByName("Poplavok");
   Bobber->Width = Bobber->Image->FrameWidth();
   Bobber->Height = Bobber->Image->FrameHeight();
   Bobber->X = Rod->X - kRodOffsetX;
   Bobber->Y = Rod->Y + kFloatBelowRod;
   Bobber->SetDepth(kDepthFloat);
-  Line = engine.Create<Leska>(game_, double(Bobber->X));
-  Hook = engine.Create<Kruk>(game_, double(Line->X));
+  Line = engine.Create<Leska>(ctx_, double(Bobber->X));
+  Hook = engine.Create<Kruk>(ctx_, double(Line->X));
 
   Reeling = false;
   PlayerIndex = 0;
@@ -67,13 +67,12 @@ void Player::DeadAll() {
   if (Line) Line->MarkDead();
   if (Hook) Hook->MarkDead();
   MarkDead();
-  Round& round = *game_.Round1;
-  if (PlayerIndex < round.Players.size() && round.Players[PlayerIndex] == this)
-    round.Players[PlayerIndex] = nullptr;
+  if (PlayerIndex < round_.Players.size() && round_.Players[PlayerIndex] == this)
+    round_.Players[PlayerIndex] = nullptr;
 }
 
 void Player::Step(int) {
-  if (game_.GameState == "Menu") {
+  if (ctx_.OnScreen == Screen::Menu) {
     DeadAll();
     return;
   }
@@ -81,28 +80,28 @@ void Player::Step(int) {
   Bobber->Visible = Visible;
   Hook->Visible = Visible;
   Line->Visible = Visible;
-  if (game_.Held()) return;
+  if (ctx_.Hold.Held()) return;
 
-  const InputStateSet states = game_.Input1->States;
-  const bool left = states.Contains(StateLeft) || game_.MouseStepLeft;
-  const bool right = states.Contains(StateRight) || game_.MouseStepRight;
-  const bool lower = states.Contains(StateDown) || game_.MouseLowerHeld;
+  const InputStateSet states = ctx_.Input.States;
+  const bool left = states.Contains(StateLeft) || ctx_.Mouse.MouseStepLeft;
+  const bool right = states.Contains(StateRight) || ctx_.Mouse.MouseStepRight;
+  const bool lower = states.Contains(StateDown) || ctx_.Mouse.MouseLowerHeld;
 
   if (left && X > kWalkLeftLimit) {
     X -= kWalkStep;
-    game_.MouseStepLeft = false;
+    ctx_.Mouse.MouseStepLeft = false;
   }
   if (right && X < kWalkRightEdge - Width / 2) {
     X += kWalkStep;
-    game_.MouseStepRight = false;
+    ctx_.Mouse.MouseStepRight = false;
   }
   if (lower) {
     Hook->Catching = false;
-    game_.StopEffect("Up");
+    ctx_.Effects.StopEffect("Up");
     if (Hook->Y < kHookLowerLimit && !Reeling) Hook->Y += kHookStep;
   } else if (Hook->Y > kHookTop) {
     Rod->FramePos = HasCatch ? 2 : 1;
-    if (!Hook->Catching) game_.PlayEffect("Up");
+    if (!Hook->Catching) ctx_.Effects.PlayEffect("Up");
     Hook->Y -= kHookStep;
     Hook->Catching = true;
     Reeling = true;
@@ -111,7 +110,7 @@ void Player::Step(int) {
       HasCatch = false;
       Reeling = false;
       Hook->Catching = false;
-      game_.StopEffect("Up");
+      ctx_.Effects.StopEffect("Up");
     }
   }
 

@@ -8,15 +8,16 @@
 
 namespace klv {
 
-class Game;
 class Kruk;
 class Leska;
+class Round;
 class Udochka;
+struct PlayContext;
 
 class Player : public ImageSprite {
  public:
   // Builds the angler and then its rod, float, line and hook (those hidden).
-  Player(const SpriteLink& link, Game& game);
+  Player(const SpriteLink& link, PlayContext& ctx, Round& round);
 
   Leska* Line = nullptr;
   Udochka* Rod = nullptr;
@@ -37,7 +38,8 @@ class Player : public ImageSprite {
   void Step(int moveCount) override;
 
  private:
-  Game& game_;
+  PlayContext& ctx_;
+  Round& round_;
 };
 
 }  // namespace klv

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "app/game.h"
 #include "engine/picture_collection.h"
 #include "engine/sprite_engine.h"
+#include "play/play_context.h"
 #include "play/play_math.h"
 #include "play/play_tables.h"
 #include "play/round.h"
@@ -12,16 +12,15 @@
 namespace klv {
 
 namespace {
-constexpr int kBarX = 187;
-constexpr int kBarY = 579;
 constexpr int kBarLength = 429;  // pixels for the whole time
 constexpr double kAlarmPercent = 30;
 }  // namespace
 
-PlayerTime::PlayerTime(const SpriteLink& link, Game& game) : ImageSprite(link), game_(game) {
-  Image = &game_.GameImgs.FindByName("Time2");
-  X = kBarX;
-  Y = kBarY;
+PlayerTime::PlayerTime(const SpriteLink& link, PlayContext& ctx, const Round& round)
+    : ImageSprite(link), round_(round) {
+  Image = &ctx.GameImgs.FindByName("Time2");
+  X = kTimeBarX;
+  Y = kTimeBarY;
   Width = 1;
   Height = Image->FrameHeight();
   FrameCount = Image->FrameTotal();
@@ -32,9 +31,8 @@ PlayerTime::PlayerTime(const SpriteLink& link, Game& game) : ImageSprite(link), 
 
 // The share of the time left, 0..1; the clock at zero draws as one tick.
 double PlayerTime::Share() const {
-  const Round& round = *game_.Round1;
-  if (round.TimeLimit <= 0) return 0;
-  double f = std::max(round.RoundClock, 1) / double(round.TimeLimit) / 100.0;
+  if (round_.TimeLimit <= 0) return 0;
+  double f = std::max(round_.RoundClock, 1) / double(round_.TimeLimit) / 100.0;
   return std::clamp(f, 0.0, 1.0);
 }
 
@@ -44,15 +42,18 @@ int PlayerTime::FillFrame() const {
 }
 
 int PlayerTime::FillRight() const {
-  return kBarX + RoundHalfEven(Share() * kBarLength);
+  return kTimeBarX + RoundHalfEven(Share() * kBarLength);
+}
+
+void PlayerTime::Step(int moveCount) {
+  if (moveCount % 32 == 0) Blink = false;
+  if (moveCount % 32 == 16) Blink = true;
 }
 
 void PlayerTime::Render() {
-  if (game_.FrameCounter % 32 == 0) Blink = false;
-  if (game_.FrameCounter % 32 == 16) Blink = true;
-  if (!Image || !Engine() || game_.Round1->TimeLimit <= 0) return;
-  Image->StretchFrame(Engine()->TargetSurface(), Rect{kBarX, kBarY, FillRight(), kBarY + Height},
-                      FillFrame());
+  if (!Image || !Engine() || round_.TimeLimit <= 0) return;
+  Image->StretchFrame(Engine()->TargetSurface(),
+                      Rect{kTimeBarX, kTimeBarY, FillRight(), kTimeBarY + Height}, FillFrame());
 }
 
 }  // namespace klv

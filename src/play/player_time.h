@@ -6,11 +6,12 @@
 
 namespace klv {
 
-class Game;
+struct PlayContext;
+class Round;
 
 class PlayerTime : public ImageSprite {
  public:
-  PlayerTime(const SpriteLink& link, Game& game);
+  PlayerTime(const SpriteLink& link, PlayContext& ctx, const Round& round);
 
   bool Blink = false;  // the alarm frame's half of the flash
 
@@ -18,11 +19,13 @@ class PlayerTime : public ImageSprite {
   int FillFrame() const;
   int FillRight() const;
 
+  // The flash's half changes every 16 frames, on the frame counter.
+  void Step(int moveCount) override;
   void Render() override;
 
  private:
   double Share() const;
-  Game& game_;
+  const Round& round_;
 };
 
 }  // namespace klv

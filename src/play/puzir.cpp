@@ -1,7 +1,8 @@
 #include "play/puzir.h"
 
-#include "app/game.h"
 #include "engine/picture_collection.h"
+#include "engine/random.h"
+#include "play/play_context.h"
 #include "play/play_tables.h"
 
 namespace klv {
@@ -10,23 +11,23 @@ namespace {
 constexpr int kBubbleStartY = 500;
 }
 
-Puzir::Puzir(const SpriteLink& link, Game& game) : ImageSprite(link), game_(game) {
-  Image = &game_.GameImgs.FindByName(game_.Rng.Below(2) == 0 ? "Puzir" : "Puziri");
+Puzir::Puzir(const SpriteLink& link, PlayContext& ctx) : ImageSprite(link), ctx_(ctx) {
+  Image = &ctx_.GameImgs.FindByName(ctx_.Rng.Below(2) == 0 ? "Puzir" : "Puziri");
   Width = Image->FrameWidth();
   Height = Image->FrameHeight();
   FrameCount = Image->FrameTotal();
-  X = 20 + game_.Rng.Below(760);
+  X = 20 + ctx_.Rng.Below(760);
   Y = kBubbleStartY;
   SetDepth(kDepthBubble);
   Origin = static_cast<uint16_t>(X);
-  Sway = static_cast<uint8_t>(3 + game_.Rng.Below(7));
+  Sway = static_cast<uint8_t>(3 + ctx_.Rng.Below(7));
   SwayDir = 1;
-  Rise = static_cast<uint8_t>(1 + game_.Rng.Below(3));
+  Rise = static_cast<uint8_t>(1 + ctx_.Rng.Below(3));
 }
 
 void Puzir::Step(int) {
-  if (game_.Held()) return;
-  if (game_.GameState != "Game") {
+  if (ctx_.Hold.Held()) return;
+  if (ctx_.OnScreen != Screen::Game) {
     MarkDead();
     return;
   }

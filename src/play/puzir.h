@@ -7,11 +7,11 @@
 
 namespace klv {
 
-class Game;
+struct PlayContext;
 
 class Puzir : public ImageSprite {
  public:
-  Puzir(const SpriteLink& link, Game& game);
+  Puzir(const SpriteLink& link, PlayContext& ctx);
 
   uint16_t Origin = 0;  // the x the sway is centred on
   uint8_t Sway = 0;     // 3..9 pixels each way
@@ -21,7 +21,7 @@ class Puzir : public ImageSprite {
   void Step(int moveCount) override;
 
  private:
-  Game& game_;
+  PlayContext& ctx_;
 };
 
 }  // namespace klv

@@ -2,13 +2,16 @@
 
 #include <cstdio>
 
-#include "app/game.h"
+#include "app/text_colours.h"
+#include "engine/canvas.h"
 #include "engine/cp1251.h"
+#include "engine/random.h"
 #include "engine/sprite_engine.h"
 #include "play/fish.h"
 #include "play/fon.h"
 #include "play/limit_time.h"
 #include "play/objcts.h"
+#include "play/play_context.h"
 #include "play/play_math.h"
 #include "play/play_tables.h"
 #include "play/player.h"
@@ -41,40 +44,46 @@ const std::string& DoneText() {
 
 }  // namespace
 
-Round::Round(Game& game) : game_(game), noScore_(MaskScore(0)) {}
+Round::Round(PlayContext& context) : ctx_(context), noScore_(MaskScore(0)) {}
 
 void Round::CreateTargetIcons() {
   for (int k = 1; k <= 10; ++k) TargetLabelX[k] = kTargetLabelColumns[k];
   for (int k = 1; k <= 10; ++k) {
-    ToDoFish* icon = game_.SpriteEngine1->Create<ToDoFish>(game_, k);
+    ToDoFish* icon = ctx_.Engine.Create<ToDoFish>(ctx_, k);
     icon->Shown = false;
     TargetIcons[k] = icon;
   }
 }
 
 Fon* Round::CreateBackdrop(int sceneNo) {
-  Backdrop = game_.SpriteEngine1->Create<Fon>(game_, sceneNo);
+  Backdrop = ctx_.Engine.Create<Fon>(ctx_, *this, sceneNo);
   return Backdrop;
+}
+
+void Round::NewGame() {
+  BuildScene();
+  LevelNo = 0;
+  PlayerScore() = MaskScore(0);
 }
 
 void Round::BuildScene() {
   if (Backdrop) Backdrop->DeadAll();
   Backdrop = nullptr;
-  SpriteEngine& engine = *game_.SpriteEngine1;
-  CreateBackdrop(1 + game_.Rng.Below(3));
-  TimeBar = engine.Create<LimitTime>(game_);
-  Wave = engine.Create<Volna>(game_);
+  SpriteEngine& engine = ctx_.Engine;
+  CreateBackdrop(1 + ctx_.Rng.Below(3));
+  TimeBar = engine.Create<LimitTime>(ctx_, *this);
+  Wave = engine.Create<Volna>(ctx_);
   LocalPlayer = 0;
-  Players[0] = engine.Create<Player>(game_);
+  Players[0] = engine.Create<Player>(ctx_, *this);
 }
 
-void Round::StartLevel(int reason) {
-  game_.SetTimer(game_.Timer1, false);
-  game_.SilenceAll();
+void Round::StartLevel(LevelStart reason) {
+  ctx_.Hold.StopClock();
+  ctx_.Effects.SilenceAll();
   ++LevelNo;
   HideTargetIcons();
 
-  TargetCount = static_cast<uint8_t>(BuildQuota(LevelNo, game_.Rng, Targets));
+  TargetCount = static_cast<uint8_t>(BuildQuota(LevelNo, ctx_.Rng, Targets));
   TargetsDone = 0;
   TimeLimit = 10;
   for (int i = 1; i <= TargetCount; ++i) {
@@ -82,7 +91,7 @@ void Round::StartLevel(int reason) {
     if (kind >= 1 && kind <= 10 && TargetIcons[kind]) TargetIcons[kind]->Shown = true;
     TimeLimit += Targets[i].Left;
   }
-  if (LevelNo > 1) game_.PlayEffect("Level");
+  if (LevelNo > 1) ctx_.Effects.PlayEffect("Level");
 
   RoundClock = TimeLimit * 100;
   FishCount = 0;
@@ -97,7 +106,27 @@ void Round::StartLevel(int reason) {
 
   // A new game opens with the same "get ready" hold as every later level;
   // the end of the hold starts the round clock.
-  if (reason == 0) game_.SetTimer(game_.Timer2, true);
+  if (reason == LevelStart::NewGame) ctx_.Hold.StartHold();
+}
+
+bool Round::TickClock() {
+  if (RoundClock <= 0) return false;
+  --RoundClock;
+  return true;
+}
+
+void Round::TickBonus() {
+  if (RoundClock < 100) {
+    ctx_.Hold.StopBonus();
+    StartLevel(LevelStart::AfterBonus);
+    return;
+  }
+  RoundClock -= 100;
+  AddScore(5);
+}
+
+void Round::ShowAngler() {
+  if (Player* p = LocalAngler()) p->Visible = true;
 }
 
 void Round::HideTargetIcons() {
@@ -132,8 +161,13 @@ void Round::AddScore(int points) {
   if (Player* p = LocalAngler()) p->AddScore(points);
 }
 
-int32_t Round::ScoreValue() {
-  return static_cast<int32_t>(UnmaskScore(PlayerScore()));
+uint32_t Round::MaskedScore() const {
+  if (const Player* p = LocalAngler()) return p->Score;
+  return MaskScore(0);
+}
+
+int32_t Round::ScoreValue() const {
+  return static_cast<int32_t>(UnmaskScore(MaskedScore()));
 }
 
 void Round::AddTime(double seconds) {
@@ -141,6 +175,22 @@ void Round::AddTime(double seconds) {
     RoundClock += RoundHalfEven(seconds * 100);
   else
     RoundClock = TimeLimit * 100;
+}
+
+void Round::Land(const Catch& c, Player& owner) {
+  const bool thisLevel = c.SpawnLevel == LevelNo;
+  if (c.FishKind != 0) {
+    CountDown(FishCount);
+  } else {
+    CountDown(ObjectCount);
+    if (c.FromTheBottom) CountDown(BottomObjectCount);
+  }
+  ScorePopupY = static_cast<uint16_t>(RoundHalfEven(owner.Bobber ? owner.Bobber->Y : 0));
+  if (thisLevel) ScorePopupShown = true;
+  CatchSoundDue = true;
+  owner.AddScore(c.Points);
+  AddTime(c.Seconds);
+  if (c.FishKind != 0 && thisLevel) CountCatch(c.FishKind);
 }
 
 void Round::CountCatch(int kind) {
@@ -152,59 +202,74 @@ void Round::CountCatch(int kind) {
   }
   if (TargetsDone >= TargetCount) {
     // The level is complete: hold play and turn the time left into points.
-    game_.SilenceAll();
-    game_.SetTimer(game_.Timer1, false);
-    game_.SetTimer(game_.Timer2, true);
-    game_.SetTimer(game_.Timer4, true);
+    ctx_.Effects.SilenceAll();
+    ctx_.Hold.HoldForBonus();
   }
 }
 
 void Round::SpawnFish() {
-  if (game_.Rng.Below(kFishChance) != 0) return;
+  if (ctx_.Rng.Below(kFishChance) != 0) return;
   if (FishCount >= kMaxFish) return;
   ++FishCount;
-  game_.SpriteEngine1->Create<Fish>(game_);
+  ctx_.Engine.Create<Fish>(ctx_, *this);
 }
 
 void Round::SpawnObject() {
-  if (game_.Rng.Below(kObjectChance) != 0) return;
+  if (ctx_.Rng.Below(kObjectChance) != 0) return;
   if (ObjectCount >= kMaxObjects) return;
   ++ObjectCount;
-  game_.SpriteEngine1->Create<Objcts>(game_);
+  ctx_.Engine.Create<Objcts>(ctx_, *this);
 }
 
-void Round::GameFrameBlock() {
-  Canvas& canvas = game_.Canvas1;
-  Player* angler = LocalAngler();
-  if (!game_.Held()) {
-    canvas.SetFont(Face::Comic, 16, false, game_.TextGold);
-    if (ScorePopupShown) {
-      if (ScorePopupY <= kPopupTop) {
-        ScorePopupY = static_cast<uint16_t>(angler ? angler->Y : 0);
-        ScorePopupValue = 0;
-        ScorePopupShown = false;
-      } else {
-        ScorePopupY -= kPopupRise;
-        char buf[16];
-        std::snprintf(buf, sizeof buf, "%-3d", ScorePopupValue);
-        const int x = angler && angler->Bobber ? angler->Bobber->X : 0;
-        canvas.TextOut(x, ScorePopupY, buf);
-        if (CatchSoundDue) game_.PlayEffect("Poimal");
-        CatchSoundDue = false;
-      }
+void Round::AfterMove() {
+  // Newest first: the order the fish are drawn in, which is the order they
+  // have always been landed in.
+  SpriteEngine& engine = ctx_.Engine;
+  for (int i = engine.Count() - 1; i >= 0; --i) {
+    auto* fish = dynamic_cast<Fish*>(&engine.ItemAt(i));
+    if (!fish || !fish->Hooked) continue;
+    Player* owner = Angler(fish->Owner);
+    if (!owner) continue;
+    if (owner->Hook) fish->FollowHook(*owner->Hook);
+    if (fish->Y < kLandingLine && !fish->Dying()) {
+      Land(fish->AsCatch(), *owner);
+      fish->MarkDead();
     }
-    SpawnFish();
-    SpawnObject();
-    if (game_.Rng.Below(kBubbleChance) == 0) game_.SpriteEngine1->Create<Puzir>(game_);
   }
-  DrawTexts();
+  if (ctx_.OnScreen != Screen::Game || ctx_.Hold.Held()) return;
+  if (ScorePopupShown) {
+    if (ScorePopupY <= kPopupTop) {
+      const Player* angler = LocalAngler();
+      ScorePopupY = static_cast<uint16_t>(angler ? angler->Y : 0);
+      ScorePopupValue = 0;
+      ScorePopupShown = false;
+    } else {
+      ScorePopupY -= kPopupRise;
+      if (CatchSoundDue) ctx_.Effects.PlayEffect("Poimal");
+      CatchSoundDue = false;
+    }
+  }
 }
 
-void Round::DrawTexts() {
-  Canvas& canvas = game_.Canvas1;
-  char buf[32];
+void Round::Spawn() {
+  if (ctx_.Hold.Held()) return;
+  SpawnFish();
+  SpawnObject();
+  if (ctx_.Rng.Below(kBubbleChance) == 0) ctx_.Engine.Create<Puzir>(ctx_);
+}
 
-  canvas.SetFont(Face::Arial, 12, true, game_.TextBlue);
+void Round::Draw(Canvas& canvas) const {
+  char buf[32];
+  if (!ctx_.Hold.Held()) {
+    canvas.SetFont(Face::Comic, 16, false, kTextGold);
+    if (ScorePopupShown) {
+      const Player* angler = LocalAngler();
+      std::snprintf(buf, sizeof buf, "%-3d", ScorePopupValue);
+      canvas.TextOut(angler && angler->Bobber ? angler->Bobber->X : 0, ScorePopupY, buf);
+    }
+  }
+
+  canvas.SetFont(Face::Arial, 12, true, kTextBlue);
   for (int i = 1; i <= TargetCount && i <= 10; ++i) {
     const int kind = Targets[i].Kind;
     if (kind < 1 || kind > 10) continue;
@@ -220,10 +285,10 @@ void Round::DrawTexts() {
   std::snprintf(buf, sizeof buf, "%4d", int(LevelNo));
   canvas.TextOut(80, 560, buf);
 
-  if (game_.Timer4.Enabled() && RoundClock > 0) {
-    canvas.SetFont(Face::Comic, 20, false, game_.TextGold);
+  if (ctx_.Hold.BonusRunning() && RoundClock > 0) {
+    canvas.SetFont(Face::Comic, 20, false, kTextGold);
     canvas.TextOut(325, 300, DoneText());
-  } else if (game_.Held() && !game_.Paused) {
+  } else if (ctx_.Hold.Held() && !ctx_.Hold.Paused()) {
     canvas.SetFont(Face::Comic, 20, false, Rgb(0, 255, 0));
     canvas.TextOut(325, 300, ReadyText());
   }

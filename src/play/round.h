@@ -1,25 +1,33 @@
 #pragma once
-// The rules of a game: levels and their quota, the round clock, the score
-// display, spawning, and the scene a game is played in. The Game owns one as
-// Round1; the play sprites reach it through the Game.
+// The rules of a game: levels and their quota, the round clock and the time
+// bonus, landing a catch, the score display, spawning, and the scene a game
+// is played in. The game's window owns one as Round1 and calls it on the
+// timers' ticks and in the frame; the play sprites are given it.
 
 #include <array>
 #include <cstdint>
 
+#include "play/catch.h"
+#include "play/play_result.h"
 #include "play/quota.h"
 
 namespace klv {
 
-class Game;
+class Canvas;
 class Fon;
 class LimitTime;
 class Player;
 class ToDoFish;
 class Volna;
+struct PlayContext;
 
-class Round {
+// Why a level is set up: the first level of a new game, or the next level
+// once the time left after a completed one has been counted.
+enum class LevelStart : uint8_t { NewGame = 0, AfterBonus = 5 };
+
+class Round : public PlayResult {
  public:
-  explicit Round(Game& game);
+  explicit Round(PlayContext& context);
   Round(const Round&) = delete;
   Round& operator=(const Round&) = delete;
 
@@ -28,13 +36,31 @@ class Round {
   // A backdrop of scene 0 (the menu) or 1..3 (play); it becomes the current one.
   Fon* CreateBackdrop(int sceneNo);
   // The start of a game: the current backdrop goes, then a random play scene,
-  // the time bar, the wave and the angler in slot 0.
-  void BuildScene();
-  // Sets up the next level. reason: 0 a new game, 5 after the time bonus.
-  // A new game also starts the "Готовсь!" hold whose end starts the clock.
-  void StartLevel(int reason);
-  // The round display and spawning; every frame in "Game", after the draw pass.
-  void GameFrameBlock();
+  // the time bar, the wave and the angler in slot 0; level 0, no points.
+  void NewGame();
+  // Sets up the next level. A new game also starts the "Готовсь!" hold whose
+  // end starts the clock.
+  void StartLevel(LevelStart reason);
+  // The round clock's tick (every 10 ms while it runs): one tick less.
+  // Returns false when the clock was already at zero: the time is up.
+  bool TickClock();
+  // The time bonus's tick (every 128 ms after a completed level): a second
+  // of the time left becomes 5 points; under a second left, the bonus ends
+  // and the next level is set up.
+  void TickBonus();
+  // The end of a hold: the angler shows again.
+  void ShowAngler();
+  // Each frame after the move pass (and the flush): hooked fish follow the
+  // hook and those lifted above the water line are landed, newest first;
+  // in running play the rising points go up. The catches landed here are
+  // still drawn in this frame and go at the next flush.
+  void AfterMove();
+  // Each frame in running play, after the picture is drawn: new fish,
+  // objects and bubbles, first drawn (and moved) in the next frame.
+  void Spawn();
+  // The round display, drawn each frame of play (running or held); changes
+  // nothing.
+  void Draw(Canvas& canvas) const;
   void HideTargetIcons();
   // The end of a game: the angler with its tackle, the wave, the time bar and
   // the scene with its weeds are marked dead. The caller makes a new backdrop.
@@ -45,13 +71,19 @@ class Round {
   // Unmasks the local angler's score, adds, masks again.
   void AddScore(int points);
   // The local angler's score unmasked.
-  int32_t ScoreValue();
+  int32_t ScoreValue() const;
+
+  uint32_t MaskedScore() const override;
+  int Level() const override { return LevelNo; }
 
   // Used by the play sprites.
   Player* Angler(int index) const;  // none when the slot is empty or out of range
   Player* LocalAngler() const { return Angler(LocalPlayer); }
-  // A fish of a wanted kind was landed: quota, and the level's end when met.
-  void CountCatch(int kind);
+  // A catch lifted above the water line by the angler: its points and its
+  // time, the rising points from the float, one fish or object fewer, and
+  // for a fish of this level the quota (which may complete the level). The
+  // caller marks the catch dead.
+  void Land(const Catch& c, Player& owner);
   // Adds seconds to the round clock, never above the level's time limit.
   void AddTime(double seconds);
 
@@ -82,11 +114,12 @@ class Round {
   LimitTime* TimeBar = nullptr;
 
  private:
+  void BuildScene();
+  void CountCatch(int kind);
   void SpawnFish();
   void SpawnObject();
-  void DrawTexts();
 
-  Game& game_;
+  PlayContext& ctx_;
   uint32_t noScore_ = 0;
 };
 

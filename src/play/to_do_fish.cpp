@@ -1,14 +1,14 @@
 #include "play/to_do_fish.h"
 
-#include "app/game.h"
 #include "engine/picture_collection.h"
 #include "engine/sprite_engine.h"
+#include "play/play_context.h"
 #include "play/play_tables.h"
 
 namespace klv {
 
-ToDoFish::ToDoFish(const SpriteLink& link, Game& game, int kind) : ImageSprite(link), game_(game) {
-  Image = &game_.GameImgs.ItemAt(kTargetIconFirstPicture + kind);
+ToDoFish::ToDoFish(const SpriteLink& link, PlayContext& ctx, int kind) : ImageSprite(link) {
+  Image = &ctx.GameImgs.ItemAt(kTargetIconFirstPicture + kind);
   Width = Image->FrameWidth();
   Height = Image->FrameHeight();
   X = kTargetIconPlaces[kind].X;

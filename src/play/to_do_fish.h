@@ -6,19 +6,16 @@
 
 namespace klv {
 
-class Game;
+struct PlayContext;
 
 class ToDoFish : public ImageSprite {
  public:
   // kind 1..10; its picture is item 20 + kind of the game images.
-  ToDoFish(const SpriteLink& link, Game& game, int kind);
+  ToDoFish(const SpriteLink& link, PlayContext& ctx, int kind);
 
   bool Shown = false;
 
   void Render() override;
-
- private:
-  Game& game_;
 };
 
 }  // namespace klv

@@ -1,8 +1,8 @@
 #include "play/udochka.h"
 
-#include "app/game.h"
 #include "engine/picture_collection.h"
 #include "engine/sprite_engine.h"
+#include "play/play_context.h"
 #include "play/play_tables.h"
 
 namespace klv {
@@ -11,8 +11,8 @@ namespace {
 constexpr int kRodY = 117;
 }
 
-Udochka::Udochka(const SpriteLink& link, Game& game, int x) : ImageSprite(link), game_(game) {
-  Image = &game_.GameImgs.FindByName("Udochka");
+Udochka::Udochka(const SpriteLink& link, PlayContext& ctx, int x) : ImageSprite(link) {
+  Image = &ctx.GameImgs.FindByName("Udochka");
   Width = Image->FrameWidth();
   Height = Image->FrameHeight();
   FrameCount = Image->FrameTotal();

@@ -5,16 +5,13 @@
 
 namespace klv {
 
-class Game;
+struct PlayContext;
 
 class Udochka : public ImageSprite {
  public:
-  Udochka(const SpriteLink& link, Game& game, int x);
+  Udochka(const SpriteLink& link, PlayContext& ctx, int x);
 
   void Render() override;
-
- private:
-  Game& game_;
 };
 
 }  // namespace klv

@@ -7,18 +7,18 @@
 
 namespace klv {
 
-class Game;
+struct PlayContext;
 
 class Vodorosl : public ImageSprite {
  public:
-  Vodorosl(const SpriteLink& link, Game& game, int x, int y, const char* picture);
+  Vodorosl(const SpriteLink& link, PlayContext& ctx, int x, int y, const char* picture);
 
   uint8_t AnimDelay = 0;  // frames between sway steps, 10..14
 
   void Step(int moveCount) override;
 
  private:
-  Game& game_;
+  PlayContext& ctx_;
 };
 
 }  // namespace klv

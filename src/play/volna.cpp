@@ -1,7 +1,7 @@
 #include "play/volna.h"
 
-#include "app/game.h"
 #include "engine/picture_collection.h"
+#include "play/play_context.h"
 #include "play/play_tables.h"
 
 namespace klv {
@@ -12,8 +12,8 @@ constexpr int kWaveLeft = -100;
 constexpr int kWaveY = 183;
 }  // namespace
 
-Volna::Volna(const SpriteLink& link, Game& game) : ImageSprite(link), game_(game) {
-  Image = &game_.GameImgs.FindByName("Volna");
+Volna::Volna(const SpriteLink& link, PlayContext& ctx) : ImageSprite(link), ctx_(ctx) {
+  Image = &ctx_.GameImgs.FindByName("Volna");
   Width = Image->FrameWidth();
   Height = Image->FrameHeight();
   FrameCount = Image->FrameTotal();
@@ -25,7 +25,7 @@ Volna::Volna(const SpriteLink& link, Game& game) : ImageSprite(link), game_(game
 }
 
 void Volna::Step(int) {
-  if (game_.Held()) return;
+  if (ctx_.Hold.Held()) return;
   if (X == kWaveRight) WaveDir = -1;
   if (X == kWaveLeft) WaveDir = 1;
   X += WaveDir;

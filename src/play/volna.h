@@ -7,18 +7,18 @@
 
 namespace klv {
 
-class Game;
+struct PlayContext;
 
 class Volna : public ImageSprite {
  public:
-  Volna(const SpriteLink& link, Game& game);
+  Volna(const SpriteLink& link, PlayContext& ctx);
 
   int8_t WaveDir = -1;
 
   void Step(int moveCount) override;
 
  private:
-  Game& game_;
+  PlayContext& ctx_;
 };
 
 }  // namespace klv

@@ -1,18 +1,19 @@
 #include "screens/ask.h"
 
+#include "app/depths.h"
 #include "app/game.h"
 #include "engine/picture_collection.h"
 
 namespace klv {
 
-Ask::Ask(const SpriteLink& link, Game& game, std::string_view picture) : ImageSprite(link) {
+Ask::Ask(const SpriteLink& link, Game& game, std::string_view picture, bool question)
+    : ImageSprite(link) {
   Image = &game.MenuImgs.FindByName(picture);
   Width = Image->FrameWidth();
   Height = Image->FrameHeight();
-  const bool question = game.GameState == "Exit?" || game.GameState == "ExitGame?";
   X = question ? 220 : 200;
   Y = question ? 120 : 187;
-  SetDepth(kDepth);
+  SetDepth(kDepthQuestion);
 }
 
 }  // namespace klv

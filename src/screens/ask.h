@@ -11,10 +11,9 @@ class Game;
 
 class Ask : public ImageSprite {
  public:
-  static constexpr int kDepth = 5;
-  // At (220, 120) when the game is asking a question ("Exit?", "ExitGame?")
-  // at the moment it is made, else at (200, 187), where the name entry is.
-  Ask(const SpriteLink& link, Game& game, std::string_view picture);
+  // At (220, 120) behind a yes/no question, else at (200, 187), where the
+  // name entry and "КОНЕЦ ИГРЫ" are.
+  Ask(const SpriteLink& link, Game& game, std::string_view picture, bool question);
 };
 
 }  // namespace klv

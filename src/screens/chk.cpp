@@ -1,5 +1,6 @@
 #include "screens/chk.h"
 
+#include "app/depths.h"
 #include "app/game.h"
 #include "engine/picture_collection.h"
 #include "engine/sprite_engine.h"
@@ -13,7 +14,7 @@ Chk::Chk(const SpriteLink& link, Game& game) : ImageSprite(link), game_(game) {
   Height = Image->FrameHeight();
   X = 376;
   Y = 365;
-  SetDepth(kDepth);
+  SetDepth(kDepthCheckBox);
 }
 
 void Chk::Render() {

@@ -10,7 +10,6 @@ class Game;
 
 class Chk : public ImageSprite {
  public:
-  static constexpr int kDepth = 6;
   // Picture "Chk" (frame 0 empty, frame 1 ticked) at (376, 365), not shown.
   Chk(const SpriteLink& link, Game& game);
 

@@ -12,7 +12,6 @@ class Game;
 
 class FonB : public ImageSprite {
  public:
-  static constexpr int kDepth = -5;
   // Picture by name from MenuImgs, at (33, 128); "FonHelp" sits one pixel
   // further left, "FonHScr", "FonMP" and "FonMP2" one pixel lower.
   FonB(const SpriteLink& link, Game& game, std::string_view picture);

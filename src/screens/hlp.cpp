@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/depths.h"
 #include "app/game.h"
 #include "engine/picture_collection.h"
 
@@ -10,6 +11,7 @@ namespace klv {
 Hlp::Hlp(const SpriteLink& link, Game& game, int page) : ImageSprite(link) {
   X = 34;
   Y = 174;
+  SetDepth(kDepthFront);
   Image = game.MenuImgs.TryFindByName("Hlp" + std::to_string(page));
   if (Image) {
     Width = Image->FrameWidth();

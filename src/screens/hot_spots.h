@@ -1,11 +1,10 @@
 #pragma once
-// The mouse's hot spots: per screen, the rectangles that light when the
-// pointer is strictly inside them, and the item each one selects.
+// The mouse's hot spots: rectangles that light when the pointer is strictly
+// inside them, and the item each one selects. Each screen's spots are in its
+// row of the screen table.
 
 #include <array>
 #include <cstdint>
-#include <span>
-#include <string_view>
 
 namespace klv {
 
@@ -43,9 +42,6 @@ struct HotSpot {
   // Right = Left + width, Bottom = Top + height.
   bool SizedByButton;
 };
-
-// The spots of a screen state; empty for states without any.
-std::span<const HotSpot> HotSpotsOf(std::string_view gameState);
 
 // Whether the pointer is strictly inside the spot, whose size comes from the
 // button for main-menu spots (buttonWidth, buttonHeight ignored otherwise).

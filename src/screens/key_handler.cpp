@@ -2,6 +2,7 @@
 
 #include "app/game.h"
 #include "screens/menu_b.h"
+#include "screens/screen_table.h"
 #include "screens/screens.h"
 #include "settings/config.h"
 
@@ -20,28 +21,26 @@ void Screens::KeyUp(int key, KeyMods mods) {
     if (key == vk::Return || key == vk::Escape || key == vk::Space) SwallowDialogKey = false;
     return;
   }
-  if (game_.Timer4.Enabled()) return;  // the time bonus is being counted
-  if (game_.GameState == "GameOver2") {
-    game_.SetTimer(game_.Timer3, false);
-    RemoveAskBox();
-    game_.StopGame();
+  if (game_.Hold1.BonusRunning()) return;  // the time bonus is being counted
+  if (game_.GameState == Screen::GameOver2) {
+    EndGameOver();
     return;
   }
 
   if (key == vk::Left) key = vk::Up;
   if (key == vk::Right) key = vk::Down;
 
+  const ScreenRow& row = ScreenOf(game_.GameState);
   if (key == vk::Up || key == vk::Down) {
     if (key == vk::Up) EditAddText = false;  // Down keeps typing into AddText
     ClearOptionAndQuestionSpots();
-    const int items = ScreenItems();
-    if (items != 0) {
+    if (row.Items != 0) {
       game_.PlayEffect("Poimal");
-      if (items == 2) {
+      if (row.Question) {
         MenuPos = MenuPos == 1 ? 2 : 1;
       } else {
         int pos = MenuPos + (key == vk::Up ? -1 : 1);
-        MenuPos = static_cast<uint8_t>(pos < 1 ? items : pos > items ? 1 : pos);
+        MenuPos = static_cast<uint8_t>(pos < 1 ? row.Items : pos > row.Items ? 1 : pos);
       }
       LightMenuPos();
     }
@@ -49,30 +48,36 @@ void Screens::KeyUp(int key, KeyMods mods) {
 
   KeySum += static_cast<uint32_t>(key);
 
-  const std::string& state = game_.GameState;
-  if (state == "Exit?" || state == "ExitGame?") {
+  if (row.Question) {
     // Y takes the selected answer, whichever it is; N says no.
     if (key == 'Y') key = vk::Return;
     if (key == 'N') key = vk::Escape;
   }
 
   if (key == vk::Escape) {
-    if (state == "Exit?") {
-      AnswerExit(2);
-    } else if (state == "ExitGame?") {
-      ResumePlay();
-      return;
-    } else if (state == "Menu") {
-      game_.GameState = "Exit?";
-      AskQuestion();
-    } else if (state == "Game" && !game_.Timer2.Enabled()) {
-      game_.StopGame();
-    } else if (state == "Game" && game_.Paused) {
-      game_.Paused = false;
-      game_.SetTimer(game_.Timer2, false);
-      game_.SetTimer(game_.Timer1, true);
-    } else if (state == "Options" || state == "HiScores" || state == "Help") {
-      ShowMenu();
+    switch (row.Escape) {
+      case EscapeKey::Ignored:
+        break;
+      case EscapeKey::AskExit:
+        game_.GameState = Screen::ExitQuestion;
+        AskQuestion();
+        break;
+      case EscapeKey::BackToMenu:
+        ShowMenu();
+        break;
+      case EscapeKey::AnswerNo:
+        AnswerExit(2);
+        break;
+      case EscapeKey::ResumePlay:
+        ResumePlay();
+        return;
+      case EscapeKey::StopOrResume:
+        if (!game_.Hold1.Held()) {
+          game_.StopGame();
+        } else if (game_.Paused) {
+          game_.Hold1.ResumePlay();
+        }
+        break;
     }
   }
 
@@ -81,10 +86,11 @@ void Screens::KeyUp(int key, KeyMods mods) {
     game_.ApplyWindowMode();
   }
 
-  if ((key == 'P' || key == vk::Pause) && game_.GameState == "Game") {
-    game_.Paused = !game_.Paused;
-    game_.SetTimer(game_.Timer2, game_.Paused);
-    game_.SetTimer(game_.Timer1, !game_.Paused);
+  if ((key == 'P' || key == vk::Pause) && game_.GameState == Screen::Game) {
+    if (game_.Paused)
+      game_.Hold1.ResumePlay();
+    else
+      game_.Hold1.PausePlay();
   }
 
   if (key == vk::F11) game_.platform.Minimize();
@@ -101,23 +107,28 @@ void Screens::KeyUp(int key, KeyMods mods) {
   if (key == vk::Back) {
     std::string& addText = game_.Cfg->AddText;
     if (EditAddText && !addText.empty()) addText.pop_back();
-    if (game_.GameState == "EnterName" && !EnteredName.empty()) EnteredName.pop_back();
+    if (game_.GameState == Screen::EnterName && !EnteredName.empty()) EnteredName.pop_back();
   }
 
   if ((key == vk::Return || key == vk::Space) && !mods.Alt) {
-    const std::string now = game_.GameState;
-    if (now == "Options") {
-      if (MenuPos == 4) EditAddText = !EditAddText;
-      if (MenuPos == 5) ShowMenu();  // leaves without saving, unlike the click
-    } else if (now == "EnterName") {
-      CompleteNameEntry();
-    } else if (now == "ExitGame?") {
-      AnswerExitGame(MenuPos);
-    } else if (now == "Exit?") {
-      AnswerExit(MenuPos);
-    } else {
-      ClickGateArmed = false;
-      ActivateItem();
+    switch (ScreenOf(game_.GameState).Enter) {
+      case EnterKey::OptionsRow:
+        if (MenuPos == 4) EditAddText = !EditAddText;
+        if (MenuPos == 5) ShowMenu();  // leaves without saving, unlike the click
+        break;
+      case EnterKey::CompleteNameEntry:
+        CompleteNameEntry();
+        break;
+      case EnterKey::AnswerExitGame:
+        AnswerExitGame(MenuPos);
+        break;
+      case EnterKey::AnswerExit:
+        AnswerExit(MenuPos);
+        break;
+      case EnterKey::Activate:
+        ClickGateArmed = false;
+        ActivateItem();
+        break;
     }
   }
 }
@@ -146,7 +157,7 @@ void Screens::KeyPress(unsigned char c) {
   if (EditAddText) {
     std::string& addText = game_.Cfg->AddText;
     if (AcceptsTypedChar(c) && addText.size() < kMaxAddText) addText += static_cast<char>(c);
-  } else if (game_.GameState == "EnterName") {
+  } else if (game_.GameState == Screen::EnterName) {
     if (AcceptsTypedChar(c) && EnteredName.size() < kMaxEnteredName) {
       EnteredName += static_cast<char>(c);
     }

@@ -1,5 +1,6 @@
 #include "screens/menu_b.h"
 
+#include "app/depths.h"
 #include "app/game.h"
 #include "engine/picture_collection.h"
 #include "engine/sprite_engine.h"
@@ -14,6 +15,7 @@ MenuB::MenuB(const SpriteLink& link, Game& game, int x, int y, std::string_view 
   // Button positions are 16-bit unsigned values.
   X = static_cast<uint16_t>(x);
   Y = static_cast<uint16_t>(y);
+  SetDepth(kDepthFront);
 }
 
 void MenuB::Render() {

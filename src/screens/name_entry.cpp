@@ -5,11 +5,12 @@
 #include <memory>
 
 #include "app/game.h"
+#include "app/text_colours.h"
 #include "engine/cp1251.h"
 #include "http/http_client.h"
 #include "online/score_submission.h"
 #include "online/world_table.h"
-#include "play/round.h"
+#include "play/play_result.h"
 #include "screens/ask.h"
 #include "screens/chk.h"
 #include "screens/screens.h"
@@ -59,21 +60,19 @@ int InsertScore(std::array<ScoreEntry, 10>& table, const std::string& name, uint
 }
 
 bool Screens::QualifiesForTable() const {
-  return TablePlace(game_.Cfg->Scores, game_.Round1->PlayerScore()) != 0;
+  return TablePlace(game_.Cfg->Scores, play_.MaskedScore()) != 0;
 }
 
 void Screens::EnterNameEntry() {
-  game_.GameState = "EnterName";
+  game_.GameState = Screen::EnterName;
   Sending = false;
-  game_.Paused = true;
-  game_.SetTimer(game_.Timer1, false);
-  game_.SetTimer(game_.Timer2, true);
+  game_.Hold1.PausePlay();
   if (SendCheck) SendCheck->Shown = true;
-  NewAskBox();  // lands at (200, 187) in "EnterName"
+  NewAskBox();  // lands at (200, 187): the name entry asks no yes/no question
 }
 
 void Screens::CompleteNameEntry() {
-  if (Sending || game_.GameState != "EnterName") return;
+  if (Sending || game_.GameState != Screen::EnterName) return;
   if (game_.Cfg->SendScores) {
     // The requests run on a worker thread while frames go on showing the
     // wait text; PollSubmission picks up the outcome.
@@ -81,7 +80,7 @@ void Screens::CompleteNameEntry() {
     if (SendCheck) SendCheck->Shown = false;
     submission_ = std::make_unique<ScoreSubmission>(
         std::make_unique<HttpClient>(), game_.ScoreService, EnteredName,
-        UnmaskScore(game_.Round1->PlayerScore()), game_.Cfg->AddText);
+        UnmaskScore(play_.MaskedScore()), game_.Cfg->AddText);
     return;
   }
   FinishNameEntry();
@@ -106,7 +105,7 @@ void Screens::PollSubmission() {
 }
 
 void Screens::FinishNameEntry() {
-  InsertScore(game_.Cfg->Scores, EnteredName, game_.Round1->PlayerScore());
+  InsertScore(game_.Cfg->Scores, EnteredName, play_.MaskedScore());
   // A failed save has shown its box; the entry stays in memory for the next
   // save, and the entry is left all the same so the score is never entered
   // twice.
@@ -116,11 +115,9 @@ void Screens::FinishNameEntry() {
   game_.Paused = false;
   game_.SetTimer(game_.Timer2, false);
   RemoveAskBox();
-  game_.Round1->RemoveScene();
   if (SendCheck) SendCheck->Shown = false;
   Sending = false;
-  game_.Round1->CreateBackdrop(0);
-  if (game_.MusicOn()) game_.StartMenuMusic();
+  game_.BackToMenuScene();
   MenuReturnPos = 3;
   ShowMenu();
   ClickGateArmed = false;
@@ -128,7 +125,7 @@ void Screens::FinishNameEntry() {
 }
 
 void Screens::DrawNameEntry() {
-  if (game_.GameState != "EnterName") return;
+  if (game_.GameState != Screen::EnterName) return;
   Canvas& canvas = game_.Canvas1;
   if (Sending) {
     // In the font the credit block set.
@@ -138,13 +135,13 @@ void Screens::DrawNameEntry() {
   const uint32_t white = Rgb(255, 255, 255);
   const uint32_t black = Rgb(0, 0, 0);
   canvas.SetFont(Face::Arial, 14, false, white);
-  canvas.TextOut(685, 569, Format("%.10d", game_.Round1->ScoreValue()));
+  canvas.TextOut(685, 569, Format("%.10d", static_cast<int32_t>(UnmaskScore(play_.MaskedScore()))));
   canvas.SetFont(Face::Arial, 20, false, white);
-  canvas.TextOut(90, 560, Format("%3d", game_.Round1->LevelNo));
+  canvas.TextOut(90, 560, Format("%3d", play_.Level()));
   canvas.SetFont(Face::Arial, 13, true, black);
   canvas.TextOut(300, 255, Texts().EnterName);
   canvas.TextOut(300, 275, Texts().PressEnter);
-  canvas.SetFont(Face::Arial, 16, true, game_.TextGold);
+  canvas.SetFont(Face::Arial, 16, true, kTextGold);
   canvas.TextOut(264, 295, EnteredName + "|");
   canvas.SetFont(Face::Arial, 12, true, black);
   canvas.TextOut(270, 325, Texts().SendLine1);
@@ -152,7 +149,7 @@ void Screens::DrawNameEntry() {
 }
 
 void Screens::DrawHiScores() {
-  if (game_.GameState != "HiScores") return;
+  if (game_.GameState != Screen::HiScores) return;
   Canvas& canvas = game_.Canvas1;
   for (int r = 1; r <= 10; ++r) {
     const ScoreEntry& entry = game_.Cfg->Scores[r - 1];

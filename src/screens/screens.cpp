@@ -6,6 +6,7 @@
 
 #include "app/game.h"
 #include "app/sound_system.h"
+#include "app/text_colours.h"
 #include "engine/cp1251.h"
 #include "engine/sprite_engine.h"
 #include "online/score_submission.h"
@@ -15,6 +16,7 @@
 #include "screens/fon_b.h"
 #include "screens/hlp.h"
 #include "screens/menu_b.h"
+#include "screens/screen_table.h"
 #include "settings/config.h"
 
 namespace klv {
@@ -42,7 +44,8 @@ uint8_t Wrap(int pos, int items) {
 
 }  // namespace
 
-Screens::Screens(Game& game) : game_(game), creditText_(Utf8ToCp1251(kCredit)) {}
+Screens::Screens(Game& game, const PlayResult& play)
+    : game_(game), play_(play), creditText_(Utf8ToCp1251(kCredit)) {}
 
 Screens::~Screens() = default;
 
@@ -101,7 +104,7 @@ void Screens::ShowMenu() {
   ClickGateArmed = true;
   MenuPos = Wrap(MenuReturnPos, 6);
   MenuButtons[MenuPos]->Lit = true;
-  game_.GameState = "Menu";
+  game_.GameState = Screen::Menu;
 }
 
 void Screens::ShowOptions() {
@@ -118,7 +121,7 @@ void Screens::ShowOptions() {
   MenuReturnPos = MenuPos;
   MenuPos = 5;
   BackButton->Lit = true;
-  game_.GameState = "Options";
+  game_.GameState = Screen::Options;
 }
 
 void Screens::ShowHiScores() {
@@ -131,7 +134,7 @@ void Screens::ShowHiScores() {
   MenuReturnPos = MenuPos;
   MenuPos = 3;
   MenuButtons[3]->Lit = true;
-  game_.GameState = "HiScores";
+  game_.GameState = Screen::HiScores;
 }
 
 void Screens::ShowHelp() {
@@ -146,7 +149,7 @@ void Screens::ShowHelp() {
   MenuReturnPos = MenuPos;
   MenuPos = 3;
   MenuButtons[3]->Lit = true;
-  game_.GameState = "Help";
+  game_.GameState = Screen::Help;
 }
 
 void Screens::NewHelpPicture() {
@@ -166,7 +169,7 @@ void Screens::AskQuestion() {
 
 void Screens::NewAskBox() {
   RemoveAskBox();
-  AskBox = game_.SpriteEngine1->Create<Ask>(game_, "Qtns");
+  AskBox = game_.SpriteEngine1->Create<Ask>(game_, "Qtns", ScreenOf(game_.GameState).Question);
 }
 
 void Screens::RemoveAskBox() {
@@ -174,30 +177,25 @@ void Screens::RemoveAskBox() {
   AskBox = nullptr;
 }
 
-// Items MenuPos runs over on the current screen.
-int Screens::ScreenItems() const {
-  const std::string& s = game_.GameState;
-  if (s == "Menu") return 6;
-  if (s == "Options") return 5;
-  if (s == "HiScores" || s == "Help") return 3;
-  if (s == "Exit?" || s == "ExitGame?") return 2;
-  return 0;
-}
-
 // The lit button follows MenuPos: one of six on the menu, of three on the
 // high-score and help screens; on the options screen only the back button
 // (the others show the settings).
 void Screens::LightMenuPos() {
-  const std::string& s = game_.GameState;
-  if (s == "Options") {
-    if (BackButton) BackButton->Lit = MenuPos == 5;
-    return;
+  const ScreenRow& row = ScreenOf(game_.GameState);
+  switch (row.Lights) {
+    case ButtonLight::Unlit:
+      return;
+    case ButtonLight::BackButton:
+      if (BackButton) BackButton->Lit = MenuPos == row.Items;
+      return;
+    case ButtonLight::MenuButtons:
+      for (int k = 1; k <= row.Items; ++k) {
+        if (MenuButtons[k]) MenuButtons[k]->Lit = false;
+      }
+      if (MenuPos >= 1 && MenuPos <= row.Items && MenuButtons[MenuPos])
+        MenuButtons[MenuPos]->Lit = true;
+      return;
   }
-  int count = s == "Menu" ? 6 : (s == "HiScores" || s == "Help") ? 3 : 0;
-  for (int k = 1; k <= count; ++k) {
-    if (MenuButtons[k]) MenuButtons[k]->Lit = false;
-  }
-  if (MenuPos >= 1 && MenuPos <= count && MenuButtons[MenuPos]) MenuButtons[MenuPos]->Lit = true;
 }
 
 // ---------------------------------------------------------------------------
@@ -205,41 +203,50 @@ void Screens::LightMenuPos() {
 
 void Screens::ActivateItem() {
   // The click gate: a click on no spot does nothing while the gate is armed;
-  // the keyboard disarms it before it activates. "GameOver2" has no spot to
-  // light, and any click there ends the game at once.
+  // the keyboard disarms it before it activates. The second half of
+  // "КОНЕЦ ИГРЫ" has no spot to light, and any click there ends the game.
   EditAddText = false;
   KeySum = 0;
-  const std::string state = game_.GameState;
-  if (!AnySpotLit() && ClickGateArmed && state != "GameOver2") return;
+  const ScreenRow& row = ScreenOf(game_.GameState);
+  if (!AnySpotLit() && ClickGateArmed && row.Click != ItemAction::EndGameOver) return;
   ClickGateArmed = true;
 
-  if (state == "GameOver2") {
-    game_.SetTimer(game_.Timer3, false);
-    RemoveAskBox();
-    game_.StopGame();
-    return;
+  if (row.ClickSound) game_.PlayEffect("Poimal");
+  switch (row.Click) {
+    case ItemAction::Nothing:
+      break;
+    case ItemAction::MenuItem:
+      ActivateMenu();
+      break;
+    case ItemAction::OptionsItem:
+      ActivateOptions();
+      break;
+    case ItemAction::HiScoresItem:
+      ActivateHiScores();
+      break;
+    case ItemAction::HelpItem:
+      ActivateHelp();
+      break;
+    case ItemAction::ExitAnswer:
+      AnswerExit(MenuPos);
+      break;
+    case ItemAction::ExitGameAnswer:
+      AnswerExitGame(MenuPos);
+      break;
+    case ItemAction::EndGameOver:
+      EndGameOver();
+      break;
+    case ItemAction::SendCheck:
+      if (Lit(Spot::Check) && !Sending) game_.Cfg->SendScores = !game_.Cfg->SendScores;
+      break;
   }
-  if (state == "EnterName") {
-    if (Lit(Spot::Check) && !Sending) game_.Cfg->SendScores = !game_.Cfg->SendScores;
-    return;
-  }
-  const bool listed = state == "Menu" || state == "Options" || state == "HiScores" ||
-                      state == "Help" || state == "Exit?" || state == "ExitGame?";
-  if (!listed) return;
-  game_.PlayEffect("Poimal");
-  if (state == "Menu") {
-    ActivateMenu();
-  } else if (state == "Options") {
-    ActivateOptions();
-  } else if (state == "HiScores") {
-    ActivateHiScores();
-  } else if (state == "Help") {
-    ActivateHelp();
-  } else if (state == "Exit?") {
-    AnswerExit(MenuPos);
-  } else {
-    AnswerExitGame(MenuPos);
-  }
+}
+
+// A key or click during the second half of "КОНЕЦ ИГРЫ" ends the game at once.
+void Screens::EndGameOver() {
+  game_.SetTimer(game_.Timer3, false);
+  RemoveAskBox();
+  game_.StopGame();
 }
 
 void Screens::ActivateMenu() {
@@ -265,7 +272,7 @@ void Screens::ActivateMenu() {
           [this](const std::string& path) { game_.platform.OpenWithShell(path); });
       break;
     case 6:
-      game_.GameState = "Exit?";
+      game_.GameState = Screen::ExitQuestion;
       AskQuestion();
       break;
     default:
@@ -352,7 +359,7 @@ void Screens::AnswerExit(uint8_t item) {
   }
   MenuPos = 1;
   if (MenuButtons[1]) MenuButtons[1]->Lit = true;
-  game_.GameState = "Menu";
+  game_.GameState = Screen::Menu;
 }
 
 void Screens::AnswerExitGame(uint8_t item) {
@@ -369,28 +376,27 @@ void Screens::AnswerExitGame(uint8_t item) {
 
 // Back to running play from the question asked during it.
 void Screens::ResumePlay() {
-  game_.GameState = "Game";
+  game_.GameState = Screen::Game;
   game_.ShowMouseCursor(false);
   RemoveAskBox();
-  game_.Paused = false;
-  game_.SetTimer(game_.Timer1, true);
-  game_.SetTimer(game_.Timer2, false);
+  game_.Hold1.ResumePlay();
 }
 
 // ---------------------------------------------------------------------------
 // Mouse
 
 void Screens::MouseMove(int x, int y) {
-  game_.MouseStepRight = x > game_.LastMouseX;
-  game_.MouseStepLeft = x < game_.LastMouseX;
+  game_.Mouse.MouseStepRight = x > game_.LastMouseX;
+  game_.Mouse.MouseStepLeft = x < game_.LastMouseX;
   game_.LastMouseX = x;
   if (Sending) return;  // the name entry waits for the world table
 
   HotSpotLit.fill(false);
   // The pointer arrives in back-buffer pixels in both window modes, so the
   // spots are tested as they are drawn, windowed or full screen.
+  const ScreenRow& row = ScreenOf(game_.GameState);
   const uint8_t before = MenuPos;
-  for (const HotSpot& spot : HotSpotsOf(game_.GameState)) {
+  for (const HotSpot& spot : row.Spots) {
     int w = 0;
     int h = 0;
     if (spot.SizedByButton) {
@@ -404,16 +410,15 @@ void Screens::MouseMove(int x, int y) {
       if (spot.MenuPos != 0) MenuPos = spot.MenuPos;
     }
   }
-  const std::string& s = game_.GameState;
-  if (s == "Menu" || s == "Options" || s == "HiScores" || s == "Help") LightMenuPos();
-  if (ScreenItems() != 0 && MenuPos != before) game_.PlayEffect("Poimal");
+  if (row.Lights != ButtonLight::Unlit) LightMenuPos();
+  if (row.Items != 0 && MenuPos != before) game_.PlayEffect("Poimal");
 }
 
 void Screens::MouseButton(klv::MouseButton button, bool down, int x, int y) {
   if (button == MouseButton::Left) {
-    game_.MouseLowerHeld = down;
+    game_.Mouse.MouseLowerHeld = down;
     if (!down && x >= 0 && x < 800 && y >= 0 && y < 600) Click();
-  } else if (button == MouseButton::Right && !down && game_.GameState != "Game") {
+  } else if (button == MouseButton::Right && !down && game_.GameState != Screen::Game) {
     Click();
   }
 }
@@ -426,39 +431,42 @@ void Screens::Click() {
 // ---------------------------------------------------------------------------
 // Per-frame texts
 
-void Screens::DrawOptionsOverlay() {
-  if (game_.GameState != "Options") return;
+void Screens::LightSettings() {
   const Config& cfg = *game_.Cfg;
   const bool lit[7] = {false,      cfg.Windowed, !cfg.Windowed, cfg.Music,
                        !cfg.Music, cfg.Sound,    !cfg.Sound};
   for (int k = 1; k <= 6; ++k) {
     if (MenuButtons[k]) MenuButtons[k]->Lit = lit[k];
   }
+}
+
+void Screens::DrawOptionsOverlay() {
+  if (game_.GameState != Screen::Options) return;
+  const Config& cfg = *game_.Cfg;
   Canvas& canvas = game_.Canvas1;
   if (MenuPos >= 1 && MenuPos <= 3) {
     const MenuB* left = MenuButtons[2 * MenuPos - 1];
     const MenuB* right = MenuButtons[2 * MenuPos];
     if (left && right) {
       canvas.FrameRect(left->X - 10, left->Y - 10, right->X + right->Width + 10,
-                       left->Y + left->Height + 10, game_.TextGold, 3);
+                       left->Y + left->Height + 10, kTextGold, 3);
     }
   } else if (MenuPos == 4) {
-    canvas.FrameRect(287, 357, 602, 410, game_.TextGold, 3);
+    canvas.FrameRect(287, 357, 602, 410, kTextGold, 3);
   }
-  canvas.SetFont(Face::Comic, 25, true, game_.TextBlue);
+  canvas.SetFont(Face::Comic, 25, true, kTextBlue);
   std::string text = cfg.AddText;
   if (EditAddText && game_.FrameCounter % 32 < 16) text += '|';
   canvas.TextOut(310, 357, text);
 }
 
 void Screens::DrawCredit() {
-  game_.Canvas1.SetFont(Face::Comic, 16, true, game_.TextGold);
+  game_.Canvas1.SetFont(Face::Comic, 16, true, kTextGold);
   if (KeySum == kCreditKeySum) game_.Canvas1.TextOut(10, 0, creditText_);
 }
 
 void Screens::DrawQuestion() {
-  const std::string& s = game_.GameState;
-  if (s != "Exit?" && s != "ExitGame?") return;
+  if (!ScreenOf(game_.GameState).Question) return;
   Canvas& canvas = game_.Canvas1;
   const uint32_t black = Rgb(0, 0, 0);
   canvas.SetFont(Face::Comic, 25, true, black);
@@ -467,9 +475,9 @@ void Screens::DrawQuestion() {
   static const std::string no = Utf8ToCp1251(kNo);
   canvas.TextOut(280, 200, question);
   canvas.TextOut(385, 243, "/");
-  canvas.SetFont(Face::Comic, 25, true, MenuPos == 1 ? game_.TextGold : black);
+  canvas.SetFont(Face::Comic, 25, true, MenuPos == 1 ? kTextGold : black);
   canvas.TextOut(320, 243, yes);
-  canvas.SetFont(Face::Comic, 25, true, MenuPos == 2 ? game_.TextGold : black);
+  canvas.SetFont(Face::Comic, 25, true, MenuPos == 2 ? kTextGold : black);
   canvas.TextOut(420, 243, no);
 }
 

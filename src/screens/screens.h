@@ -15,6 +15,7 @@
 namespace klv {
 
 class Game;
+class PlayResult;
 class MenuB;
 class FonB;
 class Hlp;
@@ -41,7 +42,8 @@ bool AcceptsTypedChar(unsigned char c);
 
 class Screens {
  public:
-  explicit Screens(Game& game);
+  // The screens see of play only its result: the score and the level.
+  Screens(Game& game, const PlayResult& play);
   ~Screens();
   Screens(const Screens&) = delete;
   Screens& operator=(const Screens&) = delete;
@@ -66,18 +68,23 @@ class Screens {
   void RemoveMenuButtons();
 
   // The end of a game whose score qualifies (see QualifiesForTable):
-  // "EnterName" with the play scene held and the check box shown.
+  // The name entry, with the play scene held and the check box shown.
   void EnterNameEntry();
   // Whether the angler's final score enters the table.
   bool QualifiesForTable() const;
-  // Enter or Space in "EnterName": submits when asked to, then inserts,
+  // Enter or Space in the name entry: submits when asked to, then inserts,
   // saves and opens the high-score screen.
   void CompleteNameEntry();
   // Every frame: finishes the name entry once a world-table submission that
   // runs in the background has ended.
   void PollSubmission();
 
-  // Per-frame texts, called by the frame loop in this order.
+  // The options screen, each frame after its picture: the buttons of the
+  // current settings light (window or full screen, music and sound on or off).
+  void LightSettings();
+
+  // Per-frame texts, called by the frame loop in this order; they change
+  // nothing.
   void DrawOptionsOverlay();
   void DrawCredit();  // also sets the font later blocks draw with
   void DrawHiScores();
@@ -126,7 +133,6 @@ class Screens {
   bool Lit(Spot s) const { return HotSpotLit[static_cast<int>(s)]; }
   bool AnySpotLit() const;
   void ClearOptionAndQuestionSpots();
-  int ScreenItems() const;  // items MenuPos runs over on this screen, 0 if none
   void LightMenuPos();
   void RemoveScreenSprites();
   void NewAskBox();
@@ -139,10 +145,12 @@ class Screens {
   void ActivateHelp();
   void AnswerExit(uint8_t item);
   void AnswerExitGame(uint8_t item);
+  void EndGameOver();
   void ResumePlay();
   void FinishNameEntry();
 
   Game& game_;
+  const PlayResult& play_;
   std::unique_ptr<ScoreSubmission> submission_;
   std::string creditText_;
 };

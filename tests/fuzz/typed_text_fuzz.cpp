@@ -56,10 +56,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The first byte picks the field: the options' text, or the name entry.
   const bool nameEntry = size > 0 && (data[0] & 1);
   if (nameEntry) {
-    g.GameState = "EnterName";
+    g.GameState = klv::Screen::EnterName;
     s.Sending = false;
   } else {
-    g.GameState = "Options";
+    g.GameState = klv::Screen::Options;
     s.EditAddText = true;
     s.MenuPos = 4;
   }
@@ -82,6 +82,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   g.Cfg->AddText.clear();
   s.EnteredName.clear();
   s.EditAddText = false;
-  g.GameState = "Menu";
+  g.GameState = klv::Screen::Menu;
   return 0;
 }

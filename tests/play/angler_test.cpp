@@ -3,12 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include "play_fixture.h"
+#include "support/game_fixture.h"
 
 namespace klv {
 namespace {
 
-using Angler = playtest::PlayFixture;
+using Angler = test::GameFixture;
 
 TEST_F(Angler, WalksInSixPixelStepsUpToItsLimits) {
   StartPlaying();
@@ -17,12 +17,12 @@ TEST_F(Angler, WalksInSixPixelStepsUpToItsLimits) {
   // 262 - 36 * 6: the last step starts from 52, still above 50.
   EXPECT_EQ(P().X, 46);
   // At the limit a mouse step to the left stays pending.
-  G().MouseStepLeft = true;
+  G().Mouse.MouseStepLeft = true;
   Frames(1);
   EXPECT_EQ(P().X, 46);
-  EXPECT_TRUE(G().MouseStepLeft);
+  EXPECT_TRUE(G().Mouse.MouseStepLeft);
   Release(vk::Left);
-  G().MouseStepLeft = false;
+  G().Mouse.MouseStepLeft = false;
 
   Press(vk::Right);
   Frames(150);
@@ -31,10 +31,10 @@ TEST_F(Angler, WalksInSixPixelStepsUpToItsLimits) {
   Release(vk::Right);
 
   // A mouse step is used up by the step it makes.
-  G().MouseStepLeft = true;
+  G().Mouse.MouseStepLeft = true;
   Frames(1);
   EXPECT_EQ(P().X, 736);
-  EXPECT_FALSE(G().MouseStepLeft);
+  EXPECT_FALSE(G().Mouse.MouseStepLeft);
 }
 
 TEST_F(Angler, FloatLineAndHookHangOnTheAnglersColumn) {
@@ -144,7 +144,7 @@ TEST_F(Angler, NothingMovesWhilePlayIsHeld) {
 
 TEST_F(Angler, LeavesWithItsTackleWhenTheMenuReturns) {
   StartPlaying();
-  G().GameState = "Menu";
+  G().GameState = Screen::Menu;
   Frames(1);
   EXPECT_EQ(R().Players[0], nullptr);
   EXPECT_EQ(CountOf<Player>() + CountOf<Udochka>() + CountOf<Leska>() + CountOf<Kruk>(), 0);

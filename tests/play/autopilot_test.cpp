@@ -8,34 +8,30 @@
 #include <cstdio>
 #include <set>
 
-#include "play_fixture.h"
+#include "support/game_fixture.h"
 
 namespace klv {
 namespace {
 
-class AutopilotTest : public playtest::PlayFixture {
+class AutopilotTest : public test::GameFixture {
  protected:
   // Plays one game with the autopilot until it ends or reaches `goal`;
   // returns the level reached.
   int PlayGame(uint64_t seed, int goal, int* stung = nullptr) {
     Shutdown();
     Boot(seed);
-    Autopilot pilot(G());
+    Autopilot pilot(*G().Play1, R());
     G().StartGame();
-    std::set<int> held;
     int stings = 0;
     for (int frame = 0; frame < 60 * 600; ++frame) {
-      if (G().GameState != "Game" || R().LevelNo >= goal) break;
-      std::set<int> want = pilot.NextKeys();
-      for (int k : held)
-        if (!want.count(k)) Release(k);
-      for (int k : want)
-        if (!held.count(k)) Press(k);
-      held = want;
+      if (G().GameState != Screen::Game || R().LevelNo >= goal) break;
+      const Autopilot::KeyChanges changes = pilot.NextKeyChanges();
+      for (int k : changes.Release) Release(k);
+      for (int k : changes.Press) Press(k);
       Frames(1);
       for (Fish* f : All<Fish>()) stings += f->Stung;
     }
-    for (int k : held) Release(k);
+    for (int k : pilot.HeldKeys()) Release(k);
     if (stung) *stung = stings;
     return R().LevelNo;
   }
@@ -54,7 +50,7 @@ TEST_F(AutopilotTest, ReachesLevelFourInMostGames) {
 
 TEST_F(AutopilotTest, OnlyHoldsPlayKeys) {
   G().StartGame();
-  Autopilot pilot(G());
+  Autopilot pilot(*G().Play1, R());
   for (int i = 0; i < 600; ++i) {
     for (int k : pilot.NextKeys())
       ASSERT_TRUE(k == vk::Left || k == vk::Right || k == vk::Control) << k;

@@ -9,20 +9,28 @@
 #include <tuple>
 
 #include "play/play_tables.h"
-#include "play_fixture.h"
+#include "round_fixture.h"
+#include "support/game_fixture.h"
 
 namespace klv {
 namespace {
 
-using FishTest = playtest::PlayFixture;
+using FishTest = test::GameFixture;
 
-// Sets a quota directly; entries are {kind, left}.
-void SetQuota(Round& r, std::initializer_list<std::pair<int, int>> entries) {
-  r.Targets = TargetTable{};
-  int i = 0;
-  for (auto [kind, left] : entries) r.Targets[++i] = {uint8_t(kind), uint16_t(left)};
-  r.TargetCount = uint8_t(i);
-  r.TargetsDone = 0;
+using test::SetQuota;
+
+// Each row of the kinds tables is the kind of its number, named.
+TEST(KindTables, EachRowIsTheKindOfItsNumber) {
+  for (int k = 1; k <= kFishKindCount; ++k) {
+    EXPECT_EQ(static_cast<int>(kFishKinds[k].Kind), k);
+    EXPECT_STRNE(kFishKinds[k].Name, "") << k;
+  }
+  for (int k = 1; k <= kObjectKindCount; ++k) {
+    EXPECT_EQ(static_cast<int>(kObjectKinds[k].Kind), k);
+    EXPECT_STRNE(kObjectKinds[k].Name, "") << k;
+  }
+  EXPECT_EQ(kFishKinds.size(), size_t(kFishKindCount + 1));
+  EXPECT_EQ(kObjectKinds.size(), size_t(kObjectKindCount + 1));
 }
 
 TEST_F(FishTest, CreationFollowsTheQuotaAndEntersFromEitherSide) {
@@ -31,8 +39,8 @@ TEST_F(FishTest, CreationFollowsTheQuotaAndEntersFromEitherSide) {
   std::set<int> kinds, speeds;
   int fromLeft = 0, fromRight = 0;
   for (int i = 0; i < 400; ++i) {
-    Fish* f = Engine().Create<Fish>(G());
-    const int k = f->Kind;
+    Fish* f = Engine().Create<Fish>(*G().Play1, R());
+    const int k = static_cast<int>(f->Kind);
     kinds.insert(k);
     speeds.insert(f->Speed);
     ASSERT_TRUE(k == 1 || k == 2 || k == 8) << k;
@@ -43,7 +51,7 @@ TEST_F(FishTest, CreationFollowsTheQuotaAndEntersFromEitherSide) {
       EXPECT_TRUE(f->Speed <= -3 && f->Speed >= -9) << int(f->Speed);
     } else {
       ++fromLeft;
-      EXPECT_EQ(f->X, -playtest::kFishW[k] - 5);
+      EXPECT_EQ(f->X, -test::kFishW[k] - 5);
       EXPECT_TRUE(f->Speed >= 3 && f->Speed <= 9) << int(f->Speed);
     }
     if (k == 8) {
@@ -73,8 +81,8 @@ TEST_F(FishTest, LaterQuotaEntriesAreDrawnLessOften) {
   SetQuota(R(), {{1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 1}, {6, 1}, {7, 1}, {8, 1}, {9, 1}, {10, 1}});
   std::map<int, int> n;
   for (int i = 0; i < 3000; ++i) {
-    Fish* f = Engine().Create<Fish>(G());
-    ++n[f->Kind];
+    Fish* f = Engine().Create<Fish>(*G().Play1, R());
+    ++n[static_cast<int>(f->Kind)];
     f->MarkDead();
     Engine().FlushDead();
   }
@@ -87,9 +95,9 @@ TEST_F(FishTest, LaterQuotaEntriesAreDrawnLessOften) {
 TEST_F(FishTest, AnEmptyQuotaEntryFallsBackToKindOneWanted) {
   StartPlaying();
   SetQuota(R(), {{0, 0}});
-  Fish* f = Engine().Create<Fish>(G());
-  EXPECT_GE(f->Kind, 1);
-  EXPECT_LE(f->Kind, 10);
+  Fish* f = Engine().Create<Fish>(*G().Play1, R());
+  EXPECT_GE(static_cast<int>(f->Kind), 1);
+  EXPECT_LE(static_cast<int>(f->Kind), 10);
   EXPECT_EQ(R().Targets[1].Kind, 1);
   EXPECT_EQ(R().Targets[1].Left, 3);
 }
@@ -100,10 +108,10 @@ TEST_F(FishTest, TheSameSeedMakesTheSameFishAndObjects) {
   auto draw = [&] {
     std::vector<std::tuple<int, int, int, int>> out;
     for (int i = 0; i < 30; ++i) {
-      Fish* f = Engine().Create<Fish>(G());
-      Objcts* o = Engine().Create<Objcts>(G());
-      out.emplace_back(f->Kind, f->X, f->Y, f->Speed);
-      out.emplace_back(o->Kind, o->X, o->Y, o->Speed);
+      Fish* f = Engine().Create<Fish>(*G().Play1, R());
+      Objcts* o = Engine().Create<Objcts>(*G().Play1, R());
+      out.emplace_back(static_cast<int>(f->Kind), f->X, f->Y, f->Speed);
+      out.emplace_back(static_cast<int>(o->Kind), o->X, o->Y, o->Speed);
       f->MarkDead();
       o->MarkDead();
       Engine().FlushDead();
@@ -124,14 +132,15 @@ TEST_F(FishTest, ObjectsCrossOrLieOnTheBottom) {
   std::set<int> kinds;
   for (int i = 0; i < 300; ++i) {
     R().BottomObjectCount = 0;
-    Objcts* o = Engine().Create<Objcts>(G());
-    kinds.insert(o->Kind);
-    EXPECT_EQ(o->Image->Name, "Obj" + std::to_string(o->Kind));
+    Objcts* o = Engine().Create<Objcts>(*G().Play1, R());
+    const int k = static_cast<int>(o->Kind);
+    kinds.insert(k);
+    EXPECT_EQ(o->Image->Name, "Obj" + std::to_string(k));
     EXPECT_EQ(o->Depth(), -2);
-    EXPECT_EQ(o->Value, kObjectKinds[o->Kind].Value);
+    EXPECT_EQ(o->Value, kObjectKinds[k].Value);
     const int expectTime[] = {0, 0, -4, 0, 4, 0};
-    EXPECT_EQ(o->TimeEffect, expectTime[o->Kind]);
-    if (o->Kind == 5) {
+    EXPECT_EQ(o->TimeEffect, expectTime[k]);
+    if (k == 5) {
       EXPECT_EQ(o->Y, 490);
       EXPECT_GE(o->X, 50);
       EXPECT_LT(o->X, 650);
@@ -151,8 +160,8 @@ TEST_F(FishTest, ObjectsCrossOrLieOnTheBottom) {
   // With more than three treasures on the bottom no new one comes.
   R().BottomObjectCount = 4;
   for (int i = 0; i < 200; ++i) {
-    Objcts* o = Engine().Create<Objcts>(G());
-    EXPECT_NE(o->Kind, 5);
+    Objcts* o = Engine().Create<Objcts>(*G().Play1, R());
+    EXPECT_NE(o->Kind, ObjectKind::Shell);
     o->MarkDead();
     Engine().FlushDead();
   }
@@ -179,7 +188,7 @@ TEST_F(FishTest, AtMostTenFishAndTenObjectsAndTheCountsStayTrue) {
 TEST_F(FishTest, OnlyARisingHookTakesAFishOrObject) {
   StartPlaying();
   Fish* f = MakeFish(6, 300, 300);
-  Objcts* o = Engine().Create<Objcts>(G());
+  Objcts* o = Engine().Create<Objcts>(*G().Play1, R());
   Kruk& hook = Hook();
   bool stop = false;
 
@@ -278,23 +287,8 @@ TEST_F(FishTest, TheSpinyFishStingsExceptAtItsTrailingEnd) {
   }
 }
 
-class Landing : public playtest::PlayFixture {
- protected:
-  void SetUp() override {
-    PlayFixture::SetUp();
-    StartPlaying();
-    G().SetTimer(G().Timer1, false);  // the clock changes only by landings here
-  }
-  // Hooks a fish while the hook rests at the top; it is landed when drawn.
-  Fish* HookedFish(int kind) {
-    Fish* f = MakeFish(kind, 300, 300);
-    Hook().Catching = true;
-    bool stop = false;
-    f->HitBy(Hook(), stop);
-    Hook().Catching = false;
-    return f;
-  }
-};
+// Landing, on a round alone: the clock changes only by landings here.
+using Landing = test::RoundFixture;
 
 TEST_F(Landing, ScoresCapsTheClockAndCountsTheQuota) {
   struct Case {
@@ -322,19 +316,21 @@ TEST_F(Landing, ScoresCapsTheClockAndCountsTheQuota) {
     EXPECT_EQ(R().TargetsDone, 1);
     EXPECT_TRUE(R().ScorePopupShown);
     EXPECT_EQ(CountOf<Fish>(), 0) << "landed and gone";
-    EXPECT_FALSE(G().Timer4.Enabled());
+    EXPECT_FALSE(hold_.BonusOn);
   }
 }
 
 TEST_F(Landing, TheLastWantedFishCompletesTheLevel) {
   SetQuota(R(), {{2, 1}});
-  G().SetTimer(G().Timer1, true);
   HookedFish(2);
+  effects_.Notes.clear();
   Frames(1);
   EXPECT_EQ(R().TargetsDone, 1);
-  EXPECT_FALSE(G().Timer1.Enabled());
-  EXPECT_TRUE(G().Timer2.Enabled());
-  EXPECT_TRUE(G().Timer4.Enabled());
+  // The clock stops, play holds and the time left turns into points.
+  EXPECT_FALSE(hold_.ClockOn);
+  EXPECT_TRUE(hold_.HoldOn);
+  EXPECT_TRUE(hold_.BonusOn);
+  EXPECT_EQ(effects_.Notes, std::vector<std::string>{"silence"}) << "and no \"Poimal\" while held";
 }
 
 TEST_F(Landing, AStungFishCostsFiftyButStillCounts) {
@@ -364,18 +360,15 @@ TEST_F(Landing, ObjectsGivePointsAndTimeButNoQuota) {
     Objcts* o = nullptr;
     for (int i = 0; i < 500; ++i) {
       R().BottomObjectCount = 0;
-      o = Engine().Create<Objcts>(G());
-      if (o->Kind == c.kind) break;
+      o = Engine().Create<Objcts>(ctx_, R());
+      if (static_cast<int>(o->Kind) == c.kind) break;
       o->MarkDead();
       Engine().FlushDead();
     }
-    ASSERT_EQ(o->Kind, c.kind);
+    ASSERT_EQ(static_cast<int>(o->Kind), c.kind);
     R().ObjectCount = 1;
     R().RoundClock = c.clockBefore;
-    Hook().Catching = true;
-    bool stop = false;
-    o->HitBy(Hook(), stop);
-    Hook().Catching = false;
+    test::HitWithHook(*o, Hook());
     Frames(1);
     score += c.points;
     EXPECT_EQ(R().ScoreValue(), score) << "kind " << c.kind;
@@ -401,10 +394,9 @@ TEST_F(Landing, AHookedFishHangsAtTheHookButNeverSinksBelow550) {
     f->Y = 444;
     Hook().X = 321;
     Hook().Y = c.hookY;
-    f->Render();
+    f->FollowHook(Hook());
     EXPECT_EQ(f->X, 321) << c.kind << " at " << c.hookY;
     EXPECT_EQ(f->Y, c.wantY < 0 ? 444 : c.wantY) << c.kind << " at " << c.hookY;
-    EXPECT_FALSE(f->Dying());
     f->MarkDead();
   }
   Hook().Y = 225;
@@ -412,11 +404,11 @@ TEST_F(Landing, AHookedFishHangsAtTheHookButNeverSinksBelow550) {
 }
 
 TEST_F(Landing, AHookedObjectHangsUnderTheHookWithItsHookedFrame) {
-  Press(vk::Control);
+  HoldKeys({vk::Control});
   Frames(30);
-  Release(vk::Control);
+  HoldKeys({});
   Frames(1);
-  Objcts* o = Engine().Create<Objcts>(G());
+  Objcts* o = Engine().Create<Objcts>(ctx_, R());
   bool stop = false;
   Hook().Catching = true;
   o->HitBy(Hook(), stop);
@@ -432,7 +424,7 @@ TEST_F(FishTest, FishLeaveAtTheEdgesAndGoWithTheirLevel) {
     int x;
     bool gone;
   };
-  const int w = playtest::kFishW[1];
+  const int w = test::kFishW[1];
   const Case cases[] = {{805, false},    {819, false},     {820, true},
                         {-w - 5, false}, {-w - 19, false}, {-w - 20, true}};
   for (const Case& c : cases) {
@@ -456,8 +448,8 @@ TEST_F(FishTest, FishLeaveAtTheEdgesAndGoWithTheirLevel) {
   MakeFish(1, 300, 300);
   Fish* hooked = MakeFish(2, 400, 300);
   hooked->Hooked = true;
-  Engine().Create<Objcts>(G());
-  R().StartLevel(5);
+  Engine().Create<Objcts>(*G().Play1, R());
+  R().StartLevel(LevelStart::AfterBonus);
   Frames(1);
   EXPECT_EQ(CountOf<Fish>(), 0);
   EXPECT_EQ(CountOf<Objcts>(), 0);

@@ -7,13 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "app/text_colours.h"
 #include "engine/random.h"
 #include "play/fon.h"
 #include "play/limit_time.h"
 #include "play/player_time.h"
 #include "play/quota.h"
 #include "play/to_do_fish.h"
-#include "play_fixture.h"
+#include "round_fixture.h"
+#include "support/game_fixture.h"
 
 namespace klv {
 namespace {
@@ -98,50 +100,60 @@ TEST(LevelTable, RandomLevelsDrawTheirKindsFromTheGenerator) {
   EXPECT_EQ(ta[1].Kind, tb[1].Kind);
 }
 
-using RoundTest = playtest::PlayFixture;
+// The round's rules, on a round alone.
+using RoundAlone = test::RoundFixture;
 
-TEST_F(RoundTest, StartLevelSetsTheClockIconsAndPopup) {
-  G().StartGame();
+TEST_F(RoundAlone, StartLevelSetsTheClockIconsAndPopup) {
   EXPECT_EQ(R().LevelNo, 1);
   EXPECT_EQ(R().TimeLimit, 11);
   EXPECT_EQ(R().RoundClock, 1100);
   EXPECT_EQ(R().ScorePopupY, 171);
   EXPECT_TRUE(P().Visible);
   for (int k = 1; k <= 10; ++k) EXPECT_EQ(R().TargetIcons[k]->Shown, k == 1) << k;
-  // The first level opens with the hold that shows "Готовсь!"; its end
-  // starts the clock.
-  EXPECT_TRUE(G().Held());
-  EXPECT_FALSE(G().Timer1.Enabled());
-  Wait(2100);
-  EXPECT_TRUE(G().Timer1.Enabled());
-  EXPECT_FALSE(G().Held());
 
-  R().StartLevel(5);
-  R().StartLevel(5);
-  R().StartLevel(5);
+  R().StartLevel(LevelStart::AfterBonus);
+  R().StartLevel(LevelStart::AfterBonus);
+  R().StartLevel(LevelStart::AfterBonus);
   EXPECT_EQ(R().LevelNo, 4);
   for (int k = 1; k <= 10; ++k) EXPECT_EQ(R().TargetIcons[k]->Shown, k <= 3) << k;
   EXPECT_EQ(R().RoundClock, 1600);
-  EXPECT_FALSE(G().Timer1.Enabled());
+  // Each level stops the clock and the effects; from level 2 on "Level" sounds.
+  EXPECT_FALSE(hold_.ClockOn);
+  EXPECT_EQ(effects_.Count("sound Level"), 3);
+  EXPECT_EQ(effects_.Notes.front(), "silence");
+  // Only a new game opens with the "Готовсь!" hold (whose end starts the clock).
+  EXPECT_FALSE(hold_.HoldOn);
+  R().NewGame();
+  R().StartLevel(LevelStart::NewGame);
+  EXPECT_EQ(R().LevelNo, 1);
+  EXPECT_TRUE(hold_.HoldOn);
+  EXPECT_EQ(R().ScoreValue(), 0);
 }
 
-class Completion : public playtest::PlayFixture {
+TEST_F(RoundAlone, TheClockTicksDownAndThenTheTimeIsUp) {
+  R().RoundClock = 2;
+  EXPECT_TRUE(R().TickClock());
+  EXPECT_TRUE(R().TickClock());
+  EXPECT_EQ(R().RoundClock, 0);
+  EXPECT_FALSE(R().TickClock());
+  EXPECT_EQ(R().RoundClock, 0);
+  R().RoundClock = -5;  // never counted below zero
+  EXPECT_FALSE(R().TickClock());
+}
+
+class Completion : public test::RoundFixture {
  protected:
   // Lands the one fish level 1 asks for with `clock` ticks left after the
   // landing's half second.
   void CompleteLevelOne(int clock) {
-    StartPlaying();
-    G().SetTimer(G().Timer1, false);
-    Fish* f = MakeFish(1, 300, 300);
-    Hook().Catching = true;
-    bool stop = false;
-    f->HitBy(Hook(), stop);
-    Hook().Catching = false;
+    HookedFish(1);
     R().TimeLimit = 20;  // room above the clock for the half second
     R().RoundClock = clock - 50;
     Frames(1);
     ASSERT_EQ(R().RoundClock, clock);
-    ASSERT_TRUE(G().Timer4.Enabled());
+    ASSERT_TRUE(hold_.BonusOn);
+    ASSERT_TRUE(hold_.HoldOn);
+    ASSERT_FALSE(hold_.ClockOn);
   }
 };
 
@@ -150,8 +162,8 @@ TEST_F(Completion, TwelvePointThreeFourSecondsGiveSixtyPointsInTwelveTicks) {
   const int before = R().ScoreValue();  // the fish's 10
   EXPECT_EQ(before, 10);
   int ticks = 0;
-  while (G().Timer4.Enabled() && ticks < 100) {
-    Wait(128);
+  while (hold_.BonusOn && ticks < 100) {
+    R().TickBonus();
     ++ticks;
   }
   // Twelve ticks of 5 points, then the tick that finds under a second left
@@ -160,24 +172,17 @@ TEST_F(Completion, TwelvePointThreeFourSecondsGiveSixtyPointsInTwelveTicks) {
   EXPECT_EQ(R().ScoreValue(), before + 60);
   EXPECT_EQ(R().LevelNo, 2);
   EXPECT_EQ(R().RoundClock, 1300);
-  // The hold goes on until Timer2 next fires, then the clock runs.
-  EXPECT_TRUE(G().Held());
-  Wait(2000);
-  EXPECT_FALSE(G().Held());
-  EXPECT_TRUE(G().Timer1.Enabled());
+  // The hold goes on: its own end starts the clock.
+  EXPECT_TRUE(hold_.HoldOn);
+  EXPECT_FALSE(hold_.ClockOn);
 }
 
 TEST_F(Completion, TheRisingScoreTextLivesFourteenFrames) {
-  StartPlaying();
-  G().SetTimer(G().Timer1, false);
   R().FishCount = 1;
-  Fish* f = MakeFish(2, 300, 300);  // not wanted on level 1: no level end
-  Hook().Catching = true;
-  bool stop = false;
-  f->HitBy(Hook(), stop);
-  Hook().Catching = false;
-  Frames(1);  // landed when drawn; the text starts at the float, y 171
+  HookedFish(2);  // not wanted on level 1: no level end
+  Frames(1);      // landed after the move; the text starts at the float, y 171
   ASSERT_TRUE(R().ScorePopupShown);
+  EXPECT_EQ(effects_.Count("sound Poimal"), 1);
   int shown = 1;
   while (R().ScorePopupShown && shown < 100) {
     Frames(1);
@@ -187,11 +192,10 @@ TEST_F(Completion, TheRisingScoreTextLivesFourteenFrames) {
   EXPECT_EQ(shown, 14);
   EXPECT_EQ(R().ScorePopupValue, 0);
   EXPECT_EQ(R().ScorePopupY, 80) << "back at the angler";
+  EXPECT_EQ(effects_.Count("sound Poimal"), 1) << "once a catch";
 }
 
-TEST_F(RoundTest, TheTimeBarFlashesFromThirtyPercentDown) {
-  StartPlaying();
-  G().SetTimer(G().Timer1, false);
+TEST_F(RoundAlone, TheTimeBarFlashesFromThirtyPercentDown) {
   PlayerTime& fill = *R().TimeBar->Fill;
   R().TimeLimit = 100;
   struct Case {
@@ -210,9 +214,10 @@ TEST_F(RoundTest, TheTimeBarFlashesFromThirtyPercentDown) {
     EXPECT_EQ(fill.FillFrame(), c.flashes ? 1 : 0) << c.clock;
     EXPECT_EQ(fill.FillRight(), c.right) << c.clock;
   }
-  // Drawing does not touch the clock; the blink follows the frame counter.
+  // Drawing does not touch the clock; the blink follows the frame counter,
+  // through its wrap from 255 to 0.
   R().RoundClock = 0;
-  while (G().FrameCounter % 32 != 31) Frames(1);
+  frameCounter_ = 255 - 32;
   std::vector<int> frames;
   for (int i = 0; i < 64; ++i) {
     Frames(1);
@@ -221,6 +226,41 @@ TEST_F(RoundTest, TheTimeBarFlashesFromThirtyPercentDown) {
   EXPECT_EQ(R().RoundClock, 0);
   for (int i = 0; i < 64; ++i) EXPECT_EQ(frames[i], (i / 16) % 2) << "frame " << i;
 }
+
+// The picture is drawn from the round's state and changes none of it: a
+// fish above the water line is not landed, the rising points do not rise,
+// the time bar does not change its flash, nothing sounds.
+TEST_F(RoundAlone, DrawingChangesNothing) {
+  Fish* f = HookedFish(2);
+  f->Y = 200;  // above the water line: the next frame lands it
+  R().ScorePopupShown = true;
+  R().ScorePopupY = 160;
+  R().CatchSoundDue = true;
+  R().TimeBar->Fill->Blink = false;
+  effects_.Notes.clear();
+  const int score = R().ScoreValue(), clock = R().RoundClock, fish = R().FishCount;
+  for (int i = 0; i < 2; ++i) {
+    Engine().Draw();
+    R().Draw(canvas_);
+  }
+  EXPECT_FALSE(f->Dying());
+  EXPECT_EQ(f->Y, 200);
+  EXPECT_EQ(R().ScoreValue(), score);
+  EXPECT_EQ(R().RoundClock, clock);
+  EXPECT_EQ(R().FishCount, fish);
+  EXPECT_EQ(R().ScorePopupY, 160);
+  EXPECT_TRUE(R().CatchSoundDue);
+  EXPECT_FALSE(R().TimeBar->Fill->Blink);
+  EXPECT_TRUE(effects_.Notes.empty());
+  // The frame's own steps do it all, the fish still drawn where it was lifted.
+  frameCounter_ = 15;
+  Frames(1);
+  EXPECT_TRUE(f->Dying());
+  EXPECT_EQ(R().ScoreValue(), score + 10);
+  EXPECT_TRUE(R().TimeBar->Fill->Blink);
+}
+
+using RoundTest = test::GameFixture;
 
 TEST_F(RoundTest, TheClockAtZeroEndsTheGameEvenWithACatchOnTheHook) {
   StartPlaying();
@@ -235,7 +275,7 @@ TEST_F(RoundTest, TheClockAtZeroEndsTheGameEvenWithACatchOnTheHook) {
   ASSERT_TRUE(f->Hooked);
   R().RoundClock = 0;
   Wait(10);
-  EXPECT_EQ(G().GameState, "GameOver");
+  EXPECT_EQ(G().GameState, Screen::GameOver);
   EXPECT_TRUE(G().GameFinished);
   EXPECT_FALSE(G().Timer1.Enabled());
   EXPECT_TRUE(G().Timer3.Enabled());
@@ -244,7 +284,7 @@ TEST_F(RoundTest, TheClockAtZeroEndsTheGameEvenWithACatchOnTheHook) {
   EXPECT_EQ(R().ScoreValue(), 0);
   // Four seconds later the game is back at the menu (the score is no record).
   Wait(4100);
-  EXPECT_EQ(G().GameState, "Menu");
+  EXPECT_EQ(G().GameState, Screen::Menu);
   EXPECT_EQ(R().Players[0], nullptr);
   EXPECT_EQ(R().Backdrop->Scene(), 0);
 }
@@ -270,7 +310,7 @@ TEST_F(RoundTest, GetReadyDuringTheHoldAndDoneDuringTheBonus) {
   G().SetTimer(G().Timer2, true);
   G().SetTimer(G().Timer4, true);
   Frames(2);
-  EXPECT_TRUE(HasColour(platform_->LastFrame(), 325, 300, 120, 40, G().TextGold)) << "Готово!";
+  EXPECT_TRUE(HasColour(platform_->LastFrame(), 325, 300, 120, 40, kTextGold)) << "Готово!";
   EXPECT_FALSE(HasColour(platform_->LastFrame(), 325, 300, 120, 40, Rgb(0, 255, 0)));
 }
 

@@ -7,12 +7,12 @@
 #include "play/puzir.h"
 #include "play/vodorosl.h"
 #include "play/volna.h"
-#include "play_fixture.h"
+#include "support/game_fixture.h"
 
 namespace klv {
 namespace {
 
-using Scenery = playtest::PlayFixture;
+using Scenery = test::GameFixture;
 
 TEST_F(Scenery, EachSceneHasItsWeeds) {
   struct Case {
@@ -99,7 +99,7 @@ TEST_F(Scenery, BubblesSwayAndRiseToTheSurface) {
     int steps;  // to reach y 225
   };
   for (const Case& c : {Case{1, 275}, Case{2, 138}, Case{3, 92}}) {
-    Puzir* b = Engine().Create<Puzir>(G());
+    Puzir* b = Engine().Create<Puzir>(*G().Play1);
     EXPECT_EQ(b->Y, 500);
     EXPECT_EQ(b->Depth(), -6);
     EXPECT_GE(b->X, 20);
@@ -123,13 +123,13 @@ TEST_F(Scenery, BubblesSwayAndRiseToTheSurface) {
 
 TEST_F(Scenery, EverythingStandsStillDuringAHoldAndBubblesGoWithTheGame) {
   StartPlaying();
-  Puzir* bubble = Engine().Create<Puzir>(G());
+  Puzir* bubble = Engine().Create<Puzir>(*G().Play1);
   const Vodorosl* weed = R().Backdrop->Weeds[0];
   G().Paused = true;
   G().SetTimer(G().Timer2, true);
   G().SetTimer(G().Timer1, false);
   const int waveX = R().Wave->X, bubbleY = bubble->Y, weedFrame = weed->FramePos;
-  G().GameState = "ExitGame?";  // a state change during a hold leaves bubbles alone
+  G().GameState = Screen::ExitGameQuestion;  // a state change during a hold leaves bubbles alone
   Frames(60);
   EXPECT_EQ(R().Wave->X, waveX);
   EXPECT_EQ(bubble->Y, bubbleY);

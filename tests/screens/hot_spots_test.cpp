@@ -4,13 +4,14 @@
 
 #include <string>
 
-#include "screens_fixture.h"
+#include "screens/screen_table.h"
+#include "support/game_fixture.h"
 
 namespace klv {
 namespace {
 
-const HotSpot* Find(const std::string& state, Spot flag) {
-  for (const HotSpot& s : HotSpotsOf(state))
+const HotSpot* Find(Screen screen, Spot flag) {
+  for (const HotSpot& s : ScreenOf(screen).Spots)
     if (s.Flag == flag) return &s;
   return nullptr;
 }
@@ -19,34 +20,34 @@ const HotSpot* Find(const std::string& state, Spot flag) {
 // exclusive, so the edge itself never lights the spot.
 TEST(HotSpots, BoundsAreExclusive) {
   struct Case {
-    const char* state;
+    Screen state;
     Spot flag;
     int left, top, right, bottom;
     int menuPos;
   };
   const Case cases[] = {
-      {"Options", Spot::Win, 303, 229, 390, 248, 1},
-      {"Options", Spot::Full, 448, 229, 590, 248, 1},
-      {"Options", Spot::MusicOn, 303, 277, 335, 296, 2},
-      {"Options", Spot::MusicOff, 393, 277, 434, 296, 2},
-      {"Options", Spot::SoundOn, 303, 325, 335, 344, 3},
-      {"Options", Spot::SoundOff, 393, 325, 434, 344, 3},
-      {"Options", Spot::TextField, 301, 366, 590, 397, 4},
-      {"Options", Spot::OptBack, 42, 464, 145, 488, 5},
-      {"HiScores", Spot::Item1, 40, 465, 222, 484, 1},
-      {"HiScores", Spot::Item2, 372, 465, 634, 484, 2},
-      {"HiScores", Spot::Item3, 41, 505, 145, 529, 3},
-      {"Help", Spot::Item1, 40, 465, 200, 482, 1},
-      {"Help", Spot::Item2, 501, 465, 620, 482, 2},
-      {"Help", Spot::Item3, 41, 505, 145, 529, 3},
-      {"Exit?", Spot::Yes, 320, 253, 380, 280, 1},
-      {"Exit?", Spot::No, 430, 253, 483, 280, 2},
-      {"ExitGame?", Spot::Yes, 320, 253, 380, 280, 1},
-      {"ExitGame?", Spot::No, 430, 253, 483, 280, 2},
-      {"EnterName", Spot::Check, 376, 378, 399, 401, 0},
+      {Screen::Options, Spot::Win, 303, 229, 390, 248, 1},
+      {Screen::Options, Spot::Full, 448, 229, 590, 248, 1},
+      {Screen::Options, Spot::MusicOn, 303, 277, 335, 296, 2},
+      {Screen::Options, Spot::MusicOff, 393, 277, 434, 296, 2},
+      {Screen::Options, Spot::SoundOn, 303, 325, 335, 344, 3},
+      {Screen::Options, Spot::SoundOff, 393, 325, 434, 344, 3},
+      {Screen::Options, Spot::TextField, 301, 366, 590, 397, 4},
+      {Screen::Options, Spot::OptBack, 42, 464, 145, 488, 5},
+      {Screen::HiScores, Spot::Item1, 40, 465, 222, 484, 1},
+      {Screen::HiScores, Spot::Item2, 372, 465, 634, 484, 2},
+      {Screen::HiScores, Spot::Item3, 41, 505, 145, 529, 3},
+      {Screen::Help, Spot::Item1, 40, 465, 200, 482, 1},
+      {Screen::Help, Spot::Item2, 501, 465, 620, 482, 2},
+      {Screen::Help, Spot::Item3, 41, 505, 145, 529, 3},
+      {Screen::ExitQuestion, Spot::Yes, 320, 253, 380, 280, 1},
+      {Screen::ExitQuestion, Spot::No, 430, 253, 483, 280, 2},
+      {Screen::ExitGameQuestion, Spot::Yes, 320, 253, 380, 280, 1},
+      {Screen::ExitGameQuestion, Spot::No, 430, 253, 483, 280, 2},
+      {Screen::EnterName, Spot::Check, 376, 378, 399, 401, 0},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.state) + " spot " + std::to_string(int(c.flag)));
+    SCOPED_TRACE(::testing::PrintToString(c.state) + " spot " + std::to_string(int(c.flag)));
     const HotSpot* s = Find(c.state, c.flag);
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->MenuPos, c.menuPos);
@@ -63,7 +64,7 @@ TEST(HotSpots, BoundsAreExclusive) {
 
 TEST(HotSpots, MenuSpotsTakeTheButtonsSizeAndTheFirstStartsAt228) {
   const int tops[] = {228, 272, 322, 370, 419, 468};
-  auto spots = HotSpotsOf("Menu");
+  auto spots = ScreenOf(Screen::Menu).Spots;
   ASSERT_EQ(spots.size(), 6u);
   for (int k = 1; k <= 6; ++k) {
     const HotSpot& s = spots[k - 1];
@@ -81,24 +82,25 @@ TEST(HotSpots, MenuSpotsTakeTheButtonsSizeAndTheFirstStartsAt228) {
 }
 
 TEST(HotSpots, StatesWithoutSpots) {
-  for (const char* s : {"Game", "GameOver", "GameOver2", "", "menu"}) {
-    EXPECT_TRUE(HotSpotsOf(s).empty()) << s;
+  for (Screen s : {Screen::Game, Screen::GameOver, Screen::GameOver2, Screen::None}) {
+    EXPECT_TRUE(ScreenOf(s).Spots.empty()) << ::testing::PrintToString(s);
   }
 }
 
 // The spots of one screen never overlap, so one pointer lights one spot.
 TEST(HotSpots, SpotsOfAScreenDoNotOverlap) {
-  for (const char* state : {"Options", "HiScores", "Help", "Exit?", "Menu"}) {
+  for (Screen state :
+       {Screen::Options, Screen::HiScores, Screen::Help, Screen::ExitQuestion, Screen::Menu}) {
     for (int y = 200; y < 540; ++y)
       for (int x = 0; x < 800; x += 3) {
         int lit = 0;
-        for (const HotSpot& s : HotSpotsOf(state)) lit += SpotContains(s, x, y, 240, 44);
-        ASSERT_LE(lit, 1) << state << " at " << x << "," << y;
+        for (const HotSpot& s : ScreenOf(state).Spots) lit += SpotContains(s, x, y, 240, 44);
+        ASSERT_LE(lit, 1) << ::testing::PrintToString(state) << " at " << x << "," << y;
       }
   }
 }
 
-using MouseOnScreens = test::ScreensFixture;
+using MouseOnScreens = test::GameFixture;
 
 // On the live menu: the pointer lights the item under it, sets MenuPos,
 // plays "Poimal" once per change of item and keeps the item lit when it

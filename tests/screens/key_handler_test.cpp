@@ -5,16 +5,16 @@
 
 #include <string>
 
-#include "screens_fixture.h"
+#include "support/game_fixture.h"
 
 namespace klv {
 namespace {
 
-using Keys = test::ScreensFixture;
+using Keys = test::GameFixture;
 
 enum class From { Menu, Options, HiScores, Help, Exit, Game, ExitGame };
 
-class KeyTable : public test::ScreensFixture {
+class KeyTable : public test::GameFixture {
  protected:
   // Brings the game to a screen the way a player would, from the menu with
   // item `menuPos` selected, then selects `pos` on that screen.
@@ -54,54 +54,54 @@ TEST_F(KeyTable, EachKeyOnEachScreen) {
     int menuPos;  // main-menu item selected before the screen was opened
     int pos;      // MenuPos on the screen before the key (0: as opened)
     int key;
-    const char* state;
+    Screen state;
     int wantPos;
   };
   const int Y = 'Y', N = 'N';
   const Case cases[] = {
       // Main menu: arrows wrap over six items; Left and Right act as Up and Down.
-      {From::Menu, 1, 0, vk::Up, "Menu", 6},
-      {From::Menu, 1, 0, vk::Left, "Menu", 6},
-      {From::Menu, 1, 0, vk::Down, "Menu", 2},
-      {From::Menu, 6, 0, vk::Right, "Menu", 1},
-      {From::Menu, 4, 0, vk::Escape, "Exit?", 1},
-      {From::Menu, 2, 0, vk::Return, "Options", 5},
-      {From::Menu, 3, 0, vk::Space, "HiScores", 3},
-      {From::Menu, 4, 0, vk::Return, "Help", 3},
-      {From::Menu, 6, 0, vk::Return, "Exit?", 1},
-      {From::Menu, 5, 0, Y, "Menu", 5},  // Y and N mean nothing outside a question
+      {From::Menu, 1, 0, vk::Up, Screen::Menu, 6},
+      {From::Menu, 1, 0, vk::Left, Screen::Menu, 6},
+      {From::Menu, 1, 0, vk::Down, Screen::Menu, 2},
+      {From::Menu, 6, 0, vk::Right, Screen::Menu, 1},
+      {From::Menu, 4, 0, vk::Escape, Screen::ExitQuestion, 1},
+      {From::Menu, 2, 0, vk::Return, Screen::Options, 5},
+      {From::Menu, 3, 0, vk::Space, Screen::HiScores, 3},
+      {From::Menu, 4, 0, vk::Return, Screen::Help, 3},
+      {From::Menu, 6, 0, vk::Return, Screen::ExitQuestion, 1},
+      {From::Menu, 5, 0, Y, Screen::Menu, 5},  // Y and N mean nothing outside a question
       // Options: five rows; Enter on the back row leaves; Escape goes back.
-      {From::Options, 2, 0, vk::Up, "Options", 4},
-      {From::Options, 2, 0, vk::Down, "Options", 1},
-      {From::Options, 2, 1, vk::Up, "Options", 5},
-      {From::Options, 2, 0, vk::Return, "Menu", 2},
-      {From::Options, 2, 2, vk::Return, "Options", 2},
-      {From::Options, 2, 3, vk::Escape, "Menu", 2},
+      {From::Options, 2, 0, vk::Up, Screen::Options, 4},
+      {From::Options, 2, 0, vk::Down, Screen::Options, 1},
+      {From::Options, 2, 1, vk::Up, Screen::Options, 5},
+      {From::Options, 2, 0, vk::Return, Screen::Menu, 2},
+      {From::Options, 2, 2, vk::Return, Screen::Options, 2},
+      {From::Options, 2, 3, vk::Escape, Screen::Menu, 2},
       // High scores and help: three items.
-      {From::HiScores, 3, 0, vk::Down, "HiScores", 1},
-      {From::HiScores, 3, 0, vk::Up, "HiScores", 2},
-      {From::HiScores, 3, 0, vk::Return, "Menu", 3},
-      {From::HiScores, 3, 1, vk::Escape, "Menu", 3},
-      {From::Help, 4, 0, vk::Space, "Menu", 4},
-      {From::Help, 4, 2, vk::Escape, "Menu", 4},
-      {From::Help, 4, 1, vk::Return, "Help", 1},
+      {From::HiScores, 3, 0, vk::Down, Screen::HiScores, 1},
+      {From::HiScores, 3, 0, vk::Up, Screen::HiScores, 2},
+      {From::HiScores, 3, 0, vk::Return, Screen::Menu, 3},
+      {From::HiScores, 3, 1, vk::Escape, Screen::Menu, 3},
+      {From::Help, 4, 0, vk::Space, Screen::Menu, 4},
+      {From::Help, 4, 2, vk::Escape, Screen::Menu, 4},
+      {From::Help, 4, 1, vk::Return, Screen::Help, 1},
       // "Exit?": arrows swap the answers; N and Escape say no and select item 1.
-      {From::Exit, 4, 1, vk::Down, "Exit?", 2},
-      {From::Exit, 4, 1, vk::Up, "Exit?", 2},
-      {From::Exit, 4, 2, vk::Left, "Exit?", 1},
-      {From::Exit, 4, 1, N, "Menu", 1},
-      {From::Exit, 4, 1, vk::Escape, "Menu", 1},
-      {From::Exit, 4, 2, vk::Return, "Menu", 1},
-      {From::Exit, 4, 2, Y, "Menu", 1},  // Y takes the selected answer, here "Нет"
+      {From::Exit, 4, 1, vk::Down, Screen::ExitQuestion, 2},
+      {From::Exit, 4, 1, vk::Up, Screen::ExitQuestion, 2},
+      {From::Exit, 4, 2, vk::Left, Screen::ExitQuestion, 1},
+      {From::Exit, 4, 1, N, Screen::Menu, 1},
+      {From::Exit, 4, 1, vk::Escape, Screen::Menu, 1},
+      {From::Exit, 4, 2, vk::Return, Screen::Menu, 1},
+      {From::Exit, 4, 2, Y, Screen::Menu, 1},  // Y takes the selected answer, here "Нет"
       // Play: Escape asks; the question's answers.
-      {From::Game, 1, 0, vk::Escape, "ExitGame?", 1},
-      {From::Game, 1, 0, vk::Left, "Game", 1},
-      {From::ExitGame, 1, 0, vk::Escape, "Game", 1},
-      {From::ExitGame, 1, 0, N, "Game", 1},
-      {From::ExitGame, 1, 0, vk::Down, "ExitGame?", 2},
-      {From::ExitGame, 1, 2, Y, "Game", 2},
-      {From::ExitGame, 1, 1, Y, "Menu", 1},  // a score of 0 does not enter the table
-      {From::ExitGame, 1, 1, vk::Space, "Menu", 1},
+      {From::Game, 1, 0, vk::Escape, Screen::ExitGameQuestion, 1},
+      {From::Game, 1, 0, vk::Left, Screen::Game, 1},
+      {From::ExitGame, 1, 0, vk::Escape, Screen::Game, 1},
+      {From::ExitGame, 1, 0, N, Screen::Game, 1},
+      {From::ExitGame, 1, 0, vk::Down, Screen::ExitGameQuestion, 2},
+      {From::ExitGame, 1, 2, Y, Screen::Game, 2},
+      {From::ExitGame, 1, 1, Y, Screen::Menu, 1},  // a score of 0 does not enter the table
+      {From::ExitGame, 1, 1, vk::Space, Screen::Menu, 1},
   };
   int n = 0;
   for (const Case& c : cases) {
@@ -132,7 +132,7 @@ TEST_F(KeyTable, AnsweringNoToExitAlwaysSelectsItemOne) {
   Key(vk::Escape);
   Key(vk::Down);
   Key(vk::Return);
-  EXPECT_EQ(G().GameState, "Menu");
+  EXPECT_EQ(G().GameState, Screen::Menu);
   EXPECT_EQ(S().MenuPos, 1);
   EXPECT_TRUE(ButtonLit(1));
   for (int k = 2; k <= 6; ++k) EXPECT_FALSE(ButtonLit(k)) << k;
@@ -154,7 +154,7 @@ TEST_F(KeyTable, ArrowsFollowTheLitButton) {
 
 TEST_F(KeyTable, PauseEscapeAndTheRoundClock) {
   Reach(From::Game, 1, 0);
-  ASSERT_EQ(G().GameState, "Game");
+  ASSERT_EQ(G().GameState, Screen::Game);
   ASSERT_TRUE(G().Timer1.Enabled());
   Key('P');
   EXPECT_TRUE(G().Paused);
@@ -162,7 +162,7 @@ TEST_F(KeyTable, PauseEscapeAndTheRoundClock) {
   EXPECT_FALSE(G().Timer1.Enabled());
   // Escape while paused resumes play instead of asking.
   Key(vk::Escape);
-  EXPECT_EQ(G().GameState, "Game");
+  EXPECT_EQ(G().GameState, Screen::Game);
   EXPECT_FALSE(G().Paused);
   EXPECT_TRUE(G().Timer1.Enabled());
   EXPECT_FALSE(G().Timer2.Enabled());
@@ -187,7 +187,7 @@ TEST_F(KeyTable, KeysAreIgnoredDuringTheTimeBonus) {
   S().KeySum = 0;
   Key(vk::Escape);
   Key('P');
-  EXPECT_EQ(G().GameState, "Game");
+  EXPECT_EQ(G().GameState, Screen::Game);
   EXPECT_FALSE(G().Paused);
   EXPECT_EQ(S().KeySum, 0u);
 }
@@ -207,7 +207,7 @@ TEST_F(Keys, AltEnterTogglesTheWindowModeAndSaves) {
   Key(vk::Return, KeyMods{false, true, false});
   EXPECT_FALSE(Cfg().Windowed);
   EXPECT_TRUE(platform_->Fullscreen());
-  EXPECT_EQ(G().GameState, "Menu");  // Enter with Alt activates nothing
+  EXPECT_EQ(G().GameState, Screen::Menu);  // Enter with Alt activates nothing
   Config saved;
   LoadConfig(dir_.string(), saved);
   EXPECT_FALSE(saved.Windowed);

@@ -10,7 +10,7 @@
 #include "http/loopback_server.h"
 #include "screens/ask.h"
 #include "screens/chk.h"
-#include "screens_fixture.h"
+#include "support/game_fixture.h"
 
 namespace klv {
 namespace {
@@ -80,18 +80,18 @@ TEST(TypedChars, CodesAboveFortySevenExceptTheFieldSeparator) {
   }
 }
 
-class NameEntry : public test::ScreensFixture {
+class NameEntry : public test::GameFixture {
  protected:
   // Plays a game to its end by time with the given final score.
   void FinishGame(int32_t score) {
     S().MenuPos = 1;
     Key(vk::Return);
-    ASSERT_EQ(G().GameState, "Game");
+    ASSERT_EQ(G().GameState, Screen::Game);
     Wait(2500);
     G().Round1->PlayerScore() = MaskScore(static_cast<uint32_t>(score));
     G().Round1->RoundClock = 0;
     Wait(100);
-    ASSERT_EQ(G().GameState, "GameOver");
+    ASSERT_EQ(G().GameState, Screen::GameOver);
     Wait(4100);
   }
 };
@@ -99,7 +99,7 @@ class NameEntry : public test::ScreensFixture {
 TEST_F(NameEntry, QualifyingScoreIsEnteredSavedAndShown) {
   Cfg().SendScores = false;
   FinishGame(850);
-  ASSERT_EQ(G().GameState, "EnterName");
+  ASSERT_EQ(G().GameState, Screen::EnterName);
   EXPECT_TRUE(S().SendCheck->Shown);
   ASSERT_NE(S().AskBox, nullptr);
   EXPECT_EQ(S().AskBox->X, 200);
@@ -107,7 +107,7 @@ TEST_F(NameEntry, QualifyingScoreIsEnteredSavedAndShown) {
   EXPECT_TRUE(G().Paused);
   EXPECT_FALSE(G().Timer1.Enabled());
   Key(vk::Escape);  // no Escape in the name entry
-  EXPECT_EQ(G().GameState, "EnterName");
+  EXPECT_EQ(G().GameState, Screen::EnterName);
   Key(vk::Back);  // an empty name stays empty
   EXPECT_EQ(S().EnteredName, "");
   Type("Вася|1日2 ab");  // no code page byte for 日: dropped
@@ -117,7 +117,7 @@ TEST_F(NameEntry, QualifyingScoreIsEnteredSavedAndShown) {
   Frames(2);
   ForgetSounds();
   Key(vk::Return);
-  EXPECT_EQ(G().GameState, "HiScores");
+  EXPECT_EQ(G().GameState, Screen::HiScores);
   EXPECT_EQ(S().MenuPos, 3);
   EXPECT_TRUE(ButtonLit(3));
   EXPECT_FALSE(S().SendCheck->Shown);
@@ -133,21 +133,21 @@ TEST_F(NameEntry, QualifyingScoreIsEnteredSavedAndShown) {
   EXPECT_EQ(UnmaskScore(saved.Scores[9].Score), 200u);
   // Leaving the table selects "HScores" on the menu.
   Key(vk::Escape);
-  EXPECT_EQ(G().GameState, "Menu");
+  EXPECT_EQ(G().GameState, Screen::Menu);
   EXPECT_EQ(S().MenuPos, 3);
 }
 
 TEST_F(NameEntry, TheNameIsKeptForTheNextEntryAndLimitedToTwelve) {
   Cfg().SendScores = false;
   FinishGame(5000);
-  ASSERT_EQ(G().GameState, "EnterName");
+  ASSERT_EQ(G().GameState, Screen::EnterName);
   Type("abcdefghijklmnop");
   EXPECT_EQ(S().EnteredName, "abcdefghijkl");
   Key(vk::Return);
-  ASSERT_EQ(G().GameState, "HiScores");
+  ASSERT_EQ(G().GameState, Screen::HiScores);
   Key(vk::Escape);
   FinishGame(6000);
-  ASSERT_EQ(G().GameState, "EnterName");
+  ASSERT_EQ(G().GameState, Screen::EnterName);
   EXPECT_EQ(S().EnteredName, "abcdefghijkl");
   Key(vk::Back);
   Type("Z");
@@ -160,7 +160,7 @@ TEST_F(NameEntry, ScoresThatDoNotQualifyGoToTheMenu) {
   for (int32_t score : {100, 0, -50}) {
     SCOPED_TRACE(score);
     FinishGame(score);
-    EXPECT_EQ(G().GameState, "Menu");
+    EXPECT_EQ(G().GameState, Screen::Menu);
     EXPECT_EQ(UnmaskScore(Cfg().Scores[9].Score), 100u);
   }
 }
@@ -169,7 +169,7 @@ TEST_F(NameEntry, ScoresThatDoNotQualifyGoToTheMenu) {
 TEST_F(NameEntry, CheckBoxClick) {
   Cfg().SendScores = false;
   FinishGame(900);
-  ASSERT_EQ(G().GameState, "EnterName");
+  ASSERT_EQ(G().GameState, Screen::EnterName);
   ForgetSounds();
   Click(380, 390);
   EXPECT_TRUE(Cfg().SendScores);
@@ -179,7 +179,7 @@ TEST_F(NameEntry, CheckBoxClick) {
   Click(600, 100);
   EXPECT_FALSE(Cfg().SendScores);
   EXPECT_EQ(Sounds("Poimal"), 0);
-  EXPECT_EQ(G().GameState, "EnterName");
+  EXPECT_EQ(G().GameState, Screen::EnterName);
 }
 
 // Nobody answers: the box says so, nothing is entered, and the player may
@@ -187,7 +187,7 @@ TEST_F(NameEntry, CheckBoxClick) {
 TEST_F(NameEntry, FailedSubmissionKeepsTheEntryOpen) {
   Cfg().SendScores = true;
   FinishGame(900);
-  ASSERT_EQ(G().GameState, "EnterName");
+  ASSERT_EQ(G().GameState, Screen::EnterName);
   Type("Anna");
   Key(vk::Return);
   EXPECT_TRUE(S().Sending);
@@ -203,7 +203,7 @@ TEST_F(NameEntry, FailedSubmissionKeepsTheEntryOpen) {
   ASSERT_FALSE(S().Sending);
   ASSERT_FALSE(platform_->messages.empty());
   EXPECT_EQ(platform_->messages.back(), "Can't connect to server!");
-  EXPECT_EQ(G().GameState, "EnterName");
+  EXPECT_EQ(G().GameState, Screen::EnterName);
   EXPECT_TRUE(S().SendCheck->Shown);
   EXPECT_EQ(UnmaskScore(Cfg().Scores[1].Score), 900u);  // the default table's
   EXPECT_EQ(Cp1251ToUtf8(Cfg().Scores[1].Name), "Ваня");
@@ -213,11 +213,11 @@ TEST_F(NameEntry, FailedSubmissionKeepsTheEntryOpen) {
   Key(vk::Return);
   EXPECT_FALSE(S().SwallowDialogKey);
   EXPECT_FALSE(S().Sending);
-  EXPECT_EQ(G().GameState, "EnterName");
+  EXPECT_EQ(G().GameState, Screen::EnterName);
   Click(380, 390);
   EXPECT_FALSE(Cfg().SendScores);
   Key(vk::Return);
-  EXPECT_EQ(G().GameState, "HiScores");
+  EXPECT_EQ(G().GameState, Screen::HiScores);
   EXPECT_EQ(Cfg().Scores[2].Name, "Anna");  // below the equal 900
 }
 
@@ -235,7 +235,7 @@ TEST_F(NameEntry, SubmissionRunsWhileFramesGoOn) {
   G().ScoreService = server.Base();
   Cfg().SendScores = true;
   FinishGame(900);
-  ASSERT_EQ(G().GameState, "EnterName");
+  ASSERT_EQ(G().GameState, Screen::EnterName);
   Type("Anna");
   Key(vk::Return);
   ASSERT_TRUE(S().Sending);
@@ -253,7 +253,7 @@ TEST_F(NameEntry, SubmissionRunsWhileFramesGoOn) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
     Frames(1);
   }
-  EXPECT_EQ(G().GameState, "HiScores");
+  EXPECT_EQ(G().GameState, Screen::HiScores);
   for (const std::string& m : platform_->messages) EXPECT_NE(m, "Can't connect to server!");
   EXPECT_EQ(Cfg().Scores[2].Name, "Anna");
   bool scoreSent = false;

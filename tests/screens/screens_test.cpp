@@ -12,12 +12,12 @@
 #include "screens/ask.h"
 #include "screens/fon_b.h"
 #include "screens/hlp.h"
-#include "screens_fixture.h"
+#include "support/game_fixture.h"
 
 namespace klv {
 namespace {
 
-using ScreensTest = test::ScreensFixture;
+using ScreensTest = test::GameFixture;
 
 // Middle of main-menu item k's spot.
 int ItemY(int k) {
@@ -26,7 +26,7 @@ int ItemY(int k) {
 }
 
 TEST_F(ScreensTest, MenuIsBuiltWithItemOneLit) {
-  EXPECT_EQ(G().GameState, "Menu");
+  EXPECT_EQ(G().GameState, Screen::Menu);
   const int ys[] = {226, 272, 322, 370, 419, 468};
   for (int k = 1; k <= 6; ++k) {
     ASSERT_NE(S().MenuButtons[k], nullptr);
@@ -40,14 +40,14 @@ TEST_F(ScreensTest, MenuIsBuiltWithItemOneLit) {
 // A click acts only on a lit spot while the gate is armed.
 TEST_F(ScreensTest, ClickGate) {
   Click(700, 100);
-  EXPECT_EQ(G().GameState, "Menu");
+  EXPECT_EQ(G().GameState, Screen::Menu);
   Click(300, ItemY(4));
-  EXPECT_EQ(G().GameState, "Help");
+  EXPECT_EQ(G().GameState, Screen::Help);
   // The right button acts as a click outside play.
   Move(60, 515);
   game_->OnMouseButton(MouseButton::Right, true, 60, 515);
   game_->OnMouseButton(MouseButton::Right, false, 60, 515);
-  EXPECT_EQ(G().GameState, "Menu");
+  EXPECT_EQ(G().GameState, Screen::Menu);
   EXPECT_EQ(S().MenuPos, 4);
 }
 
@@ -55,18 +55,19 @@ TEST_F(ScreensTest, ClickGate) {
 TEST_F(ScreensTest, SubScreensRememberTheMenuItem) {
   struct Case {
     int item;
-    const char* state;
+    Screen state;
     int backX, backY;
   };
-  const Case cases[] = {{2, "Options", 60, 475}, {3, "HiScores", 60, 515}, {4, "Help", 60, 515}};
+  const Case cases[] = {
+      {2, Screen::Options, 60, 475}, {3, Screen::HiScores, 60, 515}, {4, Screen::Help, 60, 515}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.state);
+    SCOPED_TRACE(::testing::PrintToString(c.state));
     Click(300, ItemY(c.item));
     ASSERT_EQ(G().GameState, c.state);
     Frames(1);
     Click(c.backX, c.backY);
     Frames(1);
-    EXPECT_EQ(G().GameState, "Menu");
+    EXPECT_EQ(G().GameState, Screen::Menu);
     EXPECT_EQ(S().MenuPos, c.item);
     EXPECT_TRUE(ButtonLit(c.item));
     EXPECT_EQ(S().BackButton, nullptr);
@@ -111,7 +112,7 @@ TEST_F(ScreensTest, HelpPagesCycleBothWays) {
     EXPECT_EQ(S().HelpPage, want);
   }
   Frames(1);
-  EXPECT_EQ(G().GameState, "Help");
+  EXPECT_EQ(G().GameState, Screen::Help);
 }
 
 // A page count the pictures do not cover, or none, never fails.
@@ -132,7 +133,7 @@ TEST_F(ScreensTest, ClearTableAtOnceWithoutSaving) {
   const auto before = std::filesystem::last_write_time(ConfigFile());
   const auto sizeBefore = std::filesystem::file_size(ConfigFile());
   Click(100, 475);
-  EXPECT_EQ(G().GameState, "HiScores");
+  EXPECT_EQ(G().GameState, Screen::HiScores);
   for (int i = 0; i < 10; ++i) {
     EXPECT_EQ(UnmaskScore(Cfg().Scores[i].Score), uint32_t(10000 - 1000 * i));
     EXPECT_EQ(Cfg().Scores[i].Name, DefaultScoreName());
@@ -161,12 +162,12 @@ TEST_F(ScreensTest, WorldTableAndMoreGamesOpenThroughTheShell) {
   std::filesystem::current_path(cwd);
   ASSERT_EQ(platform_->opened.size(), 2u);
   EXPECT_NE(platform_->opened[1].find("moregames.url"), std::string::npos);
-  EXPECT_EQ(G().GameState, "Menu");
+  EXPECT_EQ(G().GameState, Screen::Menu);
 }
 
 TEST_F(ScreensTest, OptionsClicksChangeTheSettingsAndBackSaves) {
   Click(300, ItemY(2));
-  ASSERT_EQ(G().GameState, "Options");
+  ASSERT_EQ(G().GameState, Screen::Options);
   Frames(1);
   EXPECT_TRUE(ButtonLit(1));   // Win
   EXPECT_FALSE(ButtonLit(2));  // Full
@@ -205,7 +206,7 @@ TEST_F(ScreensTest, OptionsClicksChangeTheSettingsAndBackSaves) {
   Key(vk::Back);
   EXPECT_EQ(Cp1251ToUtf8(Cfg().AddText), "helloworЁq");
   Click(90, 475);  // back: saves, then the menu
-  EXPECT_EQ(G().GameState, "Menu");
+  EXPECT_EQ(G().GameState, Screen::Menu);
   Config saved;
   LoadConfig(dir_.string(), saved);
   EXPECT_FALSE(saved.Music);
@@ -222,7 +223,7 @@ TEST_F(ScreensTest, OptionsEnterLeavesWithoutSaving) {
   Key(vk::Down);
   ASSERT_EQ(S().MenuPos, 5);
   Key(vk::Return);
-  EXPECT_EQ(G().GameState, "Menu");
+  EXPECT_EQ(G().GameState, Screen::Menu);
   Config saved;
   LoadConfig(dir_.string(), saved);
   EXPECT_TRUE(saved.Sound);
@@ -246,7 +247,7 @@ TEST_F(ScreensTest, EnterOnTheTextRowTogglesEditing) {
 
 TEST_F(ScreensTest, ExitQuestionByClick) {
   Click(300, ItemY(6));
-  ASSERT_EQ(G().GameState, "Exit?");
+  ASSERT_EQ(G().GameState, Screen::ExitQuestion);
   ASSERT_NE(S().AskBox, nullptr);
   EXPECT_EQ(S().AskBox->X, 220);
   EXPECT_EQ(S().AskBox->Y, 120);
@@ -254,7 +255,7 @@ TEST_F(ScreensTest, ExitQuestionByClick) {
   Move(450, 265);
   EXPECT_EQ(S().MenuPos, 2);
   Click(450, 265);
-  EXPECT_EQ(G().GameState, "Menu");
+  EXPECT_EQ(G().GameState, Screen::Menu);
   EXPECT_EQ(S().MenuPos, 1);
   EXPECT_EQ(S().AskBox, nullptr);
   Click(300, ItemY(6));
@@ -267,12 +268,13 @@ TEST_F(ScreensTest, YesEndsTheProgramEvenWhenTheSaveFails) {
   // a box, and the player still leaves.
   G().ConfigDir = "/nonexistent-klevaria-folder/";
   Click(300, ItemY(6));
-  ASSERT_EQ(G().GameState, "Exit?");
-  const size_t boxes = P().messages.size();
+  ASSERT_EQ(G().GameState, Screen::ExitQuestion);
+  const size_t boxes = Platform().messages.size();
   Click(350, 265);
   EXPECT_TRUE(G().Terminated());
-  ASSERT_EQ(P().messages.size(), boxes + 1);
-  EXPECT_NE(P().messages.back().find("No such file"), std::string::npos) << P().messages.back();
+  ASSERT_EQ(Platform().messages.size(), boxes + 1);
+  EXPECT_NE(Platform().messages.back().find("No such file"), std::string::npos)
+      << Platform().messages.back();
 }
 
 // The game started again on the fixture's folder, with its own platform so
@@ -323,14 +325,14 @@ TEST_F(ScreensTest, APlayersOwnSettingsFolderStartsFromTheGameFolders) {
 TEST_F(ScreensTest, CloseRequestFromHelpAsksOverTheMenu) {
   S().ShowHelp();
   game_->OnCloseRequest();
-  EXPECT_EQ(G().GameState, "Exit?");
+  EXPECT_EQ(G().GameState, Screen::ExitQuestion);
   EXPECT_EQ(S().HelpPanel, nullptr);
   EXPECT_NE(S().MenuButtons[6], nullptr);
   ASSERT_NE(S().AskBox, nullptr);
   EXPECT_EQ(S().AskBox->X, 220);
   game_->OnCloseRequest();  // a second request changes nothing
   Frames(1);
-  EXPECT_EQ(G().GameState, "Exit?");
+  EXPECT_EQ(G().GameState, Screen::ExitQuestion);
 }
 
 // A click during "GameOver2" ends the game at once.
@@ -340,9 +342,9 @@ TEST_F(ScreensTest, ClickEndsGameOver2) {
   Wait(2500);
   G().Round1->RoundClock = 0;
   Wait(2100);
-  ASSERT_EQ(G().GameState, "GameOver2");
+  ASSERT_EQ(G().GameState, Screen::GameOver2);
   Click(10, 10);
-  EXPECT_EQ(G().GameState, "Menu");
+  EXPECT_EQ(G().GameState, Screen::Menu);
   EXPECT_FALSE(G().Timer3.Enabled());
 }
 

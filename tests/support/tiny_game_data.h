@@ -1,7 +1,7 @@
 #pragma once
 // A tiny set of game pictures of every name the screens and play look up,
-// written to a folder, so tests and fuzz targets can start a whole game
-// without the real art.
+// as image-collection bytes or written to a folder, so tests and fuzz targets
+// can start a whole game, or play alone, without the real art.
 
 #include <array>
 #include <cstdint>
@@ -38,7 +38,7 @@ struct Pic {
   int w, h, frames;
 };
 
-inline void WriteCollection(const std::string& path, const std::vector<Pic>& pics) {
+inline std::vector<uint8_t> CollectionBytes(const std::vector<Pic>& pics) {
   std::vector<IcfItem> items;
   uint8_t shade = 20;
   for (const Pic& p : pics) {
@@ -51,7 +51,11 @@ inline void WriteCollection(const std::string& path, const std::vector<Pic>& pic
     items.push_back(std::move(item));
   }
   std::array<uint32_t, 256> colours{};
-  std::vector<uint8_t> bytes = IcfWriter::WriteCollection(colours, items);
+  return IcfWriter::WriteCollection(colours, items);
+}
+
+inline void WriteCollection(const std::string& path, const std::vector<Pic>& pics) {
+  const std::vector<uint8_t> bytes = CollectionBytes(pics);
   std::ofstream(path, std::ios::binary)
       .write(reinterpret_cast<const char*>(bytes.data()),
              static_cast<std::streamsize>(bytes.size()));
@@ -70,8 +74,8 @@ constexpr int kAnglerW = 60;
 constexpr int kButtonW = 240;
 constexpr int kButtonH = 44;
 
-inline void WriteGameData(const std::filesystem::path& dir) {
-  std::filesystem::create_directories(dir / "Data");
+// The pictures of the menus ("Data/MenuImgs.icf").
+inline std::vector<Pic> MenuPictures() {
   std::vector<Pic> menu = {
       {"", 800, 600, 1}, {"", 800, 600, 1}, {"", 800, 600, 1}, {"", 800, 600, 1}};
   for (const char* n : {"Start", "Opt", "HScores", "Help", "Visit", "Exit"})
@@ -85,9 +89,12 @@ inline void WriteGameData(const std::filesystem::path& dir) {
   menu.push_back({"Chk", 24, 24, 2});
   for (const char* n : {"Hlp1", "Hlp2", "Hlp3", "Hlp4"}) menu.push_back({n, 700, 280, 1});
   menu.push_back({"Table", 64, 64, 1});
-  WriteCollection((dir / "Data" / "MenuImgs.icf").string(), menu);
+  return menu;
+}
 
-  // Items 21..30 are the quota icons; the rest are found by name.
+// The pictures of play ("Data/GameImgs.icf"): items 21..30 are the quota
+// icons; the rest are found by name.
+inline std::vector<Pic> GamePictures() {
   std::vector<Pic> play = {
       {"Player", kAnglerW, 100, 1}, {"Udochka", 60, 60, 3},      {"Poplavok", 7, 12, 1},
       {"Leska", 7, 4, 1},           {"Kruk", kHookW, kHookH, 1}, {"Volna", 901, 40, 1},
@@ -100,7 +107,13 @@ inline void WriteGameData(const std::filesystem::path& dir) {
     play.push_back({"Fish" + std::to_string(k) + "L", kFishW[k], kFishH[k], 4});
     play.push_back({"Fish" + std::to_string(k) + "R", kFishW[k], kFishH[k], 4});
   }
-  WriteCollection((dir / "Data" / "GameImgs.icf").string(), play);
+  return play;
+}
+
+inline void WriteGameData(const std::filesystem::path& dir) {
+  std::filesystem::create_directories(dir / "Data");
+  WriteCollection((dir / "Data" / "MenuImgs.icf").string(), MenuPictures());
+  WriteCollection((dir / "Data" / "GameImgs.icf").string(), GamePictures());
 }
 
 }  // namespace klv::test

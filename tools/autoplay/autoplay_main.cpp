@@ -112,9 +112,10 @@ int main(int argc, char** argv) {
     const uint64_t end = platform.NowMicros() + uint64_t(span * 1e6);
     while (!game.Terminated() && platform.NowMicros() < end) {
       platform.PumpEvents(game);
-      if (pilot)
-        platform.Hold(pilot->NextKeys());
-      else
+      if (pilot) {
+        pilot->NextKeyChanges();
+        platform.Hold(pilot->HeldKeys());
+      } else
         platform.Hold({});
       game.RunDue();
       platform.WaitUntil(std::min(game.NextDueMicros(), end));
@@ -124,7 +125,7 @@ int main(int argc, char** argv) {
   if (play) {
     // "Начать игру" straight away: wherever the pointer rests, it lights no item.
     game.StartGame();
-    pilot = std::make_unique<klv::Autopilot>(game);
+    pilot = std::make_unique<klv::Autopilot>(*game.Play1, *game.Round1);
     run(3.0);
   }
   const double cpu0 = CpuSeconds();

@@ -60,14 +60,14 @@ KLV_BENCH("play: a busy scene") {
     klv::SpriteEngine& engine = *game.SpriteEngine1;
 
     game.StartGame();
-    while (round.LevelNo < 16) round.StartLevel(5);  // ten quota labels
+    while (round.LevelNo < 16) round.StartLevel(klv::LevelStart::AfterBonus);  // ten quota labels
     game.SetTimer(game.Timer2, false);
     game.SetTimer(game.Timer1, false);  // the clock stays where it is
     round.RoundClock = round.TimeLimit * 60;
 
     // The hook held deep with a fish on it.
     klv::Player& angler = *round.Players[0];
-    game.MouseLowerHeld = true;
+    game.Mouse.MouseLowerHeld = true;
 
     std::vector<double> frames;
     uint64_t hooked = 0;
@@ -75,18 +75,18 @@ KLV_BENCH("play: a busy scene") {
       // Keep the scene full.
       while (Live<klv::Fish>(engine) < 10) {
         ++round.FishCount;
-        engine.Create<klv::Fish>(game);
+        engine.Create<klv::Fish>(*game.Play1, round);
       }
       while (Live<klv::Objcts>(engine) < 10) {
         ++round.ObjectCount;
-        engine.Create<klv::Objcts>(game);
+        engine.Create<klv::Objcts>(*game.Play1, round);
       }
-      while (Live<klv::Puzir>(engine) < 20) engine.Create<klv::Puzir>(game);
-      if (angler.Hook->Y >= 500 && game.MouseLowerHeld) {
+      while (Live<klv::Puzir>(engine) < 20) engine.Create<klv::Puzir>(*game.Play1);
+      if (angler.Hook->Y >= 500 && game.Mouse.MouseLowerHeld) {
         // One frame up, then held still: a rising hook that no longer moves.
-        game.MouseLowerHeld = false;
-      } else if (!game.MouseLowerHeld && angler.Reeling) {
-        game.MouseLowerHeld = true;
+        game.Mouse.MouseLowerHeld = false;
+      } else if (!game.Mouse.MouseLowerHeld && angler.Reeling) {
+        game.Mouse.MouseLowerHeld = true;
         bool hasCatch = false;
         for (int k = 0; k < engine.Count(); ++k)
           if (auto* f = dynamic_cast<klv::Fish*>(&engine.ItemAt(k)); f && f->Hooked)

@@ -48,7 +48,7 @@ uint64_t Mix(uint64_t h, uint64_t v) {
 // What a replay must reproduce: the screen, the round and every sprite's place.
 uint64_t StateHash(klv::Game& g) {
   uint64_t h = 1469598103934665603ull;
-  for (char c : g.GameState) h = Mix(h, uint8_t(c));
+  h = Mix(h, uint8_t(g.GameState));
   h = Mix(h, g.FrameCounter);
   h = Mix(h, g.Round1->LevelNo);
   h = Mix(h, uint32_t(g.Round1->ScoreValue()));
@@ -67,14 +67,14 @@ uint64_t StateHash(klv::Game& g) {
 }
 
 // One random player action for the state the game is in.
-std::string RandomAction(klv::Random& r, const std::string& state) {
-  if (state == "Exit?") return "key Escape";  // never leave the program
-  if (state == "Menu") {
+std::string RandomAction(klv::Random& r, klv::Screen screen) {
+  if (screen == klv::Screen::ExitQuestion) return "key Escape";  // never leave the program
+  if (screen == klv::Screen::Menu) {
     static const char* const kMenu[] = {"key Return", "key Down",     "key Up",
                                         "key Escape", "move 300 330", "click 300 240"};
     return kMenu[r.Below(6)];
   }
-  if (state == "EnterName") {
+  if (screen == klv::Screen::EnterName) {
     static const char* const kName[] = {"type Рыбак", "key BackSpace", "key Return",
                                         "click 387 389", "type a|b"};
     return kName[r.Below(5)];

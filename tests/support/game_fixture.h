@@ -1,18 +1,20 @@
 #pragma once
-// A whole game on the headless platform, started from a temporary folder
-// holding small pictures of every name play looks up, so play tests drive
-// the real Game, Round and sprites frame by frame.
+// A whole game on the headless platform, booted from a fresh temporary folder
+// holding small pictures of every name the screens and play look up: the one
+// start for the tests that drive the real Game, its screens, its round and
+// its sprites, frame by frame or by the clock. Nothing listens at the world
+// table's address, so a submission fails at once.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "app/game.h"
+#include "engine/cp1251.h"
 #include "engine/sprite_engine.h"
 #include "platform/headless_audio_out.h"
 #include "platform/headless_platform.h"
@@ -23,21 +25,24 @@
 #include "play/player.h"
 #include "play/round.h"
 #include "play/udochka.h"
+#include "screens/menu_b.h"
+#include "screens/screens.h"
 #include "settings/config.h"
+#include "support/play_sprites.h"
+#include "support/screen_names.h"
 #include "support/tiny_game_data.h"
 
-namespace klv::playtest {
+namespace klv::test {
 
-using namespace klv::test;
-
-class PlayFixture : public ::testing::Test {
+class GameFixture : public ::testing::Test {
  protected:
   void SetUp() override { Boot(7); }
   void TearDown() override { Shutdown(); }
 
+  // A fresh game from the seed, its first frame drawn.
   void Boot(uint64_t seed) {
     static std::mt19937_64 names(std::random_device{}());
-    dir_ = std::filesystem::temp_directory_path() / ("klv-play-" + std::to_string(names()));
+    dir_ = std::filesystem::temp_directory_path() / ("klv-game-" + std::to_string(names()));
     WriteGameData(dir_);
     auto audio = std::make_unique<HeadlessAudioOut>();
     audio_ = audio.get();
@@ -46,6 +51,7 @@ class PlayFixture : public ::testing::Test {
     GamePaths paths;
     paths.AppDir = dir_.string() + "/";
     game_ = std::make_unique<Game>(*platform_, paths, seed);
+    game_->ScoreService = "http://127.0.0.1:1";
     game_->FormCreate();
     Frames(1);
   }
@@ -57,6 +63,9 @@ class PlayFixture : public ::testing::Test {
   }
 
   Game& G() { return *game_; }
+  HeadlessPlatform& Platform() { return *platform_; }
+  Screens& S() { return *game_->Screens1; }
+  Config& Cfg() { return *game_->Cfg; }
   Round& R() { return *game_->Round1; }
   Player& P() { return *R().Players[0]; }
   Kruk& Hook() { return *P().Hook; }
@@ -77,7 +86,7 @@ class PlayFixture : public ::testing::Test {
   void Frames(int n) {
     for (int i = 0; i < n && !game_->Terminated(); ++i) {
       const uint8_t before = game_->FrameCounter;
-      while (game_->FrameCounter == before) {
+      while (game_->FrameCounter == before && !game_->Terminated()) {
         const uint64_t due = game_->NextDueMicros();
         if (due > platform_->NowMicros()) platform_->SetNow(due);
         game_->RunDue();
@@ -89,26 +98,13 @@ class PlayFixture : public ::testing::Test {
   void StartPlaying() {
     game_->StartGame();
     Wait(2100);
-    ASSERT_EQ(game_->GameState, "Game");
+    ASSERT_EQ(game_->GameState, Screen::Game);
     ASSERT_FALSE(game_->Held());
   }
 
-  // Live sprites of a class.
-  template <class T>
-  int CountOf() {
-    int n = 0;
-    for (int i = 0; i < Engine().Count(); ++i)
-      n += dynamic_cast<T*>(&Engine().ItemAt(i)) != nullptr && !Engine().ItemAt(i).Dying();
-    return n;
-  }
-  template <class T>
-  std::vector<T*> All() {
-    std::vector<T*> v;
-    for (int i = 0; i < Engine().Count(); ++i)
-      if (auto* t = dynamic_cast<T*>(&Engine().ItemAt(i)); t && !t->Dying()) v.push_back(t);
-    return v;
-  }
-
+  // Window input: a key as the menus see its release, held keys as play
+  // polls them, typed text, the pointer.
+  void Key(int vk, KeyMods mods = {}) { game_->OnKeyUp(vk, mods); }
   void Press(int vk) {
     platform_->PressKey(vk);
     platform_->PumpEvents(*game_);
@@ -116,6 +112,13 @@ class PlayFixture : public ::testing::Test {
   void Release(int vk) {
     platform_->ReleaseKey(vk);
     platform_->PumpEvents(*game_);
+  }
+  void Type(const std::string& utf8) { game_->OnTextInput(utf8); }
+  void Move(int x, int y) { game_->OnMouseMove(x, y); }
+  void Click(int x, int y) {
+    Move(x, y);
+    game_->OnMouseButton(MouseButton::Left, true, x, y);
+    game_->OnMouseButton(MouseButton::Left, false, x, y);
   }
 
   // Effect notes ("sound Up", "stop Up", ...) since the last call.
@@ -125,28 +128,23 @@ class PlayFixture : public ::testing::Test {
     for (const std::string& s : notes) n += s == note;
     return n;
   }
+  // "sound NAME" notes since the last call.
+  int Sounds(const std::string& name) { return Count(Notes(), "sound " + name); }
+  void ForgetSounds() { Notes(); }
 
-  // A fish of a kind, made by the game and then put where the test wants it.
+  bool ButtonLit(int k) { return S().MenuButtons[k] && S().MenuButtons[k]->Lit; }
+  std::string ConfigFile() { return (dir_ / "Config.cfg").string(); }
+
+  template <class T>
+  int CountOf() {
+    return test::CountOf<T>(Engine());
+  }
+  template <class T>
+  std::vector<T*> All() {
+    return test::All<T>(Engine());
+  }
   Fish* MakeFish(int kind, int x, int y, bool facesLeft = false) {
-    Round& r = R();
-    const TargetTable saved = r.Targets;
-    const uint8_t savedCount = r.TargetCount;
-    r.Targets = TargetTable{};
-    r.Targets[1] = {uint8_t(kind), 1};
-    r.TargetCount = 1;
-    Fish* f = nullptr;
-    // Draw until the fish comes from the wanted side.
-    for (int i = 0; i < 64; ++i) {
-      f = Engine().Create<Fish>(*game_);
-      if (f->FacesLeft == facesLeft) break;
-      f->MarkDead();
-      Engine().FlushDead();
-    }
-    r.Targets = saved;
-    r.TargetCount = savedCount;
-    f->X = x;
-    f->Y = y;
-    return f;
+    return test::MakeFish(*game_->Play1, R(), kind, x, y, facesLeft);
   }
 
   std::filesystem::path dir_;
@@ -155,4 +153,4 @@ class PlayFixture : public ::testing::Test {
   std::unique_ptr<Game> game_;
 };
 
-}  // namespace klv::playtest
+}  // namespace klv::test

@@ -1,0 +1,15 @@
+#pragma once
+// Checks print a screen by the name the scripts give it.
+
+#include <ostream>
+
+#include "app/screen.h"
+#include "app/script_runner.h"
+
+namespace klv {
+
+inline void PrintTo(Screen screen, std::ostream* os) {
+  *os << '"' << ScriptRunner::ScreenName(screen) << '"';
+}
+
+}  // namespace klv
