@@ -1,13 +1,7 @@
 # klevaria-script's exit status as a caller sees it: 0 when a script's
 # expectations hold, 1 when one fails, 2 for a malformed script, an unreadable
 # one or no script at all.
-file(REMOVE_RECURSE ${WORK})
-file(MAKE_DIRECTORY ${WORK})
-foreach(sub Data Sound)
-  if(EXISTS ${GAME_DIR}/${sub})
-    file(CREATE_LINK ${GAME_DIR}/${sub} ${WORK}/${sub} SYMBOLIC)
-  endif()
-endforeach()
+include(${CMAKE_CURRENT_LIST_DIR}/private_game_dir.cmake)
 file(WRITE ${WORK}/holds.kls "wait 100\nexpect state Menu\n")
 file(WRITE ${WORK}/fails.kls "wait 100\nexpect state Game\n")
 file(WRITE ${WORK}/malformed.kls "wait 100\nexpect nothing\n")
