@@ -67,6 +67,11 @@ class FrameBlitter {
     return 0xFF000000u | rb | g;
   }
 
+  // n pixels of src mixed onto dest, each by its own alpha, exactly as Mix
+  // does one by one; the alphas must lie within 1..254 (a run's blended
+  // pixels). Four pixels at a time where the processor has SSE2.
+  static void MixRun(uint32_t* dest, const uint32_t* src, int n);
+
   // The frame with its top-left corner at (x, y).
   static void Draw(Surface& dest, const BlitSource& src, int x, int y);
   // The frame scaled to the rectangle (nearest pixel), weighted by alpha

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/errors.h"
+#include "engine/frame_blitter.h"
 #include "icf_test_files.h"
 
 namespace klv {
@@ -478,6 +479,44 @@ TEST(PictureCollectionDraw, AlphaPicturesMix) {
   Surface viaStretch(3, 1, Rgb(0, 0, 200));
   item.StretchFrame(&viaStretch, {0, 0, 3, 1}, 0);
   EXPECT_TRUE(SamePixels(dest, viaStretch));
+}
+
+// Blended runs are mixed four pixels at a time. A drawn picture whose rows
+// hold every alpha from 1 to 254 must come out as mixing one pixel at a time
+// gives, and so must runs of every length up to 9 at every offset into a row.
+TEST(PictureCollectionDraw, BlendedRunsMixAsPixelByPixel) {
+  uint32_t seed = 12345;
+  auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+  const int w = 254 + 9, h = 4;
+  Surface pic(w, h), back(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      // Row 0 walks through every blending alpha; the others are random,
+      // with fully clear and fully solid pixels breaking the runs up.
+      const uint32_t r = next();
+      uint32_t alpha = y == 0 ? 1 + x % 254 : (r >> 24);
+      if (y == 3 && x % 7 == 3) alpha = (x % 2) ? 0 : 255;
+      pic.Set(x, y, (alpha << 24) | (next() & 0xFFFFFF));
+      back.Set(x, y, next() | 0xFF000000u);
+    }
+  PictureCollection c;
+  PictureCollectionItem& item = c.Add();
+  item.SetPicture(pic, PictureKind::Png);
+  item.Upload();
+  Surface drawn = back, stretched = back;
+  item.DrawFrame(&drawn, 0, 0, 0);
+  item.StretchFrame(&stretched, {0, 0, w, h}, 0);
+  EXPECT_TRUE(SamePixels(drawn, stretched));
+
+  for (int n = 0; n <= 9; ++n)
+    for (int at = 0; at < 4; ++at) {
+      std::vector<uint32_t> dest(back.Row(1) + at, back.Row(1) + at + n);
+      std::vector<uint32_t> want = dest;
+      const uint32_t* src = pic.Row(0) + 100 + at;
+      for (int i = 0; i < n; ++i) want[i] = FrameBlitter::Mix(want[i], src[i], src[i] >> 24);
+      FrameBlitter::MixRun(dest.data(), src, n);
+      EXPECT_EQ(dest, want) << "length " << n << " at " << at;
+    }
 }
 
 TEST(PictureCollectionDraw, RotateZeroEqualsDraw) {
