@@ -43,8 +43,8 @@ void FrameBlitter::MixRun(uint32_t* dest, const uint32_t* src, int n) {
     a = _mm_or_si128(a, _mm_slli_epi32(a, 16));
     const __m128i aLo = _mm_unpacklo_epi32(a, a), aHi = _mm_unpackhi_epi32(a, a);
     auto mix = [&](__m128i s16, __m128i d16, __m128i a16) {
-      __m128i t = _mm_add_epi16(_mm_mullo_epi16(s16, a16),
-                                _mm_mullo_epi16(d16, _mm_sub_epi16(full, a16)));
+      __m128i t =
+          _mm_add_epi16(_mm_mullo_epi16(s16, a16), _mm_mullo_epi16(d16, _mm_sub_epi16(full, a16)));
       t = _mm_add_epi16(t, half);
       return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
     };
