@@ -3,9 +3,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <libpq-fe.h>
-#include <netinet/in.h>
 #include <pwd.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,6 +12,8 @@
 #include <mutex>
 #include <stdexcept>
 #include <vector>
+
+#include "siege.h"
 
 namespace klv::scores {
 
@@ -24,18 +24,6 @@ namespace fs = std::filesystem;
 std::string& ProblemText() {
   static std::string p;
   return p;
-}
-
-int FreePort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  socklen_t len = sizeof a;
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-  ::close(fd);
-  return ntohs(a.sin_port);
 }
 
 // The user the server runs as: ourselves, or "postgres" when we are root.
@@ -156,7 +144,7 @@ bool PgTestServer::Start(std::string* problem) {
     return false;
   }
   for (int attempt = 0; attempt < 3 && port_ == 0; ++attempt) {
-    const int port = FreePort();
+    const int port = siege::FreePort();
     const int rc = Run(as,
                        {bin_ + "/pg_ctl", "-D", data, "-l", log, "-w", "-t", "60", "-o",
                         "-F -p " + std::to_string(port) + " -k " + dir_ +

@@ -27,18 +27,6 @@ double Now() {
   return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
-int FreePort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  socklen_t len = sizeof a;
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-  ::close(fd);
-  return ntohs(a.sin_port);
-}
-
 // A non-blocking socket from `from` towards 127.0.0.1:port, connecting; -1
 // when it cannot even start.
 int Open(int port, const std::string& from) {
@@ -131,6 +119,18 @@ int64_t FloodAll(int port, int clients, int64_t bytesEach, double seconds, const
 }
 
 }  // namespace
+
+int FreePort() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  socklen_t len = sizeof a;
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+  ::close(fd);
+  return ntohs(a.sin_port);
+}
 
 int OpenConnection(int port, const std::string& from) {
   return Open(port, from);

@@ -60,6 +60,9 @@ Reply Request(int port, const std::string& target, const std::string& from = "12
 // service; -1 when it cannot even start.
 int OpenConnection(int port, const std::string& from);
 
+// A loopback TCP port free at the moment of asking, for a service to listen on.
+int FreePort();
+
 // A loopback address for the n-th of many clients: 127.<b>.<c>.<d>, never
 // 127.0.0.1.
 std::string Address(int group, int n);
