@@ -1,9 +1,14 @@
 #pragma once
 // The world table in a PostgreSQL database, shared by every service that
 // names it: a small pool of connections, each submission one statement that
-// uses up its token and stores the score together.
+// uses up its token and stores the score together. Every call is bounded:
+// a database that hangs or has gone away costs a call at most kCallMs, after
+// which calls fail at once (StoreError) while one call at a time, no more
+// than a few a second, tries the database again.
 
 #include <condition_variable>
+#include <cstdint>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -32,12 +37,26 @@ class PostgresStore : public ScoreStore {
   int64_t RemoveById(int64_t id) override;
   int64_t RemoveByName(const std::string& utf8Name) override;
 
-  class Lease;
+  // The longest one call waits on the database, in milliseconds: for a free
+  // connection, a new connection and the statement together.
+  static constexpr int64_t kCallMs = 2000;
+  // Between two tries of a database that failed: doubling from the first to
+  // the last.
+  static constexpr int64_t kFirstRetryMs = 250;
+  static constexpr int64_t kLastRetryMs = 2000;
 
  private:
-  PGconn* Connect();
-  PGconn* Borrow();
-  void Return(PGconn* c);
+  // One call: `work` on a lent connection, within `deadlineMs`. A connection
+  // that broke before the call (the database restarted) is replaced and the
+  // call made once more.
+  template <class T>
+  T Call(const std::function<T(PGconn*, int64_t)>& work);
+  PGconn* Connect(int64_t deadlineMs);
+  PGconn* Borrow(int64_t deadlineMs, bool* fresh);
+  void Return(PGconn* c, bool broken);
+  void DropIdle();
+  void Failed(int64_t nowMs);
+  void Answered();
 
   std::string address_;  // as given, for connecting
   std::string shown_;    // without a password, for messages
@@ -46,6 +65,10 @@ class PostgresStore : public ScoreStore {
   std::condition_variable returned_;
   std::vector<PGconn*> idle_;
   int open_ = 0;  // connections made and not closed, idle or lent
+  // While the database fails: no call before retryAtMs_, and then one alone.
+  int64_t retryMs_ = 0;    // 0: the database answers
+  int64_t retryAtMs_ = 0;  // steady clock
+  bool probing_ = false;
 };
 
 }  // namespace klv::scores

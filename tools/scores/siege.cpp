@@ -270,6 +270,7 @@ Reply Request(int port, const std::string& target, const std::string& from, int 
   const std::size_t end = in.find("\r\n\r\n");
   if (in.rfind("HTTP/1.", 0) == 0 && end != std::string::npos && in.size() > 12) {
     r.Status = std::atoi(in.c_str() + 9);
+    r.Head = in.substr(0, end + 2);
     r.Body = in.substr(end + 4);
   }
   return r;

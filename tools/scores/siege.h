@@ -45,7 +45,8 @@ class ServiceProcess {
 };
 
 struct Reply {
-  int Status = 0;  // 0: no answer (refused, closed or timed out)
+  int Status = 0;    // 0: no answer (refused, closed or timed out)
+  std::string Head;  // the status line and headers
   std::string Body;
   double Seconds = 0;
 };
