@@ -4,6 +4,7 @@
 // score) and its start-up checks and operator commands.
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -155,6 +156,61 @@ TEST_F(ScoreAttackTest, ABurstOfConnectionsIsQueuedNotDropped) {
   EXPECT_TRUE(Answers());
 }
 
+// A token from the service for a player at `from`.
+std::string TokenFor(int port, const std::string& from) {
+  const siege::Reply v = siege::Request(port, "/cgi/version.pl?version&prg=Marlowfin", from, 1500);
+  return v.Status == 200 ? ParseVersionAnswer(v.Body).P : "";
+}
+
+siege::Reply SubmitWith(int port, const std::string& token, const std::string& name,
+                        const std::string& from) {
+  const std::string inf = InfEncode(BuildScoreRecord(name, 150, token, ""));
+  return siege::Request(port, "/cgi/version.pl?hs&prg=Marlowfin&inf=" + inf, from, 5000);
+}
+
+TEST_F(ScoreAttackTest, AnOperatorsWriteLockDelaysOnlySubmissions) {
+  Start();
+  const std::string first = TokenFor(service_.Port(), siege::Address(0, 1));
+  ASSERT_FALSE(first.empty());
+  sqlite3* op = nullptr;
+  ASSERT_EQ(sqlite3_open(db_.c_str(), &op), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(op, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  // A submission waits for the lock a bounded time, and meanwhile page views
+  // and version queries are answered as if nothing were wrong.
+  siege::Reply blocked;
+  std::thread player([&] { blocked = SubmitWith(service_.Port(), first, "First", "127.0.0.2"); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const siege::Reply page = siege::Request(service_.Port(), kPage, "127.0.0.3", 1500);
+  const std::string second = TokenFor(service_.Port(), siege::Address(0, 2));
+  player.join();
+  sqlite3_exec(op, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(op);
+  EXPECT_EQ(page.Status, 200);
+  EXPECT_FALSE(second.empty());
+  EXPECT_EQ(blocked.Status, 503);
+  EXPECT_NE(blocked.Head.find("Retry-After: "), std::string::npos) << blocked.Head;
+  std::printf("submission under a held write lock: %d in %.2f s; page view in %.3f s\n",
+              blocked.Status, blocked.Seconds, page.Seconds);
+  // Once the lock is gone both tokens are good: the one handed out while the
+  // file was locked included.
+  EXPECT_EQ(SubmitWith(service_.Port(), second, "Second", siege::Address(0, 2)).Body, "OK|stored|");
+  EXPECT_EQ(SubmitWith(service_.Port(), first, "First", siege::Address(0, 1)).Body, "OK|stored|");
+  EXPECT_EQ(OpenScoreStore(db_)->Count(), 2);
+}
+
+TEST_F(ScoreAttackTest, AfterACleanStopTheFileAloneIsAWholeBackup) {
+  Start();
+  const siege::BurstResult burst = siege::Burst({service_.Port()}, 4, 5, "b");
+  ASSERT_EQ(burst.Acknowledged, 20);
+  EXPECT_LT(service_.Terminate(), 3.0);
+  EXPECT_EQ(service_.ExitStatus(), 0) << service_.Output();
+  // A copy of the database file, without the write-ahead log beside it.
+  const fs::path copy = dir_ / "backup";
+  fs::create_directories(copy);
+  fs::copy_file(db_, copy / "scores.db");
+  EXPECT_EQ(OpenScoreStore((copy / "scores.db").string())->Count(), 20);
+}
+
 // Runs the program with `args`, as `user` when given (and we are root);
 // returns its exit status and what it printed.
 int RunProgram(const std::vector<std::string>& args, std::string* output,
@@ -233,6 +289,28 @@ TEST_F(ScoreAttackTest, OperatorCommands) {
 
   EXPECT_EQ(RunProgram({"--help"}, &out), 0);
   EXPECT_EQ(out.rfind("Usage: klevaria-scores", 0), 0u) << out;
+
+  // --list only looks: it reads a backup on read-only media, as a user who
+  // may write nothing there.
+  ASSERT_EQ(
+      SubmitWith(service_.Port(), TokenFor(service_.Port(), "127.0.0.9"), "Kept", "127.0.0.9").Body,
+      "OK|stored|");
+  service_.Terminate();
+  const fs::path shelf = dir_ / "shelf";
+  fs::create_directories(shelf);
+  fs::copy_file(db_, shelf / "scores.db");
+  fs::permissions(shelf / "scores.db",
+                  fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  fs::permissions(shelf, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                             fs::perms::group_exec | fs::perms::others_read |
+                             fs::perms::others_exec);
+  fs::permissions(dir_, fs::perms::others_exec | fs::perms::group_exec, fs::perm_options::add);
+  const passwd* nobody = ::geteuid() == 0 ? ::getpwnam("nobody") : nullptr;
+  EXPECT_EQ(RunProgram({"--db", (shelf / "scores.db").string(), "--list", "5"}, &out, nobody), 0)
+      << out;
+  EXPECT_NE(out.find("\t150\tKept\t"), std::string::npos) << out;
+  EXPECT_FALSE(fs::exists(shelf / "scores.db-wal"));
+  fs::permissions(shelf, fs::perms::owner_all, fs::perm_options::add);
   EXPECT_EQ(RunProgram({"--version"}, &out), 0);
   EXPECT_EQ(out.rfind("klevaria-scores 1.", 0), 0u) << out;
   EXPECT_EQ(RunProgram({"--port", "70000"}, &out), 2);

@@ -109,11 +109,26 @@ std::string Shown(const std::string& address) {
 
 }  // namespace
 
-PostgresStore::PostgresStore(const std::string& address, int connections)
-    : address_(address), shown_(Shown(address)), capacity_(connections > 0 ? connections : 1) {
+PostgresStore::PostgresStore(const std::string& address, int connections, bool readOnly)
+    : address_(address),
+      shown_(Shown(address)),
+      capacity_(connections > 0 ? connections : 1),
+      readOnly_(readOnly) {
   const int64_t deadline = NowMs() + kStartMs;
   PGconn* c = Connect(deadline);
   try {
+    if (!readOnly_) CreateTables(c, deadline);
+  } catch (const StoreError& e) {
+    PQfinish(c);
+    throw StoreError("cannot write the database " + shown_ + ": " + e.what());
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  idle_.push_back(c);
+  open_ = 1;
+}
+
+void PostgresStore::CreateTables(PGconn* c, int64_t deadline) {
+  {
     Run(c, deadline, "SELECT pg_advisory_lock($1)", {kSchemaLock});
     try {
       Run(c, deadline,
@@ -141,13 +156,7 @@ PostgresStore::PostgresStore(const std::string& address, int connections)
       throw;
     }
     Run(c, deadline, "SELECT pg_advisory_unlock($1)", {kSchemaLock});
-  } catch (const StoreError& e) {
-    PQfinish(c);
-    throw StoreError("cannot write the database " + shown_ + ": " + e.what());
   }
-  std::lock_guard<std::mutex> lock(mutex_);
-  idle_.push_back(c);
-  open_ = 1;
 }
 
 PostgresStore::~PostgresStore() {
@@ -168,10 +177,11 @@ PGconn* PostgresStore::Connect(int64_t deadlineMs) {
                         "client_encoding",
                         "options",
                         nullptr};
-  const char* values[] = {address_.c_str(), "klevaria-scores", "1", "10", "3", "3", "5000", "2",
-                          "UTF8",
-                          // the server's own bound on a statement, past ours
-                          "-c statement_timeout=2500", nullptr};
+  // The server's own bound on a statement, past ours.
+  const char* options = readOnly_ ? "-c statement_timeout=2500 -c default_transaction_read_only=on"
+                                  : "-c statement_timeout=2500";
+  const char* values[] = {address_.c_str(), "klevaria-scores", "1",    "10", "3", "3", "5000", "2",
+                          "UTF8",           options,           nullptr};
   PGconn* c = PQconnectStartParams(keys, values, 1);
   auto fail = [&](const std::string& why) {
     PQfinish(c);

@@ -21,8 +21,9 @@ namespace klv::scores {
 class PostgresStore : public ScoreStore {
  public:
   // `address` is a postgresql:// address as libpq reads it. Creates the
-  // tables when missing and proves they can be written.
-  PostgresStore(const std::string& address, int connections);
+  // tables when missing and proves they can be written; read-only, only
+  // reads, in read-only transactions.
+  PostgresStore(const std::string& address, int connections, bool readOnly = false);
   ~PostgresStore() override;
   PostgresStore(const PostgresStore&) = delete;
   PostgresStore& operator=(const PostgresStore&) = delete;
@@ -52,6 +53,7 @@ class PostgresStore : public ScoreStore {
   template <class T>
   T Call(const std::function<T(PGconn*, int64_t)>& work);
   PGconn* Connect(int64_t deadlineMs);
+  void CreateTables(PGconn* c, int64_t deadlineMs);
   PGconn* Borrow(int64_t deadlineMs, bool* fresh);
   void Return(PGconn* c, bool broken);
   void DropIdle();
@@ -61,6 +63,7 @@ class PostgresStore : public ScoreStore {
   std::string address_;  // as given, for connecting
   std::string shown_;    // without a password, for messages
   int capacity_;
+  bool readOnly_;
   std::mutex mutex_;
   std::condition_variable returned_;
   std::vector<PGconn*> idle_;

@@ -1,7 +1,7 @@
 // klevaria-scores on PostgreSQL when the database fails under it: a server
 // that hangs (every process stopped), one that restarts, one that is gone.
 // Real service processes on loopback, the throw-away test server, every
-// wait bounded.
+// wait bounded. Built into klevaria-scores-pg-tests alone.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
