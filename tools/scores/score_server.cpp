@@ -11,6 +11,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <strings.h>
 #include <mutex>
 #include <thread>
 #include <unordered_map>
@@ -26,6 +27,9 @@ namespace {
 // answer's headers; a request head that does not fit is answered 431.
 constexpr std::size_t kConnectionMemory = ScoreServer::kMaxRequestHead + 1024;
 constexpr int kWatchIntervalMs = 100;
+constexpr const char* kContentSecurityPolicy =
+    "default-src 'none'; style-src 'unsafe-inline'; base-uri 'none'; form-action 'none'; "
+    "frame-ancestors 'none'";
 
 int64_t NowMs() {
   using namespace std::chrono;
@@ -201,14 +205,22 @@ std::string ScoreServer::Impl::Client(MHD_Connection* c) {
   if (const MHD_ConnectionInfo* i = MHD_get_connection_info(c, MHD_CONNECTION_INFO_CLIENT_ADDRESS))
     peer = AddressText(i->client_addr);
   if (options.TrustedProxy.empty() || peer != options.TrustedProxy) return peer;
-  const char* forwarded = MHD_lookup_connection_value(c, MHD_HEADER_KIND, "X-Forwarded-For");
-  if (forwarded == nullptr) return peer;
-  // The proxy adds the address it saw last; anything before it the client
-  // may have written itself.
-  std::string list = forwarded;
-  const std::size_t comma = list.rfind(',');
-  const std::string last = Trim(comma == std::string::npos ? list : list.substr(comma + 1));
-  return IsAddress(last) ? last : peer;
+  // The proxy adds the address it saw last, at the end of the last line (a
+  // proxy may add a line of its own rather than extend the client's);
+  // anything before it the client may have written itself.
+  std::string last;
+  MHD_get_connection_values(
+      c, MHD_HEADER_KIND,
+      [](void* out, MHD_ValueKind, const char* key, const char* value) {
+        if (key != nullptr && value != nullptr && strcasecmp(key, "X-Forwarded-For") == 0) {
+          *static_cast<std::string*>(out) = value;
+        }
+        return MHD_YES;
+      },
+      &last);
+  const std::size_t comma = last.rfind(',');
+  const std::string client = Trim(comma == std::string::npos ? last : last.substr(comma + 1));
+  return IsAddress(client) ? client : peer;
 }
 
 MHD_Result ScoreServer::Impl::Answer(void* cls, MHD_Connection* c, const char* url,
@@ -260,6 +272,12 @@ MHD_Result ScoreServer::Impl::Answer(void* cls, MHD_Connection* c, const char* u
   if (r == nullptr) return MHD_NO;
   MHD_add_response_header(r, MHD_HTTP_HEADER_CONTENT_TYPE, a.ContentType.c_str());
   MHD_add_response_header(r, MHD_HTTP_HEADER_CACHE_CONTROL, "no-store");
+  // The page is text and its own style sheet: no script, nothing fetched,
+  // never inside another site's frame, nothing told to the sites it links.
+  MHD_add_response_header(r, "Content-Security-Policy", kContentSecurityPolicy);
+  MHD_add_response_header(r, "X-Content-Type-Options", "nosniff");
+  MHD_add_response_header(r, "X-Frame-Options", "DENY");
+  MHD_add_response_header(r, "Referrer-Policy", "no-referrer");
   if (a.Status == 405) MHD_add_response_header(r, MHD_HTTP_HEADER_ALLOW, "GET, HEAD");
   if (a.RetryAfter > 0) {
     MHD_add_response_header(r, MHD_HTTP_HEADER_RETRY_AFTER, std::to_string(a.RetryAfter).c_str());
