@@ -211,8 +211,8 @@ TEST_F(ScoreServerTest, TheClientIsTheLastForwardedAddressOverEveryLine) {
     EXPECT_EQ(ask(3), 429) << c.name;
   }
   // The forged addresses were never charged.
-  EXPECT_EQ(siege::Request(port_, "/cgi/version.pl?version&prg=Marlowfin", "127.0.0.1", 5000,
-                           "GET", "X-Forwarded-For: 10.9.9.1\r\n")
+  EXPECT_EQ(siege::Request(port_, "/cgi/version.pl?version&prg=Marlowfin", "127.0.0.1", 5000, "GET",
+                           "X-Forwarded-For: 10.9.9.1\r\n")
                 .Status,
             200);
 }

@@ -4,6 +4,7 @@
 #include <microhttpd.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <strings.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -11,7 +12,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
-#include <strings.h>
 #include <mutex>
 #include <thread>
 #include <unordered_map>
