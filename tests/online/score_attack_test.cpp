@@ -110,6 +110,39 @@ TEST_F(ScoreAttackTest, SlowClientsStarveNobody) {
   EXPECT_EQ(OpenScoreStore(db_)->Count(), 100);
 }
 
+TEST_F(ScoreAttackTest, AFullConnectionTableStillServesPlayers) {
+  // Twice as many slow clients as the table holds, from 64 addresses at
+  // their per-address cap: the table stays full.
+  Start({"--max-connections", "256", "--max-per-address", "8"});
+  siege::SlowClients slow(service_.Port(), 512, 64, 500);
+  std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+  EXPECT_GE(slow.Connected(), 200);
+  // A player elsewhere: version query, then the score, within 2 s, ten times.
+  int done = 0;
+  double slowest = 0;
+  for (int i = 0; i < 10; ++i) {
+    const siege::Reply v = siege::Request(service_.Port(), "/cgi/version.pl?version&prg=Marlowfin",
+                                          siege::Address(3, i), 2000);
+    siege::Reply s;
+    if (v.Status == 200) {
+      const std::string inf = InfEncode(
+          BuildScoreRecord("P" + std::to_string(i), 100, ParseVersionAnswer(v.Body).P, ""));
+      s = siege::Request(service_.Port(), "/cgi/version.pl?hs&prg=Marlowfin&inf=" + inf,
+                         siege::Address(3, i), static_cast<int>(2000 - 1000 * v.Seconds));
+    }
+    done += s.Body == "OK|stored|";
+    slowest = std::max(slowest, v.Seconds + s.Seconds);
+  }
+  const std::vector<double> pages = siege::Latencies(service_.Port(), 20, 2000);
+  std::printf(
+      "table full of %d slow clients (%d dropped): %d of 10 submissions, slowest %.2f s; "
+      "slowest of 20 requests %.2f s\n",
+      slow.Connected(), slow.Dropped(), done, slowest, pages.back());
+  EXPECT_EQ(done, 10);
+  EXPECT_LT(pages.back(), 2.0);
+  slow.Stop();
+}
+
 TEST_F(ScoreAttackTest, SigtermEndsWithinThreeSecondsAndLosesNothing) {
   Start();
   siege::SlowClients slow(service_.Port(), 10, 10, 2000);

@@ -17,6 +17,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "rate_limiter.h"
 #include "score_service.h"
 
 namespace klv::scores {
@@ -72,8 +73,9 @@ struct ScoreServer::Impl {
   // What the server keeps of one open connection.
   struct Conn {
     int Fd = -1;
-    std::string Address;
+    std::string Address;     // counted under: an IPv4 address, or an IPv6 /64
     int64_t DeadlineMs = 0;  // the request must have arrived by then; 0: none due
+    int64_t OpenedMs = 0;
   };
 
   ScoreService& service;
@@ -99,6 +101,7 @@ struct ScoreServer::Impl {
   static MHD_Result Answer(void* cls, MHD_Connection* c, const char* url, const char* method,
                            const char*, const char*, size_t* uploadSize, void**);
   std::string Client(MHD_Connection* c);
+  void MakeRoom();
 };
 
 int ScoreServer::Impl::Listen() {
@@ -140,7 +143,7 @@ MHD_Result ScoreServer::Impl::Accept(void* cls, const sockaddr* addr, socklen_t)
   const std::string a = AddressText(addr);
   if (!s.options.TrustedProxy.empty() && a == s.options.TrustedProxy) return MHD_YES;
   std::lock_guard<std::mutex> lock(s.mutex);
-  const auto it = s.perAddress.find(a);
+  const auto it = s.perAddress.find(ClientKey(a));
   return it != s.perAddress.end() && it->second >= s.options.MaxPerAddress ? MHD_NO : MHD_YES;
 }
 
@@ -153,12 +156,14 @@ void ScoreServer::Impl::Notify(void* cls, MHD_Connection* c, void** context,
       conn->Fd = i->connect_fd;
     if (const MHD_ConnectionInfo* i =
             MHD_get_connection_info(c, MHD_CONNECTION_INFO_CLIENT_ADDRESS))
-      conn->Address = AddressText(i->client_addr);
-    conn->DeadlineMs = NowMs() + s.options.RequestSeconds * 1000;
+      conn->Address = ClientKey(AddressText(i->client_addr));
+    conn->OpenedMs = NowMs();
+    conn->DeadlineMs = conn->OpenedMs + s.options.HeadSeconds * 1000;
     std::lock_guard<std::mutex> lock(s.mutex);
     s.conns.insert(conn);
     ++s.perAddress[conn->Address];
     *context = conn;
+    s.MakeRoom();
     return;
   }
   // Closed: the library closes the socket only after this returns, so the
@@ -180,6 +185,25 @@ void ScoreServer::Impl::Completed(void* cls, MHD_Connection* c, void**,
   if (i == nullptr || i->socket_context == nullptr) return;
   std::lock_guard<std::mutex> lock(s.mutex);
   static_cast<Conn*>(i->socket_context)->DeadlineMs = NowMs() + s.options.RequestSeconds * 1000;
+}
+
+// With the table nearly full, a new connection pushes out the oldest one that
+// has not yet sent its whole request head: a flood of clients that never
+// finish costs them their place, and a player's request, sent at once, goes
+// through. Called with the mutex held.
+void ScoreServer::Impl::MakeRoom() {
+  const std::size_t nearlyFull = static_cast<std::size_t>(options.MaxConnections) * 7 / 8;
+  if (conns.size() <= nearlyFull) return;
+  Conn* oldest = nullptr;
+  for (Conn* conn : conns) {
+    if (conn->DeadlineMs != 0 && conn->Fd >= 0 &&
+        (oldest == nullptr || conn->OpenedMs < oldest->OpenedMs)) {
+      oldest = conn;
+    }
+  }
+  if (oldest == nullptr) return;
+  ::shutdown(oldest->Fd, SHUT_RDWR);
+  oldest->DeadlineMs = 0;
 }
 
 // The library's own time-out counts from the last byte received, which a
@@ -304,6 +328,7 @@ int ScoreServer::Start(const Options& options) {
   if (s.daemon != nullptr) return -1;
   s.options = options;
   if (s.options.RequestSeconds < 1) s.options.RequestSeconds = 1;
+  if (s.options.HeadSeconds < 1) s.options.HeadSeconds = 1;
   const int fd = s.Listen();
   if (fd < 0) return -1;
   sockaddr_storage bound{};
