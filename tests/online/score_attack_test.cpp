@@ -4,13 +4,16 @@
 // score) and its start-up checks and operator commands.
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <sched.h>
 #include <sqlite3.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -141,6 +144,58 @@ TEST_F(ScoreAttackTest, AFullConnectionTableStillServesPlayers) {
   EXPECT_EQ(done, 10);
   EXPECT_LT(pages.back(), 2.0);
   slow.Stop();
+}
+
+// One IPv6 /64 is one client, however many addresses it spends: a network
+// namespace of the test's own, with a /64 routed to its loopback device.
+TEST_F(ScoreAttackTest, OneIPv6NetworkHoldsOnlyOneClientsShare) {
+  if (::geteuid() != 0 || std::system("command -v ip >/dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "needs root and ip(8) for a network namespace";
+  }
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close(fds[0]);
+    ::alarm(30);
+    if (::unshare(CLONE_NEWNET) != 0 ||
+        std::system("ip link set lo up && ip -6 route add local 2001:db8:7::/64 dev lo") != 0) {
+      ::_exit(77);
+    }
+    siege::ServiceProcess service;
+    std::string error;
+    if (!service.Start(kBinary, {"--db", db_, "--host", "::", "--max-per-address", "8"}, &error))
+      ::_exit(1);
+    std::vector<int> conns;
+    for (int i = 0; i < 40; ++i) {
+      conns.push_back(siege::OpenConnection(service.Port(), siege::V6Address("2001:db8:7:0::", i)));
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    int figures[2] = {0, 0};  // open from the /64; an IPv4 player answered
+    for (const int fd : conns) {
+      char c;
+      if (fd >= 0 && ::recv(fd, &c, 1, MSG_DONTWAIT) < 0 && errno == EAGAIN) ++figures[0];
+    }
+    figures[1] = siege::Request(service.Port(), kPage, "127.0.0.1", 3000).Status;
+    const bool sent = ::write(fds[1], figures, sizeof figures) == sizeof figures;
+    for (const int fd : conns)
+      if (fd >= 0) ::close(fd);
+    service.Terminate();
+    ::_exit(sent ? 0 : 1);
+  }
+  ::close(fds[1]);
+  int figures[2] = {-1, -1};
+  const bool got = ::read(fds[0], figures, sizeof figures) == sizeof figures;
+  ::close(fds[0]);
+  int st = 0;
+  ::waitpid(pid, &st, 0);
+  if (WIFEXITED(st) && WEXITSTATUS(st) == 77) GTEST_SKIP() << "no network namespace here";
+  ASSERT_TRUE(got);
+  std::printf("40 connections from 40 addresses of one /64: %d kept open\n", figures[0]);
+  EXPECT_GE(figures[0], 8);
+  EXPECT_LE(figures[0], 8 + 4);  // accepts may race on each of the 4 event loops
+  EXPECT_EQ(figures[1], 200);
 }
 
 TEST_F(ScoreAttackTest, SigtermEndsWithinThreeSecondsAndLosesNothing) {
