@@ -153,15 +153,16 @@ SqliteStore::SqliteStore(const std::string& path, bool readOnly) : path_(path) {
 
 SqliteStore::~SqliteStore() {
   if (db_ != nullptr) {
+    // A stop stays within a few seconds however long the file stays locked.
     std::lock_guard<std::timed_mutex> lock(mutex_);
     try {
-      FlushTokens(static_cast<int>(kWriteMs));
+      FlushTokens(500);
     } catch (const StoreError&) {
       // Tokens lost at a stop cost a player one retry, nothing stored.
     }
     // Everything into the file itself and the log emptied: a copy of the
     // file alone, taken after a clean stop, is a whole backup.
-    sqlite3_busy_timeout(db_, 1000);
+    sqlite3_busy_timeout(db_, 250);
     sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
   }
   Close();
