@@ -95,10 +95,10 @@ TEST_F(ScoreServerTest, OnlyBodilessGetAndHeadAreServed) {
 
 TEST_F(ScoreServerTest, ARequestArrivingTooSlowlyIsCutOff) {
   ScoreServer::Options o;
-  o.RequestSeconds = 1;
+  o.HeadSeconds = 1;
   Start(o);
   // One header byte every 300 ms never lets the connection go idle, yet the
-  // whole request is overdue after a second.
+  // request head is overdue after a second.
   siege::SlowClients slow(port_, 4, 1, 300);
   std::this_thread::sleep_for(std::chrono::milliseconds(3500));
   EXPECT_GE(slow.Dropped(), 4);
