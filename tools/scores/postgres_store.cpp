@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 #include <memory>
+#include <thread>
 
 #include "engine/cp1251.h"
 #include "online/score_record.h"
@@ -125,6 +126,7 @@ PostgresStore::PostgresStore(const std::string& address, int connections, bool r
   std::lock_guard<std::mutex> lock(mutex_);
   idle_.push_back(c);
   open_ = 1;
+  prober_ = std::thread([this] { Probe(); });
 }
 
 void PostgresStore::CreateTables(PGconn* c, int64_t deadline) {
@@ -160,6 +162,12 @@ void PostgresStore::CreateTables(PGconn* c, int64_t deadline) {
 }
 
 PostgresStore::~PostgresStore() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    closing_ = true;
+    probe_.notify_all();
+  }
+  if (prober_.joinable()) prober_.join();
   for (PGconn* c : idle_) PQfinish(c);
 }
 
@@ -204,15 +212,9 @@ PGconn* PostgresStore::Connect(int64_t deadlineMs) {
 
 PGconn* PostgresStore::Borrow(int64_t deadlineMs, bool* fresh) {
   std::unique_lock<std::mutex> lock(mutex_);
-  bool probe = false;
-  if (retryMs_ > 0) {
-    // The database failed lately: calls fail at once until it is time to
-    // try again, and then this call alone tries it.
-    if (probing_ || NowMs() < retryAtMs_) {
-      throw StoreError("the database " + shown_ + " is not answering");
-    }
-    probing_ = probe = true;
-  }
+  // The database failed lately: calls fail at once, and the prober alone
+  // tries it again, off the requests' threads.
+  if (retryMs_ > 0) throw StoreError("the database " + shown_ + " is not answering");
   for (;;) {
     if (!idle_.empty()) {
       PGconn* c = idle_.back();
@@ -238,7 +240,6 @@ PGconn* PostgresStore::Borrow(int64_t deadlineMs, bool* fresh) {
     const auto until = std::chrono::steady_clock::time_point(std::chrono::milliseconds(deadlineMs));
     if (returned_.wait_until(lock, until) == std::cv_status::timeout && idle_.empty() &&
         open_ >= capacity_) {
-      if (probe) probing_ = false;
       throw StoreError("no database connection free");
     }
   }
@@ -272,13 +273,49 @@ void PostgresStore::Failed(int64_t nowMs) {
   std::lock_guard<std::mutex> lock(mutex_);
   retryMs_ = retryMs_ == 0 ? kFirstRetryMs : std::min(2 * retryMs_, kLastRetryMs);
   retryAtMs_ = nowMs + retryMs_;
-  probing_ = false;
+  probe_.notify_all();
 }
 
 void PostgresStore::Answered() {
   std::lock_guard<std::mutex> lock(mutex_);
   retryMs_ = 0;
-  probing_ = false;
+}
+
+// While the database fails: a new connection every retryMs_, until one
+// succeeds and joins the pool.
+void PostgresStore::Probe() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  while (!closing_) {
+    if (retryMs_ == 0) {
+      probe_.wait(lock);
+      continue;
+    }
+    const auto at = std::chrono::steady_clock::time_point(std::chrono::milliseconds(retryAtMs_));
+    if (probe_.wait_until(lock, at) == std::cv_status::no_timeout || closing_) continue;
+    if (retryMs_ == 0 || NowMs() < retryAtMs_) continue;
+    lock.unlock();
+    PGconn* c = nullptr;
+    try {
+      c = Connect(NowMs() + kCallMs);
+    } catch (const StoreError&) {
+    }
+    if (c == nullptr) {
+      Failed(NowMs());
+      lock.lock();
+      continue;
+    }
+    lock.lock();
+    if (open_ < capacity_ && !closing_) {
+      ++open_;
+      idle_.push_back(c);
+      c = nullptr;
+      returned_.notify_one();
+    }
+    retryMs_ = 0;
+    lock.unlock();
+    PQfinish(c);  // nothing when it joined the pool
+    lock.lock();
+  }
 }
 
 template <class T>

@@ -3,13 +3,14 @@
 // names it: a small pool of connections, each submission one statement that
 // uses up its token and stores the score together. Every call is bounded:
 // a database that hangs or has gone away costs a call at most kCallMs, after
-// which calls fail at once (StoreError) while one call at a time, no more
-// than a few a second, tries the database again.
+// which calls fail at once (StoreError) while a thread of the store's own
+// tries the database again, no more than a few times a second.
 
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "score_store.h"
@@ -59,6 +60,7 @@ class PostgresStore : public ScoreStore {
   void DropIdle();
   void Failed(int64_t nowMs);
   void Answered();
+  void Probe();
 
   std::string address_;  // as given, for connecting
   std::string shown_;    // without a password, for messages
@@ -68,10 +70,13 @@ class PostgresStore : public ScoreStore {
   std::condition_variable returned_;
   std::vector<PGconn*> idle_;
   int open_ = 0;  // connections made and not closed, idle or lent
-  // While the database fails: no call before retryAtMs_, and then one alone.
+  // While the database fails: calls fail at once, and the prober tries a
+  // new connection at retryAtMs_.
   int64_t retryMs_ = 0;    // 0: the database answers
   int64_t retryAtMs_ = 0;  // steady clock
-  bool probing_ = false;
+  bool closing_ = false;
+  std::condition_variable probe_;
+  std::thread prober_;
 };
 
 }  // namespace klv::scores
