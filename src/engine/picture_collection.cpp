@@ -53,8 +53,6 @@ uint32_t PictureCollectionItem::Key() const {
 void PictureCollectionItem::DropFrames() {
   uploaded_ = false;
   frames_.clear();
-  surfaces_.clear();
-  wholePicture_ = false;
   rowRuns_.clear();
   runs_.clear();
 }
@@ -66,45 +64,21 @@ void PictureCollectionItem::Upload() {
   const int64_t W = picture_.Width(), H = picture_.Height();
   const int64_t sw = SkipWidth, sh = SkipHeight;
   uploaded_ = true;
-  // A surface that would hold the whole picture is the picture itself: it is
-  // kept unchanged while uploaded, so there is nothing to copy.
+  // Every frame is a rectangle of the picture itself: the picture stays
+  // unchanged while uploaded, so there is nothing to copy.
   if (w == W && h == H) {
-    wholePicture_ = true;
-    frames_.push_back({-1, Rect::Bounds(0, 0, int(W), int(H))});
+    frames_.push_back({Rect::Bounds(0, 0, int(W), int(H))});
   } else {
     const int64_t p = w + sw, q = h + sh;  // strides
     if (w <= 0 || h <= 0 || w > W || h > H || p <= 0 || q <= 0) return;
     const int64_t rows = (H + sh) / q, columns = (W + sw) / p;
     if (rows <= 0 || columns <= 0) return;
-    // Pieces of about 512 pixels a side, each a whole number of strides.
-    // Negative skips let frames overlap their neighbours, so then (as with
-    // SystemMemory) one surface holds the whole picture.
-    const bool single = SystemMemory || sw < 0 || sh < 0;
-    const int64_t f = single ? W : std::min(((512 + p - 1) / p) * p, p * columns);
-    const int64_t g = single ? H : std::min(((512 + q - 1) / q) * q, q * rows);
-    const int64_t across = (W + f - 1) / f, down = (H + g - 1) / g;
-    for (int64_t ty = 0; ty < down; ++ty) {
-      for (int64_t tx = 0; tx < across; ++tx) {
-        const int64_t x0 = tx * f, y0 = ty * g;
-        const int tw = int(std::min(f, W - x0)), th = int(std::min(g, H - y0));
-        if (across == 1 && down == 1) {
-          wholePicture_ = true;
-          continue;
-        }
-        Surface tile(tw, th);
-        for (int r = 0; r < th; ++r)
-          std::memcpy(tile.Row(r), picture_.Row(int(y0) + r) + x0, size_t(tw) * 4);
-        surfaces_.push_back(std::move(tile));
-      }
-    }
     const int64_t total = std::min<int64_t>(rows * columns, kMaxFramesPerItem);
     frames_.reserve(size_t(total));
     for (int64_t i = 0; i < total; ++i) {
       const int64_t r = i / columns, k = i % columns;
-      const int64_t px = p * k, py = q * r;
       Frame fr;
-      fr.surface = wholePicture_ ? -1 : int((px / f) + across * (py / g));
-      fr.source = Rect::Bounds(int(px % f), int(py % g), int(w), int(h));
+      fr.source = Rect::Bounds(int(p * k), int(q * r), int(w), int(h));
       frames_.push_back(fr);
     }
   }
@@ -119,14 +93,14 @@ void PictureCollectionItem::Upload() {
     if (area > budget) break;
     budget -= area;
     fr.runRows = int64_t(rowRuns_.size());
-    FrameBlitter::BuildRuns(SurfaceOf(fr), fr.source, runMode_, runKey_, rowRuns_, runs_);
+    FrameBlitter::BuildRuns(picture_, fr.source, runMode_, runKey_, rowRuns_, runs_);
   }
 }
 
 BlitSource PictureCollectionItem::Source(int frame) const {
   const Frame& fr = frames_[size_t(frame)];
   BlitSource src;
-  src.Pixels = &SurfaceOf(fr);
+  src.Pixels = &picture_;
   src.Area = fr.source;
   src.Mode = Mode();
   src.Key = Key();
@@ -165,7 +139,7 @@ bool PictureCollectionItem::FramePixelSolid(int frame, int x, int y) const {
   if (!uploaded_ || frame < 0 || frame >= FrameTotal()) return false;
   const Frame& fr = frames_[size_t(frame)];
   if (x < 0 || y < 0 || x >= fr.source.Width() || y >= fr.source.Height()) return false;
-  const uint32_t px = SurfaceOf(fr).At(fr.source.Left + x, fr.source.Top + y);
+  const uint32_t px = picture_.At(fr.source.Left + x, fr.source.Top + y);
   return FrameBlitter::Coverage(Mode(), Key(), px) > 0;
 }
 
@@ -176,7 +150,7 @@ bool PictureCollectionItem::FrameOpaque(int frame) const {
   const uint32_t key = Key();
   if (mode == BlitMode::Opaque) return true;
   if (fr.opaque < 0 || fr.opaqueMode != mode || fr.opaqueKey != key) {
-    const Surface& surface = SurfaceOf(fr);
+    const Surface& surface = picture_;
     bool all = true;
     for (int y = fr.source.Top; y < fr.source.Bottom && all; ++y) {
       const uint32_t* row = surface.Row(y);
@@ -200,7 +174,7 @@ Rect PictureCollectionItem::FrameSource(int frame) const {
 
 const Surface* PictureCollectionItem::FrameSurface(int frame) const {
   if (frame < 0 || frame >= FrameTotal()) return nullptr;
-  return &SurfaceOf(frames_[size_t(frame)]);
+  return &picture_;
 }
 
 // ---------------------------------------------------------------------------

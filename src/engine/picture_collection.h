@@ -76,16 +76,14 @@ class PictureCollectionItem {
   // Worked out on first asking and kept until the next upload.
   bool FrameOpaque(int frame) const;
 
-  // The frame's rectangle within the surface it lies on, and that surface
+  // The frame's rectangle within the picture, and the picture it lies on
   // (for tools and tests); an empty rectangle and nullptr out of range.
   Rect FrameSource(int frame) const;
   const Surface* FrameSurface(int frame) const;
-  int SurfaceCount() const { return static_cast<int>(surfaces_.size()) + (wholePicture_ ? 1 : 0); }
 
  private:
   struct Frame {
-    int surface = 0;       // index into surfaces_, or -1 for the picture itself
-    Rect source;           // within that surface
+    Rect source;           // within the picture
     int64_t runRows = -1;  // index into rowRuns_, or -1 without run data
     // FrameOpaque's answer: -1 not known yet, else 0 or 1 for opaqueMode_/Key_.
     mutable int8_t opaque = -1;
@@ -97,15 +95,10 @@ class PictureCollectionItem {
   BlitMode Mode() const;
   uint32_t Key() const;
   BlitSource Source(int frame) const;
-  const Surface& SurfaceOf(const Frame& frame) const {
-    return frame.surface < 0 ? picture_ : surfaces_[static_cast<size_t>(frame.surface)];
-  }
 
   Surface picture_;
   PictureKind kind_ = PictureKind::None;
   bool uploaded_ = false;
-  std::vector<Surface> surfaces_;  // pieces cut from the picture
-  bool wholePicture_ = false;      // frames lie on the picture itself
   std::vector<Frame> frames_;
   std::string storedKind_;
   std::vector<uint32_t> palette_;

@@ -58,9 +58,21 @@ const char* TtfFonts::Package(Face face) {
   return kFaces[int(face)].package;
 }
 
+namespace {
+
+// fontconfig's configuration and font list, loaded once per process: loading
+// them reads every configuration file and font cache, far more than a lookup
+// costs. Null when fontconfig cannot start.
+FcConfig* SharedConfig() {
+  static FcConfig* const config = FcInitLoadConfigAndFonts();
+  return config;
+}
+
+}  // namespace
+
 FontMatch TtfFonts::Find(const std::string& family, bool bold) {
   FontMatch out;
-  FcConfig* config = FcInitLoadConfigAndFonts();
+  FcConfig* config = SharedConfig();
   if (!config) return out;
   FcPattern* pattern = FcPatternCreate();
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
@@ -91,7 +103,6 @@ FontMatch TtfFonts::Find(const std::string& family, bool bold) {
     FcPatternDestroy(match);
   }
   FcPatternDestroy(pattern);
-  FcConfigDestroy(config);
   return out;
 }
 
