@@ -301,7 +301,7 @@ class StreamParser {
       if (kind == "TDIB") {
         DecodedPicture dib = DibDecoder::Decode(d_ + dataAt, dataLen, dataAt);
         Account(dib.Pixels, start);
-        item.SetPicture(std::move(dib.Pixels), PictureKind::Dib);
+        Keep(item, std::move(dib.Pixels), PictureKind::Dib, d_ + dataAt, dataLen);
         item.SetStoredKind("TDIB" + std::to_string(dib.BitCount));
         item.SetPalette(std::move(dib.Palette));
       } else if (kind == "TJPEGImage" || kind == "TPNGImage") {
@@ -314,7 +314,7 @@ class StreamParser {
         Surface picture =
             jpeg ? JpegCodec::Decode(q + 4, fileLen) : PngCodec::Decode(q + 4, fileLen);
         Account(picture, start);
-        item.SetPicture(std::move(picture), jpeg ? PictureKind::Jpeg : PictureKind::Png);
+        Keep(item, std::move(picture), jpeg ? PictureKind::Jpeg : PictureKind::Png, q + 4, fileLen);
         item.SetStoredKind(kind);
         item.SetPalette({});
       } else {
@@ -327,6 +327,18 @@ class StreamParser {
       if (kind == "TDIB") Fail(what);
       FailAt(what + " in the picture", start);
     }
+  }
+
+  // Every picture is decoded here, so that a damaged one fails the load; a
+  // large one is then kept as stored, and decoded again when first drawn.
+  static void Keep(PictureCollectionItem& item, Surface picture, PictureKind kind,
+                   const uint8_t* stored, size_t storedLen) {
+    constexpr uint64_t kDecodeWhenDrawnBytes = 256 * 1024;
+    const int w = picture.Width(), h = picture.Height();
+    if (uint64_t(w) * uint64_t(h) * 4 >= kDecodeWhenDrawnBytes && storedLen > 0)
+      item.SetStoredPicture(std::vector<uint8_t>(stored, stored + storedLen), kind, w, h);
+    else
+      item.SetPicture(std::move(picture), kind);
   }
 
   void Account(const Surface& picture, size_t at) {

@@ -6,9 +6,12 @@
 #include <cstring>
 
 #include "engine/cp1251.h"
+#include "engine/dib_decoder.h"
 #include "engine/errors.h"
 #include "engine/icf_reader.h"
+#include "engine/jpeg_codec.h"
 #include "engine/picture_limits.h"
+#include "engine/png_codec.h"
 
 namespace klv {
 
@@ -28,14 +31,62 @@ PictureCollectionItem::~PictureCollectionItem() = default;
 void PictureCollectionItem::SetPicture(Surface picture, PictureKind kind) {
   DropFrames();
   picture_ = std::move(picture);
+  stored_.clear();
+  stored_.shrink_to_fit();
+  width_ = picture_.Width();
+  height_ = picture_.Height();
   kind_ = picture_.Empty() ? PictureKind::None : kind;
 }
 
+void PictureCollectionItem::SetStoredPicture(std::vector<uint8_t> bytes, PictureKind kind,
+                                             int width, int height) {
+  if (bytes.empty() || width <= 0 || height <= 0 || kind == PictureKind::None) {
+    SetPicture(Surface(), PictureKind::None);
+    return;
+  }
+  DropFrames();
+  picture_ = Surface();
+  stored_ = std::move(bytes);
+  width_ = width;
+  height_ = height;
+  kind_ = kind;
+}
+
+const Surface& PictureCollectionItem::Picture() const {
+  Decode();
+  return picture_;
+}
+
+void PictureCollectionItem::Decode() const {
+  if (stored_.empty()) return;
+  Surface picture;
+  switch (kind_) {
+    case PictureKind::Dib:
+      picture = DibDecoder::Decode(stored_.data(), stored_.size(), 0).Pixels;
+      break;
+    case PictureKind::Jpeg:
+      picture = JpegCodec::Decode(stored_.data(), stored_.size());
+      break;
+    case PictureKind::Png:
+      picture = PngCodec::Decode(stored_.data(), stored_.size());
+      break;
+    case PictureKind::None:
+      break;
+  }
+  // The bytes decoded to this size when the collection was read.
+  if (picture.Width() != width_ || picture.Height() != height_)
+    throw DataError("a stored picture no longer decodes to its size");
+  picture_ = std::move(picture);
+  stored_.clear();
+  stored_.shrink_to_fit();
+  if (uploaded_) BuildRuns();
+}
+
 int PictureCollectionItem::FrameWidth() const {
-  return PatternWidth > 0 ? PatternWidth : picture_.Width();
+  return PatternWidth > 0 ? PatternWidth : width_;
 }
 int PictureCollectionItem::FrameHeight() const {
-  return PatternHeight > 0 ? PatternHeight : picture_.Height();
+  return PatternHeight > 0 ? PatternHeight : height_;
 }
 
 BlitMode PictureCollectionItem::Mode() const {
@@ -58,10 +109,10 @@ void PictureCollectionItem::DropFrames() {
 }
 
 void PictureCollectionItem::Upload() {
-  if (picture_.Empty()) return;
+  if (!HasPicture()) return;
   DropFrames();
   const int64_t w = FrameWidth(), h = FrameHeight();
-  const int64_t W = picture_.Width(), H = picture_.Height();
+  const int64_t W = width_, H = height_;
   const int64_t sw = SkipWidth, sh = SkipHeight;
   uploaded_ = true;
   // Every frame is a rectangle of the picture itself: the picture stays
@@ -82,13 +133,20 @@ void PictureCollectionItem::Upload() {
       frames_.push_back(fr);
     }
   }
+  // A stored picture gets its run data when it is decoded.
+  if (Decoded()) BuildRuns();
+}
+
+void PictureCollectionItem::BuildRuns() const {
   // Run data, within a budget so that odd grids (tiny or overlapping frames)
   // cannot multiply the memory; frames beyond it draw pixel by pixel.
+  rowRuns_.clear();
+  runs_.clear();
   runMode_ = Mode();
   runKey_ = Key();
   if (runMode_ == BlitMode::Opaque) return;
-  uint64_t budget = uint64_t(W) * uint64_t(H) * 2;
-  for (Frame& fr : frames_) {
+  uint64_t budget = uint64_t(width_) * uint64_t(height_) * 2;
+  for (const Frame& fr : frames_) {
     const uint64_t area = uint64_t(fr.source.Width()) * uint64_t(fr.source.Height());
     if (area > budget) break;
     budget -= area;
@@ -98,6 +156,7 @@ void PictureCollectionItem::Upload() {
 }
 
 BlitSource PictureCollectionItem::Source(int frame) const {
+  Decode();
   const Frame& fr = frames_[size_t(frame)];
   BlitSource src;
   src.Pixels = &picture_;
@@ -139,6 +198,7 @@ bool PictureCollectionItem::FramePixelSolid(int frame, int x, int y) const {
   if (!uploaded_ || frame < 0 || frame >= FrameTotal()) return false;
   const Frame& fr = frames_[size_t(frame)];
   if (x < 0 || y < 0 || x >= fr.source.Width() || y >= fr.source.Height()) return false;
+  Decode();
   const uint32_t px = picture_.At(fr.source.Left + x, fr.source.Top + y);
   return FrameBlitter::Coverage(Mode(), Key(), px) > 0;
 }
@@ -150,6 +210,7 @@ bool PictureCollectionItem::FrameOpaque(int frame) const {
   const uint32_t key = Key();
   if (mode == BlitMode::Opaque) return true;
   if (fr.opaque < 0 || fr.opaqueMode != mode || fr.opaqueKey != key) {
+    Decode();
     const Surface& surface = picture_;
     bool all = true;
     for (int y = fr.source.Top; y < fr.source.Bottom && all; ++y) {
@@ -174,6 +235,7 @@ Rect PictureCollectionItem::FrameSource(int frame) const {
 
 const Surface* PictureCollectionItem::FrameSurface(int frame) const {
   if (frame < 0 || frame >= FrameTotal()) return nullptr;
+  Decode();
   return &picture_;
 }
 
