@@ -300,7 +300,7 @@ class StreamParser {
     try {
       if (kind == "TDIB") {
         DecodedPicture dib = DibDecoder::Decode(d_ + dataAt, dataLen, dataAt);
-        Account(dib.Pixels, start);
+        Account(dib.Pixels.Width(), dib.Pixels.Height(), start);
         Keep(item, std::move(dib.Pixels), PictureKind::Dib, d_ + dataAt, dataLen);
         item.SetStoredKind("TDIB" + std::to_string(dib.BitCount));
         item.SetPalette(std::move(dib.Palette));
@@ -311,10 +311,20 @@ class StreamParser {
                                  (uint32_t(q[3]) << 24);
         if (fileLen > dataLen - 4) FailAt(kind + " data longer than Picture.Data", dataAt);
         const bool jpeg = kind == "TJPEGImage";
-        Surface picture =
-            jpeg ? JpegCodec::Decode(q + 4, fileLen) : PngCodec::Decode(q + 4, fileLen);
-        Account(picture, start);
-        Keep(item, std::move(picture), jpeg ? PictureKind::Jpeg : PictureKind::Png, q + 4, fileLen);
+        if (jpeg) {
+          // Checked at an eighth of the size; decoded in full only when small.
+          const JpegCodec::Size size = JpegCodec::Check(q + 4, fileLen);
+          Account(size.width, size.height, start);
+          if (DecodeWhenDrawn(size.width, size.height))
+            item.SetStoredPicture(std::vector<uint8_t>(q + 4, q + 4 + fileLen), PictureKind::Jpeg,
+                                  size.width, size.height);
+          else
+            item.SetPicture(JpegCodec::Decode(q + 4, fileLen), PictureKind::Jpeg);
+        } else {
+          Surface picture = PngCodec::Decode(q + 4, fileLen);
+          Account(picture.Width(), picture.Height(), start);
+          Keep(item, std::move(picture), PictureKind::Png, q + 4, fileLen);
+        }
         item.SetStoredKind(kind);
         item.SetPalette({});
       } else {
@@ -331,18 +341,20 @@ class StreamParser {
 
   // Every picture is decoded here, so that a damaged one fails the load; a
   // large one is then kept as stored, and decoded again when first drawn.
+  static bool DecodeWhenDrawn(int width, int height) {
+    return uint64_t(width) * uint64_t(height) * 4 >= 256 * 1024;
+  }
   static void Keep(PictureCollectionItem& item, Surface picture, PictureKind kind,
                    const uint8_t* stored, size_t storedLen) {
-    constexpr uint64_t kDecodeWhenDrawnBytes = 256 * 1024;
     const int w = picture.Width(), h = picture.Height();
-    if (uint64_t(w) * uint64_t(h) * 4 >= kDecodeWhenDrawnBytes && storedLen > 0)
+    if (DecodeWhenDrawn(w, h) && storedLen > 0)
       item.SetStoredPicture(std::vector<uint8_t>(stored, stored + storedLen), kind, w, h);
     else
       item.SetPicture(std::move(picture), kind);
   }
 
-  void Account(const Surface& picture, size_t at) {
-    total_ += uint64_t(picture.Width()) * uint64_t(picture.Height()) * 4;
+  void Account(int width, int height, size_t at) {
+    total_ += uint64_t(width) * uint64_t(height) * 4;
     if (total_ > kMaxCollectionBytes) FailAt("pictures larger than 256 MB in total", at);
   }
 

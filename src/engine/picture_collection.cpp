@@ -248,10 +248,28 @@ PictureCollection::~PictureCollection() = default;
 void PictureCollection::LoadCollection(const std::string& fileName) {
   std::FILE* f = std::fopen(fileName.c_str(), "rb");
   if (!f) throw DataError(fileName + ": cannot open (" + std::strerror(errno) + ")");
+  // Read straight into one buffer of the file's size where that is known, so
+  // that a large file is neither copied nor grown step by step.
   std::vector<uint8_t> bytes;
+  if (std::fseek(f, 0, SEEK_END) == 0) {
+    const long size = std::ftell(f);
+    if (size > 0 && uint64_t(size) <= kMaxCollectionBytes) bytes.reserve(size_t(size) + 1);
+    std::rewind(f);
+  }
   uint8_t chunk[65536];
   size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
+  for (;;) {
+    if (bytes.capacity() > bytes.size()) {
+      // Room left: read into it; one byte more than expected shows a file
+      // that grew meanwhile, which the chunked path below then reads.
+      const size_t before = bytes.size();
+      bytes.resize(bytes.capacity());
+      got = std::fread(bytes.data() + before, 1, bytes.size() - before, f);
+      bytes.resize(before + got);
+      if (got == 0) break;
+      continue;
+    }
+    if ((got = std::fread(chunk, 1, sizeof chunk, f)) == 0) break;
     if (bytes.size() + got > kMaxCollectionBytes) {
       std::fclose(f);
       throw DataError(fileName + ": file larger than 256 MB");

@@ -565,6 +565,11 @@ std::vector<DamagedCase> DamagedCases() {
     add("jpeg_length", WithPicture(data), "TJPEGImage data longer than Picture.Data", false);
     add("jpeg_garbage", WithPicture(IcfWriter::EmbeddedFileData("TJPEGImage", {1, 2, 3, 4})),
         "bad JPEG", false);
+    // A large picture is checked, not decoded, when read: damage still shows.
+    std::vector<uint8_t> large = JpegCodec::Encode(CoordinatePicture(400, 300), 90);
+    large.resize(large.size() * 3 / 4);
+    add("jpeg_large_truncated", WithPicture(IcfWriter::EmbeddedFileData("TJPEGImage", large)),
+        "bad JPEG", false);
   }
   add("png_garbage",
       WithPicture(IcfWriter::EmbeddedFileData("TPNGImage", {0x89, 'P', 'N', 'G', 1, 2})), "bad PNG",
