@@ -299,9 +299,15 @@ class StreamParser {
     const size_t dataLen = len - 1 - kindLen;
     try {
       if (kind == "TDIB") {
-        DecodedPicture dib = DibDecoder::Decode(d_ + dataAt, dataLen, dataAt);
-        Account(dib.Pixels.Width(), dib.Pixels.Height(), start);
-        Keep(item, std::move(dib.Pixels), PictureKind::Dib, d_ + dataAt, dataLen);
+        // Checked without making pixels; decoded now only when small.
+        DecodedPicture dib = DibDecoder::Check(d_ + dataAt, dataLen, dataAt);
+        Account(dib.Width, dib.Height, start);
+        if (DecodeWhenDrawn(dib.Width, dib.Height))
+          item.SetStoredPicture(std::vector<uint8_t>(d_ + dataAt, d_ + dataAt + dataLen),
+                                PictureKind::Dib, dib.Width, dib.Height);
+        else
+          item.SetPicture(DibDecoder::Decode(d_ + dataAt, dataLen, dataAt).Pixels,
+                          PictureKind::Dib);
         item.SetStoredKind("TDIB" + std::to_string(dib.BitCount));
         item.SetPalette(std::move(dib.Palette));
       } else if (kind == "TJPEGImage" || kind == "TPNGImage") {

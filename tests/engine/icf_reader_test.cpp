@@ -290,10 +290,14 @@ TEST(IcfReaderPictures, LargePicturesAreDecodedWhenFirstDrawn) {
   for (int y = 0; y < 256; ++y)
     for (int x = 0; x < 256; ++x)
       soft.Set(x, y, (uint32_t((x + y) & 255) << 24) | uint32_t(x << 16) | uint32_t(y << 8) | 90u);
+  std::vector<uint8_t> runs(300 * 240);  // flat stretches: the run-length form
+  for (size_t i = 0; i < runs.size(); ++i) runs[i] = uint8_t((i / 13) % 4);
   std::vector<IcfItem> items = {
       ItemWith("Sheet", IcfWriter::DibData(DibEncoder::EncodeTrueColor(keyed, 32))),
       ItemWith("Photo", IcfWriter::EmbeddedFileData("TJPEGImage", JpegCodec::Encode(keyed, 80))),
       ItemWith("Glass", IcfWriter::EmbeddedFileData("TPNGImage", PngCodec::Encode(soft))),
+      ItemWith("Runs", IcfWriter::DibData(
+                           DibEncoder::EncodeIndexed8(300, 240, {c0, c1, c2, c3}, runs, true))),
       ItemWith("Small",
                IcfWriter::DibData(DibEncoder::EncodeTrueColor(CoordinatePicture(9, 7), 24))),
   };
@@ -308,8 +312,12 @@ TEST(IcfReaderPictures, LargePicturesAreDecodedWhenFirstDrawn) {
   const struct {
     int frames, width, height;
     bool storedAtFirst;
-  } want[] = {{9, 100, 80, true}, {1, 300, 240, true}, {2, 128, 256, true}, {1, 9, 7, false}};
-  for (int i = 0; i < 4; ++i) {
+  } want[] = {{9, 100, 80, true},
+              {1, 300, 240, true},
+              {2, 128, 256, true},
+              {1, 300, 240, true},
+              {1, 9, 7, false}};
+  for (int i = 0; i < 5; ++i) {
     SCOPED_TRACE(items[size_t(i)].Name);
     const PictureCollectionItem& item = lazy.ItemAt(i);
     EXPECT_EQ(item.Decoded(), !want[i].storedAtFirst);
