@@ -66,7 +66,7 @@ fuzz: test-deps
 deb: package-deps
 	dpkg-checkbuilddeps
 	rm -f debian/debhelper-build-stamp
-	DEB_BUILD_OPTIONS="parallel=$(JOBS) nocheck" PACKAGES_DIR=$(abspath $(PACKAGES)) debian/rules binary
+	DEB_BUILD_OPTIONS="parallel=$(JOBS) nocheck" KLV_PACKAGES_DIR=$(abspath $(PACKAGES)) debian/rules binary
 	@ls -l $(PACKAGES)/*.deb
 
 # Installs under $(PREFIX) (or under DESTDIR for packaging) and remembers what

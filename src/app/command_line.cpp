@@ -3,6 +3,8 @@
 #include <ostream>
 #include <string>
 
+#include "app/user_settings.h"
+
 namespace klv {
 
 const char* UsageText() {
@@ -10,17 +12,22 @@ const char* UsageText() {
          "Клевария (Klevaria), an arcade fishing game: walk the pier, lower the hook\n"
          "and let it rise to catch the fish each level asks for before time runs out.\n"
          "\n"
-         "  -h, --help     show this help and exit\n"
-         "      --version  show the version and exit\n"
+         "  -h, --help               show this help and exit\n"
+         "      --version            show the version and exit\n"
+         "      --score-service URL  the world table's address (http:// or https://;\n"
+         "                           \"\" for none), instead of the settings file's\n"
          "\n"
          "Walk with the arrows or the mouse; hold Ctrl, Down, Space or the left button\n"
          "to lower the hook. P pauses, Esc leaves a game, Alt+Enter toggles the full\n"
          "screen. A gamepad's stick or D-pad walks and moves through the menus, A acts\n"
          "as Enter, B as Esc and Start as P.\n"
-         "Settings and scores: ~/.local/share/Klevaria/klevaria/Config.cfg\n";
+         "Settings and scores: ~/.local/share/Klevaria/klevaria/Config.cfg\n"
+         "World table: a line \"score-service = URL\" in ~/.config/klevaria/settings\n";
 }
 
-int HandleCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+int HandleCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+                      StartOptions* options) {
+  if (options) *options = StartOptions{};
   if (argc <= 1) return -1;
   const std::string first = argv[1];
   const bool help = first == "-h" || first == "--help";
@@ -33,14 +40,42 @@ int HandleCommandLine(int argc, const char* const* argv, std::ostream& out, std:
     out << "klevaria " << KLV_VERSION << "\n";
     return 0;
   }
-  if (help || version)
+  auto refuse = [&err]() {
+    err << "Try 'klevaria --help' for more information.\n";
+    return 2;
+  };
+  if (help || version) {
     err << "klevaria: '" << first << "' takes no other arguments\n";
-  else if (first.size() > 1 && first[0] == '-')
-    err << "klevaria: unknown option '" << first << "'\n";
-  else
-    err << "klevaria: unexpected argument '" << first << "'\n";
-  err << "Try 'klevaria --help' for more information.\n";
-  return 2;
+    return refuse();
+  }
+  StartOptions read;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    std::optional<std::string> service;
+    if (arg == "--score-service") {
+      if (i + 1 >= argc) {
+        err << "klevaria: '--score-service' needs an address\n";
+        return refuse();
+      }
+      service = argv[++i];
+    } else if (arg.rfind("--score-service=", 0) == 0) {
+      service = arg.substr(16);
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      err << "klevaria: unknown option '" << arg << "'\n";
+      return refuse();
+    } else {
+      err << "klevaria: unexpected argument '" << arg << "'\n";
+      return refuse();
+    }
+    if (!IsScoreServiceAddress(*service)) {
+      err << "klevaria: '" << *service
+          << "' is not a world table's address (http:// or https://)\n";
+      return refuse();
+    }
+    read.ScoreService = std::move(service);
+  }
+  if (options) *options = std::move(read);
+  return -1;
 }
 
 }  // namespace klv

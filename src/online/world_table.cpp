@@ -1,6 +1,7 @@
 #include "online/world_table.h"
 
 #include <chrono>
+#include <filesystem>
 
 #include "http/http_client.h"
 
@@ -116,21 +117,49 @@ bool SubmitWorldScore(HttpClient& client, std::string_view base, std::string_vie
   return true;
 }
 
+const char* NoWorldTableText() {
+  return "Мировая таблица не настроена.\n"
+         "Её адрес задаётся строкой score-service = URL\n"
+         "в файле ~/.config/klevaria/settings.";
+}
+
 void OpenWorldTable(std::string_view base,
                     const std::function<void(const std::string&)>& openWithShell) {
   openWithShell(WorldTableUrl(base));
 }
 
-void OpenMoreGames(const std::function<bool(const std::string&)>& fileExists,
-                   const std::function<void(const std::string&)>& openWithShell) {
-  if (fileExists("moregames.url")) openWithShell("moregames.url");
+bool IsLinkFile(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::file_status st = std::filesystem::status(path, ec);
+  if (ec || !std::filesystem::is_regular_file(st)) return false;
+  using std::filesystem::perms;
+  return (st.permissions() & (perms::owner_exec | perms::group_exec | perms::others_exec)) ==
+         perms::none;
 }
 
-void OpenExitLinks(const std::function<bool(const std::string&)>& fileExists,
+namespace {
+
+void OpenLink(const std::string& appDir, const char* name,
+              const std::function<bool(const std::string&)>& isLink,
+              const std::function<void(const std::string&)>& openWithShell) {
+  // Without the game's folder there is nowhere safe to look.
+  if (appDir.empty() || appDir.front() != '/') return;
+  std::string path = appDir;
+  if (path.back() != '/') path += '/';
+  path += name;
+  if (isLink(path)) openWithShell(path);
+}
+
+}  // namespace
+
+void OpenMoreGames(const std::string& appDir, const std::function<bool(const std::string&)>& isLink,
                    const std::function<void(const std::string&)>& openWithShell) {
-  for (const char* file : {"fscommand/pgate.exe", "play.url"}) {
-    if (fileExists(file)) openWithShell(file);
-  }
+  OpenLink(appDir, "moregames.url", isLink, openWithShell);
+}
+
+void OpenExitLinks(const std::string& appDir, const std::function<bool(const std::string&)>& isLink,
+                   const std::function<void(const std::string&)>& openWithShell) {
+  OpenLink(appDir, "play.url", isLink, openWithShell);
 }
 
 }  // namespace klv

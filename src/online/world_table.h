@@ -58,15 +58,24 @@ std::string WorldTableUrl(std::string_view base);
 bool SubmitWorldScore(HttpClient& client, std::string_view base, std::string_view name,
                       uint32_t unmaskedScore, std::string_view addText);
 
+// What the player is told when no world table is set up.
+const char* NoWorldTableText();
+
 // Opens the world-table page in the browser.
 void OpenWorldTable(std::string_view base,
                     const std::function<void(const std::string&)>& openWithShell);
-// Opens "moregames.url" from the current folder when it exists.
-void OpenMoreGames(const std::function<bool(const std::string&)>& fileExists,
+// The link files are looked for only in the game's own data folder (appDir,
+// with a trailing '/'), never in the current folder, which may belong to
+// anyone; and only a link is ever opened, never a program: a launcher such as
+// "fscommand/pgate.exe" is not looked for at all.
+//
+// True when path is a regular file that nobody may execute.
+bool IsLinkFile(const std::string& path);
+// Opens appDir + "moregames.url" when isLink says it is one.
+void OpenMoreGames(const std::string& appDir, const std::function<bool(const std::string&)>& isLink,
                    const std::function<void(const std::string&)>& openWithShell);
-// At program end: the launcher "fscommand/pgate.exe", then "play.url", each
-// only when it exists in the current folder.
-void OpenExitLinks(const std::function<bool(const std::string&)>& fileExists,
+// At program end: appDir + "play.url" when isLink says it is one.
+void OpenExitLinks(const std::string& appDir, const std::function<bool(const std::string&)>& isLink,
                    const std::function<void(const std::string&)>& openWithShell);
 
 }  // namespace klv

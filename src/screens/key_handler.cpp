@@ -113,6 +113,7 @@ void Screens::KeyUp(int key, KeyMods mods) {
   if ((key == vk::Return || key == vk::Space) && !mods.Alt) {
     switch (ScreenOf(game_.GameState).Enter) {
       case EnterKey::OptionsRow:
+        if (MenuPos >= 1 && MenuPos <= 3) ToggleOptionRow(MenuPos);
         if (MenuPos == 4) EditAddText = !EditAddText;
         if (MenuPos == 5) ShowMenu();  // leaves without saving, unlike the click
         break;

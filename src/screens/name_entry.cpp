@@ -27,6 +27,8 @@ struct EntryTexts {
   std::string PressEnter = Utf8ToCp1251("И нажмите \"Enter\"");
   std::string SendLine1 = Utf8ToCp1251("Отправить очки на мировую");
   std::string SendLine2 = Utf8ToCp1251("таблицу рекордов?");
+  std::string NoTableLine1 = Utf8ToCp1251("Мировая таблица рекордов");
+  std::string NoTableLine2 = Utf8ToCp1251("не настроена.");
 };
 
 const EntryTexts& Texts() {
@@ -67,13 +69,15 @@ void Screens::EnterNameEntry() {
   game_.GameState = Screen::EnterName;
   Sending = false;
   game_.Hold1.PausePlay();
-  if (SendCheck) SendCheck->Shown = true;
+  // Without a world table there is nothing to send to: the check box gives
+  // way to a line saying so.
+  if (SendCheck) SendCheck->Shown = !game_.ScoreService.empty();
   NewAskBox();  // lands at (200, 187): the name entry asks no yes/no question
 }
 
 void Screens::CompleteNameEntry() {
   if (Sending || game_.GameState != Screen::EnterName) return;
-  if (game_.Cfg->SendScores) {
+  if (game_.Cfg->SendScores && !game_.ScoreService.empty()) {
     // The requests run on a worker thread while frames go on showing the
     // wait text; PollSubmission picks up the outcome.
     Sending = true;
@@ -144,6 +148,11 @@ void Screens::DrawNameEntry() {
   canvas.SetFont(Face::Arial, 16, true, kTextGold);
   canvas.TextOut(264, 295, EnteredName + "|");
   canvas.SetFont(Face::Arial, 12, true, black);
+  if (game_.ScoreService.empty()) {
+    canvas.TextOut(270, 325, Texts().NoTableLine1);
+    canvas.TextOut(300, 345, Texts().NoTableLine2);
+    return;
+  }
   canvas.TextOut(270, 325, Texts().SendLine1);
   canvas.TextOut(300, 345, Texts().SendLine2);
 }

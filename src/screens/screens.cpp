@@ -237,7 +237,8 @@ void Screens::ActivateItem() {
       EndGameOver();
       break;
     case ItemAction::SendCheck:
-      if (Lit(Spot::Check) && !Sending) game_.Cfg->SendScores = !game_.Cfg->SendScores;
+      if (Lit(Spot::Check) && !Sending && !game_.ScoreService.empty())
+        game_.Cfg->SendScores = !game_.Cfg->SendScores;
       break;
   }
 }
@@ -264,12 +265,8 @@ void Screens::ActivateMenu() {
       ShowHelp();
       break;
     case 5:
-      OpenMoreGames(
-          [](const std::string& path) {
-            std::error_code ec;
-            return std::filesystem::is_regular_file(path, ec);
-          },
-          [this](const std::string& path) { game_.platform.OpenWithShell(path); });
+      OpenMoreGames(game_.AppDir, IsLinkFile,
+                    [this](const std::string& path) { game_.platform.OpenWithShell(path); });
       break;
     case 6:
       game_.GameState = Screen::ExitQuestion;
@@ -315,6 +312,10 @@ void Screens::ActivateHiScores() {
       ClearTable(*game_.Cfg, DefaultScoreName());
       break;
     case 2:
+      if (game_.ScoreService.empty()) {
+        game_.ShowMessage(NoWorldTableText());
+        break;
+      }
       OpenWorldTable(game_.ScoreService,
                      [this](const std::string& url) { game_.platform.OpenWithShell(url); });
       break;

@@ -141,6 +141,9 @@ class Screens {
 
   void ActivateMenu();
   void ActivateOptions();
+  // Enter, Space or a gamepad's A on the rows "Экран", "Музыка" and "Звуки"
+  // (1 to 3) switch that row's setting, as a click on its other choice does.
+  void ToggleOptionRow(int row);
   void ActivateHiScores();
   void ActivateHelp();
   void AnswerExit(uint8_t item);

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "app/user_settings.h"
 
 namespace klv {
 namespace {
@@ -21,7 +24,7 @@ TEST(CommandLine, OptionsAnswerOrStartTheGame) {
   const Case cases[] = {
       {{}, -1, "", ""},
       {{"-h"}, 0, "Usage: klevaria [OPTION]", ""},
-      {{"--help"}, 0, "--version  show the version and exit", ""},
+      {{"--help"}, 0, "--version            show the version and exit", ""},
       {{"--version"}, 0, version.c_str(), ""},
       {{"--fullscreen"}, 2, "", "unknown option '--fullscreen'"},
       {{"-x"}, 2, "", "unknown option '-x'"},
@@ -29,6 +32,12 @@ TEST(CommandLine, OptionsAnswerOrStartTheGame) {
       {{"-"}, 2, "", "unexpected argument '-'"},
       {{"--help", "--version"}, 2, "", "'--help' takes no other arguments"},
       {{"--version", "x"}, 2, "", "'--version' takes no other arguments"},
+      {{"--score-service", "https://scores.example.org"}, -1, "", ""},
+      {{"--score-service=http://127.0.0.1:8765"}, -1, "", ""},
+      {{"--score-service", ""}, -1, "", ""},
+      {{"--score-service"}, 2, "", "'--score-service' needs an address"},
+      {{"--score-service", "file:///etc/passwd"}, 2, "", "is not a world table's address"},
+      {{"--score-service", "http://a", "x"}, 2, "", "unexpected argument 'x'"},
   };
   for (const Case& c : cases) {
     std::vector<const char*> argv = {"klevaria"};
@@ -52,6 +61,67 @@ TEST(CommandLine, OptionsAnswerOrStartTheGame) {
       EXPECT_NE(err.str().find("klevaria --help"), std::string::npos) << label;
     }
   }
+}
+
+TEST(CommandLine, ScoreServiceReachesTheGame) {
+  const struct {
+    std::vector<const char*> args;
+    std::optional<std::string> service;
+  } cases[] = {
+      {{}, std::nullopt},
+      {{"--score-service", "https://scores.example.org/klv"}, "https://scores.example.org/klv"},
+      {{"--score-service=http://h:1"}, "http://h:1"},
+      {{"--score-service", ""}, ""},  // no world table, whatever the file says
+      {{"--score-service", "http://a", "--score-service", "http://b"}, "http://b"},
+  };
+  for (const auto& c : cases) {
+    std::vector<const char*> argv = {"klevaria"};
+    argv.insert(argv.end(), c.args.begin(), c.args.end());
+    std::ostringstream out, err;
+    StartOptions options;
+    options.ScoreService = "left over";
+    EXPECT_EQ(HandleCommandLine(int(argv.size()), argv.data(), out, err, &options), -1);
+    EXPECT_EQ(options.ScoreService, c.service) << err.str();
+  }
+}
+
+TEST(UserSettings, FileLinesAndPaths) {
+  EXPECT_EQ(UserSettingsPath("/x/conf", "/home/p"), "/x/conf/klevaria/settings");
+  EXPECT_EQ(UserSettingsPath(nullptr, "/home/p"), "/home/p/.config/klevaria/settings");
+  EXPECT_EQ(UserSettingsPath("relative", "/home/p"), "/home/p/.config/klevaria/settings");
+  EXPECT_EQ(UserSettingsPath("", ""), "");
+  EXPECT_EQ(UserSettingsPath(nullptr, nullptr), "");
+
+  const struct {
+    const char* text;
+    std::optional<std::string> service;
+    const char* error;  // "" none
+  } cases[] = {
+      {"", std::nullopt, ""},
+      {"# only a comment\n\n", std::nullopt, ""},
+      {"score-service = https://scores.example.org\n", "https://scores.example.org", ""},
+      {"  score-service=http://10.0.0.2:8765  \r\n", "http://10.0.0.2:8765", ""},
+      {"score-service =\n", "", ""},
+      {"score-service = ftp://x\n", std::nullopt, "line 1: the world table's address"},
+      {"# c\nscore-servce = http://x\nscore-service = http://y", "http://y",
+       "line 2: unknown setting 'score-servce'"},
+      {"score-service http://x\n", std::nullopt, "line 1: no '='"},
+      {"score-service = http://a b\n", std::nullopt, "line 1:"},
+  };
+  for (const auto& c : cases) {
+    std::string error;
+    const UserSettings s = ParseUserSettings(c.text, error);
+    EXPECT_EQ(s.ScoreService, c.service) << c.text;
+    if (*c.error) {
+      EXPECT_EQ(error.rfind(c.error, 0), 0u) << c.text << ": " << error;
+    } else {
+      EXPECT_EQ(error, "") << c.text;
+    }
+  }
+
+  std::string error;
+  EXPECT_FALSE(ReadUserSettings("/nonexistent/klevaria/settings", error).ScoreService);
+  EXPECT_EQ(error, "");
 }
 
 }  // namespace

@@ -10,3 +10,8 @@ endif()
 add_test(NAME e2e.wayland
   COMMAND ${CMAKE_CURRENT_LIST_DIR}/wayland_test.sh ${KLV_GAME_DIR} ${CMAKE_SOURCE_DIR})
 set_tests_properties(e2e.wayland PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE)
+
+# No display: a clear end. The link files: only the game's own, never a program.
+add_test(NAME e2e.links
+  COMMAND ${CMAKE_CURRENT_LIST_DIR}/links_test.sh ${KLV_GAME_DIR})
+set_tests_properties(e2e.links PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE)

@@ -1,8 +1,12 @@
 #include "online/world_table.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "http/http_client.h"
@@ -218,14 +222,45 @@ TEST(WorldTableLinks, OpenOnlyWhatExists) {
   ASSERT_EQ(opened.size(), 1u);
   EXPECT_EQ(opened[0], "http://127.0.0.1:8765/cgi/version.pl?prg=Marlowfin&show&type=0");
 
+  // Only the game's own folder is asked about, and only for the two links.
   opened.clear();
-  OpenMoreGames([](const std::string&) { return false; }, open);
-  OpenExitLinks([](const std::string&) { return false; }, open);
+  std::vector<std::string> asked;
+  auto none = [&](const std::string& f) {
+    asked.push_back(f);
+    return false;
+  };
+  OpenMoreGames("/usr/share/games/klevaria/", none, open);
+  OpenExitLinks("/usr/share/games/klevaria", none, open);
   EXPECT_TRUE(opened.empty());
+  EXPECT_EQ(asked, (std::vector<std::string>{"/usr/share/games/klevaria/moregames.url",
+                                             "/usr/share/games/klevaria/play.url"}));
 
-  OpenMoreGames([](const std::string& f) { return f == "moregames.url"; }, open);
-  OpenExitLinks([](const std::string&) { return true; }, open);
-  EXPECT_EQ(opened, (std::vector<std::string>{"moregames.url", "fscommand/pgate.exe", "play.url"}));
+  auto all = [](const std::string&) { return true; };
+  OpenMoreGames("/opt/klv/", all, open);
+  OpenExitLinks("/opt/klv/", all, open);
+  EXPECT_EQ(opened, (std::vector<std::string>{"/opt/klv/moregames.url", "/opt/klv/play.url"}));
+
+  // A relative or empty folder would mean the current one: nothing is opened.
+  opened.clear();
+  for (const char* dir : {"", "./", "Data/"}) {
+    OpenMoreGames(dir, all, open);
+    OpenExitLinks(dir, all, open);
+  }
+  EXPECT_TRUE(opened.empty());
+}
+
+TEST(WorldTableLinks, OnlyPlainFilesAreLinks) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / ("klv-links-" + std::to_string(getpid()));
+  fs::create_directories(dir / "folder.url");
+  std::ofstream(dir / "play.url") << "[InternetShortcut]\nURL=https://example.org/\n";
+  std::ofstream(dir / "run.url") << "#!/bin/sh\n";
+  fs::permissions(dir / "run.url", fs::perms::owner_exec, fs::perm_options::add);
+  EXPECT_TRUE(IsLinkFile((dir / "play.url").string()));
+  EXPECT_FALSE(IsLinkFile((dir / "run.url").string()));     // a program
+  EXPECT_FALSE(IsLinkFile((dir / "folder.url").string()));  // a folder
+  EXPECT_FALSE(IsLinkFile((dir / "missing.url").string()));
+  fs::remove_all(dir);
 }
 
 }  // namespace

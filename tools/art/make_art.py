@@ -84,11 +84,31 @@ def keyed_from(composite_png, overlay_png, out_png):
     pngio.write_keyed_8bit(out_png, w, h, rows, mask)
 
 
+def check_fonts():
+    """rsvg-convert quietly draws with another font when one is missing, and
+    the pictures would come out different: every family the art names must be
+    installed (fontconfig must find that very family, not a stand-in)."""
+    missing = []
+    for family in (common.FONT_ROUND, common.FONT_SANS, common.FONT_MONO):
+        try:
+            found = subprocess.run(["fc-list", f"{family}:", "family"], check=True,
+                                   capture_output=True, text=True).stdout
+        except (OSError, subprocess.CalledProcessError) as e:
+            sys.exit(f"make_art: cannot ask fontconfig about the fonts: {e}")
+        names = {n.strip() for line in found.splitlines() for n in line.split(",")}
+        if family not in names:
+            missing.append(family)
+    if missing:
+        sys.exit("make_art: font not installed: " + ", ".join(missing) +
+                 " (fonts-comfortaa, fonts-liberation2; scripts/install-deps)")
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("out")
     ap.add_argument("--rsvg", default="rsvg-convert")
     args = ap.parse_args()
+    check_fonts()
     b = Build(args.out, args.rsvg)
     game, menu = [], []  # manifest lines
 
