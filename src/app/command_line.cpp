@@ -12,6 +12,10 @@ const char* UsageText() {
          "\n"
          "  -h, --help     show this help and exit\n"
          "      --version  show the version and exit\n"
+         "      --replay FILE  play a recorded game (the game keeps them in replays/\n"
+         "                     beside Config.cfg)\n"
+         "      --replay FILE --check  play it without a window as fast as it goes,\n"
+         "                     print how it ended; exit 0 when that is what the file says\n"
          "\n"
          "Walk with the arrows or the mouse; hold Ctrl, Down, Space or the left button\n"
          "to lower the hook. P pauses, Esc leaves a game, Alt+Enter toggles the full\n"
@@ -20,9 +24,25 @@ const char* UsageText() {
          "Settings and scores: ~/.local/share/Klevaria/klevaria/Config.cfg\n";
 }
 
+bool ReplayRequested(int argc, const char* const* argv, std::string& file, bool& check) {
+  if (argc < 3 || argc > 4 || std::string(argv[1]) != "--replay") return false;
+  if (argc == 4 && std::string(argv[3]) != "--check") return false;
+  file = argv[2];
+  check = argc == 4;
+  return true;
+}
+
 int HandleCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
   if (argc <= 1) return -1;
   const std::string first = argv[1];
+  std::string replayFile;
+  bool check = false;
+  if (ReplayRequested(argc, argv, replayFile, check)) return -1;
+  if (first == "--replay") {
+    err << "klevaria: --replay takes a file, and then --check or nothing\n";
+    err << "Try 'klevaria --help' for more information.\n";
+    return 2;
+  }
   const bool help = first == "-h" || first == "--help";
   const bool version = first == "--version";
   if (argc == 2 && help) {

@@ -3,6 +3,7 @@
 // that --help and --version work without a display.
 
 #include <iosfwd>
+#include <string>
 
 namespace klv {
 
@@ -12,5 +13,9 @@ namespace klv {
 int HandleCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
 
 const char* UsageText();
+
+// Whether the arguments ask to play a replay (--replay FILE, then --check to
+// play it without a window and compare its end with the file's).
+bool ReplayRequested(int argc, const char* const* argv, std::string& file, bool& check);
 
 }  // namespace klv
