@@ -29,6 +29,13 @@ TEST(CommandLine, OptionsAnswerOrStartTheGame) {
       {{"-"}, 2, "", "unexpected argument '-'"},
       {{"--help", "--version"}, 2, "", "'--help' takes no other arguments"},
       {{"--version", "x"}, 2, "", "'--version' takes no other arguments"},
+      // A replay to play: the game starts (-1); a replay without its file, or
+      // with anything but --check after it, is refused.
+      {{"--replay", "game-0001.klr"}, -1, "", ""},
+      {{"--replay", "game-0001.klr", "--check"}, -1, "", ""},
+      {{"--replay"}, 2, "", "--replay takes a file, and then --check or nothing"},
+      {{"--replay", "a.klr", "--fast"}, 2, "", "--replay takes a file"},
+      {{"--replay", "a.klr", "--check", "x"}, 2, "", "--replay takes a file"},
   };
   for (const Case& c : cases) {
     std::vector<const char*> argv = {"klevaria"};
