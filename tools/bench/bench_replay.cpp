@@ -42,6 +42,7 @@ KLV_BENCH("replay: size, recording cost and playback speed of an autopilot game"
         "seed 9\nwait 300\nkey Return\nwait 2500\nautopilot on\nwait 300000\n"
         "autopilot off\nkey Escape\nkey Y\nkey Return\n",
         out, err);
+    runner.Recorder().Finish();
     path = runner.Recorder().LastPath();
   }
   if (path.empty()) {
