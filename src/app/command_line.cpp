@@ -16,6 +16,11 @@ const char* UsageText() {
          "      --version            show the version and exit\n"
          "      --score-service URL  the world table's address (http:// or https://;\n"
          "                           \"\" for none), instead of the settings file's\n"
+         "      --replay FILE        a recorded game (every game is kept in replays/\n"
+         "                           beside Config.cfg); give --check after it\n"
+         "      --check              after --replay FILE: play it without a window as\n"
+         "                           fast as it goes, print how it ended; exit 0 when\n"
+         "                           that is what the file says\n"
          "\n"
          "Walk with the arrows or the mouse; hold Ctrl, Down, Space or the left button\n"
          "to lower the hook. P pauses, Esc leaves a game, Alt+Enter toggles the full\n"
@@ -30,6 +35,19 @@ int HandleCommandLine(int argc, const char* const* argv, std::ostream& out, std:
   if (options) *options = StartOptions{};
   if (argc <= 1) return -1;
   const std::string first = argv[1];
+  if (first == "--replay") {
+    // --replay FILE [--check], alone: a recorded game to play again.
+    if (argc < 3 || argc > 4 || (argc == 4 && std::string(argv[3]) != "--check")) {
+      err << "klevaria: --replay takes a file, and then --check or nothing\n";
+      err << "Try 'klevaria --help' for more information.\n";
+      return 2;
+    }
+    if (options) {
+      options->ReplayFile = argv[2];
+      options->Check = argc == 4;
+    }
+    return -1;
+  }
   const bool help = first == "-h" || first == "--help";
   const bool version = first == "--version";
   if (argc == 2 && help) {

@@ -11,6 +11,8 @@ namespace klv {
 // What the command line asks of the game that starts.
 struct StartOptions {
   std::optional<std::string> ScoreService;  // --score-service URL ("" none)
+  std::optional<std::string> ReplayFile;    // --replay FILE: a recorded game to play
+  bool Check = false;                       // --check: replay it without a window
 };
 
 // Handles the options. Returns -1 when the game should start, or the exit

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "app/game_recorder.h"
 #include "app/sound_system.h"
 #include "app/text_colours.h"
 #include "engine/cp1251.h"
@@ -133,7 +134,11 @@ void Game::RunDue() {
 
 void Game::FrameTimer1Timer() {
   Screens1->PollSubmission();
-  Input1->Update(platform.KeysHeld(), platform.Joystick(), platform.Active());
+  // The platform is polled in a fixed order: a recorded game is replayed poll by poll.
+  const std::array<bool, 256>& keys = platform.KeysHeld();
+  const JoystickState pad = platform.Joystick();
+  const bool active = platform.Active();
+  Input1->Update(keys, pad, active);
   ++FrameCounter;
   // Every rule of the frame runs before the picture is drawn, except what
   // the picture must not show yet: catches are landed after the flush (a
@@ -245,6 +250,9 @@ void Game::Timer4Timer() {
 // --- Starting and stopping a game ----------------------------------------------
 
 void Game::StartGame() {
+  // The recording begins from the game as it stands before anything of the
+  // new game happens.
+  if (Recorder) Recorder->GameStarting();
   // Every game starts from stopped timers, so its "Готовсь!" hold runs the
   // full two seconds whatever the last game left behind.
   for (MessageTimer* t : {&Timer1, &Timer2, &Timer3, &Timer4}) SetTimer(*t, false);

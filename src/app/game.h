@@ -27,6 +27,7 @@ class InputStates;
 class SoundSystem;
 class Round;
 class Screens;
+class GameRecorder;
 
 // Where the game keeps its files: AppDir holds Data/ and Sound/; the settings
 // file lives there too unless that folder is not writable.
@@ -137,6 +138,9 @@ class Game : public EventSink, public SoundEffects {
 
   int LastMouseX = 0;
   int LastMouseY = 0;  // where the pointer was last seen, for the script runner
+
+  // Records every game from StartGame to its end; none when null.
+  GameRecorder* Recorder = nullptr;
 
   // The world-table service's base address.
   std::string ScoreService = KLV_SCORE_SERVICE;

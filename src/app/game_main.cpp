@@ -12,10 +12,42 @@
 #include "app/app_dir.h"
 #include "app/command_line.h"
 #include "app/game.h"
+#include "app/game_recorder.h"
+#include "app/replay_runner.h"
 #include "app/user_settings.h"
+#include "engine/cp1251.h"
 #include "engine/errors.h"
 #include "online/world_table.h"
+#include "platform/recording_platform.h"
 #include "platform/sdl_platform.h"
+
+namespace {
+
+// --replay FILE --check: the game played again without a window; its end
+// against the file's.
+int CheckReplay(const std::string& file) {
+  try {
+    const klv::ReplayFile replay = klv::ReadReplayFile(file);
+    const std::string appDir = klv::FindAppDir(klv::SdlPlatform::BaseDir());
+    const klv::ReplayOutcome got = klv::RunReplay(replay, appDir, false);
+    const klv::ReplayResult& want = replay.Result;
+    std::printf("score %u, level %u, name %s\n", unsigned(got.Score), unsigned(got.Level),
+                klv::Cp1251ToUtf8(want.Name).c_str());
+    if (got.Matches(want)) return 0;
+    std::fprintf(stderr,
+                 "klevaria: %s: the replay does not end as recorded: the file says score %u, "
+                 "level %u after %u frames; played again: score %u, level %u after %u frames%s\n",
+                 file.c_str(), unsigned(want.Score), unsigned(want.Level), unsigned(want.Frames),
+                 unsigned(got.Score), unsigned(got.Level), unsigned(got.Frames),
+                 got.Ended ? "" : ", still playing");
+    return 1;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "klevaria: %s\n", e.what());
+    return 1;
+  }
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   klv::SdlPlatform::RunGpuProbe(argc, argv);
@@ -23,6 +55,13 @@ int main(int argc, char** argv) {
   klv::StartOptions options;
   if (int status = klv::HandleCommandLine(argc, argv, std::cout, std::cerr, &options); status >= 0)
     return status;
+  if (options.ReplayFile) {
+    if (options.Check) return CheckReplay(*options.ReplayFile);
+    std::fprintf(stderr,
+                 "klevaria: watching a replay in the window is not there yet; "
+                 "use --replay FILE --check\n");
+    return 2;
+  }
   // The world table: the command line's, else the settings file's, else the
   // build's (empty in the packages: a player sets up the table they use).
   std::string scoreService = KLV_SCORE_SERVICE;
@@ -65,8 +104,12 @@ int main(int argc, char** argv) {
   std::random_device entropy;
   uint64_t seed = (uint64_t(entropy()) << 32) ^ entropy() ^ platform->NowMicros();
   {
-    klv::Game game(*platform, paths, seed);
+    // Every game is recorded at the platform seam.
+    klv::RecordingPlatform recording(*platform);
+    klv::Game game(recording, paths, seed);
     game.ScoreService = scoreService;
+    klv::GameRecorder recorder(game, recording);
+    game.Recorder = &recorder;
     try {
       game.FormCreate();
     } catch (const std::exception& e) {
@@ -76,10 +119,12 @@ int main(int argc, char** argv) {
     }
     while (!game.Terminated()) {
       try {
-        platform->PumpEvents(game);
+        recorder.Poll();
+        recording.PumpEvents(game);
         game.RunDue();
       } catch (const klv::FatalError& e) {
         std::fprintf(stderr, "klevaria: %s\n", e.what());
+        recorder.Finish();
         platform->ShowMessage(e.what(), klv::MessageKind::Error);
         return 1;
       } catch (const std::exception& e) {
@@ -87,8 +132,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "klevaria: %s\n", e.what());
         platform->ShowMessage(e.what(), klv::MessageKind::Error);
       }
-      if (!game.Terminated()) platform->WaitUntil(game.NextDueMicros());
+      if (!game.Terminated()) recording.WaitUntil(game.NextDueMicros());
     }
+    recorder.Finish();
   }
   // The link file, when the game's own folder holds one.
   klv::OpenExitLinks(paths.AppDir, klv::IsLinkFile,

@@ -13,12 +13,14 @@
 #include <thread>
 
 #include "app/game.h"
+#include "app/game_recorder.h"
 #include "engine/cp1251.h"
 #include "engine/png_codec.h"
 #include "engine/sprite_engine.h"
 #include "platform/headless_audio_out.h"
 #include "platform/headless_platform.h"
 #include "platform/key_map.h"
+#include "platform/recording_platform.h"
 #include "play/autopilot.h"
 #include "play/round.h"
 #include "screens/screens.h"
@@ -201,11 +203,19 @@ ScriptRunner::ScriptRunner(ScriptOptions options)
       out_(&std::cout) {
   if (!options_.appDir.empty() && options_.appDir.back() != '/') options_.appDir += '/';
   platform_ = std::make_unique<HeadlessPlatform>();
+  recording_ = std::make_unique<RecordingPlatform>(*platform_);
 }
 
 ScriptRunner::~ScriptRunner() {
+  if (recorder_) recorder_->Finish();
   autopilot_.reset();
+  recorder_.reset();
   game_.reset();
+}
+
+GameRecorder& ScriptRunner::Recorder() {
+  EnsureStarted();
+  return *recorder_;
 }
 
 Game& ScriptRunner::TheGame() {
@@ -218,7 +228,9 @@ void ScriptRunner::EnsureStarted() {
   started_ = true;
   GamePaths paths;
   paths.AppDir = options_.appDir;
-  game_ = std::make_unique<Game>(*platform_, paths, seed_);
+  game_ = std::make_unique<Game>(*recording_, paths, seed_);
+  recorder_ = std::make_unique<GameRecorder>(*game_, *recording_);
+  game_->Recorder = recorder_.get();
   if (!options_.scoreService.empty()) game_->ScoreService = options_.scoreService;
   try {
     game_->FormCreate();
@@ -230,7 +242,8 @@ void ScriptRunner::EnsureStarted() {
 }
 
 void ScriptRunner::Pump() {
-  platform_->PumpEvents(*game_);
+  recorder_->Poll();
+  recording_->PumpEvents(*game_);
   // A score sent to the world table goes out on a worker thread while the
   // frames go on. The script waits for the outcome right after the key or
   // click that sent it, before the next frame, so that no run depends on how

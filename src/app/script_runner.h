@@ -19,6 +19,8 @@ namespace klv {
 class Game;
 class HeadlessPlatform;
 class Autopilot;
+class GameRecorder;
+class RecordingPlatform;
 
 struct ScriptOptions {
   std::string appDir = "build/game";
@@ -42,6 +44,8 @@ class ScriptRunner {
   void Wait(uint64_t ms);
   Game& TheGame();
   HeadlessPlatform& Platform() { return *platform_; }
+  // Records every game the script plays into the game folder's replays/.
+  GameRecorder& Recorder();
   uint64_t SimulatedMs() const;
   std::string StatusLine();
   // What "hash" prints after its label.
@@ -70,7 +74,9 @@ class ScriptRunner {
 
   ScriptOptions options_;
   std::unique_ptr<HeadlessPlatform> platform_;
+  std::unique_ptr<RecordingPlatform> recording_;  // the platform the game sees
   std::unique_ptr<Game> game_;
+  std::unique_ptr<GameRecorder> recorder_;
   std::unique_ptr<Autopilot> autopilot_;
   bool autopilotPad_ = false;  // the autopilot plays with the gamepad's stick
   uint64_t seed_ = 1;

@@ -26,6 +26,8 @@ class Random {
     return static_cast<uint32_t>((state_ * 0x2545F4914F6CDD1Dull) >> 32);
   }
   uint64_t State() const { return state_; }
+  // Puts the generator back to a state State() gave (a replay starts so).
+  void SetState(uint64_t state) { state_ = state == 0 ? 1 : state; }
 
  private:
   uint64_t state_ = 1;

@@ -38,6 +38,13 @@ TEST(CommandLine, OptionsAnswerOrStartTheGame) {
       {{"--score-service"}, 2, "", "'--score-service' needs an address"},
       {{"--score-service", "file:///etc/passwd"}, 2, "", "is not a world table's address"},
       {{"--score-service", "http://a", "x"}, 2, "", "unexpected argument 'x'"},
+      // A replay to play: the game starts (-1); a replay without its file, or
+      // with anything but --check after it, is refused.
+      {{"--replay", "game-0001.klr"}, -1, "", ""},
+      {{"--replay", "game-0001.klr", "--check"}, -1, "", ""},
+      {{"--replay"}, 2, "", "--replay takes a file, and then --check or nothing"},
+      {{"--replay", "a.klr", "--fast"}, 2, "", "--replay takes a file"},
+      {{"--replay", "a.klr", "--check", "x"}, 2, "", "--replay takes a file"},
   };
   for (const Case& c : cases) {
     std::vector<const char*> argv = {"klevaria"};

@@ -1,0 +1,57 @@
+#pragma once
+// Records every game the player plays, from StartGame to the end of play
+// (time up, "Да" to leaving the game, or the program ending), as a replay
+// file in the folder `replays` beside Config.cfg. The name the player then
+// types into the table goes into the file too. The game reaches the recorder
+// only through StartGame; the loop lets it look at the game once a pass.
+
+#include <cstdint>
+#include <string>
+
+#include "replay/replay_file.h"
+
+namespace klv {
+
+class Game;
+class RecordingPlatform;
+
+class GameRecorder {
+ public:
+  // `platform` must be the platform `game` was made with.
+  GameRecorder(Game& game, RecordingPlatform& platform) : game_(game), platform_(platform) {}
+
+  // Called by StartGame before anything of the new game happens.
+  void GameStarting();
+  // Called by the loop before each pass: notices the end of play and of the
+  // name entry after it.
+  void Poll();
+  // The program is ending: a game still recorded is kept as it stands.
+  void Finish();
+
+  // Whether a game is being recorded now.
+  bool Recording() const { return phase_ == Phase::Playing; }
+  // The last replay written ("" before the first), and the last failure to
+  // write one ("" when none).
+  const std::string& LastPath() const { return lastPath_; }
+  const std::string& LastError() const { return lastError_; }
+
+ private:
+  enum class Phase { Idle, Playing, Naming };
+  void EndPlay();
+  void TakeScore();
+  void Write();
+
+  Game& game_;
+  RecordingPlatform& platform_;
+  Phase phase_ = Phase::Idle;
+  bool askedName_ = false;  // the game ended in the name entry
+  ReplayFile replay_;
+  uint64_t startFrames_ = 0;
+  std::string lastPath_;
+  std::string lastError_;
+};
+
+// The folder that holds a game's replays, with a trailing '/'.
+std::string ReplayDir(const std::string& configDir);
+
+}  // namespace klv
