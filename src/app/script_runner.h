@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/screen.h"
+#include "base/screen.h"
 
 namespace klv {
 
