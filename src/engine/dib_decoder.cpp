@@ -42,13 +42,13 @@ struct Channel {
 // Run-length coded rows (compression 1 with 8-bit pixels, 2 with 4-bit
 // pixels). Rows run bottom-up. Every write is clipped to the picture; pixels
 // that no run reaches keep colour index 0.
+// Without `out` the runs are only followed, for their errors.
 void DecodeRle(const uint8_t* d, size_t n, uint64_t base, bool fourBit,
-               const std::array<uint32_t, 256>& pal, Surface& out) {
-  const int w = out.Width(), h = out.Height();
+               const std::array<uint32_t, 256>& pal, int w, int h, Surface* out) {
   int x = 0, y = 0;  // y counts rows from the bottom
   size_t pos = 0;
   auto put = [&](int px, uint8_t index) {
-    if (px < w && y < h) out.Set(px, h - 1 - y, pal[index]);
+    if (out && px < w && y < h) out->Set(px, h - 1 - y, pal[index]);
   };
   while (pos + 2 <= n && y < h) {
     uint8_t a = d[pos], b = d[pos + 1];
@@ -86,6 +86,14 @@ void DecodeRle(const uint8_t* d, size_t n, uint64_t base, bool fourBit,
 }  // namespace
 
 DecodedPicture DibDecoder::Decode(const uint8_t* d, size_t n, uint64_t base) {
+  return Read(d, n, base, true);
+}
+
+DecodedPicture DibDecoder::Check(const uint8_t* d, size_t n, uint64_t base) {
+  return Read(d, n, base, false);
+}
+
+DecodedPicture DibDecoder::Read(const uint8_t* d, size_t n, uint64_t base, bool pixels) {
   if (n < 4) Invalid();
   const uint32_t headerSize = Rd32(d);
   if (headerSize != 40 && headerSize != 12) Invalid();
@@ -176,10 +184,13 @@ DecodedPicture DibDecoder::Decode(const uint8_t* d, size_t n, uint64_t base) {
   }
   pos += entries * entrySize;
 
-  result.Pixels = Surface(w, h, pal[0]);
+  result.Width = int(w);
+  result.Height = int(h);
+  if (pixels) result.Pixels = Surface(int(w), int(h), pal[0]);
   Surface& out = result.Pixels;
   if (compression == 1 || compression == 2) {
-    DecodeRle(d + pos, n - pos, base + pos, compression == 2, pal, out);
+    DecodeRle(d + pos, n - pos, base + pos, compression == 2, pal, int(w), int(h),
+              pixels ? &out : nullptr);
     return result;
   }
 
@@ -188,6 +199,7 @@ DecodedPicture DibDecoder::Decode(const uint8_t* d, size_t n, uint64_t base) {
     throw DataError("truncated DIB pixel data" + AtByte(base + pos) + " (" +
                     std::to_string(stride * h) + " bytes needed, " + std::to_string(n - pos) +
                     " left)");
+  if (!pixels) return result;
   const Channel red(masks[0]), green(masks[1]), blue(masks[2]);
   for (int row = 0; row < h; ++row) {
     const uint8_t* s = d + pos + stride * uint64_t(row);

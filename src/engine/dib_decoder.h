@@ -13,7 +13,9 @@
 namespace klv {
 
 struct DecodedPicture {
-  Surface Pixels;                 // 0xFFRRGGBB
+  Surface Pixels;  // 0xFFRRGGBB (empty after Check)
+  int Width = 0;
+  int Height = 0;
   std::vector<uint32_t> Palette;  // 256 entries of 0x00RRGGBB for 8 bits or less, else empty
   int BitCount = 0;
 };
@@ -24,6 +26,12 @@ class DibDecoder {
   // used in messages. Throws DataError ("DIB is invalid" for a bad header,
   // otherwise a short message with the byte offset).
   static DecodedPicture Decode(const uint8_t* data, size_t size, uint64_t base);
+  // Reads the bitmap as Decode does, with the same errors, size, palette and
+  // bit count, but makes no pixels.
+  static DecodedPicture Check(const uint8_t* data, size_t size, uint64_t base);
+
+ private:
+  static DecodedPicture Read(const uint8_t* data, size_t size, uint64_t base, bool pixels);
 };
 
 }  // namespace klv

@@ -299,9 +299,15 @@ class StreamParser {
     const size_t dataLen = len - 1 - kindLen;
     try {
       if (kind == "TDIB") {
-        DecodedPicture dib = DibDecoder::Decode(d_ + dataAt, dataLen, dataAt);
-        Account(dib.Pixels, start);
-        item.SetPicture(std::move(dib.Pixels), PictureKind::Dib);
+        // Checked without making pixels; decoded now only when small.
+        DecodedPicture dib = DibDecoder::Check(d_ + dataAt, dataLen, dataAt);
+        Account(dib.Width, dib.Height, start);
+        if (DecodeWhenDrawn(dib.Width, dib.Height))
+          item.SetStoredPicture(std::vector<uint8_t>(d_ + dataAt, d_ + dataAt + dataLen),
+                                PictureKind::Dib, dib.Width, dib.Height);
+        else
+          item.SetPicture(DibDecoder::Decode(d_ + dataAt, dataLen, dataAt).Pixels,
+                          PictureKind::Dib);
         item.SetStoredKind("TDIB" + std::to_string(dib.BitCount));
         item.SetPalette(std::move(dib.Palette));
       } else if (kind == "TJPEGImage" || kind == "TPNGImage") {
@@ -311,10 +317,20 @@ class StreamParser {
                                  (uint32_t(q[3]) << 24);
         if (fileLen > dataLen - 4) FailAt(kind + " data longer than Picture.Data", dataAt);
         const bool jpeg = kind == "TJPEGImage";
-        Surface picture =
-            jpeg ? JpegCodec::Decode(q + 4, fileLen) : PngCodec::Decode(q + 4, fileLen);
-        Account(picture, start);
-        item.SetPicture(std::move(picture), jpeg ? PictureKind::Jpeg : PictureKind::Png);
+        if (jpeg) {
+          // Checked at an eighth of the size; decoded in full only when small.
+          const JpegCodec::Size size = JpegCodec::Check(q + 4, fileLen);
+          Account(size.width, size.height, start);
+          if (DecodeWhenDrawn(size.width, size.height))
+            item.SetStoredPicture(std::vector<uint8_t>(q + 4, q + 4 + fileLen), PictureKind::Jpeg,
+                                  size.width, size.height);
+          else
+            item.SetPicture(JpegCodec::Decode(q + 4, fileLen), PictureKind::Jpeg);
+        } else {
+          Surface picture = PngCodec::Decode(q + 4, fileLen);
+          Account(picture.Width(), picture.Height(), start);
+          Keep(item, std::move(picture), PictureKind::Png, q + 4, fileLen);
+        }
         item.SetStoredKind(kind);
         item.SetPalette({});
       } else {
@@ -329,8 +345,22 @@ class StreamParser {
     }
   }
 
-  void Account(const Surface& picture, size_t at) {
-    total_ += uint64_t(picture.Width()) * uint64_t(picture.Height()) * 4;
+  // Every picture is decoded here, so that a damaged one fails the load; a
+  // large one is then kept as stored, and decoded again when first drawn.
+  static bool DecodeWhenDrawn(int width, int height) {
+    return uint64_t(width) * uint64_t(height) * 4 >= 256 * 1024;
+  }
+  static void Keep(PictureCollectionItem& item, Surface picture, PictureKind kind,
+                   const uint8_t* stored, size_t storedLen) {
+    const int w = picture.Width(), h = picture.Height();
+    if (DecodeWhenDrawn(w, h) && storedLen > 0)
+      item.SetStoredPicture(std::vector<uint8_t>(stored, stored + storedLen), kind, w, h);
+    else
+      item.SetPicture(std::move(picture), kind);
+  }
+
+  void Account(int width, int height, size_t at) {
+    total_ += uint64_t(width) * uint64_t(height) * 4;
     if (total_ > kMaxCollectionBytes) FailAt("pictures larger than 256 MB in total", at);
   }
 

@@ -54,6 +54,9 @@ struct DecodeJob {
   // throw; what it allocates belongs to the caller.
   unsigned char* (*allocate)(void* context, int width, int height);
   void* context;
+  unsigned scaleDenom;  // 1 for the picture itself, 8 for an eighth of it
+  unsigned width;       // the picture's full size, once the header is read
+  unsigned height;
   char message[JMSG_LENGTH_MAX];
 };
 
@@ -97,7 +100,11 @@ int RunJpegDecode(DecodeJob* job) {
                   cinfo.image_width, cinfo.image_height);
     longjmp(err.jump, 1);
   }
+  job->width = cinfo.image_width;
+  job->height = cinfo.image_height;
   cinfo.out_color_space = JCS_EXT_BGRA;
+  cinfo.scale_num = 1;
+  cinfo.scale_denom = job->scaleDenom;
   jpeg_start_decompress(&cinfo);
   unsigned char* pixels = job->allocate(job->context, static_cast<int>(cinfo.output_width),
                                         static_cast<int>(cinfo.output_height));
@@ -171,8 +178,21 @@ Surface JpegCodec::Decode(const uint8_t* data, size_t size) {
   job.size = static_cast<unsigned long>(size);
   job.allocate = AllocateSurface;
   job.context = &out;
+  job.scaleDenom = 1;
   if (RunJpegDecode(&job) != 0) throw DataError(std::string("bad JPEG: ") + job.message);
   return out;
+}
+
+JpegCodec::Size JpegCodec::Check(const uint8_t* data, size_t size) {
+  Surface eighth;
+  DecodeJob job{};
+  job.data = data;
+  job.size = static_cast<unsigned long>(size);
+  job.allocate = AllocateSurface;
+  job.context = &eighth;
+  job.scaleDenom = 8;
+  if (RunJpegDecode(&job) != 0) throw DataError(std::string("bad JPEG: ") + job.message);
+  return {int(job.width), int(job.height)};
 }
 
 std::vector<uint8_t> JpegCodec::Encode(const Surface& picture, int quality) {

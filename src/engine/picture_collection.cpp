@@ -6,9 +6,12 @@
 #include <cstring>
 
 #include "engine/cp1251.h"
+#include "engine/dib_decoder.h"
 #include "engine/errors.h"
 #include "engine/icf_reader.h"
+#include "engine/jpeg_codec.h"
 #include "engine/picture_limits.h"
+#include "engine/png_codec.h"
 
 namespace klv {
 
@@ -28,14 +31,62 @@ PictureCollectionItem::~PictureCollectionItem() = default;
 void PictureCollectionItem::SetPicture(Surface picture, PictureKind kind) {
   DropFrames();
   picture_ = std::move(picture);
+  stored_.clear();
+  stored_.shrink_to_fit();
+  width_ = picture_.Width();
+  height_ = picture_.Height();
   kind_ = picture_.Empty() ? PictureKind::None : kind;
 }
 
+void PictureCollectionItem::SetStoredPicture(std::vector<uint8_t> bytes, PictureKind kind,
+                                             int width, int height) {
+  if (bytes.empty() || width <= 0 || height <= 0 || kind == PictureKind::None) {
+    SetPicture(Surface(), PictureKind::None);
+    return;
+  }
+  DropFrames();
+  picture_ = Surface();
+  stored_ = std::move(bytes);
+  width_ = width;
+  height_ = height;
+  kind_ = kind;
+}
+
+const Surface& PictureCollectionItem::Picture() const {
+  Decode();
+  return picture_;
+}
+
+void PictureCollectionItem::Decode() const {
+  if (stored_.empty()) return;
+  Surface picture;
+  switch (kind_) {
+    case PictureKind::Dib:
+      picture = DibDecoder::Decode(stored_.data(), stored_.size(), 0).Pixels;
+      break;
+    case PictureKind::Jpeg:
+      picture = JpegCodec::Decode(stored_.data(), stored_.size());
+      break;
+    case PictureKind::Png:
+      picture = PngCodec::Decode(stored_.data(), stored_.size());
+      break;
+    case PictureKind::None:
+      break;
+  }
+  // The bytes decoded to this size when the collection was read.
+  if (picture.Width() != width_ || picture.Height() != height_)
+    throw DataError("a stored picture no longer decodes to its size");
+  picture_ = std::move(picture);
+  stored_.clear();
+  stored_.shrink_to_fit();
+  if (uploaded_) BuildRuns();
+}
+
 int PictureCollectionItem::FrameWidth() const {
-  return PatternWidth > 0 ? PatternWidth : picture_.Width();
+  return PatternWidth > 0 ? PatternWidth : width_;
 }
 int PictureCollectionItem::FrameHeight() const {
-  return PatternHeight > 0 ? PatternHeight : picture_.Height();
+  return PatternHeight > 0 ? PatternHeight : height_;
 }
 
 BlitMode PictureCollectionItem::Mode() const {
@@ -53,80 +104,62 @@ uint32_t PictureCollectionItem::Key() const {
 void PictureCollectionItem::DropFrames() {
   uploaded_ = false;
   frames_.clear();
-  surfaces_.clear();
-  wholePicture_ = false;
   rowRuns_.clear();
   runs_.clear();
 }
 
 void PictureCollectionItem::Upload() {
-  if (picture_.Empty()) return;
+  if (!HasPicture()) return;
   DropFrames();
   const int64_t w = FrameWidth(), h = FrameHeight();
-  const int64_t W = picture_.Width(), H = picture_.Height();
+  const int64_t W = width_, H = height_;
   const int64_t sw = SkipWidth, sh = SkipHeight;
   uploaded_ = true;
-  // A surface that would hold the whole picture is the picture itself: it is
-  // kept unchanged while uploaded, so there is nothing to copy.
+  // Every frame is a rectangle of the picture itself: the picture stays
+  // unchanged while uploaded, so there is nothing to copy.
   if (w == W && h == H) {
-    wholePicture_ = true;
-    frames_.push_back({-1, Rect::Bounds(0, 0, int(W), int(H))});
+    frames_.push_back({Rect::Bounds(0, 0, int(W), int(H))});
   } else {
     const int64_t p = w + sw, q = h + sh;  // strides
     if (w <= 0 || h <= 0 || w > W || h > H || p <= 0 || q <= 0) return;
     const int64_t rows = (H + sh) / q, columns = (W + sw) / p;
     if (rows <= 0 || columns <= 0) return;
-    // Pieces of about 512 pixels a side, each a whole number of strides.
-    // Negative skips let frames overlap their neighbours, so then (as with
-    // SystemMemory) one surface holds the whole picture.
-    const bool single = SystemMemory || sw < 0 || sh < 0;
-    const int64_t f = single ? W : std::min(((512 + p - 1) / p) * p, p * columns);
-    const int64_t g = single ? H : std::min(((512 + q - 1) / q) * q, q * rows);
-    const int64_t across = (W + f - 1) / f, down = (H + g - 1) / g;
-    for (int64_t ty = 0; ty < down; ++ty) {
-      for (int64_t tx = 0; tx < across; ++tx) {
-        const int64_t x0 = tx * f, y0 = ty * g;
-        const int tw = int(std::min(f, W - x0)), th = int(std::min(g, H - y0));
-        if (across == 1 && down == 1) {
-          wholePicture_ = true;
-          continue;
-        }
-        Surface tile(tw, th);
-        for (int r = 0; r < th; ++r)
-          std::memcpy(tile.Row(r), picture_.Row(int(y0) + r) + x0, size_t(tw) * 4);
-        surfaces_.push_back(std::move(tile));
-      }
-    }
     const int64_t total = std::min<int64_t>(rows * columns, kMaxFramesPerItem);
     frames_.reserve(size_t(total));
     for (int64_t i = 0; i < total; ++i) {
       const int64_t r = i / columns, k = i % columns;
-      const int64_t px = p * k, py = q * r;
       Frame fr;
-      fr.surface = wholePicture_ ? -1 : int((px / f) + across * (py / g));
-      fr.source = Rect::Bounds(int(px % f), int(py % g), int(w), int(h));
+      fr.source = Rect::Bounds(int(p * k), int(q * r), int(w), int(h));
       frames_.push_back(fr);
     }
   }
+  // A stored picture gets its run data when it is decoded.
+  if (Decoded()) BuildRuns();
+}
+
+void PictureCollectionItem::BuildRuns() const {
   // Run data, within a budget so that odd grids (tiny or overlapping frames)
   // cannot multiply the memory; frames beyond it draw pixel by pixel.
+  rowRuns_.clear();
+  runs_.clear();
   runMode_ = Mode();
   runKey_ = Key();
   if (runMode_ == BlitMode::Opaque) return;
-  uint64_t budget = uint64_t(W) * uint64_t(H) * 2;
-  for (Frame& fr : frames_) {
+  uint64_t budget = uint64_t(width_) * uint64_t(height_) * 2;
+  for (const Frame& fr : frames_) {
     const uint64_t area = uint64_t(fr.source.Width()) * uint64_t(fr.source.Height());
     if (area > budget) break;
     budget -= area;
     fr.runRows = int64_t(rowRuns_.size());
-    FrameBlitter::BuildRuns(SurfaceOf(fr), fr.source, runMode_, runKey_, rowRuns_, runs_);
+    FrameBlitter::BuildRuns(picture_, fr.source, runMode_, runKey_, rowRuns_, runs_);
   }
 }
 
 BlitSource PictureCollectionItem::Source(int frame) const {
+  Decode();
   const Frame& fr = frames_[size_t(frame)];
   BlitSource src;
-  src.Pixels = &SurfaceOf(fr);
+  src.Pixels = &picture_;
   src.Area = fr.source;
   src.Mode = Mode();
   src.Key = Key();
@@ -165,7 +198,8 @@ bool PictureCollectionItem::FramePixelSolid(int frame, int x, int y) const {
   if (!uploaded_ || frame < 0 || frame >= FrameTotal()) return false;
   const Frame& fr = frames_[size_t(frame)];
   if (x < 0 || y < 0 || x >= fr.source.Width() || y >= fr.source.Height()) return false;
-  const uint32_t px = SurfaceOf(fr).At(fr.source.Left + x, fr.source.Top + y);
+  Decode();
+  const uint32_t px = picture_.At(fr.source.Left + x, fr.source.Top + y);
   return FrameBlitter::Coverage(Mode(), Key(), px) > 0;
 }
 
@@ -176,7 +210,8 @@ bool PictureCollectionItem::FrameOpaque(int frame) const {
   const uint32_t key = Key();
   if (mode == BlitMode::Opaque) return true;
   if (fr.opaque < 0 || fr.opaqueMode != mode || fr.opaqueKey != key) {
-    const Surface& surface = SurfaceOf(fr);
+    Decode();
+    const Surface& surface = picture_;
     bool all = true;
     for (int y = fr.source.Top; y < fr.source.Bottom && all; ++y) {
       const uint32_t* row = surface.Row(y);
@@ -200,7 +235,8 @@ Rect PictureCollectionItem::FrameSource(int frame) const {
 
 const Surface* PictureCollectionItem::FrameSurface(int frame) const {
   if (frame < 0 || frame >= FrameTotal()) return nullptr;
-  return &SurfaceOf(frames_[size_t(frame)]);
+  Decode();
+  return &picture_;
 }
 
 // ---------------------------------------------------------------------------
@@ -212,10 +248,28 @@ PictureCollection::~PictureCollection() = default;
 void PictureCollection::LoadCollection(const std::string& fileName) {
   std::FILE* f = std::fopen(fileName.c_str(), "rb");
   if (!f) throw DataError(fileName + ": cannot open (" + std::strerror(errno) + ")");
+  // Read straight into one buffer of the file's size where that is known, so
+  // that a large file is neither copied nor grown step by step.
   std::vector<uint8_t> bytes;
+  if (std::fseek(f, 0, SEEK_END) == 0) {
+    const long size = std::ftell(f);
+    if (size > 0 && uint64_t(size) <= kMaxCollectionBytes) bytes.reserve(size_t(size) + 1);
+    std::rewind(f);
+  }
   uint8_t chunk[65536];
   size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
+  for (;;) {
+    if (bytes.capacity() > bytes.size()) {
+      // Room left: read into it; one byte more than expected shows a file
+      // that grew meanwhile, which the chunked path below then reads.
+      const size_t before = bytes.size();
+      bytes.resize(bytes.capacity());
+      got = std::fread(bytes.data() + before, 1, bytes.size() - before, f);
+      bytes.resize(before + got);
+      if (got == 0) break;
+      continue;
+    }
+    if ((got = std::fread(chunk, 1, sizeof chunk, f)) == 0) break;
     if (bytes.size() + got > kMaxCollectionBytes) {
       std::fclose(f);
       throw DataError(fileName + ": file larger than 256 MB");

@@ -37,9 +37,17 @@ class PictureCollectionItem {
   uint32_t TransparentColor = 0;  // 0x00BBGGRR
 
   PictureKind Kind() const { return kind_; }
-  bool HasPicture() const { return !picture_.Empty(); }
-  const Surface& Picture() const { return picture_; }
+  bool HasPicture() const { return width_ > 0 && height_ > 0; }
+  // The decoded picture (decoded now if it is still kept as stored).
+  const Surface& Picture() const;
   void SetPicture(Surface picture, PictureKind kind);
+  // A picture kept as stored (the bytes of a DIB, JPEG or PNG of `kind`,
+  // already checked to decode to width x height) and decoded when first
+  // drawn or asked for: a collection holds every screen's backdrop, and the
+  // decoded pixels of those not shown yet would only take memory.
+  void SetStoredPicture(std::vector<uint8_t> bytes, PictureKind kind, int width, int height);
+  // Whether the pixels are decoded (for tests).
+  bool Decoded() const { return stored_.empty(); }
 
   // The stored graphic kind as the collection tools name it: "TDIB8",
   // "TDIB24", "TJPEGImage", "TPNGImage"..., empty without a picture.
@@ -76,17 +84,15 @@ class PictureCollectionItem {
   // Worked out on first asking and kept until the next upload.
   bool FrameOpaque(int frame) const;
 
-  // The frame's rectangle within the surface it lies on, and that surface
+  // The frame's rectangle within the picture, and the picture it lies on
   // (for tools and tests); an empty rectangle and nullptr out of range.
   Rect FrameSource(int frame) const;
   const Surface* FrameSurface(int frame) const;
-  int SurfaceCount() const { return static_cast<int>(surfaces_.size()) + (wholePicture_ ? 1 : 0); }
 
  private:
   struct Frame {
-    int surface = 0;       // index into surfaces_, or -1 for the picture itself
-    Rect source;           // within that surface
-    int64_t runRows = -1;  // index into rowRuns_, or -1 without run data
+    Rect source;                   // within the picture
+    mutable int64_t runRows = -1;  // index into rowRuns_, or -1 without run data
     // FrameOpaque's answer: -1 not known yet, else 0 or 1 for opaqueMode_/Key_.
     mutable int8_t opaque = -1;
     mutable BlitMode opaqueMode = BlitMode::Opaque;
@@ -97,24 +103,26 @@ class PictureCollectionItem {
   BlitMode Mode() const;
   uint32_t Key() const;
   BlitSource Source(int frame) const;
-  const Surface& SurfaceOf(const Frame& frame) const {
-    return frame.surface < 0 ? picture_ : surfaces_[static_cast<size_t>(frame.surface)];
-  }
+  // Decodes a stored picture, and makes the run data an upload left for it.
+  void Decode() const;
+  void BuildRuns() const;
 
-  Surface picture_;
+  // The picture's size, known before it is decoded.
+  int width_ = 0;
+  int height_ = 0;
+  mutable Surface picture_;
+  mutable std::vector<uint8_t> stored_;  // the picture as stored, until decoded
   PictureKind kind_ = PictureKind::None;
   bool uploaded_ = false;
-  std::vector<Surface> surfaces_;  // pieces cut from the picture
-  bool wholePicture_ = false;      // frames lie on the picture itself
   std::vector<Frame> frames_;
   std::string storedKind_;
   std::vector<uint32_t> palette_;
   // Spans of drawn pixels per frame row, made at upload for the mode and key
   // of that moment so that DrawFrame copies whole spans.
-  std::vector<uint32_t> rowRuns_;
-  std::vector<RunSpan> runs_;
-  BlitMode runMode_ = BlitMode::Opaque;
-  uint32_t runKey_ = 0;
+  mutable std::vector<uint32_t> rowRuns_;
+  mutable std::vector<RunSpan> runs_;
+  mutable BlitMode runMode_ = BlitMode::Opaque;
+  mutable uint32_t runKey_ = 0;
 };
 
 class PictureCollection {

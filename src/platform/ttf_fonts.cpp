@@ -22,6 +22,8 @@ constexpr FaceInfo kFaces[] = {
 };
 constexpr int kFaceCount = 3;
 
+FontMatch FindIn(FcConfig* config, const std::string& family, bool bold);
+
 // Every face looked up once per process: [face][bold].
 struct Resolved {
   std::array<std::array<FontMatch, 2>, kFaceCount> faces;
@@ -31,8 +33,12 @@ struct Resolved {
 const Resolved& Resolve() {
   static const Resolved resolved = [] {
     Resolved r;
+    // Loading fontconfig's configuration and font list reads every
+    // configuration file and cache, far more than a lookup costs: once for all.
+    FcConfig* config = FcInitLoadConfigAndFonts();
     for (int f = 0; f < kFaceCount; ++f)
-      for (int b = 0; b < 2; ++b) r.faces[f][b] = TtfFonts::Find(kFaces[f].family, b == 1);
+      for (int b = 0; b < 2; ++b) r.faces[f][b] = FindIn(config, kFaces[f].family, b == 1);
+    if (config) FcConfigDestroy(config);
     for (int f = 0; f < kFaceCount; ++f)
       if (!r.faces[f][0].exact) r.missing += TtfFonts::DescribeMissing(Face(f), r.faces[f][0]);
     return r;
@@ -59,8 +65,17 @@ const char* TtfFonts::Package(Face face) {
 }
 
 FontMatch TtfFonts::Find(const std::string& family, bool bold) {
-  FontMatch out;
   FcConfig* config = FcInitLoadConfigAndFonts();
+  FontMatch out = FindIn(config, family, bold);
+  if (config) FcConfigDestroy(config);
+  return out;
+}
+
+namespace {
+
+// Asks `config` (none: nothing found) for a scalable face of the family.
+FontMatch FindIn(FcConfig* config, const std::string& family, bool bold) {
+  FontMatch out;
   if (!config) return out;
   FcPattern* pattern = FcPatternCreate();
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
@@ -91,9 +106,10 @@ FontMatch TtfFonts::Find(const std::string& family, bool bold) {
     FcPatternDestroy(match);
   }
   FcPatternDestroy(pattern);
-  FcConfigDestroy(config);
   return out;
 }
+
+}  // namespace
 
 std::string TtfFonts::FontFile(Face face, bool bold) {
   return Resolve().faces[int(face)][bold ? 1 : 0].file;

@@ -281,6 +281,71 @@ std::vector<uint8_t> ManyScanJpeg(bool refineDc) {
   return bytes;
 }
 
+// Large pictures are checked when the file is read but decoded only when first
+// drawn; what they draw is what the same picture set directly draws.
+TEST(IcfReaderPictures, LargePicturesAreDecodedWhenFirstDrawn) {
+  Surface keyed = CoordinatePicture(300, 240);
+  keyed.FillRect(10, 10, 60, 50, 0xFFFF00FFu);  // colour key, so frames have runs
+  Surface soft(256, 256);
+  for (int y = 0; y < 256; ++y)
+    for (int x = 0; x < 256; ++x)
+      soft.Set(x, y, (uint32_t((x + y) & 255) << 24) | uint32_t(x << 16) | uint32_t(y << 8) | 90u);
+  std::vector<uint8_t> runs(300 * 240);  // flat stretches: the run-length form
+  for (size_t i = 0; i < runs.size(); ++i) runs[i] = uint8_t((i / 13) % 4);
+  std::vector<IcfItem> items = {
+      ItemWith("Sheet", IcfWriter::DibData(DibEncoder::EncodeTrueColor(keyed, 32))),
+      ItemWith("Photo", IcfWriter::EmbeddedFileData("TJPEGImage", JpegCodec::Encode(keyed, 80))),
+      ItemWith("Glass", IcfWriter::EmbeddedFileData("TPNGImage", PngCodec::Encode(soft))),
+      ItemWith("Runs", IcfWriter::DibData(
+                           DibEncoder::EncodeIndexed8(300, 240, {c0, c1, c2, c3}, runs, true))),
+      ItemWith("Small",
+               IcfWriter::DibData(DibEncoder::EncodeTrueColor(CoordinatePicture(9, 7), 24))),
+  };
+  items[0].PatternWidth = 100, items[0].PatternHeight = 80;
+  items[0].TransparentColor = 0xFF00FF;
+  items[1].Transparent = false;
+  items[2].PatternWidth = 128;
+  const std::vector<uint8_t> file = FileWith(items);
+  PictureCollection lazy, eager;
+  lazy.LoadFromMemory(file.data(), file.size(), "lazy.icf");
+  eager.LoadFromMemory(file.data(), file.size(), "eager.icf");
+  const struct {
+    int frames, width, height;
+    bool storedAtFirst;
+  } want[] = {{9, 100, 80, true},
+              {1, 300, 240, true},
+              {2, 128, 256, true},
+              {1, 300, 240, true},
+              {1, 9, 7, false}};
+  for (int i = 0; i < 5; ++i) {
+    SCOPED_TRACE(items[size_t(i)].Name);
+    const PictureCollectionItem& item = lazy.ItemAt(i);
+    EXPECT_EQ(item.Decoded(), !want[i].storedAtFirst);
+    EXPECT_TRUE(item.HasPicture());
+    EXPECT_TRUE(item.Uploaded());
+    EXPECT_EQ(item.FrameTotal(), want[i].frames);
+    EXPECT_EQ(item.FrameWidth(), want[i].width);
+    EXPECT_EQ(item.FrameHeight(), want[i].height);
+    // The same pixels set directly, as a reference.
+    PictureCollectionItem direct;
+    direct.SetPicture(eager.ItemAt(i).Picture(), item.Kind());
+    direct.PatternWidth = item.PatternWidth, direct.PatternHeight = item.PatternHeight;
+    direct.Transparent = item.Transparent, direct.TransparentColor = item.TransparentColor;
+    direct.Upload();
+    for (int frame = 0; frame < item.FrameTotal(); ++frame) {
+      Surface a(160, 120, 0xFF336699u), b(160, 120, 0xFF336699u);
+      item.DrawFrame(&a, 7, 5, frame);
+      direct.DrawFrame(&b, 7, 5, frame);
+      ASSERT_EQ(PixelsOf(a), PixelsOf(b)) << frame;
+      item.BlendFrame(&a, Rect::Bounds(3, 2, 90, 70), frame, 140);
+      direct.BlendFrame(&b, Rect::Bounds(3, 2, 90, 70), frame, 140);
+      ASSERT_EQ(PixelsOf(a), PixelsOf(b)) << frame;
+    }
+    EXPECT_TRUE(item.Decoded());
+    EXPECT_EQ(PixelsOf(item.Picture()), PixelsOf(direct.Picture()));
+  }
+}
+
 TEST(IcfReaderPictures, JpegScansAreCapped) {
   for (bool refine : {false, true}) {  // 64 scans, then 65
     SCOPED_TRACE(refine);
@@ -507,6 +572,11 @@ std::vector<DamagedCase> DamagedCases() {
     data[14] = 0x7F;  // the length's top byte
     add("jpeg_length", WithPicture(data), "TJPEGImage data longer than Picture.Data", false);
     add("jpeg_garbage", WithPicture(IcfWriter::EmbeddedFileData("TJPEGImage", {1, 2, 3, 4})),
+        "bad JPEG", false);
+    // A large picture is checked, not decoded, when read: damage still shows.
+    std::vector<uint8_t> large = JpegCodec::Encode(CoordinatePicture(400, 300), 90);
+    large.resize(large.size() * 3 / 4);
+    add("jpeg_large_truncated", WithPicture(IcfWriter::EmbeddedFileData("TJPEGImage", large)),
         "bad JPEG", false);
   }
   add("png_garbage",

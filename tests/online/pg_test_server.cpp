@@ -7,7 +7,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -116,6 +120,9 @@ bool PgTestServer::Start(std::string* problem) {
     }
     as = RunAs{true, pw->pw_uid, pw->pw_gid};
   }
+  switchUser_ = as.Switch;
+  runUid_ = as.Uid;
+  runGid_ = as.Gid;
   char tmpl[] = "/tmp/klv-pg-XXXXXX";
   if (::mkdtemp(tmpl) == nullptr) {
     *problem = "cannot make a temporary folder";
@@ -169,12 +176,19 @@ bool PgTestServer::Start(std::string* problem) {
   }
   Argv stop({bin_ + "/pg_ctl", "-D", data, "-m", "immediate", "-w", "stop"});
   Argv remove({"/bin/rm", "-rf", dir_});
+  Argv resume(
+      {"/bin/sh", "-c",
+       "p=$(head -n 1 '" + data + "/postmaster.pid') && kill -CONT $p && pkill -CONT -P $p"});
   const pid_t guard = ::fork();
   if (guard == 0) {
     ::close(fds[1]);
     char c;
     while (::read(fds[0], &c, 1) != 0) {
     }
+    // A server left paused by a test that crashed is let go first.
+    const pid_t r = ::fork();
+    if (r == 0) ExecAs(RunAs{}, resume, ::open("/dev/null", O_WRONLY));
+    ::waitpid(r, nullptr, 0);
     const pid_t p = ::fork();
     if (p == 0) ExecAs(as, stop, ::open("/dev/null", O_WRONLY));
     ::waitpid(p, nullptr, 0);
@@ -189,7 +203,68 @@ bool PgTestServer::Start(std::string* problem) {
   return true;
 }
 
+int PgTestServer::Postmaster() const {
+  std::ifstream f(dir_ + "/data/postmaster.pid");
+  int pid = 0;
+  return f >> pid ? pid : -1;
+}
+
+bool PgTestServer::Pause() {
+  // The postmaster and its children (each in a session of its own): stopped
+  // at once, no new backend can start.
+  const int pid = Postmaster();
+  if (pid <= 0 || ::kill(pid, SIGSTOP) != 0) return false;
+  paused_ = {pid};
+  std::error_code ec;
+  for (const auto& e : fs::directory_iterator("/proc", ec)) {
+    std::ifstream stat(e.path() / "stat");
+    std::string line;
+    if (!std::getline(stat, line)) continue;
+    // pid (name) state ppid ...; the name may hold spaces and brackets.
+    const std::size_t close = line.rfind(')');
+    if (close == std::string::npos) continue;
+    char state = 0;
+    int ppid = 0;
+    if (std::sscanf(line.c_str() + close + 1, " %c %d", &state, &ppid) == 2 && ppid == pid) {
+      const int child = std::atoi(line.c_str());
+      if (::kill(child, SIGSTOP) == 0) paused_.push_back(child);
+    }
+  }
+  return true;
+}
+
+void PgTestServer::Resume() {
+  for (const int pid : paused_) ::kill(pid, SIGCONT);
+  paused_.clear();
+}
+
+bool PgTestServer::Control(const std::string& action) {
+  Resume();
+  const RunAs as{switchUser_, static_cast<uid_t>(runUid_), static_cast<gid_t>(runGid_)};
+  const int devNull = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+  // pg_ctl remembers the options of the first start.
+  const int rc = Run(as,
+                     {bin_ + "/pg_ctl", "-D", dir_ + "/data", "-l", dir_ + "/server.log", "-w",
+                      "-t", "60", "-m", "fast", action},
+                     devNull);
+  ::close(devNull);
+  return rc == 0;
+}
+
+bool PgTestServer::Restart() {
+  return Control("restart");
+}
+
+bool PgTestServer::StopServer() {
+  return Control("stop");
+}
+
+bool PgTestServer::StartAgain() {
+  return Control("restart");
+}
+
 PgTestServer::~PgTestServer() {
+  Resume();
   if (guardPipe_ >= 0) ::close(guardPipe_);
   if (guardPid_ > 0) ::waitpid(guardPid_, nullptr, 0);
 }

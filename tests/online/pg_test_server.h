@@ -6,6 +6,7 @@
 // user, as the server refuses to run as root.
 
 #include <string>
+#include <vector>
 
 namespace klv::scores {
 
@@ -24,6 +25,17 @@ class PgTestServer {
   void Exec(const std::string& database, const std::string& sql);
   int Port() const { return port_; }
 
+  // Hangs every process of the server (SIGSTOP), as a server whose machine
+  // froze; Resume() lets it go on. The server resumes when the program ends.
+  bool Pause();
+  void Resume();
+  // Stops the server, dropping every connection, and starts it again on the
+  // same port.
+  bool Restart();
+  // Stops the server for good, or until StartAgain(): its port is free.
+  bool StopServer();
+  bool StartAgain();
+
   ~PgTestServer();
 
  private:
@@ -31,7 +43,13 @@ class PgTestServer {
   bool Start(std::string* problem);
 
   std::string bin_, dir_;
+  int Postmaster() const;
+  bool Control(const std::string& action);
+
   int port_ = 0;
+  bool switchUser_ = false;  // the server runs as the "postgres" user
+  unsigned runUid_ = 0, runGid_ = 0;
+  std::vector<int> paused_;  // processes stopped by Pause()
   int guardPipe_ = -1;
   int guardPid_ = -1;
   int databases_ = 0;

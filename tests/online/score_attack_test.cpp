@@ -4,12 +4,16 @@
 // score) and its start-up checks and operator commands.
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <sched.h>
+#include <sqlite3.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -109,6 +113,91 @@ TEST_F(ScoreAttackTest, SlowClientsStarveNobody) {
   EXPECT_EQ(OpenScoreStore(db_)->Count(), 100);
 }
 
+TEST_F(ScoreAttackTest, AFullConnectionTableStillServesPlayers) {
+  // Twice as many slow clients as the table holds, from 64 addresses at
+  // their per-address cap: the table stays full.
+  Start({"--max-connections", "256", "--max-per-address", "8"});
+  siege::SlowClients slow(service_.Port(), 512, 64, 500);
+  std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+  EXPECT_GE(slow.Connected(), 200);
+  // A player elsewhere: version query, then the score, within 2 s, ten times.
+  int done = 0;
+  double slowest = 0;
+  for (int i = 0; i < 10; ++i) {
+    const siege::Reply v = siege::Request(service_.Port(), "/cgi/version.pl?version&prg=Marlowfin",
+                                          siege::Address(3, i), 2000);
+    siege::Reply s;
+    if (v.Status == 200) {
+      const std::string inf = InfEncode(
+          BuildScoreRecord("P" + std::to_string(i), 100, ParseVersionAnswer(v.Body).P, ""));
+      s = siege::Request(service_.Port(), "/cgi/version.pl?hs&prg=Marlowfin&inf=" + inf,
+                         siege::Address(3, i), static_cast<int>(2000 - 1000 * v.Seconds));
+    }
+    done += s.Body == "OK|stored|";
+    slowest = std::max(slowest, v.Seconds + s.Seconds);
+  }
+  const std::vector<double> pages = siege::Latencies(service_.Port(), 20, 2000);
+  std::printf(
+      "table full of %d slow clients (%d dropped): %d of 10 submissions, slowest %.2f s; "
+      "slowest of 20 requests %.2f s\n",
+      slow.Connected(), slow.Dropped(), done, slowest, pages.back());
+  EXPECT_EQ(done, 10);
+  EXPECT_LT(pages.back(), 2.0);
+  slow.Stop();
+}
+
+// One IPv6 /64 is one client, however many addresses it spends: a network
+// namespace of the test's own, with a /64 routed to its loopback device.
+TEST_F(ScoreAttackTest, OneIPv6NetworkHoldsOnlyOneClientsShare) {
+  if (::geteuid() != 0 || std::system("command -v ip >/dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "needs root and ip(8) for a network namespace";
+  }
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close(fds[0]);
+    ::alarm(30);
+    if (::unshare(CLONE_NEWNET) != 0 ||
+        std::system("ip link set lo up && ip -6 route add local 2001:db8:7::/64 dev lo") != 0) {
+      ::_exit(77);
+    }
+    siege::ServiceProcess service;
+    std::string error;
+    if (!service.Start(kBinary, {"--db", db_, "--host", "::", "--max-per-address", "8"}, &error))
+      ::_exit(1);
+    std::vector<int> conns;
+    for (int i = 0; i < 40; ++i) {
+      conns.push_back(siege::OpenConnection(service.Port(), siege::V6Address("2001:db8:7:0::", i)));
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    int figures[2] = {0, 0};  // open from the /64; an IPv4 player answered
+    for (const int fd : conns) {
+      char c;
+      if (fd >= 0 && ::recv(fd, &c, 1, MSG_DONTWAIT) < 0 && errno == EAGAIN) ++figures[0];
+    }
+    figures[1] = siege::Request(service.Port(), kPage, "127.0.0.1", 3000).Status;
+    const bool sent = ::write(fds[1], figures, sizeof figures) == sizeof figures;
+    for (const int fd : conns)
+      if (fd >= 0) ::close(fd);
+    service.Terminate();
+    ::_exit(sent ? 0 : 1);
+  }
+  ::close(fds[1]);
+  int figures[2] = {-1, -1};
+  const bool got = ::read(fds[0], figures, sizeof figures) == sizeof figures;
+  ::close(fds[0]);
+  int st = 0;
+  ::waitpid(pid, &st, 0);
+  if (WIFEXITED(st) && WEXITSTATUS(st) == 77) GTEST_SKIP() << "no network namespace here";
+  ASSERT_TRUE(got);
+  std::printf("40 connections from 40 addresses of one /64: %d kept open\n", figures[0]);
+  EXPECT_GE(figures[0], 8);
+  EXPECT_LE(figures[0], 8 + 4);  // accepts may race on each of the 4 event loops
+  EXPECT_EQ(figures[1], 200);
+}
+
 TEST_F(ScoreAttackTest, SigtermEndsWithinThreeSecondsAndLosesNothing) {
   Start();
   siege::SlowClients slow(service_.Port(), 10, 10, 2000);
@@ -153,6 +242,61 @@ TEST_F(ScoreAttackTest, ABurstOfConnectionsIsQueuedNotDropped) {
   EXPECT_GE(longest, 0.0);
   EXPECT_LT(longest, 0.9);
   EXPECT_TRUE(Answers());
+}
+
+// A token from the service for a player at `from`.
+std::string TokenFor(int port, const std::string& from) {
+  const siege::Reply v = siege::Request(port, "/cgi/version.pl?version&prg=Marlowfin", from, 1500);
+  return v.Status == 200 ? ParseVersionAnswer(v.Body).P : "";
+}
+
+siege::Reply SubmitWith(int port, const std::string& token, const std::string& name,
+                        const std::string& from) {
+  const std::string inf = InfEncode(BuildScoreRecord(name, 150, token, ""));
+  return siege::Request(port, "/cgi/version.pl?hs&prg=Marlowfin&inf=" + inf, from, 5000);
+}
+
+TEST_F(ScoreAttackTest, AnOperatorsWriteLockDelaysOnlySubmissions) {
+  Start();
+  const std::string first = TokenFor(service_.Port(), siege::Address(0, 1));
+  ASSERT_FALSE(first.empty());
+  sqlite3* op = nullptr;
+  ASSERT_EQ(sqlite3_open(db_.c_str(), &op), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(op, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  // A submission waits for the lock a bounded time, and meanwhile page views
+  // and version queries are answered as if nothing were wrong.
+  siege::Reply blocked;
+  std::thread player([&] { blocked = SubmitWith(service_.Port(), first, "First", "127.0.0.2"); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const siege::Reply page = siege::Request(service_.Port(), kPage, "127.0.0.3", 1500);
+  const std::string second = TokenFor(service_.Port(), siege::Address(0, 2));
+  player.join();
+  sqlite3_exec(op, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(op);
+  EXPECT_EQ(page.Status, 200);
+  EXPECT_FALSE(second.empty());
+  EXPECT_EQ(blocked.Status, 503);
+  EXPECT_NE(blocked.Head.find("Retry-After: "), std::string::npos) << blocked.Head;
+  std::printf("submission under a held write lock: %d in %.2f s; page view in %.3f s\n",
+              blocked.Status, blocked.Seconds, page.Seconds);
+  // Once the lock is gone both tokens are good: the one handed out while the
+  // file was locked included.
+  EXPECT_EQ(SubmitWith(service_.Port(), second, "Second", siege::Address(0, 2)).Body, "OK|stored|");
+  EXPECT_EQ(SubmitWith(service_.Port(), first, "First", siege::Address(0, 1)).Body, "OK|stored|");
+  EXPECT_EQ(OpenScoreStore(db_)->Count(), 2);
+}
+
+TEST_F(ScoreAttackTest, AfterACleanStopTheFileAloneIsAWholeBackup) {
+  Start();
+  const siege::BurstResult burst = siege::Burst({service_.Port()}, 4, 5, "b");
+  ASSERT_EQ(burst.Acknowledged, 20);
+  EXPECT_LT(service_.Terminate(), 3.0);
+  EXPECT_EQ(service_.ExitStatus(), 0) << service_.Output();
+  // A copy of the database file, without the write-ahead log beside it.
+  const fs::path copy = dir_ / "backup";
+  fs::create_directories(copy);
+  fs::copy_file(db_, copy / "scores.db");
+  EXPECT_EQ(OpenScoreStore((copy / "scores.db").string())->Count(), 20);
 }
 
 // Runs the program with `args`, as `user` when given (and we are root);
@@ -233,6 +377,28 @@ TEST_F(ScoreAttackTest, OperatorCommands) {
 
   EXPECT_EQ(RunProgram({"--help"}, &out), 0);
   EXPECT_EQ(out.rfind("Usage: klevaria-scores", 0), 0u) << out;
+
+  // --list only looks: it reads a backup on read-only media, as a user who
+  // may write nothing there.
+  ASSERT_EQ(
+      SubmitWith(service_.Port(), TokenFor(service_.Port(), "127.0.0.9"), "Kept", "127.0.0.9").Body,
+      "OK|stored|");
+  service_.Terminate();
+  const fs::path shelf = dir_ / "shelf";
+  fs::create_directories(shelf);
+  fs::copy_file(db_, shelf / "scores.db");
+  fs::permissions(shelf / "scores.db",
+                  fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  fs::permissions(shelf, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                             fs::perms::group_exec | fs::perms::others_read |
+                             fs::perms::others_exec);
+  fs::permissions(dir_, fs::perms::others_exec | fs::perms::group_exec, fs::perm_options::add);
+  const passwd* nobody = ::geteuid() == 0 ? ::getpwnam("nobody") : nullptr;
+  EXPECT_EQ(RunProgram({"--db", (shelf / "scores.db").string(), "--list", "5"}, &out, nobody), 0)
+      << out;
+  EXPECT_NE(out.find("\t150\tKept\t"), std::string::npos) << out;
+  EXPECT_FALSE(fs::exists(shelf / "scores.db-wal"));
+  fs::permissions(shelf, fs::perms::owner_all, fs::perm_options::add);
   EXPECT_EQ(RunProgram({"--version"}, &out), 0);
   EXPECT_EQ(out.rfind("klevaria-scores 1.", 0), 0u) << out;
   EXPECT_EQ(RunProgram({"--port", "70000"}, &out), 2);

@@ -95,10 +95,10 @@ TEST_F(ScoreServerTest, OnlyBodilessGetAndHeadAreServed) {
 
 TEST_F(ScoreServerTest, ARequestArrivingTooSlowlyIsCutOff) {
   ScoreServer::Options o;
-  o.RequestSeconds = 1;
+  o.HeadSeconds = 1;
   Start(o);
   // One header byte every 300 ms never lets the connection go idle, yet the
-  // whole request is overdue after a second.
+  // request head is overdue after a second.
   siege::SlowClients slow(port_, 4, 1, 300);
   std::this_thread::sleep_for(std::chrono::milliseconds(3500));
   EXPECT_GE(slow.Dropped(), 4);
@@ -156,6 +156,65 @@ TEST_F(ScoreServerTest, RateLimitsFollowTheForwardedAddressOfATrustedProxy) {
   const siege::Reply busy =
       siege::Request(port_, "/cgi/version.pl?version&prg=Marlowfin", "127.0.0.2");
   EXPECT_EQ(busy.Body, "ERR|busy|");
+}
+
+TEST_F(ScoreServerTest, EveryAnswerForbidsScriptsFramesAndSniffing) {
+  Start({});
+  for (const char* target : {kPage, "/cgi/version.pl?version&prg=Marlowfin", "/elsewhere"}) {
+    const siege::Reply r = siege::Request(port_, target);
+    ASSERT_NE(r.Status, 0) << target;
+    for (const char* header :
+         {"\r\nContent-Security-Policy: default-src 'none'; style-src 'unsafe-inline'; ",
+          "frame-ancestors 'none'", "\r\nX-Content-Type-Options: nosniff\r\n",
+          "\r\nX-Frame-Options: DENY\r\n", "\r\nReferrer-Policy: no-referrer\r\n"}) {
+      EXPECT_NE(r.Head.find(header), std::string::npos) << target << " lacks " << header;
+    }
+    EXPECT_EQ(r.Head.find("script-src"), std::string::npos);
+  }
+}
+
+// However the proxy passes it on (extending the client's line or adding a
+// line of its own), the client is the last address over every line: what a
+// client writes in front of it is not believed.
+TEST_F(ScoreServerTest, TheClientIsTheLastForwardedAddressOverEveryLine) {
+  ScoreServer::Options o;
+  o.TrustedProxy = "127.0.0.1";
+  ServiceOptions so;
+  so.RatePerMinute = 1;
+  Start(o, so);
+  struct Case {
+    const char* name;
+    const char* headers;  // %s: the client's address; %d: a forged one that changes
+  };
+  const Case cases[] = {
+      {"one line", "X-Forwarded-For: %s\r\n"},
+      {"comma list", "X-Forwarded-For: 10.9.9.%d, %s\r\n"},
+      {"two lines", "X-Forwarded-For: 10.9.9.%d\r\nX-Forwarded-For: %s\r\n"},
+      {"two lines, lower case", "x-forwarded-for: 10.9.9.%d\r\nx-forwarded-for: %s\r\n"},
+      {"two lists", "X-Forwarded-For: 10.1.1.%d, 10.2.2.2\r\nX-Forwarded-For: 10.3.3.3,%s\r\n"},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    const std::string client = "203.0.113." + std::to_string(++n);
+    auto ask = [&](int forged) {
+      std::string headers = c.headers;
+      const std::size_t d = headers.find("%d");
+      if (d != std::string::npos) headers.replace(d, 2, std::to_string(forged));
+      headers.replace(headers.find("%s"), 2, client);
+      return siege::Request(port_, "/cgi/version.pl?version&prg=Marlowfin", "127.0.0.1", 5000,
+                            "GET", headers)
+          .Status;
+    };
+    // A new forged address each time does not buy another request.
+    EXPECT_EQ(ask(1), 200) << c.name;
+    EXPECT_EQ(ask(2), 429) << c.name;
+    EXPECT_EQ(ask(3), 429) << c.name;
+  }
+  // The forged addresses were never charged.
+  EXPECT_EQ(siege::Request(port_, "/cgi/version.pl?version&prg=Marlowfin", "127.0.0.1", 5000, "GET",
+                           "X-Forwarded-For: 10.9.9.1\r\n")
+                .Status,
+            200);
 }
 
 // The limits themselves, on the service's own clock.

@@ -8,6 +8,7 @@ add_dependencies(klevaria-tests klevaria-scores)
 add_executable(klevaria-scores-pg-tests
   ${CMAKE_CURRENT_LIST_DIR}/score_service_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/score_load_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/score_outage_pg_tests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pg_test_server.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pg_tests_main.cpp)
 target_compile_definitions(klevaria-scores-pg-tests PRIVATE KLV_SCORES_ON_POSTGRES

@@ -1,9 +1,13 @@
 #include "postgres_store.h"
 
 #include <libpq-fe.h>
+#include <poll.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <memory>
+#include <thread>
 
 #include "engine/cp1251.h"
 #include "online/score_record.h"
@@ -15,8 +19,22 @@ namespace {
 // Any number held by the service and no other program on the database: the
 // first service to start creates the tables while the others wait.
 constexpr const char* kSchemaLock = "2718281828";
+// Starting up may wait on another service creating the tables.
+constexpr int64_t kStartMs = 30000;
 
 using Result = std::unique_ptr<PGresult, decltype(&PQclear)>;
+
+// The database did not answer in time; the connection is left mid-call and
+// is not used again.
+class StoreTimeout : public StoreError {
+ public:
+  using StoreError::StoreError;
+};
+
+int64_t NowMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
 
 std::string Message(PGconn* c) {
   std::string m = PQerrorMessage(c);
@@ -24,16 +42,51 @@ std::string Message(PGconn* c) {
   return m;
 }
 
-// Runs one statement with text parameters; throws on any failure.
-Result Run(PGconn* c, const char* sql, std::initializer_list<std::string> params = {}) {
+// Waits until the connection's socket is ready for `events`; false once the
+// deadline has passed.
+bool Wait(PGconn* c, short events, int64_t deadlineMs) {
+  for (;;) {
+    const int64_t left = deadlineMs - NowMs();
+    if (left <= 0) return false;
+    pollfd p{PQsocket(c), events, 0};
+    const int rc = ::poll(&p, 1, static_cast<int>(left));
+    if (rc > 0) return true;
+    if (rc < 0 && errno != EINTR) return false;
+  }
+}
+
+// Runs one statement with text parameters by the deadline; throws on any
+// failure, StoreTimeout when the database did not answer in time.
+Result Run(PGconn* c, int64_t deadlineMs, const char* sql,
+           std::initializer_list<std::string> params = {}) {
   std::vector<const char*> values;
   for (const std::string& p : params) values.push_back(p.c_str());
-  Result r(PQexecParams(c, sql, static_cast<int>(values.size()), nullptr, values.data(), nullptr,
-                        nullptr, 0),
-           &PQclear);
-  const ExecStatusType s = r ? PQresultStatus(r.get()) : PGRES_FATAL_ERROR;
+  if (PQsendQueryParams(c, sql, static_cast<int>(values.size()), nullptr, values.data(), nullptr,
+                        nullptr, 0) == 0) {
+    throw StoreError(Message(c));
+  }
+  for (int f; (f = PQflush(c)) != 0;) {
+    if (f < 0) throw StoreError(Message(c));
+    if (!Wait(c, POLLOUT | POLLIN, deadlineMs)) throw StoreTimeout("the database did not answer");
+    if (PQconsumeInput(c) == 0) throw StoreError(Message(c));
+  }
+  Result first(nullptr, &PQclear);
+  for (;;) {
+    while (PQisBusy(c)) {
+      if (!Wait(c, POLLIN, deadlineMs)) throw StoreTimeout("the database did not answer");
+      if (PQconsumeInput(c) == 0) throw StoreError(Message(c));
+    }
+    PGresult* r = PQgetResult(c);
+    if (r == nullptr) break;
+    if (first) {
+      PQclear(r);
+    } else {
+      first.reset(r);
+    }
+  }
+  const ExecStatusType s = first ? PQresultStatus(first.get()) : PGRES_FATAL_ERROR;
   if (s != PGRES_COMMAND_OK && s != PGRES_TUPLES_OK) throw StoreError(Message(c));
-  return r;
+  return first;
 }
 
 int64_t Int(const Result& r, int row, int col) {
@@ -57,49 +110,15 @@ std::string Shown(const std::string& address) {
 
 }  // namespace
 
-// A connection lent for one call; a connection found broken is closed
-// instead of returned, and the next call opens a new one.
-class PostgresStore::Lease {
- public:
-  explicit Lease(PostgresStore& store) : store_(store), c_(store.Borrow()) {}
-  ~Lease() { store_.Return(c_); }
-  Lease(const Lease&) = delete;
-  Lease& operator=(const Lease&) = delete;
-  PGconn* get() const { return c_; }
-
- private:
-  PostgresStore& store_;
-  PGconn* c_;
-};
-
-PostgresStore::PostgresStore(const std::string& address, int connections)
-    : address_(address), shown_(Shown(address)), capacity_(connections > 0 ? connections : 1) {
-  PGconn* c = Connect();
+PostgresStore::PostgresStore(const std::string& address, int connections, bool readOnly)
+    : address_(address),
+      shown_(Shown(address)),
+      capacity_(connections > 0 ? connections : 1),
+      readOnly_(readOnly) {
+  const int64_t deadline = NowMs() + kStartMs;
+  PGconn* c = Connect(deadline);
   try {
-    Run(c, "SELECT pg_advisory_lock($1)", {kSchemaLock});
-    try {
-      Run(c,
-          "CREATE TABLE IF NOT EXISTS scores ("
-          " id BIGSERIAL PRIMARY KEY,"
-          " name TEXT NOT NULL,"
-          " score BIGINT NOT NULL,"
-          " add_text TEXT NOT NULL,"
-          " submitted BIGINT NOT NULL)");
-      Run(c, "CREATE INDEX IF NOT EXISTS scores_rank ON scores (score DESC, id)");
-      Run(c, "CREATE TABLE IF NOT EXISTS tokens (p TEXT PRIMARY KEY, issued BIGINT NOT NULL)");
-      Run(c, "CREATE INDEX IF NOT EXISTS tokens_issued ON tokens (issued)");
-      Run(c, "CREATE TABLE IF NOT EXISTS service (k TEXT PRIMARY KEY, v TEXT NOT NULL)");
-      // Proves the tables take a write under this user.
-      Run(c,
-          "INSERT INTO service (k, v) VALUES ('opened', now()::text)"
-          " ON CONFLICT (k) DO UPDATE SET v = EXCLUDED.v");
-    } catch (...) {
-      Result(PQexecParams(c, "SELECT pg_advisory_unlock($1)", 1, nullptr, &kSchemaLock, nullptr,
-                          nullptr, 0),
-             &PQclear);
-      throw;
-    }
-    Run(c, "SELECT pg_advisory_unlock($1)", {kSchemaLock});
+    if (!readOnly_) CreateTables(c, deadline);
   } catch (const StoreError& e) {
     PQfinish(c);
     throw StoreError("cannot write the database " + shown_ + ": " + e.what());
@@ -107,32 +126,95 @@ PostgresStore::PostgresStore(const std::string& address, int connections)
   std::lock_guard<std::mutex> lock(mutex_);
   idle_.push_back(c);
   open_ = 1;
+  prober_ = std::thread([this] { Probe(); });
+}
+
+void PostgresStore::CreateTables(PGconn* c, int64_t deadline) {
+  {
+    Run(c, deadline, "SELECT pg_advisory_lock($1)", {kSchemaLock});
+    try {
+      Run(c, deadline,
+          "CREATE TABLE IF NOT EXISTS scores ("
+          " id BIGSERIAL PRIMARY KEY,"
+          " name TEXT NOT NULL,"
+          " score BIGINT NOT NULL,"
+          " add_text TEXT NOT NULL,"
+          " submitted BIGINT NOT NULL)");
+      Run(c, deadline, "CREATE INDEX IF NOT EXISTS scores_rank ON scores (score DESC, id)");
+      Run(c, deadline,
+          "CREATE TABLE IF NOT EXISTS tokens (p TEXT PRIMARY KEY, issued BIGINT NOT NULL)");
+      Run(c, deadline, "CREATE INDEX IF NOT EXISTS tokens_issued ON tokens (issued)");
+      Run(c, deadline, "CREATE TABLE IF NOT EXISTS service (k TEXT PRIMARY KEY, v TEXT NOT NULL)");
+      // Proves the tables take a write under this user.
+      Run(c, deadline,
+          "INSERT INTO service (k, v) VALUES ('opened', now()::text)"
+          " ON CONFLICT (k) DO UPDATE SET v = EXCLUDED.v");
+    } catch (...) {
+      try {
+        Run(c, deadline, "SELECT pg_advisory_unlock($1)", {kSchemaLock});
+      } catch (const StoreError&) {
+        // The lock goes with the connection, closed below.
+      }
+      throw;
+    }
+    Run(c, deadline, "SELECT pg_advisory_unlock($1)", {kSchemaLock});
+  }
 }
 
 PostgresStore::~PostgresStore() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    closing_ = true;
+    probe_.notify_all();
+  }
+  if (prober_.joinable()) prober_.join();
   for (PGconn* c : idle_) PQfinish(c);
 }
 
-PGconn* PostgresStore::Connect() {
-  const char* keys[] = {"dbname", "connect_timeout", "application_name", nullptr};
-  const char* values[] = {address_.c_str(), "5", "klevaria-scores", nullptr};
-  PGconn* c = PQconnectdbParams(keys, values, 1);
-  if (c == nullptr || PQstatus(c) != CONNECTION_OK) {
-    const std::string m = c ? Message(c) : "out of memory";
+PGconn* PostgresStore::Connect(int64_t deadlineMs) {
+  // Keep-alives and the TCP user time-out end a connection whose server has
+  // vanished from the network; the deadline bounds everything else.
+  const char* keys[] = {"dbname",
+                        "application_name",
+                        "keepalives",
+                        "keepalives_idle",
+                        "keepalives_interval",
+                        "keepalives_count",
+                        "tcp_user_timeout",
+                        "connect_timeout",
+                        "client_encoding",
+                        "options",
+                        nullptr};
+  // The server's own bound on a statement, past ours.
+  const char* options = readOnly_ ? "-c statement_timeout=2500 -c default_transaction_read_only=on"
+                                  : "-c statement_timeout=2500";
+  const char* values[] = {address_.c_str(), "klevaria-scores", "1",    "10", "3", "3", "5000", "2",
+                          "UTF8",           options,           nullptr};
+  PGconn* c = PQconnectStartParams(keys, values, 1);
+  auto fail = [&](const std::string& why) {
     PQfinish(c);
-    throw StoreError("cannot open the database " + shown_ + ": " + m);
+    throw StoreError("cannot open the database " + shown_ + ": " + why);
+  };
+  if (c == nullptr) fail("out of memory");
+  for (PostgresPollingStatusType st = PGRES_POLLING_WRITING; st != PGRES_POLLING_OK;) {
+    if (st == PGRES_POLLING_FAILED || PQstatus(c) == CONNECTION_BAD) fail(Message(c));
+    if (!Wait(c, st == PGRES_POLLING_READING ? POLLIN : POLLOUT, deadlineMs)) {
+      fail("no answer in time");
+    }
+    st = PQconnectPoll(c);
   }
-  PQsetClientEncoding(c, "UTF8");
+  PQsetnonblocking(c, 1);
   // The server's notices ("relation already exists") are not for the log.
   PQsetNoticeProcessor(
       c, [](void*, const char*) {}, nullptr);
-  // Bounds every call, so that stopping never waits long on the database.
-  Result(PQexec(c, "SET statement_timeout = 2500"), &PQclear);
   return c;
 }
 
-PGconn* PostgresStore::Borrow() {
+PGconn* PostgresStore::Borrow(int64_t deadlineMs, bool* fresh) {
   std::unique_lock<std::mutex> lock(mutex_);
+  // The database failed lately: calls fail at once, and the prober alone
+  // tries it again, off the requests' threads.
+  if (retryMs_ > 0) throw StoreError("the database " + shown_ + " is not answering");
   for (;;) {
     if (!idle_.empty()) {
       PGconn* c = idle_.back();
@@ -143,23 +225,29 @@ PGconn* PostgresStore::Borrow() {
       ++open_;
       lock.unlock();
       try {
-        return Connect();
+        PGconn* c = Connect(deadlineMs);
+        *fresh = true;
+        return c;
       } catch (...) {
         lock.lock();
         --open_;
         returned_.notify_one();
+        lock.unlock();
+        Failed(NowMs());
         throw;
       }
     }
-    if (returned_.wait_for(lock, std::chrono::seconds(5)) == std::cv_status::timeout &&
-        idle_.empty() && open_ >= capacity_) {
+    const auto until = std::chrono::steady_clock::time_point(std::chrono::milliseconds(deadlineMs));
+    if (returned_.wait_until(lock, until) == std::cv_status::timeout && idle_.empty() &&
+        open_ >= capacity_) {
       throw StoreError("no database connection free");
     }
   }
 }
 
-void PostgresStore::Return(PGconn* c) {
-  const bool healthy = PQstatus(c) == CONNECTION_OK && PQtransactionStatus(c) == PQTRANS_IDLE;
+void PostgresStore::Return(PGconn* c, bool broken) {
+  const bool healthy =
+      !broken && PQstatus(c) == CONNECTION_OK && PQtransactionStatus(c) == PQTRANS_IDLE;
   if (!healthy) PQfinish(c);
   std::lock_guard<std::mutex> lock(mutex_);
   if (healthy) {
@@ -170,70 +258,168 @@ void PostgresStore::Return(PGconn* c) {
   returned_.notify_one();
 }
 
+void PostgresStore::DropIdle() {
+  std::vector<PGconn*> dropped;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    dropped.swap(idle_);
+    open_ -= static_cast<int>(dropped.size());
+    returned_.notify_all();
+  }
+  for (PGconn* c : dropped) PQfinish(c);
+}
+
+void PostgresStore::Failed(int64_t nowMs) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  retryMs_ = retryMs_ == 0 ? kFirstRetryMs : std::min(2 * retryMs_, kLastRetryMs);
+  retryAtMs_ = nowMs + retryMs_;
+  probe_.notify_all();
+}
+
+void PostgresStore::Answered() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  retryMs_ = 0;
+}
+
+// While the database fails: a new connection every retryMs_, until one
+// succeeds and joins the pool.
+void PostgresStore::Probe() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  while (!closing_) {
+    if (retryMs_ == 0) {
+      probe_.wait(lock);
+      continue;
+    }
+    const auto at = std::chrono::steady_clock::time_point(std::chrono::milliseconds(retryAtMs_));
+    if (probe_.wait_until(lock, at) == std::cv_status::no_timeout || closing_) continue;
+    if (retryMs_ == 0 || NowMs() < retryAtMs_) continue;
+    lock.unlock();
+    PGconn* c = nullptr;
+    try {
+      c = Connect(NowMs() + kCallMs);
+    } catch (const StoreError&) {
+    }
+    if (c == nullptr) {
+      Failed(NowMs());
+      lock.lock();
+      continue;
+    }
+    lock.lock();
+    if (open_ < capacity_ && !closing_) {
+      ++open_;
+      idle_.push_back(c);
+      c = nullptr;
+      returned_.notify_one();
+    }
+    retryMs_ = 0;
+    lock.unlock();
+    PQfinish(c);  // nothing when it joined the pool
+    lock.lock();
+  }
+}
+
+template <class T>
+T PostgresStore::Call(const std::function<T(PGconn*, int64_t)>& work) {
+  const int64_t deadline = NowMs() + kCallMs;
+  for (int attempt = 0;; ++attempt) {
+    bool fresh = false;
+    PGconn* c = Borrow(deadline, &fresh);
+    try {
+      T result = work(c, deadline);
+      Return(c, false);
+      Answered();
+      return result;
+    } catch (const StoreError& e) {
+      const bool timedOut = dynamic_cast<const StoreTimeout*>(&e) != nullptr;
+      const bool lost = PQstatus(c) != CONNECTION_OK;
+      Return(c, timedOut);
+      if (timedOut || lost) {
+        // The other idle connections date from the same database: after a
+        // restart they are all gone, and a hung one hangs them all.
+        DropIdle();
+        if (lost && !timedOut && !fresh && attempt == 0) continue;
+        Failed(NowMs());
+      }
+      throw;
+    }
+  }
+}
+
 std::string PostgresStore::IssueToken(int64_t now) {
   const std::string token = RandomToken();
-  Lease l(*this);
-  Run(l.get(), "INSERT INTO tokens (p, issued) VALUES ($1, $2)", {token, std::to_string(now)});
-  return token;
+  return Call<std::string>([&](PGconn* c, int64_t deadline) {
+    Run(c, deadline, "INSERT INTO tokens (p, issued) VALUES ($1, $2)",
+        {token, std::to_string(now)});
+    return token;
+  });
 }
 
 int64_t PostgresStore::PurgeTokens(int64_t now) {
-  Lease l(*this);
-  return Affected(Run(l.get(), "DELETE FROM tokens WHERE issued <= $1",
-                      {std::to_string(now - kTokenLifetimeSeconds)}));
+  return Call<int64_t>([&](PGconn* c, int64_t deadline) {
+    return Affected(Run(c, deadline, "DELETE FROM tokens WHERE issued <= $1",
+                        {std::to_string(now - kTokenLifetimeSeconds)}));
+  });
 }
 
 int64_t PostgresStore::OutstandingTokens() {
-  Lease l(*this);
-  return Int(Run(l.get(), "SELECT COUNT(*) FROM tokens"), 0, 0);
+  return Call<int64_t>([&](PGconn* c, int64_t deadline) {
+    return Int(Run(c, deadline, "SELECT COUNT(*) FROM tokens"), 0, 0);
+  });
 }
 
 ScoreStore::SubmitResult PostgresStore::Submit(const ScoreRecord& record, int64_t now) {
-  Lease l(*this);
   // One statement, so one transaction: of two services handed the same
-  // token at once, the second finds it gone.
-  const Result r =
-      Run(l.get(),
-          "WITH used AS (DELETE FROM tokens WHERE p = $1 AND issued > $2 RETURNING p)"
-          " INSERT INTO scores (name, score, add_text, submitted)"
-          " SELECT $3, $4, $5, $6 FROM used RETURNING id",
-          {record.P, std::to_string(now - kTokenLifetimeSeconds), Cp1251ToUtf8(record.Name),
-           std::to_string(record.Score), Cp1251ToUtf8(record.Add), std::to_string(now)});
-  return PQntuples(r.get()) == 1 ? SubmitResult::Stored : SubmitResult::UnknownToken;
+  // token at once, the second finds it gone. Made again after a lost
+  // connection, it stores nothing twice: the first try either committed
+  // and used the token up, or did nothing.
+  return Call<SubmitResult>([&](PGconn* c, int64_t deadline) {
+    const Result r =
+        Run(c, deadline,
+            "WITH used AS (DELETE FROM tokens WHERE p = $1 AND issued > $2 RETURNING p)"
+            " INSERT INTO scores (name, score, add_text, submitted)"
+            " SELECT $3, $4, $5, $6 FROM used RETURNING id",
+            {record.P, std::to_string(now - kTokenLifetimeSeconds), Cp1251ToUtf8(record.Name),
+             std::to_string(record.Score), Cp1251ToUtf8(record.Add), std::to_string(now)});
+    return PQntuples(r.get()) == 1 ? SubmitResult::Stored : SubmitResult::UnknownToken;
+  });
 }
 
 std::vector<StoredScore> PostgresStore::Best(int limit) {
-  Lease l(*this);
-  const Result r = Run(l.get(),
-                       "SELECT id, name, score, add_text, submitted FROM scores"
-                       " ORDER BY score DESC, id LIMIT $1",
-                       {std::to_string(limit)});
-  std::vector<StoredScore> rows;
-  for (int i = 0; i < PQntuples(r.get()); ++i) {
-    StoredScore s;
-    s.Id = Int(r, i, 0);
-    s.Name = PQgetvalue(r.get(), i, 1);
-    s.Score = static_cast<uint32_t>(Int(r, i, 2));
-    s.Add = PQgetvalue(r.get(), i, 3);
-    s.Submitted = Int(r, i, 4);
-    rows.push_back(std::move(s));
-  }
-  return rows;
+  return Call<std::vector<StoredScore>>([&](PGconn* c, int64_t deadline) {
+    const Result r = Run(c, deadline,
+                         "SELECT id, name, score, add_text, submitted FROM scores"
+                         " ORDER BY score DESC, id LIMIT $1",
+                         {std::to_string(limit)});
+    std::vector<StoredScore> rows;
+    for (int i = 0; i < PQntuples(r.get()); ++i) {
+      StoredScore s;
+      s.Id = Int(r, i, 0);
+      s.Name = PQgetvalue(r.get(), i, 1);
+      s.Score = static_cast<uint32_t>(Int(r, i, 2));
+      s.Add = PQgetvalue(r.get(), i, 3);
+      s.Submitted = Int(r, i, 4);
+      rows.push_back(std::move(s));
+    }
+    return rows;
+  });
 }
 
 int64_t PostgresStore::Count() {
-  Lease l(*this);
-  return Int(Run(l.get(), "SELECT COUNT(*) FROM scores"), 0, 0);
+  return Call<int64_t>([&](PGconn* c, int64_t deadline) {
+    return Int(Run(c, deadline, "SELECT COUNT(*) FROM scores"), 0, 0);
+  });
 }
 
 int64_t PostgresStore::RemoveById(int64_t id) {
-  Lease l(*this);
-  return Affected(Run(l.get(), "DELETE FROM scores WHERE id = $1", {std::to_string(id)}));
+  return Call<int64_t>([&](PGconn* c, int64_t deadline) {
+    return Affected(Run(c, deadline, "DELETE FROM scores WHERE id = $1", {std::to_string(id)}));
+  });
 }
 
 int64_t PostgresStore::RemoveByName(const std::string& utf8Name) {
-  Lease l(*this);
-  return Affected(Run(l.get(), "DELETE FROM scores WHERE name = $1", {utf8Name}));
+  return Call<int64_t>([&](PGconn* c, int64_t deadline) {
+    return Affected(Run(c, deadline, "DELETE FROM scores WHERE name = $1", {utf8Name}));
+  });
 }
 
 }  // namespace klv::scores

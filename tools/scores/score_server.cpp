@@ -4,6 +4,7 @@
 #include <microhttpd.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <strings.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "rate_limiter.h"
 #include "score_service.h"
 
 namespace klv::scores {
@@ -26,6 +28,9 @@ namespace {
 // answer's headers; a request head that does not fit is answered 431.
 constexpr std::size_t kConnectionMemory = ScoreServer::kMaxRequestHead + 1024;
 constexpr int kWatchIntervalMs = 100;
+constexpr const char* kContentSecurityPolicy =
+    "default-src 'none'; style-src 'unsafe-inline'; base-uri 'none'; form-action 'none'; "
+    "frame-ancestors 'none'";
 
 int64_t NowMs() {
   using namespace std::chrono;
@@ -68,8 +73,9 @@ struct ScoreServer::Impl {
   // What the server keeps of one open connection.
   struct Conn {
     int Fd = -1;
-    std::string Address;
+    std::string Address;     // counted under: an IPv4 address, or an IPv6 /64
     int64_t DeadlineMs = 0;  // the request must have arrived by then; 0: none due
+    int64_t OpenedMs = 0;
   };
 
   ScoreService& service;
@@ -95,6 +101,7 @@ struct ScoreServer::Impl {
   static MHD_Result Answer(void* cls, MHD_Connection* c, const char* url, const char* method,
                            const char*, const char*, size_t* uploadSize, void**);
   std::string Client(MHD_Connection* c);
+  void MakeRoom();
 };
 
 int ScoreServer::Impl::Listen() {
@@ -136,7 +143,7 @@ MHD_Result ScoreServer::Impl::Accept(void* cls, const sockaddr* addr, socklen_t)
   const std::string a = AddressText(addr);
   if (!s.options.TrustedProxy.empty() && a == s.options.TrustedProxy) return MHD_YES;
   std::lock_guard<std::mutex> lock(s.mutex);
-  const auto it = s.perAddress.find(a);
+  const auto it = s.perAddress.find(ClientKey(a));
   return it != s.perAddress.end() && it->second >= s.options.MaxPerAddress ? MHD_NO : MHD_YES;
 }
 
@@ -149,12 +156,14 @@ void ScoreServer::Impl::Notify(void* cls, MHD_Connection* c, void** context,
       conn->Fd = i->connect_fd;
     if (const MHD_ConnectionInfo* i =
             MHD_get_connection_info(c, MHD_CONNECTION_INFO_CLIENT_ADDRESS))
-      conn->Address = AddressText(i->client_addr);
-    conn->DeadlineMs = NowMs() + s.options.RequestSeconds * 1000;
+      conn->Address = ClientKey(AddressText(i->client_addr));
+    conn->OpenedMs = NowMs();
+    conn->DeadlineMs = conn->OpenedMs + s.options.HeadSeconds * 1000;
     std::lock_guard<std::mutex> lock(s.mutex);
     s.conns.insert(conn);
     ++s.perAddress[conn->Address];
     *context = conn;
+    s.MakeRoom();
     return;
   }
   // Closed: the library closes the socket only after this returns, so the
@@ -176,6 +185,25 @@ void ScoreServer::Impl::Completed(void* cls, MHD_Connection* c, void**,
   if (i == nullptr || i->socket_context == nullptr) return;
   std::lock_guard<std::mutex> lock(s.mutex);
   static_cast<Conn*>(i->socket_context)->DeadlineMs = NowMs() + s.options.RequestSeconds * 1000;
+}
+
+// With the table nearly full, a new connection pushes out the oldest one that
+// has not yet sent its whole request head: a flood of clients that never
+// finish costs them their place, and a player's request, sent at once, goes
+// through. Called with the mutex held.
+void ScoreServer::Impl::MakeRoom() {
+  const std::size_t nearlyFull = static_cast<std::size_t>(options.MaxConnections) * 7 / 8;
+  if (conns.size() <= nearlyFull) return;
+  Conn* oldest = nullptr;
+  for (Conn* conn : conns) {
+    if (conn->DeadlineMs != 0 && conn->Fd >= 0 &&
+        (oldest == nullptr || conn->OpenedMs < oldest->OpenedMs)) {
+      oldest = conn;
+    }
+  }
+  if (oldest == nullptr) return;
+  ::shutdown(oldest->Fd, SHUT_RDWR);
+  oldest->DeadlineMs = 0;
 }
 
 // The library's own time-out counts from the last byte received, which a
@@ -201,14 +229,22 @@ std::string ScoreServer::Impl::Client(MHD_Connection* c) {
   if (const MHD_ConnectionInfo* i = MHD_get_connection_info(c, MHD_CONNECTION_INFO_CLIENT_ADDRESS))
     peer = AddressText(i->client_addr);
   if (options.TrustedProxy.empty() || peer != options.TrustedProxy) return peer;
-  const char* forwarded = MHD_lookup_connection_value(c, MHD_HEADER_KIND, "X-Forwarded-For");
-  if (forwarded == nullptr) return peer;
-  // The proxy adds the address it saw last; anything before it the client
-  // may have written itself.
-  std::string list = forwarded;
-  const std::size_t comma = list.rfind(',');
-  const std::string last = Trim(comma == std::string::npos ? list : list.substr(comma + 1));
-  return IsAddress(last) ? last : peer;
+  // The proxy adds the address it saw last, at the end of the last line (a
+  // proxy may add a line of its own rather than extend the client's);
+  // anything before it the client may have written itself.
+  std::string last;
+  MHD_get_connection_values(
+      c, MHD_HEADER_KIND,
+      [](void* out, MHD_ValueKind, const char* key, const char* value) {
+        if (key != nullptr && value != nullptr && strcasecmp(key, "X-Forwarded-For") == 0) {
+          *static_cast<std::string*>(out) = value;
+        }
+        return MHD_YES;
+      },
+      &last);
+  const std::size_t comma = last.rfind(',');
+  const std::string client = Trim(comma == std::string::npos ? last : last.substr(comma + 1));
+  return IsAddress(client) ? client : peer;
 }
 
 MHD_Result ScoreServer::Impl::Answer(void* cls, MHD_Connection* c, const char* url,
@@ -260,6 +296,12 @@ MHD_Result ScoreServer::Impl::Answer(void* cls, MHD_Connection* c, const char* u
   if (r == nullptr) return MHD_NO;
   MHD_add_response_header(r, MHD_HTTP_HEADER_CONTENT_TYPE, a.ContentType.c_str());
   MHD_add_response_header(r, MHD_HTTP_HEADER_CACHE_CONTROL, "no-store");
+  // The page is text and its own style sheet: no script, nothing fetched,
+  // never inside another site's frame, nothing told to the sites it links.
+  MHD_add_response_header(r, "Content-Security-Policy", kContentSecurityPolicy);
+  MHD_add_response_header(r, "X-Content-Type-Options", "nosniff");
+  MHD_add_response_header(r, "X-Frame-Options", "DENY");
+  MHD_add_response_header(r, "Referrer-Policy", "no-referrer");
   if (a.Status == 405) MHD_add_response_header(r, MHD_HTTP_HEADER_ALLOW, "GET, HEAD");
   if (a.RetryAfter > 0) {
     MHD_add_response_header(r, MHD_HTTP_HEADER_RETRY_AFTER, std::to_string(a.RetryAfter).c_str());
@@ -286,6 +328,7 @@ int ScoreServer::Start(const Options& options) {
   if (s.daemon != nullptr) return -1;
   s.options = options;
   if (s.options.RequestSeconds < 1) s.options.RequestSeconds = 1;
+  if (s.options.HeadSeconds < 1) s.options.HeadSeconds = 1;
   const int fd = s.Listen();
   if (fd < 0) return -1;
   sockaddr_storage bound{};

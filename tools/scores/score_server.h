@@ -2,9 +2,11 @@
 // The HTTP side of klevaria-scores, built to face the open internet: GNU
 // libmicrohttpd's event loops on a few threads, every request to
 // "/cgi/version.pl" handed to a ScoreService. Only GET and HEAD, no request
-// bodies, headers capped, a whole request due within a few seconds, and open
-// connections capped overall and per client address, so that slow or idle
-// clients cost little and never starve the rest.
+// bodies, headers capped, a request head due within a couple of seconds, and
+// open connections capped overall and per client (an IPv4 address, an IPv6
+// /64), so that slow or idle clients cost little and never starve the rest:
+// when the table is nearly full, the oldest connections still sending their
+// request head are closed to make room.
 
 #include <memory>
 #include <string>
@@ -20,8 +22,9 @@ class ScoreServer {
     int Port = 8765;                 // 0: any free port
     int Threads = 4;                 // event loops, each serving many connections
     int MaxConnections = 1024;       // open at once, all clients together
-    int MaxPerAddress = 32;          // open at once from one client address; 0: no cap
-    int RequestSeconds = 5;          // a whole request must arrive within this
+    int MaxPerAddress = 32;          // open at once from one client (IPv6: /64); 0: no cap
+    int HeadSeconds = 2;             // a new connection's request head must arrive within this
+    int RequestSeconds = 5;          // a kept-alive connection's next request, within this
     int Backlog = 1024;              // connections the system queues before they are taken
     // Connections from this address come through a reverse proxy: the client
     // is the last address of their X-Forwarded-For header, and the proxy

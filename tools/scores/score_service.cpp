@@ -18,6 +18,8 @@ constexpr const char* kServiceVersion = "1.0";
 constexpr const char* kMotd = "Klevaria world table";
 constexpr int kPageRows = 100;
 constexpr int64_t kPurgeEverySeconds = 60;
+// When a player may try again after the database failed, in seconds.
+constexpr int64_t kStorageRetrySeconds = 5;
 
 int64_t SystemSeconds() {
   return std::chrono::duration_cast<std::chrono::seconds>(
@@ -86,8 +88,22 @@ ServiceAnswer ScoreService::Handle(const Query& query, const std::string& client
     if (show) {
       const std::string* type = Single(query, "type");
       if (type == nullptr || *type != "0") return Refused(400, "type");
-      return ServiceAnswer{200, "text/html; charset=utf-8",
-                           RenderWorldTablePage(store_.Best(kPageRows)), 0};
+      std::vector<StoredScore> rows;
+      try {
+        rows = store_.Best(kPageRows);
+      } catch (const StoreError&) {
+        // The last table read, marked with its age, beats no table at all.
+        std::lock_guard<std::mutex> lock(pageMutex_);
+        if (pageAt_ == 0) throw;
+        return ServiceAnswer{200, "text/html; charset=utf-8",
+                             RenderWorldTablePage(pageRows_, pageAt_, now), 0};
+      }
+      {
+        std::lock_guard<std::mutex> lock(pageMutex_);
+        pageRows_ = rows;
+        pageAt_ = now;
+      }
+      return ServiceAnswer{200, "text/html; charset=utf-8", RenderWorldTablePage(rows), 0};
     }
     const std::string* inf = Single(query, "inf");
     if (inf == nullptr) return Refused(400, "record");
@@ -101,7 +117,9 @@ ServiceAnswer ScoreService::Handle(const Query& query, const std::string& client
     }
     return Text(200, "OK|stored|");
   } catch (const StoreError&) {
-    return Refused(503, "storage");
+    ServiceAnswer a = Refused(503, "storage");
+    a.RetryAfter = kStorageRetrySeconds;
+    return a;
   }
 }
 

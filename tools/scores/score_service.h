@@ -7,19 +7,20 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "rate_limiter.h"
+#include "score_store.h"
 
 namespace klv::scores {
-
-class ScoreStore;
 
 struct ServiceAnswer {
   int Status = 200;
   std::string ContentType;
   std::string Body;
-  int64_t RetryAfter = 0;  // seconds, with status 429
+  int64_t RetryAfter = 0;  // seconds, with status 429 or 503
 };
 
 struct ServiceOptions {
@@ -41,7 +42,9 @@ class ScoreService {
   //   version&prg=P            -> "OK|<version>|<date>|<motd>|<token>|"
   //   hs&prg=P&inf=<encoded>   -> "OK|stored|", or 4xx "ERR|<reason>|"
   //   prg=P&show&type=0        -> the world table page
-  // Too many requests of a kind from one address: 429 "ERR|busy|".
+  // Too many requests of a kind from one address: 429 "ERR|busy|". The
+  // database failing: 503 "ERR|storage|" with a time to come back, except
+  // for the page, shown as last read (with its date) when it was read before.
   ServiceAnswer Handle(const Query& query, const std::string& client = "");
 
  private:
@@ -51,6 +54,9 @@ class ScoreService {
   RateLimiter submitLimit_;
   RateLimiter pageLimit_;
   std::atomic<int64_t> nextPurge_{0};
+  std::mutex pageMutex_;  // guards the last table read
+  std::vector<StoredScore> pageRows_;
+  int64_t pageAt_ = 0;  // when it was read; 0: never
 };
 
 }  // namespace klv::scores

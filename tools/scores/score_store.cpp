@@ -12,9 +12,12 @@ bool IsPostgresAddress(std::string_view where) {
   return where.rfind("postgresql://", 0) == 0 || where.rfind("postgres://", 0) == 0;
 }
 
-std::unique_ptr<ScoreStore> OpenScoreStore(const std::string& where, int connections) {
-  if (IsPostgresAddress(where)) return std::make_unique<PostgresStore>(where, connections);
-  return std::make_unique<SqliteStore>(where);
+std::unique_ptr<ScoreStore> OpenScoreStore(const std::string& where, int connections,
+                                           bool readOnly) {
+  if (IsPostgresAddress(where)) {
+    return std::make_unique<PostgresStore>(where, connections, readOnly);
+  }
+  return std::make_unique<SqliteStore>(where, readOnly);
 }
 
 std::string RandomToken() {

@@ -68,7 +68,10 @@ bool IsPostgresAddress(std::string_view where);
 // or else the SQLite file of that name, creating what is missing. Throws
 // StoreError, with a message for the operator, when the data cannot be
 // reached or cannot be written: the service never starts read-only.
-std::unique_ptr<ScoreStore> OpenScoreStore(const std::string& where, int connections = 4);
+// Read-only (for the operator's look at the data, a backup's too), nothing
+// is created or written, and every change throws.
+std::unique_ptr<ScoreStore> OpenScoreStore(const std::string& where, int connections = 4,
+                                           bool readOnly = false);
 
 // 128 random bits as 32 hex digits.
 std::string RandomToken();

@@ -149,8 +149,9 @@ int main(int argc, char** argv) {
   signal(SIGPIPE, SIG_IGN);
 
   try {
+    // Looking changes nothing: a read-only copy of the data lists too.
     const std::unique_ptr<klv::scores::ScoreStore> store =
-        klv::scores::OpenScoreStore(db, options.Threads + 1);
+        klv::scores::OpenScoreStore(db, options.Threads + 1, command == Command::List);
     if (command == Command::List) {
       for (const klv::scores::StoredScore& s : store->Best(static_cast<int>(listCount))) {
         std::printf("%lld\t%u\t%s\t%s\t%s\n", static_cast<long long>(s.Id), s.Score, s.Name.c_str(),

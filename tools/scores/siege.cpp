@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <mutex>
@@ -30,23 +31,44 @@ double Now() {
 // A non-blocking socket from `from` towards 127.0.0.1:port, connecting; -1
 // when it cannot even start.
 int Open(int port, const std::string& from) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  // An IPv6 client (from a local /64 routed to the loopback device) talks to
+  // the service on ::1; the service must then listen on "::".
+  const bool v6 = from.find(':') != std::string::npos;
+  const int fd = ::socket(v6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) return -1;
-  sockaddr_in src{};
-  src.sin_family = AF_INET;
-  inet_pton(AF_INET, from.c_str(), &src.sin_addr);
   const int on = 1;
   ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
   ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&src), sizeof src) != 0) {
+  sockaddr_storage src{}, dst{};
+  socklen_t len = 0;
+  if (v6) {
+#ifndef IPV6_FREEBIND
+#define IPV6_FREEBIND 78
+#endif
+    ::setsockopt(fd, IPPROTO_IPV6, IPV6_FREEBIND, &on, sizeof on);
+    auto* s6 = reinterpret_cast<sockaddr_in6*>(&src);
+    s6->sin6_family = AF_INET6;
+    inet_pton(AF_INET6, from.c_str(), &s6->sin6_addr);
+    auto* d6 = reinterpret_cast<sockaddr_in6*>(&dst);
+    d6->sin6_family = AF_INET6;
+    d6->sin6_addr = in6addr_loopback;
+    d6->sin6_port = htons(static_cast<uint16_t>(port));
+    len = sizeof(sockaddr_in6);
+  } else {
+    auto* s4 = reinterpret_cast<sockaddr_in*>(&src);
+    s4->sin_family = AF_INET;
+    inet_pton(AF_INET, from.c_str(), &s4->sin_addr);
+    auto* d4 = reinterpret_cast<sockaddr_in*>(&dst);
+    d4->sin_family = AF_INET;
+    d4->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    d4->sin_port = htons(static_cast<uint16_t>(port));
+    len = sizeof(sockaddr_in);
+  }
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&src), len) != 0) {
     ::close(fd);
     return -1;
   }
-  sockaddr_in dst{};
-  dst.sin_family = AF_INET;
-  dst.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  dst.sin_port = htons(static_cast<uint16_t>(port));
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&dst), sizeof dst) != 0 && errno != EINPROGRESS) {
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&dst), len) != 0 && errno != EINPROGRESS) {
     ::close(fd);
     return -1;
   }
@@ -134,6 +156,12 @@ int FreePort() {
 
 int OpenConnection(int port, const std::string& from) {
   return Open(port, from);
+}
+
+std::string V6Address(const std::string& prefix, int n) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%x:%x", 1 + n / 0x10000, n % 0x10000);
+  return prefix + buf;
 }
 
 std::string Address(int group, int n) {
@@ -270,6 +298,7 @@ Reply Request(int port, const std::string& target, const std::string& from, int 
   const std::size_t end = in.find("\r\n\r\n");
   if (in.rfind("HTTP/1.", 0) == 0 && end != std::string::npos && in.size() > 12) {
     r.Status = std::atoi(in.c_str() + 9);
+    r.Head = in.substr(0, end + 2);
     r.Body = in.substr(end + 4);
   }
   return r;
@@ -308,8 +337,13 @@ int64_t EndlessHeaders(int port, int clients, int64_t bytesEach, double seconds)
   return FloodAll(port, clients, bytesEach, seconds, head, piece);
 }
 
-SlowClients::SlowClients(int port, int clients, int addresses, int byteEveryMs)
-    : port_(port), clients_(clients), addresses_(addresses), byteEveryMs_(byteEveryMs) {
+SlowClients::SlowClients(int port, int clients, int addresses, int byteEveryMs,
+                         const std::string& v6Prefix)
+    : port_(port),
+      clients_(clients),
+      addresses_(addresses),
+      byteEveryMs_(byteEveryMs),
+      v6Prefix_(v6Prefix) {
   thread_ = std::thread([this] { Run(); });
 }
 
@@ -338,7 +372,8 @@ void SlowClients::Run() {
     for (std::size_t i = 0; i < slow.size(); ++i) {
       Slow& s = slow[i];
       if (s.Fd < 0) {
-        s.Fd = Open(port_, Address(3, static_cast<int>(i) % addresses_));
+        const int n = static_cast<int>(i) % addresses_;
+        s.Fd = Open(port_, v6Prefix_.empty() ? Address(3, n) : V6Address(v6Prefix_, n));
         s.Sent = 0;
         s.Next = now;
         if (s.Fd < 0) continue;

@@ -45,7 +45,8 @@ class ServiceProcess {
 };
 
 struct Reply {
-  int Status = 0;  // 0: no answer (refused, closed or timed out)
+  int Status = 0;    // 0: no answer (refused, closed or timed out)
+  std::string Head;  // the status line and headers
   std::string Body;
   double Seconds = 0;
 };
@@ -66,6 +67,10 @@ int FreePort();
 // A loopback address for the n-th of many clients: 127.<b>.<c>.<d>, never
 // 127.0.0.1.
 std::string Address(int group, int n);
+// The n-th address of an IPv6 /64 given as its first four groups and "::"
+// ("2001:db8:5:0::"), for a /64 routed to the loopback device (ip -6 route
+// add local 2001:db8:5::/64 dev lo, as root, in a network namespace).
+std::string V6Address(const std::string& prefix, int n);
 
 // Samples a process's resident memory every 20 ms while alive.
 class MemoryWatch {
@@ -92,7 +97,9 @@ int64_t EndlessHeaders(int port, int clients, int64_t bytesEach, double seconds)
 // Stop(). Spread over `addresses` source addresses.
 class SlowClients {
  public:
-  SlowClients(int port, int clients, int addresses, int byteEveryMs = 2000);
+  // With `v6Prefix`, the addresses are V6Address(v6Prefix, n).
+  SlowClients(int port, int clients, int addresses, int byteEveryMs = 2000,
+              const std::string& v6Prefix = "");
   ~SlowClients();
   void Stop();
   int Connected() const { return connected_.load(); }  // open now
@@ -101,6 +108,7 @@ class SlowClients {
  private:
   void Run();
   int port_, clients_, addresses_, byteEveryMs_;
+  std::string v6Prefix_;
   std::atomic<bool> stop_{false};
   std::atomic<int> connected_{0};
   std::atomic<int> dropped_{0};

@@ -2,6 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
+#include <filesystem>
+
 #include "engine/cp1251.h"
 #include "online/score_record.h"
 
@@ -36,6 +39,7 @@ class Statement {
     if (rc == SQLITE_DONE) return false;
     throw StoreError(std::string("step: ") + sqlite3_errmsg(db_));
   }
+  sqlite3_stmt* get() const { return stmt_; }
   int64_t Int(int col) { return sqlite3_column_int64(stmt_, col); }
   std::string Text(int col) {
     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, col));
@@ -48,27 +52,77 @@ class Statement {
   sqlite3_stmt* stmt_ = nullptr;
 };
 
+void Exec(sqlite3* db, const char* sql) {
+  char* err = nullptr;
+  if (sqlite3_exec(db, sql, nullptr, nullptr, &err) != SQLITE_OK) {
+    const std::string msg = err ? err : sqlite3_errmsg(db);
+    sqlite3_free(err);
+    throw StoreError(msg);
+  }
+}
+
+int64_t NowMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
 }  // namespace
 
-SqliteStore::SqliteStore(const std::string& path) : path_(path) {
-  const int rc =
-      sqlite3_open_v2(path.c_str(), &db_,
-                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
-  if (rc != SQLITE_OK) {
-    const std::string msg = db_ ? sqlite3_errmsg(db_) : "out of memory";
-    sqlite3_close(db_);
-    db_ = nullptr;
-    throw StoreError("cannot open the database " + path + ": " + msg);
+SqliteStore::SqliteStore(const std::string& path, bool readOnly) : path_(path) {
+  auto open = [&](sqlite3** db, int flags, const std::string& name) {
+    const int rc = sqlite3_open_v2(name.c_str(), db, flags | SQLITE_OPEN_FULLMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+      const std::string msg = *db ? sqlite3_errmsg(*db) : "out of memory";
+      Close();
+      throw StoreError("cannot open the database " + path + ": " + msg);
+    }
+  };
+  if (readOnly) {
+    // A copy on read-only media opens too: without a write-ahead log beside
+    // it, the file alone is the whole table.
+    open(&reader_, SQLITE_OPEN_READONLY, path);
+    try {
+      sqlite3_busy_timeout(reader_, static_cast<int>(kWriteMs));
+      ExecRead("SELECT COUNT(*) FROM scores");
+      return;
+    } catch (const StoreError& e) {
+      // The write-ahead log's index cannot be made beside a file on
+      // read-only media; with no log there, nobody writes the file and it
+      // can be read as it lies.
+      Close();
+      std::error_code ec;
+      if (std::filesystem::file_size(path + "-wal", ec) > 0 && !ec) {
+        throw StoreError("cannot read the database " + path + ": " + e.what());
+      }
+    }
+    std::string uri = "file:";
+    for (const char c : path) {
+      if (c == '%' || c == '?' || c == '#') {
+        static const char* hex = "0123456789abcdef";
+        uri += {'%', hex[(c >> 4) & 15], hex[c & 15]};
+      } else {
+        uri += c;
+      }
+    }
+    open(&reader_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, uri + "?immutable=1");
+    try {
+      ExecRead("SELECT COUNT(*) FROM scores");
+    } catch (const StoreError& e) {
+      Close();
+      throw StoreError("cannot read the database " + path + ": " + e.what());
+    }
+    return;
   }
+  open(&db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, path);
   try {
     // A file the system lets us only read opens without complaint; say so
     // now rather than refuse every player later.
     if (sqlite3_db_readonly(db_, "main") == 1) {
       throw StoreError("cannot write the database " + path + ": the file is read-only");
     }
-    sqlite3_busy_timeout(db_, 2000);  // another process on the same file
-    // Every commit is already on disk in the write-ahead log; folding the log
-    // into the file at close would only make a stop wait on the disk.
+    sqlite3_busy_timeout(db_, static_cast<int>(kWriteMs));  // another process on the same file
+    // The log is folded into the file when the service stops (see Close);
+    // a connection's close must not do it behind our back.
     sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     Exec("PRAGMA journal_mode=WAL");
     Exec("PRAGMA synchronous=FULL");
@@ -87,78 +141,195 @@ SqliteStore::SqliteStore(const std::string& path) : path_(path) {
     Exec("CREATE TABLE IF NOT EXISTS service (k TEXT PRIMARY KEY, v TEXT NOT NULL)");
     Exec("INSERT OR REPLACE INTO service (k, v) VALUES ('opened', datetime('now'))");
   } catch (const StoreError& e) {
-    sqlite3_close(db_);
-    db_ = nullptr;
+    Close();
     const std::string what = e.what();
     if (what.rfind("cannot ", 0) == 0) throw;
     throw StoreError("cannot write the database " + path + ": " + what);
   }
+  open(&reader_, SQLITE_OPEN_READWRITE, path);
+  sqlite3_busy_timeout(reader_, static_cast<int>(kWriteMs));
+  sqlite3_db_config(reader_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
 }
 
 SqliteStore::~SqliteStore() {
+  if (db_ != nullptr) {
+    // A stop stays within a few seconds however long the file stays locked.
+    std::lock_guard<std::timed_mutex> lock(mutex_);
+    try {
+      FlushTokens(500);
+    } catch (const StoreError&) {
+      // Tokens lost at a stop cost a player one retry, nothing stored.
+    }
+    // Everything into the file itself and the log emptied: a copy of the
+    // file alone, taken after a clean stop, is a whole backup.
+    sqlite3_busy_timeout(db_, 250);
+    sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+  }
+  Close();
+}
+
+void SqliteStore::Close() {
+  sqlite3_close(reader_);
+  reader_ = nullptr;
   sqlite3_close(db_);
+  db_ = nullptr;
 }
 
 void SqliteStore::Exec(const char* sql) {
-  char* err = nullptr;
-  if (sqlite3_exec(db_, sql, nullptr, nullptr, &err) != SQLITE_OK) {
-    const std::string msg = err ? err : sqlite3_errmsg(db_);
-    sqlite3_free(err);
-    throw StoreError(msg);
+  if (db_ == nullptr) throw StoreError("the database " + path_ + " is open read-only");
+  klv::scores::Exec(db_, sql);
+}
+
+void SqliteStore::ExecRead(const char* sql) {
+  klv::scores::Exec(reader_, sql);
+}
+
+void SqliteStore::WriteWaitingTokens(std::vector<std::pair<std::string, int64_t>>& tokens) {
+  Statement s(db_, "INSERT OR IGNORE INTO tokens (p, issued) VALUES (?, ?)");
+  for (const auto& [p, issued] : tokens) {
+    s.Bind(1, p).Bind(2, issued).Step();
+    sqlite3_reset(s.get());
   }
 }
 
+bool SqliteStore::FlushTokens(int busyMs) {
+  std::vector<std::pair<std::string, int64_t>> tokens;
+  {
+    std::lock_guard<std::mutex> lock(waitingMutex_);
+    tokens.swap(waiting_);
+  }
+  if (tokens.empty()) return true;
+  sqlite3_busy_timeout(db_, busyMs);
+  bool stored = false;
+  try {
+    Exec("BEGIN IMMEDIATE");
+    try {
+      WriteWaitingTokens(tokens);
+      Exec("COMMIT");
+      stored = true;
+    } catch (...) {
+      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+      throw;
+    }
+  } catch (const StoreError&) {
+  }
+  sqlite3_busy_timeout(db_, static_cast<int>(kWriteMs));
+  if (!stored) {
+    std::lock_guard<std::mutex> lock(waitingMutex_);
+    waiting_.insert(waiting_.begin(), tokens.begin(), tokens.end());
+  }
+  return stored;
+}
+
 std::string SqliteStore::IssueToken(int64_t now) {
+  if (db_ == nullptr) throw StoreError("the database " + path_ + " is open read-only");
   const std::string token = RandomToken();
-  std::lock_guard<std::mutex> lock(mutex_);
-  Statement(db_, "INSERT INTO tokens (p, issued) VALUES (?, ?)").Bind(1, token).Bind(2, now).Step();
+  {
+    std::lock_guard<std::mutex> lock(waitingMutex_);
+    if (waiting_.size() >= kMaxWaitingTokens) {
+      throw StoreError("the database " + path_ + " has been locked too long");
+    }
+    waiting_.emplace_back(token, now);
+  }
+  // Stored at once unless the file stays locked (an operator's transaction):
+  // then the token waits for the next write, and the player does not. A
+  // token still waiting is known only to this service, so the wait is long
+  // enough to ride out another service's submissions on the same file.
+  const int64_t deadline = NowMs() + kTokenWriteMs;
+  std::unique_lock<std::timed_mutex> lock(mutex_, std::chrono::milliseconds(kTokenWriteMs));
+  if (lock.owns_lock()) {
+    const int64_t left = deadline - NowMs();
+    FlushTokens(static_cast<int>(left > 0 ? left : 0));
+  }
   return token;
 }
 
 int64_t SqliteStore::PurgeTokens(int64_t now) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Statement(db_, "DELETE FROM tokens WHERE issued <= ?")
-      .Bind(1, now - kTokenLifetimeSeconds)
-      .Step();
-  return sqlite3_changes(db_);
+  if (db_ == nullptr) throw StoreError("the database " + path_ + " is open read-only");
+  int64_t purged = 0;
+  {
+    std::lock_guard<std::mutex> lock(waitingMutex_);
+    const auto old = [&](const auto& t) { return t.second <= now - kTokenLifetimeSeconds; };
+    const auto before = waiting_.size();
+    std::erase_if(waiting_, old);
+    purged = static_cast<int64_t>(before - waiting_.size());
+  }
+  // Never worth waiting for: the next purge will do.
+  std::unique_lock<std::timed_mutex> lock(mutex_, std::try_to_lock);
+  if (!lock.owns_lock()) return purged;
+  sqlite3_busy_timeout(db_, 0);
+  try {
+    Statement(db_, "DELETE FROM tokens WHERE issued <= ?")
+        .Bind(1, now - kTokenLifetimeSeconds)
+        .Step();
+    purged += sqlite3_changes(db_);
+  } catch (const StoreError&) {
+  }
+  sqlite3_busy_timeout(db_, static_cast<int>(kWriteMs));
+  return purged;
 }
 
 int64_t SqliteStore::OutstandingTokens() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Statement s(db_, "SELECT COUNT(*) FROM tokens");
-  return s.Step() ? s.Int(0) : 0;
+  int64_t waiting = 0;
+  {
+    std::lock_guard<std::mutex> lock(waitingMutex_);
+    waiting = static_cast<int64_t>(waiting_.size());
+  }
+  std::lock_guard<std::mutex> lock(readMutex_);
+  Statement s(reader_, "SELECT COUNT(*) FROM tokens");
+  return waiting + (s.Step() ? s.Int(0) : 0);
 }
 
 ScoreStore::SubmitResult SqliteStore::Submit(const ScoreRecord& record, int64_t now) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Exec("BEGIN IMMEDIATE");
+  if (db_ == nullptr) throw StoreError("the database " + path_ + " is open read-only");
+  const int64_t deadline = NowMs() + kWriteMs;
+  std::unique_lock<std::timed_mutex> lock(mutex_, std::chrono::milliseconds(kWriteMs));
+  if (!lock.owns_lock()) throw StoreError("the database " + path_ + " is busy");
+  const int64_t left = deadline - NowMs();
+  sqlite3_busy_timeout(db_, static_cast<int>(left > 0 ? left : 0));
+  std::vector<std::pair<std::string, int64_t>> tokens;
+  {
+    std::lock_guard<std::mutex> w(waitingMutex_);
+    tokens.swap(waiting_);
+  }
+  SubmitResult result = SubmitResult::Stored;
   try {
-    Statement(db_, "DELETE FROM tokens WHERE p = ? AND issued > ?")
-        .Bind(1, record.P)
-        .Bind(2, now - kTokenLifetimeSeconds)
-        .Step();
-    if (sqlite3_changes(db_) != 1) {
-      Exec("ROLLBACK");
-      return SubmitResult::UnknownToken;
+    Exec("BEGIN IMMEDIATE");
+    try {
+      WriteWaitingTokens(tokens);
+      Statement(db_, "DELETE FROM tokens WHERE p = ? AND issued > ?")
+          .Bind(1, record.P)
+          .Bind(2, now - kTokenLifetimeSeconds)
+          .Step();
+      if (sqlite3_changes(db_) == 1) {
+        Statement(db_, "INSERT INTO scores (name, score, add_text, submitted) VALUES (?, ?, ?, ?)")
+            .Bind(1, Cp1251ToUtf8(record.Name))
+            .Bind(2, static_cast<int64_t>(record.Score))
+            .Bind(3, Cp1251ToUtf8(record.Add))
+            .Bind(4, now)
+            .Step();
+      } else {
+        result = SubmitResult::UnknownToken;
+      }
+      Exec("COMMIT");
+    } catch (...) {
+      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+      throw;
     }
-    Statement(db_, "INSERT INTO scores (name, score, add_text, submitted) VALUES (?, ?, ?, ?)")
-        .Bind(1, Cp1251ToUtf8(record.Name))
-        .Bind(2, static_cast<int64_t>(record.Score))
-        .Bind(3, Cp1251ToUtf8(record.Add))
-        .Bind(4, now)
-        .Step();
-    Exec("COMMIT");
   } catch (...) {
-    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_busy_timeout(db_, static_cast<int>(kWriteMs));
+    std::lock_guard<std::mutex> w(waitingMutex_);
+    waiting_.insert(waiting_.begin(), tokens.begin(), tokens.end());
     throw;
   }
-  return SubmitResult::Stored;
+  sqlite3_busy_timeout(db_, static_cast<int>(kWriteMs));
+  return result;
 }
 
 std::vector<StoredScore> SqliteStore::Best(int limit) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(readMutex_);
   std::vector<StoredScore> rows;
-  Statement s(db_,
+  Statement s(reader_,
               "SELECT id, name, score, add_text, submitted FROM scores ORDER BY score DESC, id "
               "LIMIT ?");
   s.Bind(1, static_cast<int64_t>(limit));
@@ -175,19 +346,21 @@ std::vector<StoredScore> SqliteStore::Best(int limit) {
 }
 
 int64_t SqliteStore::Count() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Statement s(db_, "SELECT COUNT(*) FROM scores");
+  std::lock_guard<std::mutex> lock(readMutex_);
+  Statement s(reader_, "SELECT COUNT(*) FROM scores");
   return s.Step() ? s.Int(0) : 0;
 }
 
 int64_t SqliteStore::RemoveById(int64_t id) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  if (db_ == nullptr) throw StoreError("the database " + path_ + " is open read-only");
+  std::lock_guard<std::timed_mutex> lock(mutex_);
   Statement(db_, "DELETE FROM scores WHERE id = ?").Bind(1, id).Step();
   return sqlite3_changes(db_);
 }
 
 int64_t SqliteStore::RemoveByName(const std::string& utf8Name) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  if (db_ == nullptr) throw StoreError("the database " + path_ + " is open read-only");
+  std::lock_guard<std::timed_mutex> lock(mutex_);
   Statement(db_, "DELETE FROM scores WHERE name = ?").Bind(1, utf8Name).Step();
   return sqlite3_changes(db_);
 }

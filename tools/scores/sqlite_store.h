@@ -1,8 +1,15 @@
 #pragma once
 // The world table in one SQLite file: write-ahead log, every submission one
-// durable transaction, calls serialised on one connection.
+// durable transaction. Writes go through one connection and readers through
+// another, so that a page view never waits for a writer: another process
+// holding the write lock (an operator's open transaction) delays only
+// submissions, and those at most kWriteMs. Tokens wait in memory while the
+// file is locked and go in with the next write.
 
+#include <cstdint>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 #include "score_store.h"
 
@@ -12,8 +19,17 @@ namespace klv::scores {
 
 class SqliteStore : public ScoreStore {
  public:
-  // Opens or creates the file and proves it can be written.
-  explicit SqliteStore(const std::string& path);
+  // The longest a write waits for the file's write lock, in milliseconds.
+  static constexpr int64_t kWriteMs = 2000;
+  // The longest a version query waits to store its token before it lets the
+  // token wait in memory, in milliseconds.
+  static constexpr int64_t kTokenWriteMs = 250;
+  // Tokens that may wait in memory for the file at most.
+  static constexpr std::size_t kMaxWaitingTokens = 100'000;
+
+  // Opens or creates the file and proves it can be written; read-only, opens
+  // a file that exists and writes nothing (every change then throws).
+  explicit SqliteStore(const std::string& path, bool readOnly = false);
   ~SqliteStore() override;
   SqliteStore(const SqliteStore&) = delete;
   SqliteStore& operator=(const SqliteStore&) = delete;
@@ -30,10 +46,21 @@ class SqliteStore : public ScoreStore {
 
  private:
   void Exec(const char* sql);
+  void ExecRead(const char* sql);
+  // With the writer's lock held: the waiting tokens into the open transaction.
+  void WriteWaitingTokens(std::vector<std::pair<std::string, int64_t>>& tokens);
+  // With the writer's lock held: stores the waiting tokens, waiting at most
+  // `busyMs` for the file; false when it is locked and they still wait.
+  bool FlushTokens(int busyMs);
+  void Close();
 
   std::string path_;
-  std::mutex mutex_;
-  sqlite3* db_ = nullptr;
+  std::timed_mutex mutex_;  // the writer
+  sqlite3* db_ = nullptr;   // null when read-only
+  std::mutex readMutex_;
+  sqlite3* reader_ = nullptr;
+  std::mutex waitingMutex_;
+  std::vector<std::pair<std::string, int64_t>> waiting_;  // tokens not yet in the file
 };
 
 }  // namespace klv::scores

@@ -29,6 +29,7 @@ constexpr const char* kHead = R"(<!DOCTYPE html>
   main { max-width: 860px; margin: 0 auto; padding: 32px 16px; }
   h1 { margin: 0 0 4px; font-size: 32px; color: #ffd200; text-shadow: 1px 2px 0 #124a7a; }
   p.note { margin: 0 0 20px; color: #0d3553; }
+  p.stale { margin: 0 0 20px; padding: 8px 12px; background: #fff3c4; border-radius: 8px; }
   table { width: 100%; border-collapse: collapse; background: rgba(255,255,255,0.92);
           border-radius: 8px; overflow: hidden; box-shadow: 0 4px 16px rgba(0,0,0,0.25); }
   th, td { padding: 8px 12px; text-align: left; border-bottom: 1px solid #d5e7f3; }
@@ -44,7 +45,9 @@ constexpr const char* kHead = R"(<!DOCTYPE html>
 <main>
 <h1>Клевария</h1>
 <p class="note">Мировая таблица рекордов: лучшие 100 результатов (время UTC).</p>
-<table>
+)";
+
+constexpr const char* kTableHead = R"(<table>
 <thead><tr><th class="num">Место</th><th>Имя</th><th class="num">Очки</th><th>Текст</th><th>Дата</th></tr></thead>
 <tbody>
 )";
@@ -58,8 +61,17 @@ constexpr const char* kTail = R"(</tbody>
 
 }  // namespace
 
-std::string RenderWorldTablePage(const std::vector<StoredScore>& rows) {
+std::string RenderWorldTablePage(const std::vector<StoredScore>& rows, int64_t readAt,
+                                 int64_t now) {
   std::string html = kHead;
+  if (readAt != 0) {
+    const int64_t minutes = (now > readAt ? now - readAt : 0) / 60;
+    html +=
+        "<p class=\"stale\">Сервер рекордов сейчас не отвечает: таблица показана такой, "
+        "какой была " +
+        FormatDate(readAt) + " (" + std::to_string(minutes) + " мин. назад).</p>\n";
+  }
+  html += kTableHead;
   if (rows.empty()) {
     html += "<tr><td class=\"empty\" colspan=\"5\">Пока нет ни одного результата.</td></tr>\n";
   }

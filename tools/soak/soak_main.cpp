@@ -87,6 +87,15 @@ std::string RandomAction(klv::Random& r, klv::Screen screen) {
   return kAny[r.Below(16)];
 }
 
+// Large pictures are decoded when first drawn, and the scenes of the later
+// levels first show deep into a game: decoded after the tour, they are in
+// memory before the warm-up ends too, so what the heap shows after it is what
+// the game keeps, not what it sees for the first time.
+void DecodeEveryPicture(klv::Game& g) {
+  for (klv::PictureCollection* c : {&g.MenuImgs, &g.GameImgs})
+    for (int i = 0; i < c->Count(); ++i) (void)c->ItemAt(i).Picture();
+}
+
 // The opening: a tour of every screen and every text the game draws, so that
 // what the game loads once (fonts, tunes, pictures, the network library) is
 // in memory before the warm-up ends. Each stop is checked: a tour that went
@@ -225,6 +234,7 @@ Pass Run(const klv::ScriptOptions& options, uint64_t seed, uint64_t frames, std:
   if (log) {
     exec("seed " + std::to_string(seed));
     for (const std::string& line : TourLines()) exec(line);
+    DecodeEveryPicture(runner.TheGame());
     exec("autopilot on");
     klv::Game& g = runner.TheGame();
     klv::Random r(seed * 31 + 7);
@@ -240,6 +250,7 @@ Pass Run(const klv::ScriptOptions& options, uint64_t seed, uint64_t frames, std:
     // The opening (seed, the tour of the screens, the autopilot) runs before
     // the checkpoints start, as in the first pass.
     while (nextCommand(line)) {
+      if (line == "autopilot on") DecodeEveryPicture(runner.TheGame());
       runner.Execute(line);
       if (line == "autopilot on") break;
     }
