@@ -104,8 +104,8 @@ TEST_F(ScriptRunnerTest, PrintAndHashWriteToTheRunnersStream) {
 // the same trail as a runner that keeps it all along, even when the only
 // "hash" comes last, after a comment line mentioning it.
 TEST_F(ScriptRunnerTest, TheFrameTrailIsKeptFromTheStartWhenAScriptAsksForIt) {
-  const char* lines[] = {"wait 100", "# no hash here", "key Down", "wait 300", "key Return",
-                         "wait 500"};
+  const char* lines[] = {"wait 100", "# no hash here", "key Down",
+                         "wait 300", "key Return",     "wait 500"};
   std::string script;
   for (const char* line : lines) script += std::string(line) + "\n";
   ASSERT_EQ(Run(script + "hash end\n"), 0) << err_.str();
