@@ -7,11 +7,12 @@
 
 #include "app/game_recorder.h"
 #include "app/sound_system.h"
-#include "app/text_colours.h"
+#include "base/text_colours.h"
 #include "engine/cp1251.h"
 #include "engine/errors.h"
 #include "engine/input_states.h"
 #include "engine/sprite_engine.h"
+#include "engine/surface.h"
 #include "play/fon.h"
 #include "play/player.h"
 #include "play/round.h"
@@ -84,7 +85,7 @@ void Game::FormCreate() {
   // 9-10: the quota icons.
   Round1->CreateTargetIcons();
   // 11-13.
-  Paused = false;
+  Hold1.Release();
   Screens1->CreateSendCheck();
   Round1->CreateBackdrop(0);
   Screens1->MenuPos = 1;
@@ -98,7 +99,8 @@ void Game::FormCreate() {
 uint64_t Game::NextDueMicros() const {
   uint64_t due = ~0ull;
   if (FrameTimer1.Running()) due = std::min(due, FrameTimer1.DueUs());
-  for (const MessageTimer* t : {&Timer1, &Timer2, &Timer3, &Timer4})
+  const Hold& hold = Hold1;
+  for (const MessageTimer* t : {&hold.Clock(), &hold.HoldTimer(), &Timer3, &hold.Bonus()})
     if (t->Enabled()) due = std::min(due, t->DueUs());
   return due;
 }
@@ -107,7 +109,8 @@ void Game::RunDue() {
   const uint64_t now = platform.NowMicros();
   // Due work in due-time order; a bound keeps a broken timer from looping.
   for (int guard = 0; guard < 10000 && !terminated_; ++guard) {
-    MessageTimer* timers[] = {&Timer1, &Timer2, &Timer3, &Timer4};
+    MessageTimer* timers[] = {&Hold1.TickedClock(), &Hold1.TickedHold(), &Timer3,
+                              &Hold1.TickedBonus()};
     MessageTimer* next = nullptr;
     for (MessageTimer* t : timers)
       if (t->Enabled() && t->DueUs() <= now && (!next || t->DueUs() < next->DueUs())) next = t;
@@ -119,9 +122,9 @@ void Game::RunDue() {
     }
     if (!next) break;
     next->Ticked(now);
-    if (next == &Timer1)
+    if (next == &Hold1.TickedClock())
       Timer1Timer();
-    else if (next == &Timer2)
+    else if (next == &Hold1.TickedHold())
       Timer2Timer();
     else if (next == &Timer3)
       Timer3Timer();
@@ -191,7 +194,7 @@ void Game::DrawStateTexts() {
       break;
     case Screen::Game:
       Round1->Draw(Canvas1);
-      if (Hold1.Held() && !Hold1.BonusRunning() && Paused) {
+      if (Hold1.Held() && !Hold1.BonusRunning() && Hold1.Paused()) {
         Canvas1.SetFont(Face::Comic, 25, true, Rgb(255, 255, 255));
         Canvas1.TextOut(360, 285, Cp("Пауза"));
       }
@@ -237,7 +240,6 @@ void Game::Timer3Timer() {
   if (GameState == Screen::GameOver) {
     GameState = Screen::GameOver2;
   } else if (GameState == Screen::GameOver2) {
-    SetTimer(Timer2, false);
     Screens1->RemoveAskBox();
     StopGame();
   }
@@ -255,10 +257,10 @@ void Game::StartGame() {
   if (Recorder) Recorder->GameStarting();
   // Every game starts from stopped timers, so its "Готовсь!" hold runs the
   // full two seconds whatever the last game left behind.
-  for (MessageTimer* t : {&Timer1, &Timer2, &Timer3, &Timer4}) SetTimer(*t, false);
+  Hold1.Reset();
+  SetTimer(Timer3, false);
   Screens1->RemoveMenuButtons();
   Round1->NewGame();
-  Paused = false;
   GameFinished = false;
   ShowMouseCursor(false);
   Screens1->MenuReturnPos = 1;
@@ -278,8 +280,7 @@ void Game::StopGame() {
     return;
   }
   Round1->HideTargetIcons();
-  SetTimer(Timer1, false);
-  SetTimer(Timer2, false);
+  Hold1.Stop();
   // A score that beats the tenth entry goes into the table.
   if (Screens1->QualifiesForTable()) {
     Screens1->EnterNameEntry();

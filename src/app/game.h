@@ -10,7 +10,7 @@
 
 #include "app/hold.h"
 #include "app/message_timer.h"
-#include "app/screen.h"
+#include "base/screen.h"
 #include "engine/canvas.h"
 #include "engine/frame_timer.h"
 #include "engine/picture_collection.h"
@@ -106,16 +106,12 @@ class Game : public EventSink, public SoundEffects {
 
   Screen GameState = Screen::None;
   uint8_t FrameCounter = 0;
-  bool Paused = false;
   bool GameFinished = false;
 
-  MessageTimer Timer1{10};
-  MessageTimer Timer2{2000};
   MessageTimer Timer3{2000};
-  MessageTimer Timer4{128};
   FrameTimer FrameTimer1;
-  // Pause and hold, over Paused and Timer1, Timer2 and Timer4.
-  Hold Hold1{platform, Paused, Timer1, Timer2, Timer4};
+  // Pause and hold: the pause flag and Timer1, Timer2 and Timer4.
+  Hold Hold1{platform};
 
   Random Rng;
   Surface BackBuffer;

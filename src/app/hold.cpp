@@ -45,4 +45,21 @@ bool Hold::EndHold() {
   return true;
 }
 
+void Hold::Release() {
+  paused_ = false;
+  Set(hold_, false);
+}
+
+void Hold::Stop() {
+  Set(clock_, false);
+  Set(hold_, false);
+}
+
+void Hold::Reset() {
+  Set(clock_, false);
+  Set(hold_, false);
+  Set(bonus_, false);
+  paused_ = false;
+}
+
 }  // namespace klv

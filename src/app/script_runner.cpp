@@ -308,7 +308,7 @@ void ScriptRunner::Wait(uint64_t ms) {
     game_->RunDue();
     // The bench times the game's own work, not the trail's hash below.
     if (AfterRunDue) AfterRunDue(game_->FrameTimer1.Frames() != framesBefore);
-    if (platform_->presentCount != presentsBefore) {
+    if (trackFrames_ && platform_->presentCount != presentsBefore) {
       // A frame shown again unchanged adds nothing: the trail is of the
       // pictures the player saw, however often each was sent.
       const uint64_t frame = PixelHash();
@@ -344,6 +344,7 @@ uint64_t ScriptRunner::PixelHash() const {
 }
 
 std::string ScriptRunner::HashLine() {
+  if (!trackFrames_) throw ScriptError(2, "hash: the frame trail is off");
   Game& g = TheGame();
   AbsorbNotes();
   char buf[160];
@@ -579,17 +580,42 @@ void ScriptRunner::Execute(const std::string& line) {
   }
 }
 
+namespace {
+
+// A script line without its comment and trailing blanks.
+std::string Trimmed(std::string line) {
+  size_t hash = line.find('#');
+  if (hash != std::string::npos) line.resize(hash);
+  while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+    line.pop_back();
+  return line;
+}
+
+// Whether any line of the script is a "hash" command.
+bool AsksForHash(const std::string& script) {
+  std::istringstream in(script);
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream words(Trimmed(line));
+    std::string cmd;
+    if (words >> cmd && cmd == "hash") return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 int ScriptRunner::Run(const std::string& script, std::ostream& out, std::ostream& err) {
   out_ = &out;
+  // The trail is of every frame from the start, so it is kept from the start
+  // only when some line will print it.
+  trackFrames_ = AsksForHash(script);
   std::istringstream in(script);
   std::string line;
   int number = 0;
   while (std::getline(in, line)) {
     ++number;
-    size_t hash = line.find('#');
-    if (hash != std::string::npos) line.resize(hash);
-    while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
-      line.pop_back();
+    line = Trimmed(line);
     try {
       Execute(line);
     } catch (const ScriptError& e) {

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/screen.h"
+#include "base/screen.h"
 
 namespace klv {
 
@@ -63,6 +63,11 @@ class ScriptRunner {
   std::function<void()> BeforeRunDue;
   std::function<void(bool frameRan)> AfterRunDue;
 
+  // Whether every frame shown is hashed into the trail "hash" prints. On
+  // unless told otherwise; Run turns it off for a script without "hash", as
+  // it costs most of a replay's time.
+  void TrackFrames(bool on) { trackFrames_ = on; }
+
  private:
   void EnsureStarted();
   void Pump();
@@ -87,6 +92,7 @@ class ScriptRunner {
   uint64_t frameTrail_ = 0;             // every change of the picture so far, hashed in order
   uint64_t lastFrame_ = 0;              // the hash of the frame on screen
   bool anyFrame_ = false;
+  bool trackFrames_ = true;
   std::ostream* out_;  // where print and hash write
 };
 

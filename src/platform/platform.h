@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/input_events.h"
 #include "engine/input_states.h"
 #include "engine/text_raster.h"
 #include "engine/virtual_keys.h"
@@ -16,18 +17,6 @@
 namespace klv {
 
 class Surface;
-
-struct KeyMods {
-  bool Shift = false;
-  bool Alt = false;
-  bool Ctrl = false;
-};
-
-enum class MouseButton { Left = 1, Middle = 2, Right = 3 };
-
-// A gamepad's buttons as the menus see them; the left stick gives the four
-// directions as well as the D-pad does.
-enum class PadButton { Up, Down, Left, Right, A, B, Start };
 
 // Receives the window's events in the order they happened.
 class EventSink {

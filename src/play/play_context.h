@@ -6,7 +6,7 @@
 // show. The game's window fills it in and schedules; play decides. A play
 // test fills one in with its own pieces.
 
-#include "app/screen.h"
+#include "base/screen.h"
 
 namespace klv {
 

@@ -1,12 +1,12 @@
 #pragma once
 // Constant data of play: fish and object kinds, the quota icons and labels,
 // the seaweed of each scene, the lines of the water band. The drawing depths
-// are in app/depths.h with those of the screens.
+// are in base/depths.h with those of the screens.
 
 #include <array>
 #include <cstdint>
 
-#include "app/depths.h"
+#include "base/depths.h"
 
 namespace klv {
 

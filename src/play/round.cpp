@@ -2,11 +2,12 @@
 
 #include <cstdio>
 
-#include "app/text_colours.h"
+#include "base/text_colours.h"
 #include "engine/canvas.h"
 #include "engine/cp1251.h"
 #include "engine/random.h"
 #include "engine/sprite_engine.h"
+#include "engine/surface.h"
 #include "play/fish.h"
 #include "play/fon.h"
 #include "play/limit_time.h"

@@ -1,7 +1,7 @@
 #include "screens/ask.h"
 
-#include "app/depths.h"
 #include "app/game.h"
+#include "base/depths.h"
 #include "engine/picture_collection.h"
 
 namespace klv {

@@ -1,7 +1,7 @@
 #include "screens/chk.h"
 
-#include "app/depths.h"
 #include "app/game.h"
+#include "base/depths.h"
 #include "engine/picture_collection.h"
 #include "engine/sprite_engine.h"
 #include "settings/config.h"

@@ -1,7 +1,7 @@
 #include "screens/fon_b.h"
 
-#include "app/depths.h"
 #include "app/game.h"
+#include "base/depths.h"
 #include "engine/cp1251.h"
 #include "engine/picture_collection.h"
 

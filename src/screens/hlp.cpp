@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/depths.h"
 #include "app/game.h"
+#include "base/depths.h"
 #include "engine/picture_collection.h"
 
 namespace klv {

@@ -74,7 +74,7 @@ void Screens::KeyUp(int key, KeyMods mods) {
       case EscapeKey::StopOrResume:
         if (!game_.Hold1.Held()) {
           game_.StopGame();
-        } else if (game_.Paused) {
+        } else if (game_.Hold1.Paused()) {
           game_.Hold1.ResumePlay();
         }
         break;
@@ -87,7 +87,7 @@ void Screens::KeyUp(int key, KeyMods mods) {
   }
 
   if ((key == 'P' || key == vk::Pause) && game_.GameState == Screen::Game) {
-    if (game_.Paused)
+    if (game_.Hold1.Paused())
       game_.Hold1.ResumePlay();
     else
       game_.Hold1.PausePlay();

@@ -5,8 +5,9 @@
 #include <memory>
 
 #include "app/game.h"
-#include "app/text_colours.h"
+#include "base/text_colours.h"
 #include "engine/cp1251.h"
+#include "engine/surface.h"
 #include "http/http_client.h"
 #include "online/score_submission.h"
 #include "online/world_table.h"
@@ -116,8 +117,7 @@ void Screens::FinishNameEntry() {
   game_.SaveSettings();
   // The hold of the name entry ends with it: left running, it would freeze
   // the last game's bubbles on the menu and cut short the next game's hold.
-  game_.Paused = false;
-  game_.SetTimer(game_.Timer2, false);
+  game_.Hold1.Release();
   RemoveAskBox();
   if (SendCheck) SendCheck->Shown = false;
   Sending = false;

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <span>
 
-#include "app/screen.h"
+#include "base/screen.h"
 #include "screens/hot_spots.h"
 
 namespace klv {

@@ -6,9 +6,10 @@
 
 #include "app/game.h"
 #include "app/sound_system.h"
-#include "app/text_colours.h"
+#include "base/text_colours.h"
 #include "engine/cp1251.h"
 #include "engine/sprite_engine.h"
+#include "engine/surface.h"
 #include "online/score_submission.h"
 #include "online/world_table.h"
 #include "screens/ask.h"
@@ -20,6 +21,9 @@
 #include "settings/config.h"
 
 namespace klv {
+
+static_assert(kTextGold == Rgb(255, 210, 0) && kTextBlue == Rgb(40, 125, 255),
+              "the text colours are opaque pixels as the engine packs them");
 
 namespace {
 
@@ -366,8 +370,6 @@ void Screens::AnswerExit(uint8_t item) {
 void Screens::AnswerExitGame(uint8_t item) {
   if (item == 1) {
     game_.GameFinished = true;
-    game_.SetTimer(game_.Timer2, false);
-    game_.Paused = false;
     RemoveAskBox();
     game_.StopGame();
     return;

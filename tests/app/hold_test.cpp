@@ -13,19 +13,18 @@ namespace {
 class HoldTest : public ::testing::Test {
  protected:
   HeadlessPlatform platform_;
-  bool paused_ = false;
-  MessageTimer clock_{10}, hold_{2000}, bonus_{128};
-  Hold h_{platform_, paused_, clock_, hold_, bonus_};
+  Hold h_{platform_};
 
   // Paused, clock, hold, bonus.
   std::array<bool, 4> Now() const {
-    return {paused_, clock_.Enabled(), hold_.Enabled(), bonus_.Enabled()};
+    return {h_.Paused(), h_.Clock().Enabled(), h_.HoldTimer().Enabled(), h_.Bonus().Enabled()};
   }
 };
 
 TEST_F(HoldTest, PauseResumeAndTheEndOfAHold) {
   using S = std::array<bool, 4>;
-  clock_.SetEnabled(true, 0);
+  EXPECT_EQ(Now(), (S{false, false, false, false})) << "play starts standing, unpaused";
+  h_.ResumePlay();
   h_.PausePlay();
   EXPECT_EQ(Now(), (S{true, false, true, false}));
   EXPECT_TRUE(h_.Held());
@@ -57,14 +56,37 @@ TEST_F(HoldTest, PauseResumeAndTheEndOfAHold) {
 TEST_F(HoldTest, AHoldRunsTwoSecondsFromItsStart) {
   platform_.SetNow(5'000'000);
   h_.PausePlay();
-  EXPECT_EQ(hold_.DueUs(), 7'000'000u);
+  EXPECT_EQ(h_.HoldTimer().DueUs(), 7'000'000u);
   platform_.SetNow(6'000'000);
   h_.PausePlay();
-  EXPECT_EQ(hold_.DueUs(), 7'000'000u);
+  EXPECT_EQ(h_.HoldTimer().DueUs(), 7'000'000u);
   h_.ResumePlay();
   h_.PausePlay();
-  EXPECT_EQ(hold_.DueUs(), 8'000'000u);
-  EXPECT_EQ(clock_.Enabled(), false);
+  EXPECT_EQ(h_.HoldTimer().DueUs(), 8'000'000u);
+  EXPECT_EQ(h_.Clock().Enabled(), false);
+}
+
+// Leaving play: Release ends the pause and the hold and leaves the clock; Stop
+// stops the clock and the hold and leaves the pause; Reset stops everything.
+TEST_F(HoldTest, LeavingPlay) {
+  using S = std::array<bool, 4>;
+  h_.PausePlay();
+  h_.Release();
+  EXPECT_EQ(Now(), (S{false, false, false, false}));
+  h_.ResumePlay();
+  h_.Release();
+  EXPECT_EQ(Now(), (S{false, true, false, false})) << "the clock is not Release's";
+
+  h_.PausePlay();
+  h_.Stop();
+  EXPECT_EQ(Now(), (S{true, false, false, false}));
+
+  h_.ResumePlay();
+  h_.HoldForBonus();
+  h_.PausePlay();
+  EXPECT_EQ(Now(), (S{true, false, true, true}));
+  h_.Reset();
+  EXPECT_EQ(Now(), (S{false, false, false, false}));
 }
 
 }  // namespace

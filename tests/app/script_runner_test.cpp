@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <random>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 
 #include "support/tiny_game_data.h"
@@ -97,6 +98,33 @@ TEST_F(ScriptRunnerTest, PrintAndHashWriteToTheRunnersStream) {
   // The same frame hashes the same; a frame that changed does not.
   EXPECT_EQ(menu.substr(menu.find(' ')), again.substr(again.find(' ')));
   EXPECT_NE(menu.substr(menu.find("pixels="), 23), moved.substr(moved.find("pixels="), 23));
+}
+
+// A script hashes frames only when it has a "hash" line; one that does gets
+// the same trail as a runner that keeps it all along, even when the only
+// "hash" comes last, after a comment line mentioning it.
+TEST_F(ScriptRunnerTest, TheFrameTrailIsKeptFromTheStartWhenAScriptAsksForIt) {
+  const char* lines[] = {"wait 100", "# no hash here", "key Down",
+                         "wait 300", "key Return",     "wait 500"};
+  std::string script;
+  for (const char* line : lines) script += std::string(line) + "\n";
+  ASSERT_EQ(Run(script + "hash end\n"), 0) << err_.str();
+  const std::string scripted = out_.str().substr(0, out_.str().find('\n'));
+
+  ScriptOptions options;
+  options.appDir = dir_.string();
+  options.scoreService = "http://127.0.0.1:1";
+  ScriptRunner stepped(options);
+  for (const char* line : lines)
+    if (line[0] != '#') stepped.Execute(line);
+  EXPECT_EQ(scripted, "end " + stepped.HashLine());
+
+  // Without the trail, "hash" is refused rather than printing a wrong one.
+  ScriptRunner untracked(options);
+  untracked.TrackFrames(false);
+  untracked.Execute("wait 100");
+  EXPECT_THROW(untracked.HashLine(), std::runtime_error);
+  EXPECT_EQ(Run(script), 0) << err_.str();
 }
 
 }  // namespace

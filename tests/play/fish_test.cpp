@@ -169,7 +169,7 @@ TEST_F(FishTest, ObjectsCrossOrLieOnTheBottom) {
 
 TEST_F(FishTest, AtMostTenFishAndTenObjectsAndTheCountsStayTrue) {
   StartPlaying();
-  G().SetTimer(G().Timer1, false);  // a clock that never runs out
+  G().Hold1.StopClock();  // a clock that never runs out
   SetQuota(R(), {{1, 50}, {2, 50}, {3, 50}});
   int maxFish = 0;
   for (int i = 0; i < 4000; ++i) {
@@ -222,7 +222,7 @@ TEST_F(FishTest, OnlyARisingHookTakesAFishOrObject) {
 
 TEST_F(FishTest, TheHookTakesAFishOnlyOnTheWayUp) {
   StartPlaying();
-  G().SetTimer(G().Timer1, false);
+  G().Hold1.StopClock();
   // Hold the hook still at 327: down to 333, one frame up, then hold again.
   Press(vk::Control);
   Frames(18);
@@ -247,7 +247,7 @@ TEST_F(FishTest, TheHookTakesAFishOnlyOnTheWayUp) {
 
 TEST_F(FishTest, TheSpinyFishStingsExceptAtItsTrailingEnd) {
   StartPlaying();
-  G().SetTimer(G().Timer1, false);
+  G().Hold1.StopClock();
   struct Case {
     bool facesLeft;
     int hx;  // hook column + 3, relative to the fish
@@ -458,7 +458,7 @@ TEST_F(FishTest, FishLeaveAtTheEdgesAndGoWithTheirLevel) {
 
 TEST_F(FishTest, ASwimmingFishRestsOnItsFirstFrame) {
   StartPlaying();
-  G().SetTimer(G().Timer1, false);
+  G().Hold1.StopClock();
   Fish* f = MakeFish(1, 300, 400);  // rest 2: frame 0 for three ticks
   f->Speed = 3;                     // a tick every 4 frames, 6 pixels a frame
   f->FramePos = 0;

@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/text_colours.h"
+#include "base/text_colours.h"
 #include "engine/random.h"
+#include "engine/surface.h"
 #include "play/fon.h"
 #include "play/limit_time.h"
 #include "play/player_time.h"
@@ -277,7 +278,7 @@ TEST_F(RoundTest, TheClockAtZeroEndsTheGameEvenWithACatchOnTheHook) {
   Wait(10);
   EXPECT_EQ(G().GameState, Screen::GameOver);
   EXPECT_TRUE(G().GameFinished);
-  EXPECT_FALSE(G().Timer1.Enabled());
+  EXPECT_FALSE(G().Hold1.Clock().Enabled());
   EXPECT_TRUE(G().Timer3.Enabled());
   Frames(1);
   EXPECT_EQ(CountOf<Fish>(), 0) << "fish go when the state leaves Game";
@@ -306,9 +307,7 @@ TEST_F(RoundTest, GetReadyDuringTheHoldAndDoneDuringTheBonus) {
   EXPECT_FALSE(HasColour(platform_->LastFrame(), 325, 300, 120, 40, Rgb(0, 255, 0)));
   // The bonus count after a completed level shows "Готово!" in gold.
   R().RoundClock = 500;
-  G().SetTimer(G().Timer1, false);
-  G().SetTimer(G().Timer2, true);
-  G().SetTimer(G().Timer4, true);
+  G().Hold1.HoldForBonus();
   Frames(2);
   EXPECT_TRUE(HasColour(platform_->LastFrame(), 325, 300, 120, 40, kTextGold)) << "Готово!";
   EXPECT_FALSE(HasColour(platform_->LastFrame(), 325, 300, 120, 40, Rgb(0, 255, 0)));
@@ -316,7 +315,7 @@ TEST_F(RoundTest, GetReadyDuringTheHoldAndDoneDuringTheBonus) {
 
 TEST_F(RoundTest, TheRoundTextsAreDrawn) {
   StartPlaying();
-  G().SetTimer(G().Timer1, false);
+  G().Hold1.StopClock();
   R().AddScore(1234);
   Frames(1);
   const Surface& frame = platform_->LastFrame();

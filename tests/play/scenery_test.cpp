@@ -71,7 +71,7 @@ TEST_F(Scenery, StartingAGameReplacesTheMenuBackdrop) {
 
 TEST_F(Scenery, TheWaveSlidesBetweenMinusOneAndMinusHundred) {
   StartPlaying();
-  G().SetTimer(G().Timer1, false);
+  G().Hold1.StopClock();
   Volna& wave = *R().Wave;
   const int start = wave.X;
   // Wherever it is now, it runs the same track.
@@ -125,9 +125,7 @@ TEST_F(Scenery, EverythingStandsStillDuringAHoldAndBubblesGoWithTheGame) {
   StartPlaying();
   Puzir* bubble = Engine().Create<Puzir>(*G().Play1);
   const Vodorosl* weed = R().Backdrop->Weeds[0];
-  G().Paused = true;
-  G().SetTimer(G().Timer2, true);
-  G().SetTimer(G().Timer1, false);
+  G().Hold1.PausePlay();
   const int waveX = R().Wave->X, bubbleY = bubble->Y, weedFrame = weed->FramePos;
   G().GameState = Screen::ExitGameQuestion;  // a state change during a hold leaves bubbles alone
   Frames(60);
@@ -137,8 +135,7 @@ TEST_F(Scenery, EverythingStandsStillDuringAHoldAndBubblesGoWithTheGame) {
   EXPECT_EQ(weed->FramePos, weedFrame);
 
   // Once play runs again outside "Game", the bubble goes.
-  G().Paused = false;
-  G().SetTimer(G().Timer2, false);
+  G().Hold1.Release();
   Frames(1);
   EXPECT_EQ(CountOf<Puzir>(), 0);
 }

@@ -155,40 +155,40 @@ TEST_F(KeyTable, ArrowsFollowTheLitButton) {
 TEST_F(KeyTable, PauseEscapeAndTheRoundClock) {
   Reach(From::Game, 1, 0);
   ASSERT_EQ(G().GameState, Screen::Game);
-  ASSERT_TRUE(G().Timer1.Enabled());
+  ASSERT_TRUE(G().Hold1.Clock().Enabled());
   Key('P');
-  EXPECT_TRUE(G().Paused);
-  EXPECT_TRUE(G().Timer2.Enabled());
-  EXPECT_FALSE(G().Timer1.Enabled());
+  EXPECT_TRUE(G().Hold1.Paused());
+  EXPECT_TRUE(G().Hold1.HoldTimer().Enabled());
+  EXPECT_FALSE(G().Hold1.Clock().Enabled());
   // Escape while paused resumes play instead of asking.
   Key(vk::Escape);
   EXPECT_EQ(G().GameState, Screen::Game);
-  EXPECT_FALSE(G().Paused);
-  EXPECT_TRUE(G().Timer1.Enabled());
-  EXPECT_FALSE(G().Timer2.Enabled());
+  EXPECT_FALSE(G().Hold1.Paused());
+  EXPECT_TRUE(G().Hold1.Clock().Enabled());
+  EXPECT_FALSE(G().Hold1.HoldTimer().Enabled());
   Key(vk::Pause);
-  EXPECT_TRUE(G().Paused);
+  EXPECT_TRUE(G().Hold1.Paused());
   Key(vk::Pause);
-  EXPECT_FALSE(G().Paused);
-  EXPECT_TRUE(G().Timer1.Enabled());
+  EXPECT_FALSE(G().Hold1.Paused());
+  EXPECT_TRUE(G().Hold1.Clock().Enabled());
   // P means nothing on the menu.
   TearDown();
   SetUp();
   Key('P');
-  EXPECT_FALSE(G().Paused);
-  EXPECT_FALSE(G().Timer2.Enabled());
+  EXPECT_FALSE(G().Hold1.Paused());
+  EXPECT_FALSE(G().Hold1.HoldTimer().Enabled());
 }
 
 // Keys released while the time bonus is counted do nothing at all, not even
 // add to KeySum.
 TEST_F(KeyTable, KeysAreIgnoredDuringTheTimeBonus) {
   Reach(From::Game, 1, 0);
-  G().SetTimer(G().Timer4, true);
+  G().Hold1.HoldForBonus();
   S().KeySum = 0;
   Key(vk::Escape);
   Key('P');
   EXPECT_EQ(G().GameState, Screen::Game);
-  EXPECT_FALSE(G().Paused);
+  EXPECT_FALSE(G().Hold1.Paused());
   EXPECT_EQ(S().KeySum, 0u);
 }
 

@@ -104,8 +104,8 @@ TEST_F(NameEntry, QualifyingScoreIsEnteredSavedAndShown) {
   ASSERT_NE(S().AskBox, nullptr);
   EXPECT_EQ(S().AskBox->X, 200);
   EXPECT_EQ(S().AskBox->Y, 187);
-  EXPECT_TRUE(G().Paused);
-  EXPECT_FALSE(G().Timer1.Enabled());
+  EXPECT_TRUE(G().Hold1.Paused());
+  EXPECT_FALSE(G().Hold1.Clock().Enabled());
   Key(vk::Escape);  // no Escape in the name entry
   EXPECT_EQ(G().GameState, Screen::EnterName);
   Key(vk::Back);  // an empty name stays empty

@@ -3,8 +3,8 @@
 
 #include <ostream>
 
-#include "app/screen.h"
 #include "app/script_runner.h"
+#include "base/screen.h"
 
 namespace klv {
 

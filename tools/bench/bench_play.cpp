@@ -61,8 +61,7 @@ KLV_BENCH("play: a busy scene") {
 
     game.StartGame();
     while (round.LevelNo < 16) round.StartLevel(klv::LevelStart::AfterBonus);  // ten quota labels
-    game.SetTimer(game.Timer2, false);
-    game.SetTimer(game.Timer1, false);  // the clock stays where it is
+    game.Hold1.Stop();  // the clock stays where it is
     round.RoundClock = round.TimeLimit * 60;
 
     // The hook held deep with a fish on it.

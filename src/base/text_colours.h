@@ -5,11 +5,10 @@
 
 #include <cstdint>
 
-#include "engine/surface.h"
-
 namespace klv {
 
-inline constexpr uint32_t kTextGold = Rgb(255, 210, 0);
-inline constexpr uint32_t kTextBlue = Rgb(40, 125, 255);
+// Opaque pixels as the engine packs them (0xAARRGGBB).
+inline constexpr uint32_t kTextGold = 0xFFFFD200u;  // 255, 210, 0
+inline constexpr uint32_t kTextBlue = 0xFF287DFFu;  // 40, 125, 255
 
 }  // namespace klv
