@@ -24,8 +24,9 @@ const char* UsageText() {
          "\n"
          "Walk with the arrows or the mouse; hold Ctrl, Down, Space or the left button\n"
          "to lower the hook. P pauses, Esc leaves a game, Alt+Enter toggles the full\n"
-         "screen. A gamepad's stick or D-pad walks and moves through the menus, A acts\n"
-         "as Enter, B as Esc and Start as P.\n"
+         "screen, F11 minimises the window, keypad - and + slow and speed the game.\n"
+         "A gamepad's stick or D-pad walks and moves through the menus, A acts as\n"
+         "Enter, B as Esc and Start as P.\n"
          "Settings and scores: ~/.local/share/Klevaria/klevaria/Config.cfg\n"
          "World table: a line \"score-service = URL\" in ~/.config/klevaria/settings\n";
 }

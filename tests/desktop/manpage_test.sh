@@ -46,10 +46,11 @@ LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$manpage" >/dev
 [ -s "$work/warnings" ] && problem "man warns: $(cat "$work/warnings")"
 grep -q "^\.TH KLEVARIA 6 .*\"Klevaria $version\"" "$manpage" || problem "the page's title line is not of version $version"
 
-# The options each names.
+# The options each names; a word like klevaria\-scores is no option, and an
+# option's own hyphens (\-\-score\-service) belong to it.
 help_opts=$(grep -oE '^ +(-[a-zA-Z], )?--[a-z-]+' "$work/help" | grep -oE -- '--?[a-zA-Z-]+' | sort -u)
 man_opts=$(sed -n '/^\.SH OPTIONS/,/^\.SH /p' "$manpage" | grep -E '^\.(B|BR|TP|IP)' |
-  grep -oE '\\-(\\-)?[a-zA-Z][a-zA-Z-]*' | sed 's/\\-/-/g' | sort -u)
+  grep -oE '(^|[ "])\\-(\\-)?[a-zA-Z]([a-zA-Z]|\\-)*' | sed 's/^[ "]//; s/\\-/-/g' | sort -u)
 [ -n "$help_opts" ] || problem "--help lists no options"
 [ "$help_opts" = "$man_opts" ] || problem "--help names [$(echo $help_opts)], the page [$(echo $man_opts)]"
 
