@@ -2,6 +2,10 @@
 """Builds every picture of the game from the SVG generators here.
 
 Usage: make_art.py OUT_DIR [--rsvg rsvg-convert]
+       make_art.py --fonts-only
+
+Every font the pictures name must be installed, or nothing is drawn and the
+build stops (--fonts-only checks that alone).
 
 Writes OUT_DIR/svg/*.svg, renders them to OUT_DIR/png/*.png with rsvg-convert,
 turns the lit buttons and the check box into colour-keyed 8-bit pictures, and
@@ -105,10 +109,16 @@ def check_fonts():
 
 def main():
     ap = argparse.ArgumentParser()
-    ap.add_argument("out")
+    ap.add_argument("out", nargs="?")
     ap.add_argument("--rsvg", default="rsvg-convert")
+    ap.add_argument("--fonts-only", action="store_true",
+                    help="check that every font the pictures name is installed, draw nothing")
     args = ap.parse_args()
+    if args.out is None and not args.fonts_only:
+        ap.error("OUT_DIR is missing")
     check_fonts()
+    if args.fonts_only:
+        return
     b = Build(args.out, args.rsvg)
     game, menu = [], []  # manifest lines
 
