@@ -18,6 +18,7 @@
 #include "play/round.h"
 #include "screens/screens.h"
 #include "settings/config.h"
+#include "settings/os_error_text.h"
 
 namespace klv {
 namespace {
@@ -60,13 +61,17 @@ Game::~Game() {
 
 void Game::FormCreate() {
   // 1-2: the settings file, beside the game or in the player's data folder.
-  ConfigDir = Paths.ConfigDir.empty() ? ChooseConfigDir(AppDir, Paths.UserDir) : Paths.ConfigDir;
-  // Settings kept apart from the game's folder start from the folder's own
-  // file the first time.
-  ConfigLoadResult loaded = LoadConfig(ConfigDir, *Cfg, RealConfigFileSystem(), AppDir);
-  if (!loaded.Notice.empty()) ShowMessage(loaded.Notice);
-  if (!loaded.Save.Ok()) ShowMessage(loaded.Save.Message);
-  if (loaded.CloseFailed) ShowMessage("Please delete file Config.cfg");
+  if (Paths.SettingsInMemory) {
+    LoadSettingsIntoMemory();
+  } else {
+    ConfigDir = Paths.ConfigDir.empty() ? ChooseConfigDir(AppDir, Paths.UserDir) : Paths.ConfigDir;
+    // Settings kept apart from the game's folder start from the folder's own
+    // file the first time.
+    ConfigLoadResult loaded = LoadConfig(ConfigDir, *Cfg, RealConfigFileSystem(), AppDir);
+    if (!loaded.Notice.empty()) ShowMessage(loaded.Notice);
+    if (!loaded.Save.Ok()) ShowMessage(loaded.Save.Message);
+    if (loaded.CloseFailed) ShowMessage("Please delete file Config.cfg");
+  }
   FrameTimer1.SetEnabled(true, platform.NowMicros());
   FrameTimer1.SetActive(platform.Active(), platform.NowMicros());
   // 3: full screen when the settings say so.
@@ -92,6 +97,26 @@ void Game::FormCreate() {
   Screens1->MenuReturnPos = 1;
   // 14-15: the text colours are constants.
   Screens1->ShowMenu();
+}
+
+void Game::LoadSettingsIntoMemory() {
+  ConfigDir.clear();
+  // The game folder's own file, when it holds a record, is where the
+  // settings start; it is only read. Else the defaults.
+  std::vector<uint8_t> bytes;
+  int closeError = 0;
+  if (RealConfigFileSystem().ReadFile(ConfigPath(AppDir), kConfigSize, bytes, closeError) != 0)
+    bytes.clear();
+  ConfigFromFileBytes(bytes, *Cfg);
+  const std::string why =
+      Paths.UnusableDir.empty()
+          ? "не найдена домашняя папка"
+          : "папка " + Paths.UnusableDir + " недоступна (" + OsErrorText(Paths.UnusableError) + ")";
+  const std::string notice = "Настройки и таблица рекордов не будут сохранены: " + why +
+                             ".\nИграть можно, но после выхода из игры они забудутся.";
+  // Said in the terminal (or the log of whatever started the game) as well.
+  std::fprintf(stderr, "klevaria: %s\n", notice.c_str());
+  ShowMessage(notice);
 }
 
 // --- Scheduling -----------------------------------------------------------
@@ -313,6 +338,7 @@ void Game::ShowMouseCursor(bool show) {
 }
 
 bool Game::SaveSettings() {
+  if (ConfigDir.empty()) return true;  // kept in memory: the player was told at start-up
   ConfigStatus status = SaveConfig(ConfigDir, *Cfg);
   if (status.Ok()) return true;
   ShowMessage(status.Message);
@@ -417,8 +443,10 @@ void Game::OnEndSession() {
   if (GameState == Screen::EnterName)
     InsertScore(Cfg->Scores, Screens1->EnteredName, Round1->MaskedScore());
   // No box: nobody would close it, and the session will not wait.
-  ConfigStatus status = SaveConfig(ConfigDir, *Cfg);
-  if (!status.Ok()) std::fprintf(stderr, "klevaria: %s\n", status.Message.c_str());
+  if (!ConfigDir.empty()) {
+    ConfigStatus status = SaveConfig(ConfigDir, *Cfg);
+    if (!status.Ok()) std::fprintf(stderr, "klevaria: %s\n", status.Message.c_str());
+  }
   Terminate();
 }
 

@@ -37,6 +37,14 @@ struct GamePaths {
   // When set, Config.cfg lives here whatever AppDir allows (an installed game
   // keeps it in the player's own data folder).
   std::string ConfigDir;
+  // No folder can keep the settings (the player's data folder can't be made
+  // or written, and the game's own is no place for them): they live in
+  // memory, no file is written, and the player is told once at start-up.
+  // UnusableDir is the folder that was tried (empty when no home is known),
+  // UnusableError why it failed (an errno value).
+  bool SettingsInMemory = false;
+  std::string UnusableDir;
+  int UnusableError = 0;
 };
 
 class Game : public EventSink, public SoundEffects {
@@ -80,7 +88,7 @@ class Game : public EventSink, public SoundEffects {
   void ShowMouseCursor(bool show);
   void Terminate() { terminated_ = true; }
   // Writes Config.cfg; a failure shows the system's reason in a box. Returns
-  // whether the file was written.
+  // whether the file was written, or the settings are kept in memory only.
   bool SaveSettings();
   void ShowMessage(const std::string& utf8);
   // Plays an effect when sound effects are on.
@@ -102,7 +110,7 @@ class Game : public EventSink, public SoundEffects {
   Platform& platform;
   GamePaths Paths;
   std::string AppDir;
-  std::string ConfigDir;  // where Config.cfg is read and written
+  std::string ConfigDir;  // where Config.cfg is read and written; empty: nowhere
 
   Screen GameState = Screen::None;
   uint8_t FrameCounter = 0;
@@ -142,6 +150,9 @@ class Game : public EventSink, public SoundEffects {
   std::string ScoreService = KLV_SCORE_SERVICE;
 
  private:
+  // Settings with no folder to keep them: read from the game's folder when
+  // it has a record, else the defaults; the player is told.
+  void LoadSettingsIntoMemory();
   void FrameTimer1Timer();
   void Timer1Timer();
   void Timer2Timer();

@@ -18,6 +18,7 @@
 #include "engine/cp1251.h"
 #include "engine/errors.h"
 #include "online/world_table.h"
+#include "platform/player_dirs.h"
 #include "platform/recording_platform.h"
 #include "platform/sdl_platform.h"
 
@@ -70,7 +71,7 @@ int main(int argc, char** argv) {
   } else {
     std::string error;
     const klv::UserSettings settings = klv::ReadUserSettings(
-        klv::UserSettingsPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")), error);
+        klv::UserSettingsPath(std::getenv("XDG_CONFIG_HOME"), klv::HomeDir().c_str()), error);
     if (!error.empty()) std::fprintf(stderr, "klevaria: %s (skipped)\n", error.c_str());
     if (settings.ScoreService) scoreService = *settings.ScoreService;
   }
@@ -94,11 +95,21 @@ int main(int argc, char** argv) {
   klv::GamePaths paths;
   const std::string base = klv::SdlPlatform::BaseDir();
   paths.AppDir = klv::FindAppDir(base);
-  if (paths.AppDir != base) {
-    // Installed: the settings and scores belong to the player, not the system.
-    paths.ConfigDir = klv::SdlPlatform::UserDataDir();
-  } else if (access(paths.AppDir.c_str(), W_OK) != 0) {
-    paths.UserDir = klv::SdlPlatform::UserDataDir();
+  const bool installed = paths.AppDir != base;
+  // Installed, the settings and scores belong to the player, never to the
+  // system's data folder; a game folder of its own keeps them unless it is
+  // not writable.
+  if (installed || access(paths.AppDir.c_str(), W_OK) != 0) {
+    const klv::PlayerDataDir player = klv::FindPlayerDataDir();
+    if (player.Dir.empty()) {
+      paths.SettingsInMemory = true;
+      paths.UnusableDir = player.Tried;
+      paths.UnusableError = player.Error;
+    } else if (installed) {
+      paths.ConfigDir = player.Dir;
+    } else {
+      paths.UserDir = player.Dir;
+    }
   }
 
   std::random_device entropy;

@@ -97,6 +97,11 @@ void GameRecorder::Write() {
   std::string name = askedName_ ? game_.Screens1->EnteredName : std::string();
   if (name.size() > kReplayMaxNameBytes) name.resize(kReplayMaxNameBytes);
   replay_.Result.Name = name;
+  // Settings kept in memory only: no folder for replays either.
+  if (game_.ConfigDir.empty()) {
+    lastError_ = "no folder keeps the settings";
+    return;
+  }
   const std::string dir = ReplayDir(game_.ConfigDir);
   if (mkdir(dir.c_str(), 0755) != 0 && errno != EEXIST) {
     lastError_ = dir + ": " + std::strerror(errno);

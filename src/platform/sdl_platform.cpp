@@ -579,12 +579,4 @@ std::string SdlPlatform::BaseDir() {
   return dir;
 }
 
-std::string SdlPlatform::UserDataDir() {
-  char* p = SDL_GetPrefPath("Klevaria", "klevaria");
-  if (!p) return {};
-  std::string dir = p;
-  SDL_free(p);
-  return dir;
-}
-
 }  // namespace klv

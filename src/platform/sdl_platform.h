@@ -56,8 +56,6 @@ class SdlPlatform : public Platform {
 
   // The folder of the running program, with a trailing '/'.
   static std::string BaseDir();
-  // The per-user folder for the settings of an installed game ("" if none).
-  static std::string UserDataDir();
 
  private:
   struct Viewport {

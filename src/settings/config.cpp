@@ -10,6 +10,8 @@
 #include <cstring>
 #include <utility>
 
+#include "settings/os_error_text.h"
+
 namespace klv {
 
 namespace {
@@ -68,9 +70,11 @@ std::string JoinPath(const std::string& dir, const std::string& name) {
   return dir.back() == '/' ? dir + name : dir + "/" + name;
 }
 
-// The save's failure message names the file that failed.
+// The save's failure message, for the player: it names the file that failed
+// and why. The settings stay in use as they are.
 std::string FailureText(const char* what, const std::string& path, int error) {
-  return std::string("Can't ") + what + " " + path + ": " + std::strerror(error);
+  return std::string("Настройки не сохранены: не удалось ") + what + " " + path + ": " +
+         OsErrorText(error) + ".";
 }
 
 // A damaged file is kept under the first free one of these names.
@@ -82,7 +86,7 @@ std::string BadCopyPath(const std::string& path, int n) {
 // Why a file that stands at the path holds no record, for the player.
 std::string DamageReason(int readError, size_t got) {
   if (readError == EISDIR || readError == kNotARegularFile) return "это не обычный файл";
-  if (readError != 0) return std::string("он не читается: ") + std::strerror(readError);
+  if (readError != 0) return "он не читается: " + OsErrorText(readError);
   if (got == 0) return "он пуст";
   return "он короче " + std::to_string(kConfigSize) + " байт";
 }
@@ -306,23 +310,23 @@ ConfigStatus SaveConfig(const std::string& dir, const Config& config, ConfigFile
   };
 
   int handle = -1;
-  if (int e = fs.Create(temp, handle)) return fail("create", temp, e);
+  if (int e = fs.Create(temp, handle)) return fail("создать", temp, e);
   int e = fs.Write(handle, image.data(), image.size());
   if (e == 0) e = fs.Sync(handle);
   if (e != 0) {
     fs.Close(handle);
     fs.Remove(temp);
-    return fail("write", temp, e);
+    return fail("записать", temp, e);
   }
   if (int ce = fs.Close(handle)) {
     fs.Remove(temp);
-    return fail("write", temp, ce);
+    return fail("записать", temp, ce);
   }
   if (int re = fs.Rename(temp, path)) {
     fs.Remove(temp);
-    return fail("replace", path, re);
+    return fail("заменить", path, re);
   }
-  if (int se = fs.SyncDir(dir)) return fail("save", path, se);
+  if (int se = fs.SyncDir(dir)) return fail("сохранить", path, se);
   return {};
 }
 
@@ -387,7 +391,7 @@ ConfigLoadResult LoadConfig(const std::string& dir, Config& config, ConfigFileSy
   } else if (keepError != ENOENT) {
     // Not moved (the folder refuses it): left as it is, and not written over
     // now. The game goes on with the defaults.
-    result.Notice = damaged + "Отложить его не удалось (" + std::strerror(keepError) +
+    result.Notice = damaged + "Отложить его не удалось (" + OsErrorText(keepError) +
                     "); игра начата с настройками по умолчанию.";
     return result;
   }

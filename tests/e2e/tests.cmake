@@ -4,6 +4,11 @@ if(TARGET xprobe)
     COMMAND ${CMAKE_CURRENT_LIST_DIR}/window_test.sh ${KLV_GAME_DIR} ${KLV_BIN_DIR})
   set_tests_properties(e2e.window PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE
     ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/../lsan.supp")
+  # Installed, with no usable home: nothing is written into the data folder.
+  add_test(NAME e2e.home
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/home_test.sh ${KLV_GAME_DIR} ${KLV_BIN_DIR}
+            ${KLV_DATA_FROM_BIN})
+  set_tests_properties(e2e.home PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
 endif()
 
 # The real game as a native Wayland client, in a nested Weston.

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -39,8 +40,9 @@ class GameFixture : public ::testing::Test {
   void SetUp() override { Boot(7); }
   void TearDown() override { Shutdown(); }
 
-  // A fresh game from the seed, its first frame drawn.
-  void Boot(uint64_t seed) {
+  // A fresh game from the seed, its first frame drawn. `adjust` may change
+  // the paths (and the game folder, already written) before start-up.
+  void Boot(uint64_t seed, const std::function<void(GamePaths&)>& adjust = {}) {
     static std::mt19937_64 names(std::random_device{}());
     dir_ = std::filesystem::temp_directory_path() / ("klv-game-" + std::to_string(names()));
     WriteGameData(dir_);
@@ -50,6 +52,7 @@ class GameFixture : public ::testing::Test {
     platform_->SetNow(1'000'000);
     GamePaths paths;
     paths.AppDir = dir_.string() + "/";
+    if (adjust) adjust(paths);
     game_ = std::make_unique<Game>(*platform_, paths, seed);
     game_->ScoreService = "http://127.0.0.1:1";
     game_->FormCreate();
