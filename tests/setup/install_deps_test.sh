@@ -88,6 +88,7 @@ expect "installs the packaging tools make test needs" called 'install .*debhelpe
 
 run "packages" 0 yes "" --package
 expect "installs debhelper" called 'install .*debhelper'
+expect "and GoogleTest, as the package build runs the unit tests" called 'install .*libgtest-dev'
 expect "but no test tools" bash -c "! grep -q googletest '$work/calls'"
 
 all=$(sed -n '/^build=(/,/^)/p; /^play=(/,/^)/p' "$script" | grep -vE '^\w+=\(|^\)' | tr -d ' ')
