@@ -34,6 +34,6 @@ foreach(src ${klv_fuzz_sources})
     add_test(NAME fuzz.${name}
       COMMAND fuzz-replay-${name} ${CMAKE_CURRENT_LIST_DIR}/corpus/${name}
               ${CMAKE_CURRENT_LIST_DIR}/crashes/${name})
-    set_tests_properties(fuzz.${name} PROPERTIES TIMEOUT 300)
+    set_tests_properties(fuzz.${name} PROPERTIES TIMEOUT 300 LABELS unit)
   endif()
 endforeach()

@@ -2,6 +2,8 @@
 # Checks the .deb packages of the game and of the world-table service.
 #   package_test.sh lintian|hardening|unpacked PACKAGE_DIR VERSION APP_ID BIN_DIR
 # lintian    lintian finds no error and no warning (its other remarks are shown)
+#            in the two packages, nor in their -dbgsym packages (.ddeb) when
+#            the build made them
 # hardening  both programs are PIE with full RELRO, bind-now, the stack
 #            protector and fortified functions (hardening-check)
 # unpacked   the packages unpacked (dpkg-deb -x) into a scratch folder hold
@@ -48,7 +50,12 @@ case "$check" in
 lintian)
   need lintian
   status=0
-  for deb in "$game_deb" "$scores_deb"; do
+  debs=("$game_deb" "$scores_deb")
+  for name in klevaria klevaria-scores; do
+    ddeb="$dir/$name-dbgsym_${version}_amd64.ddeb"
+    [ -f "$ddeb" ] && debs+=("$ddeb")
+  done
+  for deb in "${debs[@]}"; do
     out=$(lintian --no-cfg --info --display-level ">=pedantic" "$deb" 2>&1)
     echo "lintian $(basename "$deb"): ${out:-no remarks}"
     if grep -qE '^[EW]: ' <<<"$out"; then status=1; fi
