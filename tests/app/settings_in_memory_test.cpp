@@ -35,7 +35,7 @@ class SettingsInMemoryTest : public test::GameFixture {
       if (withRecord) {
         Config c;
         SetDefaults(c);
-        c.Music = false;
+        c.AddText = "kept";
         ClearTable(c, "Kept");
         ASSERT_TRUE(SaveConfig(paths.AppDir, c).Ok());
       }
@@ -66,10 +66,13 @@ TEST_F(SettingsInMemoryTest, SaysOnceWhyAndWhereInRussian) {
     SCOPED_TRACE(c.want);
     BootInMemory(c.unusable, c.error, false);
     ASSERT_EQ(G().GameState, Screen::Menu);
-    ASSERT_EQ(Platform().messages.size(), 1u);
+    // The first box, and the only one but the tiny game data's missing music.
+    ASSERT_FALSE(Platform().messages.empty());
     EXPECT_EQ(Platform().messages[0], c.want);
+    for (size_t i = 1; i < Platform().messages.size(); ++i)
+      EXPECT_EQ(Platform().messages[i].rfind("Can't load music.", 0), 0u) << Platform().messages[i];
     // The defaults, as for a first start.
-    EXPECT_TRUE(Cfg().Music);
+    EXPECT_EQ(Cfg().AddText, "");
     EXPECT_EQ(UnmaskScore(Cfg().Scores[0].Score), 1000u);
   }
 }
@@ -79,9 +82,10 @@ TEST_F(SettingsInMemoryTest, NothingIsWrittenAndNothingMoreIsSaid) {
     SCOPED_TRACE(withRecord ? "the game folder holds a record" : "no record");
     BootInMemory("/nonexistent/x", ENOENT, withRecord);
     // A record in the game folder is where the settings start; it is only read.
-    EXPECT_EQ(Cfg().Music, !withRecord);
+    EXPECT_EQ(Cfg().AddText, withRecord ? "kept" : "");
     EXPECT_EQ(Cfg().Scores[0].Name, withRecord ? "Kept" : DefaultScoreName());
     const std::set<std::string> before = Listing();
+    const size_t boxes = Platform().messages.size();
     EXPECT_EQ(before.count(ConfigFile() + " 240"), withRecord ? 1u : 0u);
 
     // Every way the game saves: the options, a window mode, a new score, the
@@ -95,7 +99,11 @@ TEST_F(SettingsInMemoryTest, NothingIsWrittenAndNothingMoreIsSaid) {
     EXPECT_TRUE(G().Terminated());
 
     EXPECT_EQ(Listing(), before);
-    EXPECT_EQ(Platform().messages.size(), 1u);
+    // Nor anywhere else: not in the current folder either.
+    EXPECT_FALSE(fs::exists("Config.cfg"));
+    EXPECT_FALSE(fs::exists("Config.cfg.tmp"));
+    EXPECT_FALSE(fs::exists("replays"));
+    EXPECT_EQ(Platform().messages.size(), boxes);
     EXPECT_FALSE(Cfg().Sound);  // kept in memory all the same
   }
 }
