@@ -7,7 +7,8 @@
 # the machine's own setup the font check passes.
 #   fonts_test.sh PYTHON MAKE_ART
 set -uo pipefail
-python=$1
+# The interpreter itself, not a wrapper that would need PATH.
+python=$("$1" -c 'import sys; print(sys.executable)') || exit 1
 make_art=$2
 work=$(mktemp -d /tmp/klv-fonts-XXXXXX)
 trap 'rm -rf "$work"' EXIT
