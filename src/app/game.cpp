@@ -445,6 +445,12 @@ void Game::OnMinimize() {
   PausePlay();
 }
 
+void Game::OnPadLost() {
+  // A player whose gamepad came loose comes back to a paused game, as after
+  // looking away.
+  PausePlay();
+}
+
 void Game::PausePlay() {
   if (GameState == Screen::Game) Hold1.PausePlay();
 }

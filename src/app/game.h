@@ -66,6 +66,7 @@ class Game : public EventSink, public SoundEffects {
   void OnActivate(bool active) override;
   void OnMaximize() override;
   void OnMinimize() override;
+  void OnPadLost() override;
   void OnEndSession() override;
 
   // Shell operations used across the game.

@@ -355,11 +355,23 @@ void SdlPlatform::PumpEvents(EventSink& sink) {
         if (!controller_ && !joystick_) OpenController(e.cdevice.which);
         break;
       case SDL_CONTROLLERDEVICEREMOVED:
-      case SDL_JOYDEVICEREMOVED:
+      case SDL_JOYDEVICEREMOVED: {
+        // A game controller goes with both events, a plain joystick with the
+        // second alone; the first that names the pad in use closes it. Another
+        // pad still plugged in takes its place.
+        const SDL_JoystickID inUse =
+            controller_ ? SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(controller_))
+            : joystick_ ? SDL_JoystickInstanceID(joystick_)
+                        : -1;
+        const SDL_JoystickID gone =
+            e.type == SDL_JOYDEVICEREMOVED ? e.jdevice.which : e.cdevice.which;
+        if (gone != inUse) break;
         CloseController();
         for (int i = 0; i < SDL_NumJoysticks() && !controller_ && !joystick_; ++i)
           OpenController(i);
+        sink.OnPadLost();
         break;
+      }
       case SDL_WINDOWEVENT:
         switch (e.window.event) {
           case SDL_WINDOWEVENT_CLOSE:
