@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/hold.h"
@@ -138,6 +139,11 @@ class Game : public EventSink, public SoundEffects {
 
   // Records every game from StartGame to its end; none when null.
   GameRecorder* Recorder = nullptr;
+
+  // The window mode the command line asks for instead of the settings' (and
+  // then keeps, as a choice on the options screen would); none when it asks
+  // for none.
+  std::optional<bool> StartWindowed;
 
   // The world-table service's base address.
   std::string ScoreService = KLV_SCORE_SERVICE;

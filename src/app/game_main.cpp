@@ -108,6 +108,7 @@ int main(int argc, char** argv) {
     klv::RecordingPlatform recording(*platform);
     klv::Game game(recording, paths, seed);
     game.ScoreService = scoreService;
+    game.StartWindowed = options.Windowed;
     klv::GameRecorder recorder(game, recording);
     game.Recorder = &recorder;
     try {

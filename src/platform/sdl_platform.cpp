@@ -48,6 +48,9 @@ void CatchEndSignals() {
   for (int sig : kEndSignals) sigaction(sig, &sa, nullptr);
 }
 
+// The window may be made this many times smaller than the picture, no more.
+constexpr int kSmallestWindowShare = 4;
+
 // The longest sleep between two looks at the end request, in milliseconds.
 constexpr uint64_t kLongestWaitMs = 200;
 
@@ -153,7 +156,7 @@ int ScaleAxis(int v) {
 }  // namespace
 
 SdlPlatform::SdlPlatform(const std::string& title, int width, int height)
-    : width_(width), height_(height) {
+    : width_(width), height_(height), windowW_(width), windowH_(height) {
   // Blitting to the window surface costs a fraction of what a software GL
   // renderer does on machines without a GPU.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
@@ -166,14 +169,17 @@ SdlPlatform::SdlPlatform(const std::string& title, int width, int height)
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0)
     throw KlvError(std::string("Cannot start the video system: ") + SDL_GetError());
   SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER | SDL_INIT_JOYSTICK);
+  // The player may size the window by its border: the picture is scaled to
+  // it and letterboxed, as in full screen.
   window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
-                             height, SDL_WINDOW_SHOWN);
+                             height, SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
   if (!window_) {
     std::string err = SDL_GetError();
     SDL_Quit();
     throw KlvError("Cannot open the window: " + err);
   }
   SetWindowIcon(window_);
+  SDL_SetWindowMinimumSize(window_, width / kSmallestWindowShare, height / kSmallestWindowShare);
   SDL_StartTextInput();
   fonts_ = std::make_unique<TtfFonts>();
   if (!TtfFonts::MissingFonts().empty()) ShowMessage(TtfFonts::MissingFonts(), MessageKind::Error);
@@ -279,7 +285,9 @@ SdlPlatform::Viewport SdlPlatform::ComputeViewport(int outW, int outH) const {
 }
 
 void SdlPlatform::MapPointer(int wx, int wy, int* bx, int* by) const {
-  if (!fullscreen_ || viewport_.w <= 0 || viewport_.h <= 0) {
+  // The picture's place in the window as last shown, in a window of any size
+  // as in full screen.
+  if (viewport_.w <= 0 || viewport_.h <= 0) {
     *bx = wx;
     *by = wy;
     return;
@@ -399,8 +407,18 @@ void SdlPlatform::PumpEvents(EventSink& sink) {
           case SDL_WINDOWEVENT_MINIMIZED:
             sink.OnMinimize();
             break;
-          case SDL_WINDOWEVENT_EXPOSED:
           case SDL_WINDOWEVENT_SIZE_CHANGED:
+            // The size the player gave the window, to come back to after full
+            // screen (not the one a maximise or full screen gave it).
+            if (!fullscreen_ && !(SDL_GetWindowFlags(window_) &
+                                  (SDL_WINDOW_MAXIMIZED | SDL_WINDOW_FULLSCREEN_DESKTOP))) {
+              windowW_ = e.window.data1;
+              windowH_ = e.window.data2;
+            }
+            needFullRedraw_ = true;
+            if (lastBuffer_) Present(*lastBuffer_);
+            break;
+          case SDL_WINDOWEVENT_EXPOSED:
           case SDL_WINDOWEVENT_RESTORED:
             needFullRedraw_ = true;
             if (lastBuffer_) Present(*lastBuffer_);
@@ -425,7 +443,7 @@ void SdlPlatform::SetFullscreen(bool fullscreen) {
     // scaled and sent (PresentToSurface).
     OpenRenderer(true);
   } else if (!fullscreen) {
-    SDL_SetWindowSize(window_, width_, height_);
+    SDL_SetWindowSize(window_, windowW_, windowH_);
     SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
   }
   needFullRedraw_ = true;

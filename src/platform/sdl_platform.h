@@ -1,7 +1,8 @@
 #pragma once
-// The desktop platform on SDL2: one 800 x 600 window (or desktop full screen
-// with the picture scaled to fit and letterboxed), keyboard, mouse and game
-// controllers, fonts, message boxes and the desktop's opener.
+// The desktop platform on SDL2: one window, 800 x 600 or as the player sizes
+// it, or desktop full screen, with the picture scaled to fit and letterboxed;
+// keyboard, mouse and game controllers, fonts, message boxes and the
+// desktop's opener.
 
 #include <memory>
 #include <string>
@@ -89,6 +90,7 @@ class SdlPlatform : public Platform {
   PadDirections stick_;
   uint8_t hat_ = 0;  // the plain joystick's D-pad as last reported
   int width_, height_;
+  int windowW_, windowH_;  // the window's size out of full screen
   bool fullscreen_ = false;
   bool active_ = true;
   bool needFullRedraw_ = true;

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Plays the real game in a real X window (Xvfb) the way a player would, with
-# xdotool: menu, options, a short game, the questions, full screen and exit;
-# then the letter keys on a Russian keyboard layout, and the desktop's end
-# requests (SIGTERM, SIGINT, SIGHUP).
+# xdotool: menu, options, a short game, the questions, full screen, a window
+# sized by its border and maximised, and exit; then the letter keys on a
+# Russian keyboard layout, the desktop's end requests (SIGTERM, SIGINT,
+# SIGHUP), and --fullscreen and --windowed.
 # Usage: window_test.sh GAME_DIR BIN_DIR
 set -euo pipefail
 game_dir=$(cd "$1" && pwd)
@@ -52,7 +53,7 @@ step() { echo "window test: $*"; }
 start_game() {
   # The pointer starts away from the window, so it lights nothing.
   xdotool mousemove 0 0
-  (cd "$work" && exec ./klevaria) >"$work/game.log" 2>&1 &
+  (cd "$work" && exec ./klevaria "$@") >"$work/game.log" 2>&1 &
   game_pid=$!
   win=$(timeout 60 xdotool search --sync --class klevaria | head -n1) ||
     fail "no window appeared"
@@ -133,6 +134,42 @@ read -r w h < <("$bin_dir/xprobe" size "$win")
 [ "$w" = 800 ] && [ "$h" = 600 ] || fail "Alt+Enter again: window is ${w}x${h}"
 step "full screen and back"
 
+# Sized by its border: the picture is scaled to the window's height (666 x 500
+# from x 167) and letterboxed, and the mouse acts where the picture shows.
+is_black() { [ "$(pixel "$1" "$2")" = 000000 ]; }
+xdotool windowsize "$win" 1000 500
+sleep 1.5
+read -r w h < <("$bin_dir/xprobe" size "$win")
+[ "$w" = 1000 ] && [ "$h" = 500 ] || fail "the window did not take the size 1000x500: ${w}x${h}"
+"$bin_dir/xprobe" shot "$win" "$work/sized.ppm" || fail "no screenshot of the sized window"
+for at in "5 250" "160 10" "160 490" "840 250" "994 10"; do
+  is_black $at || fail "no black bar at ($at): $(pixel $at)"
+done
+for at in "175 10" "500 250" "825 490"; do
+  is_black $at && fail "the picture does not reach ($at)"
+done
+wait_for 5 is_gold 417 204 || fail "the lit first button is not at its scaled place: $(pixel 417 204)"
+xdotool mousemove --window "$win" 416 400 click 1  # "Выход", 300 480 in the picture
+wait_for 5 is_light 416 125 || fail "a click on the scaled \"Выход\" did not ask"
+key Escape
+wait_for 5 is_gold 417 204 || fail "Escape did not answer 'Нет' in the sized window"
+step "sized window: scaled, letterboxed, clicked"
+
+# A double click on the title maximises, which is full screen; Alt+Enter comes
+# back to the size the window had.
+read -r wx wy < <("$bin_dir/xprobe" place "$win")
+xdotool mousemove $((wx + 300)) $((wy - 10))
+sleep 0.3
+xdotool click --repeat 2 --delay 80 1
+sleep 1.5
+read -r w h < <("$bin_dir/xprobe" size "$win")
+[ "$w" = 1024 ] && [ "$h" = 768 ] || fail "maximising: window is ${w}x${h}, not full screen"
+key alt+Return
+sleep 1.5
+read -r w h < <("$bin_dir/xprobe" size "$win")
+[ "$w" = 1000 ] && [ "$h" = 500 ] || fail "out of full screen the window is ${w}x${h}, not 1000x500"
+step "maximised to full screen and back to 1000x500"
+
 # Escape and Enter end the program with status 0; the settings hold music off.
 key Escape Return
 wait_game_end 10
@@ -173,5 +210,18 @@ for sig in TERM INT HUP; do
   [ "$status" = 0 ] || fail "SIG$sig: the game ended with status $status"
   [ -f "$work/Config.cfg" ] || fail "SIG$sig: no Config.cfg was saved"
   step "SIG$sig: saved and ended with status 0 in $took ms"
+done
+
+# --fullscreen and --windowed start in that mode and keep it as the setting.
+windowed_saved() { od -An -tu1 -j2 -N1 "$work/Config.cfg" | tr -d ' '; }
+for mode in fullscreen:1024:0 windowed:800:1; do
+  IFS=: read -r option width saved <<<"$mode"
+  start_game "--$option"
+  read -r w h < <("$bin_dir/xprobe" size "$win")
+  [ "$w" = "$width" ] || fail "--$option: the window is ${w}x${h}"
+  kill -s TERM "$game_pid"
+  wait_game_end 5
+  [ "$(windowed_saved)" = "$saved" ] || fail "--$option: Config.cfg holds windowed $(windowed_saved)"
+  step "--$option: ${w}x${h}, kept"
 done
 echo "window test: passed"
