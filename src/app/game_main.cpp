@@ -50,7 +50,7 @@ int CheckReplay(const std::string& file) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  klv::SdlPlatform::RunGpuProbe(argc, argv);
+  klv::SdlPlatform::RunChildProcess(argc, argv);
   // --help and --version need no display: they are answered before SDL starts.
   klv::StartOptions options;
   if (int status = klv::HandleCommandLine(argc, argv, std::cout, std::cerr, &options); status >= 0)

@@ -9,14 +9,17 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <utility>
 
 #include "engine/errors.h"
 #include "engine/surface.h"
 #include "platform/key_map.h"
+#include "platform/message_box.h"
 #include "platform/sdl_audio_out.h"
 #include "platform/sdl_desktop.h"
 
@@ -53,6 +56,90 @@ constexpr int kSmallestWindowShare = 4;
 
 // The longest sleep between two looks at the end request, in milliseconds.
 constexpr uint64_t kLongestWaitMs = 200;
+
+// Whether this program answers as the child processes below when started
+// again (SdlPlatform::RunChildProcess); a program that does not shows no box.
+bool gServesChildren = false;
+
+// Starts this program again with `args` after its name, with the end signals
+// as they are by default and stdout into `out` (0 to keep it); -1 on failure.
+pid_t SpawnSelf(const std::vector<std::string>& args, int out) {
+  posix_spawn_file_actions_t files;
+  posix_spawnattr_t attr;
+  posix_spawn_file_actions_init(&files);
+  if (out > 0) posix_spawn_file_actions_adddup2(&files, out, STDOUT_FILENO);
+  posix_spawn_file_actions_addopen(&files, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawnattr_init(&attr);
+  sigset_t none, defaults;
+  sigemptyset(&none);
+  sigemptyset(&defaults);
+  for (int sig : kEndSignals) sigaddset(&defaults, sig);
+  posix_spawnattr_setsigmask(&attr, &none);
+  posix_spawnattr_setsigdefault(&attr, &defaults);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  std::string self = "/proc/self/exe";
+  std::vector<char*> argv = {self.data()};
+  std::vector<std::string> copies = args;
+  for (std::string& a : copies) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  const int spawned = posix_spawn(&pid, self.c_str(), &files, &attr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&files);
+  posix_spawnattr_destroy(&attr);
+  return spawned == 0 ? pid : -1;
+}
+
+// Shows the box from a child process (message_box.h) over the window and
+// waits until the player closes it, looking at the end request all the while:
+// on a request the box is killed at once and the game ends as usual. False
+// when no box could be shown.
+bool ShowBoxInChild(const std::string& utf8, MessageKind kind, SDL_Window* over) {
+  std::string text = utf8;
+  if (text.size() > kMessageBoxMaxText) {
+    // Cut before the character the bound falls in.
+    size_t end = kMessageBoxMaxText;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    text.resize(end);
+  }
+  int x = 0, y = 0, w = 0, h = 0;
+  if (over) {
+    SDL_GetWindowPosition(over, &x, &y);
+    SDL_GetWindowSize(over, &w, &h);
+  }
+  int out[2];
+  if (pipe2(out, O_CLOEXEC) != 0) return false;
+  const pid_t pid = SpawnSelf(
+      {kMessageBoxArg, std::to_string(getpid()), kind == MessageKind::Error ? "error" : "info",
+       std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(w) + "," +
+           std::to_string(h),
+       text},
+      out[1]);
+  close(out[1]);
+  if (pid < 0) {
+    close(out[0]);
+    return false;
+  }
+  // The child writes nothing: its end closes the pipe.
+  bool ended = false;
+  for (;;) {
+    if (gEndRequest != 0) {
+      kill(pid, SIGKILL);
+      ended = true;
+      break;
+    }
+    pollfd p{out[0], POLLIN, 0};
+    const int ready = poll(&p, 1, int(kLongestWaitMs));
+    if (ready < 0 && errno != EINTR) break;
+    if (ready <= 0) continue;
+    char sink[64];
+    if (read(out[0], sink, sizeof sink) <= 0) break;
+  }
+  close(out[0]);
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return ended || (WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
 
 // The child's argument and how long the game waits for its answer.
 constexpr const char* kGpuProbeArg = "--gpu-probe";
@@ -91,29 +178,9 @@ constexpr int kGpuProbeTimeoutMs = 3000;
 bool AskGpuProbe() {
   int out[2];
   if (pipe2(out, O_CLOEXEC) != 0) return false;
-  posix_spawn_file_actions_t files;
-  posix_spawnattr_t attr;
-  posix_spawn_file_actions_init(&files);
-  posix_spawn_file_actions_adddup2(&files, out[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addopen(&files, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  posix_spawnattr_init(&attr);
-  sigset_t none, defaults;
-  sigemptyset(&none);
-  sigemptyset(&defaults);
-  for (int sig : kEndSignals) sigaddset(&defaults, sig);
-  posix_spawnattr_setsigmask(&attr, &none);
-  posix_spawnattr_setsigdefault(&attr, &defaults);
-  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-  char self[] = "/proc/self/exe";
-  char arg[32];
-  std::snprintf(arg, sizeof arg, "%s", kGpuProbeArg);
-  char* argv[] = {self, arg, nullptr};
-  pid_t pid = -1;
-  const int spawned = posix_spawn(&pid, self, &files, &attr, argv, environ);
-  posix_spawn_file_actions_destroy(&files);
-  posix_spawnattr_destroy(&attr);
+  const pid_t pid = SpawnSelf({kGpuProbeArg}, out[1]);
   close(out[1]);
-  if (spawned != 0) {
+  if (pid < 0) {
     close(out[0]);
     return false;
   }
@@ -197,8 +264,10 @@ SdlPlatform::~SdlPlatform() {
   SDL_Quit();
 }
 
-void SdlPlatform::RunGpuProbe(int argc, char** argv) {
+void SdlPlatform::RunChildProcess(int argc, char** argv) {
+  gServesChildren = true;
   if (argc == 2 && std::strcmp(argv[1], kGpuProbeArg) == 0) ProbeGpuAndExit();
+  if (argc >= 2 && std::strcmp(argv[1], kMessageBoxArg) == 0) RunMessageBoxChild(argc, argv);
 }
 
 uint64_t SdlPlatform::NowMicros() {
@@ -590,8 +659,18 @@ TextRaster SdlPlatform::RenderText(const FontSpec& font, const std::string& utf8
 }
 
 void SdlPlatform::ShowMessage(const std::string& utf8, MessageKind kind) {
-  Uint32 flags = kind == MessageKind::Error ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
-  SDL_ShowSimpleMessageBox(flags, "Клевария", utf8.c_str(), window_);
+  // While the game is ending nobody is there to close a box: the text goes to
+  // the error output, as it does where no box can be shown.
+  if (gEndRequest != 0 || !gServesChildren || !ShowBoxInChild(utf8, kind, window_)) {
+    std::fprintf(stderr, "klevaria: %s\n", utf8.c_str());
+    return;
+  }
+  // The box was modal: what the player did to the game's window meanwhile
+  // does not count.
+  SDL_PumpEvents();
+  SDL_FlushEvents(SDL_KEYDOWN, SDL_KEYDOWN);
+  SDL_FlushEvents(SDL_TEXTEDITING, SDL_TEXTINPUT);
+  SDL_FlushEvents(SDL_MOUSEBUTTONDOWN, SDL_MOUSEWHEEL);
   needFullRedraw_ = true;
 }
 

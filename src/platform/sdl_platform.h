@@ -48,12 +48,15 @@ class SdlPlatform : public Platform {
   void OpenWithShell(const std::string& pathOrUrl) override;
   AudioOut& Audio() override { return *audio_; }
 
-  // The full-screen check of the graphics driver runs in a child process: the
-  // program started again as `PROGRAM --gpu-probe`, so the GL libraries it
-  // loads never enter the game's own process. Every program that opens an
-  // SdlPlatform calls this first in main; in such a child it answers and
-  // ends the process, and otherwise returns at once.
-  static void RunGpuProbe(int argc, char** argv);
+  // Two things run in child processes, the program started again: the
+  // full-screen check of the graphics driver (`PROGRAM --gpu-probe`), so the
+  // GL libraries it loads never enter the game's own process, and each
+  // message box (message_box.h), so a box never holds the game up when it
+  // must end. Every program that opens an SdlPlatform calls this first in
+  // main; in such a child it does the child's work and ends the process, and
+  // otherwise returns at once. A program that does not call it shows its
+  // messages on the error output.
+  static void RunChildProcess(int argc, char** argv);
 
   // The folder of the running program, with a trailing '/'.
   static std::string BaseDir();

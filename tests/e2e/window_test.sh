@@ -3,7 +3,7 @@
 # xdotool: menu, options, a short game, the questions, full screen, a window
 # sized by its border and maximised, and exit; then the letter keys on a
 # Russian keyboard layout, the desktop's end requests (SIGTERM, SIGINT,
-# SIGHUP), and --fullscreen and --windowed.
+# SIGHUP), also while a message box is open, and --fullscreen and --windowed.
 # Usage: window_test.sh GAME_DIR BIN_DIR
 set -euo pipefail
 game_dir=$(cd "$1" && pwd)
@@ -55,7 +55,7 @@ start_game() {
   xdotool mousemove 0 0
   (cd "$work" && exec ./klevaria "$@") >"$work/game.log" 2>&1 &
   game_pid=$!
-  win=$(timeout 60 xdotool search --sync --class klevaria | head -n1) ||
+  win=$(timeout 60 xdotool search --sync --all --pid "$game_pid" --class klevaria | head -n1) ||
     fail "no window appeared"
   xdotool windowfocus --sync "$win" 2>/dev/null || true
   sleep 3
@@ -212,7 +212,53 @@ for sig in TERM INT HUP; do
   step "SIG$sig: saved and ended with status 0 in $took ms"
 done
 
+# A message box is a child of the game's (a Config.cfg too short to use makes
+# one at start): its OK goes on with the game; a signal ends the game while
+# it is open, saving, and the box goes with the game, even after SIGKILL.
+box_pid=""
+box_win=""
+open_box() {  # a game whose box is up: $box_pid, $box_win
+  rm -f "$work"/Config.cfg*
+  printf 'short' >"$work/Config.cfg"
+  start_game
+  box_pid=$(pgrep -P "$game_pid" -f -- --message-box) || fail "no message box child"
+  box_win=$(timeout 10 xdotool search --sync --pid "$box_pid" | head -n1) ||
+    fail "the message box has no window"
+  sleep 0.5
+}
+box_gone() { ! kill -0 "$box_pid" 2>/dev/null; }
+open_box
+[ "$("$bin_dir/xprobe" pixel "$box_win" 10 10)" = F6EDD2 ] ||
+  fail "the box is not drawn: $("$bin_dir/xprobe" pixel "$box_win" 10 10)"
+read -r bw bh < <("$bin_dir/xprobe" size "$box_win")
+xdotool mousemove --window "$box_win" $((bw / 2)) $((bh - 36)) click 1
+wait_for 5 box_gone || fail "OK did not close the box"
+kill -0 "$game_pid" || fail "the game ended with its box"
+xdotool mousemove --window "$win" 300 245
+wait_for 10 is_gold 300 245 || fail "no menu after the box"
+kill -s TERM "$game_pid"
+wait_game_end 5
+step "message box: drawn, closed by OK, the game went on"
+for sig in TERM INT; do
+  open_box
+  started=$(date +%s%N)
+  kill -s "$sig" "$game_pid"
+  wait_game_end 5
+  took=$((($(date +%s%N) - started) / 1000000))
+  [ "$status" = 0 ] || fail "SIG$sig with a box: the game ended with status $status"
+  [ "$(stat -c %s "$work/Config.cfg")" = 240 ] || fail "SIG$sig with a box: no settings saved"
+  wait_for 2 box_gone || fail "SIG$sig: the box outlived the game"
+  step "SIG$sig with a box open: saved and ended with status 0 in $took ms, box gone"
+done
+open_box
+kill -s KILL "$game_pid"
+wait "$game_pid" 2>/dev/null || true
+game_pid=""
+wait_for 2 box_gone || fail "SIGKILL: the box outlived the game"
+step "SIGKILL with a box open: the box went with the game"
+
 # --fullscreen and --windowed start in that mode and keep it as the setting.
+rm -f "$work"/Config.cfg*
 windowed_saved() { od -An -tu1 -j2 -N1 "$work/Config.cfg" | tr -d ' '; }
 for mode in fullscreen:1024:0 windowed:800:1; do
   IFS=: read -r option width saved <<<"$mode"
