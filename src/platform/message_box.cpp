@@ -153,9 +153,9 @@ void RunMessageBoxChild(int argc, char** argv) {
   box.error = std::strcmp(argv[3], "error") == 0;
   {
     TtfFonts fonts;
-    const std::vector<std::string> lines = WrapForBox(
-        text, kMaxTextWidth, kMaxLines,
-        [&fonts](const std::string& s) { return fonts.Render(kTextFont, s).width; });
+    const std::vector<std::string> lines =
+        WrapForBox(text, kMaxTextWidth, kMaxLines,
+                   [&fonts](const std::string& s) { return fonts.Render(kTextFont, s).width; });
     int textW = 0;
     for (const std::string& line : lines) {
       box.lines.push_back(fonts.Render(kTextFont, line));
@@ -171,7 +171,8 @@ void RunMessageBoxChild(int argc, char** argv) {
   const int y = ph > 0 ? py + (ph - box.h) / 2 : int(SDL_WINDOWPOS_CENTERED);
   SDL_Window* window =
       SDL_CreateWindow("Клевария", x, y, box.w, box.h, SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SHOWN);
-  SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormat(0, box.w, box.h, 32, SDL_PIXELFORMAT_ARGB8888);
+  SDL_Surface* picture =
+      SDL_CreateRGBSurfaceWithFormat(0, box.w, box.h, 32, SDL_PIXELFORMAT_ARGB8888);
   if (!window || !picture) _exit(kMessageBoxFailed);
   SetWindowIcon(window);
   SDL_RaiseWindow(window);

@@ -20,8 +20,8 @@ TEST(WindowMode, TheCommandLineOverridesTheSettingAndKeepsItsChoice) {
     const char* what;
     bool savedWindowed;
     std::optional<bool> startWindowed;
-    bool fullscreen;     // the window as the game starts
-    bool keptWindowed;   // Config.cfg afterwards
+    bool fullscreen;    // the window as the game starts
+    bool keptWindowed;  // Config.cfg afterwards
   } cases[] = {
       {"window, no option", true, std::nullopt, false, true},
       {"full screen, no option", false, std::nullopt, true, false},

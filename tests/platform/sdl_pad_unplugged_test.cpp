@@ -1,8 +1,8 @@
 // The real game in a real X window (a private Xvfb) with SDL's virtual
 // controller as its gamepad: unplugged in play, the game pauses and shows it.
 #include <SDL2/SDL.h>
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -33,13 +33,13 @@ class PrivateXServer {
     int fds[2];
     if (pipe(fds) != 0) return;
     const std::string fd = std::to_string(fds[1]);
-    const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24",
-                          "-nolisten", "tcp", nullptr};
+    const char* argv[] = {"Xvfb",        "-displayfd", fd.c_str(), "-screen", "0",
+                          "1024x768x24", "-nolisten",  "tcp",      nullptr};
     posix_spawn_file_actions_t files;
     posix_spawn_file_actions_init(&files);
     posix_spawn_file_actions_addopen(&files, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    const int spawned = posix_spawnp(&pid_, "Xvfb", &files, nullptr,
-                                     const_cast<char* const*>(argv), environ);
+    const int spawned =
+        posix_spawnp(&pid_, "Xvfb", &files, nullptr, const_cast<char* const*>(argv), environ);
     posix_spawn_file_actions_destroy(&files);
     close(fds[1]);
     if (spawned != 0) {

@@ -13,9 +13,9 @@ namespace klv {
 namespace {
 
 TEST(InputLog, WindowEventsReadBackAsWritten) {
-  const WindowEvent events[] = {WindowEvent::Close,      WindowEvent::Maximize,
-                                WindowEvent::Minimize,   WindowEvent::EndSession,
-                                WindowEvent::FocusLost,  WindowEvent::FocusGained,
+  const WindowEvent events[] = {WindowEvent::Close,     WindowEvent::Maximize,
+                                WindowEvent::Minimize,  WindowEvent::EndSession,
+                                WindowEvent::FocusLost, WindowEvent::FocusGained,
                                 WindowEvent::PadLost};
   std::vector<uint8_t> log;
   for (WindowEvent what : events) {

@@ -19,7 +19,8 @@
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: xprobe close|pixel|size|place|shot|icon|class WINDOW [X Y | FILE]\n");
+    std::fprintf(stderr,
+                 "usage: xprobe close|pixel|size|place|shot|icon|class WINDOW [X Y | FILE]\n");
     return 2;
   }
   Display* d = XOpenDisplay(nullptr);
