@@ -226,7 +226,10 @@ open_box() {  # a game whose box is up: $box_pid, $box_win
     fail "the message box has no window"
   sleep 0.5
 }
-box_gone() { ! kill -0 "$box_pid" 2>/dev/null; }
+# Gone, or dead and waiting to be reaped by whoever took it over.
+box_gone() {
+  ! kill -0 "$box_pid" 2>/dev/null || [ "$(cut -d' ' -f3 "/proc/$box_pid/stat" 2>/dev/null)" = Z ]
+}
 open_box
 [ "$("$bin_dir/xprobe" pixel "$box_win" 10 10)" = F6EDD2 ] ||
   fail "the box is not drawn: $("$bin_dir/xprobe" pixel "$box_win" 10 10)"
