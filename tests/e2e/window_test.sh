@@ -217,11 +217,20 @@ done
 # it is open, saving, and the box goes with the game, even after SIGKILL.
 box_pid=""
 box_win=""
+box_child() {  # the game's child showing the box (its pid), by /proc alone
+  local d
+  for d in /proc/[0-9]*; do
+    [ "$(cut -d' ' -f4 "$d/stat" 2>/dev/null)" = "$game_pid" ] || continue
+    tr '\0' ' ' <"$d/cmdline" 2>/dev/null | grep -q -- ' --message-box ' && echo "${d#/proc/}" && return 0
+  done
+  return 1
+}
 open_box() {  # a game whose box is up: $box_pid, $box_win
   rm -f "$work"/Config.cfg*
   printf 'short' >"$work/Config.cfg"
   start_game
-  box_pid=$(pgrep -P "$game_pid" -f -- --message-box) || fail "no message box child"
+  wait_for 5 box_child >/dev/null || fail "no message box child"
+  box_pid=$(box_child)
   box_win=$(timeout 10 xdotool search --sync --pid "$box_pid" | head -n1) ||
     fail "the message box has no window"
   sleep 0.5
