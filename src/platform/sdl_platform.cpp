@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <utility>
 
@@ -91,9 +92,10 @@ pid_t SpawnSelf(const std::vector<std::string>& args, int out) {
 
 // Shows the box from a child process (message_box.h) over the window and
 // waits until the player closes it, looking at the end request all the while:
-// on a request the box is killed at once and the game ends as usual. False
-// when no box could be shown.
-bool ShowBoxInChild(const std::string& utf8, MessageKind kind, SDL_Window* over) {
+// on a request the box is killed at once and the game ends as usual. `idle`
+// runs between looks. False when no box could be shown.
+bool ShowBoxInChild(const std::string& utf8, MessageKind kind, SDL_Window* over,
+                    const std::function<void()>& idle) {
   std::string text = utf8;
   if (text.size() > kMessageBoxMaxText) {
     // Cut before the character the bound falls in.
@@ -130,7 +132,10 @@ bool ShowBoxInChild(const std::string& utf8, MessageKind kind, SDL_Window* over)
     pollfd p{out[0], POLLIN, 0};
     const int ready = poll(&p, 1, int(kLongestWaitMs));
     if (ready < 0 && errno != EINTR) break;
-    if (ready <= 0) continue;
+    if (ready <= 0) {
+      idle();
+      continue;
+    }
     char sink[64];
     if (read(out[0], sink, sizeof sink) <= 0) break;
   }
@@ -139,6 +144,14 @@ bool ShowBoxInChild(const std::string& utf8, MessageKind kind, SDL_Window* over)
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
   return ended || (WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+// Notes that a window was uncovered (an event watch: it sees every event as
+// it is queued, which leaves the queue as it is).
+int NoteExposed(void* exposed, SDL_Event* e) {
+  if (e->type == SDL_WINDOWEVENT && e->window.event == SDL_WINDOWEVENT_EXPOSED)
+    *static_cast<bool*>(exposed) = true;
+  return 0;
 }
 
 // The child's argument and how long the game waits for its answer.
@@ -661,7 +674,21 @@ TextRaster SdlPlatform::RenderText(const FontSpec& font, const std::string& utf8
 void SdlPlatform::ShowMessage(const std::string& utf8, MessageKind kind) {
   // While the game is ending nobody is there to close a box: the text goes to
   // the error output, as it does where no box can be shown.
-  if (gEndRequest != 0 || !gServesChildren || !ShowBoxInChild(utf8, kind, window_)) {
+  // Meanwhile the window shows its last picture again wherever it is
+  // uncovered.
+  bool exposed = false;
+  auto repaint = [this, &exposed]() {
+    SDL_PumpEvents();
+    if (!exposed || !lastBuffer_) return;
+    exposed = false;
+    needFullRedraw_ = true;
+    Present(*lastBuffer_);
+  };
+  SDL_AddEventWatch(NoteExposed, &exposed);
+  const bool shown = gEndRequest == 0 && gServesChildren &&
+                     ShowBoxInChild(utf8, kind, window_, repaint);
+  SDL_DelEventWatch(NoteExposed, &exposed);
+  if (!shown) {
     std::fprintf(stderr, "klevaria: %s\n", utf8.c_str());
     return;
   }
