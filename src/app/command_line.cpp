@@ -14,6 +14,8 @@ const char* UsageText() {
          "\n"
          "  -h, --help               show this help and exit\n"
          "      --version            show the version and exit\n"
+         "      --fullscreen         start in full screen, and keep that as the setting\n"
+         "      --windowed           start in a window, and keep that as the setting\n"
          "      --score-service URL  the world table's address (http:// or https://;\n"
          "                           \"\" for none), instead of the settings file's\n"
          "      --replay FILE        a recorded game (every game is kept in replays/\n"
@@ -71,6 +73,15 @@ int HandleCommandLine(int argc, const char* const* argv, std::ostream& out, std:
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     std::optional<std::string> service;
+    if (arg == "--fullscreen" || arg == "--windowed") {
+      const bool windowed = arg == "--windowed";
+      if (read.Windowed && *read.Windowed != windowed) {
+        err << "klevaria: '--fullscreen' and '--windowed' exclude each other\n";
+        return refuse();
+      }
+      read.Windowed = windowed;
+      continue;
+    }
     if (arg == "--score-service") {
       if (i + 1 >= argc) {
         err << "klevaria: '--score-service' needs an address\n";

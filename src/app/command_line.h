@@ -13,6 +13,9 @@ struct StartOptions {
   std::optional<std::string> ScoreService;  // --score-service URL ("" none)
   std::optional<std::string> ReplayFile;    // --replay FILE: a recorded game to play
   bool Check = false;                       // --check: replay it without a window
+  // --windowed (true) or --fullscreen (false): the window mode to start in,
+  // kept as the options screen's choice would be.
+  std::optional<bool> Windowed;
 };
 
 // Handles the options. Returns -1 when the game should start, or the exit

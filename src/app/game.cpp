@@ -74,8 +74,10 @@ void Game::FormCreate() {
   }
   FrameTimer1.SetEnabled(true, platform.NowMicros());
   FrameTimer1.SetActive(platform.Active(), platform.NowMicros());
-  // 3: full screen when the settings say so.
-  if (!Cfg->Windowed) ApplyWindowMode();
+  // 3: full screen when the settings (or the command line) say so.
+  const bool override = StartWindowed && *StartWindowed != Cfg->Windowed;
+  if (override) Cfg->Windowed = *StartWindowed;
+  if (!Cfg->Windowed || override) ApplyWindowMode();
   // 4: the menu tune.
   if (Cfg->Music) StartMenuMusic();
   // 5-6: the generator was seeded when the game was made; each image
@@ -470,6 +472,12 @@ void Game::OnMaximize() {
 }
 
 void Game::OnMinimize() {
+  PausePlay();
+}
+
+void Game::OnPadLost() {
+  // A player whose gamepad came loose comes back to a paused game, as after
+  // looking away.
   PausePlay();
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/hold.h"
@@ -74,6 +75,7 @@ class Game : public EventSink, public SoundEffects {
   void OnActivate(bool active) override;
   void OnMaximize() override;
   void OnMinimize() override;
+  void OnPadLost() override;
   void OnEndSession() override;
 
   // Shell operations used across the game.
@@ -145,6 +147,11 @@ class Game : public EventSink, public SoundEffects {
 
   // Records every game from StartGame to its end; none when null.
   GameRecorder* Recorder = nullptr;
+
+  // The window mode the command line asks for instead of the settings' (and
+  // then keeps, as a choice on the options screen would); none when it asks
+  // for none.
+  std::optional<bool> StartWindowed;
 
   // The world-table service's base address.
   std::string ScoreService = KLV_SCORE_SERVICE;

@@ -51,7 +51,7 @@ int CheckReplay(const std::string& file) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  klv::SdlPlatform::RunGpuProbe(argc, argv);
+  klv::SdlPlatform::RunChildProcess(argc, argv);
   // --help and --version need no display: they are answered before SDL starts.
   klv::StartOptions options;
   if (int status = klv::HandleCommandLine(argc, argv, std::cout, std::cerr, &options); status >= 0)
@@ -119,6 +119,7 @@ int main(int argc, char** argv) {
     klv::RecordingPlatform recording(*platform);
     klv::Game game(recording, paths, seed);
     game.ScoreService = scoreService;
+    game.StartWindowed = options.Windowed;
     klv::GameRecorder recorder(game, recording);
     game.Recorder = &recorder;
     try {

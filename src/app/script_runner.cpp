@@ -182,7 +182,8 @@ const char* ScriptRunner::Help() {
          "                         state and of every sound and tune event so far, in order\n"
          "  set score N            set the angler's score\n"
          "  pad NAME               press and release a gamepad button: up, down, left,\n"
-         "                         right (D-pad), a, b, start\n"
+         "                         right (D-pad), a, b, start; pad lost: the gamepad is\n"
+         "                         unplugged\n"
          "  stick X Y              hold the gamepad's stick at X Y (-1000..1000; 0 0 lets go)\n"
          "  autopilot on|pad|off   a built-in player that uses only the player's keys\n"
          "                         (pad: only the gamepad's stick)\n"
@@ -543,6 +544,10 @@ void ScriptRunner::Execute(const std::string& line) {
     if (w.size() != 3 || w[1] != "score") throw ScriptError(2, "set score N");
     long long v = ToNumber(w[2]);
     game_->Round1->PlayerScore() = MaskScore(static_cast<uint32_t>(v));
+  } else if (cmd == "pad" && w.size() == 2 && w[1] == "lost") {
+    platform_->joystick = JoystickState{};
+    platform_->Queue([](EventSink& s) { s.OnPadLost(); });
+    Pump();
   } else if (cmd == "pad") {
     need(2);
     PadButton button = ParsePadButton(w[1]);

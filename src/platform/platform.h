@@ -33,6 +33,8 @@ class EventSink {
   virtual void OnActivate(bool /*active*/) {}
   virtual void OnMaximize() {}  // maximize button or caption double-click
   virtual void OnMinimize() {}  // the window manager minimised the window
+  // The gamepad in use was unplugged (its stick and buttons are let go first).
+  virtual void OnPadLost() {}
   // The desktop asks the program to end now (a logout, SIGTERM, Ctrl+C in
   // the terminal): nobody is there to answer a question.
   virtual void OnEndSession() {}

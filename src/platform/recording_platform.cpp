@@ -207,6 +207,10 @@ void RecordingPlatform::OnMinimize() {
   Window(WindowEvent::Minimize);
   sink_->OnMinimize();
 }
+void RecordingPlatform::OnPadLost() {
+  Window(WindowEvent::PadLost);
+  sink_->OnPadLost();
+}
 void RecordingPlatform::OnEndSession() {
   Window(WindowEvent::EndSession);
   sink_->OnEndSession();
@@ -269,6 +273,9 @@ void ReplayPlatform::DeliverEvents(EventSink& sink) {
             break;
           case WindowEvent::EndSession:
             sink.OnEndSession();
+            break;
+          case WindowEvent::PadLost:
+            sink.OnPadLost();
             break;
           case WindowEvent::FocusLost:
           case WindowEvent::FocusGained:

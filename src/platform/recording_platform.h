@@ -59,6 +59,7 @@ class RecordingPlatform : public Platform, private EventSink {
   void OnActivate(bool active) override;
   void OnMaximize() override;
   void OnMinimize() override;
+  void OnPadLost() override;
   void OnEndSession() override;
   void Log(const InputRecord& record) const;
   void Window(WindowEvent what);

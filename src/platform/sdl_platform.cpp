@@ -9,14 +9,18 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <string>
 #include <utility>
 
 #include "engine/errors.h"
 #include "engine/surface.h"
 #include "platform/key_map.h"
+#include "platform/message_box.h"
 #include "platform/sdl_audio_out.h"
 #include "platform/sdl_desktop.h"
 
@@ -48,8 +52,107 @@ void CatchEndSignals() {
   for (int sig : kEndSignals) sigaction(sig, &sa, nullptr);
 }
 
+// The window may be made this many times smaller than the picture, no more.
+constexpr int kSmallestWindowShare = 4;
+
 // The longest sleep between two looks at the end request, in milliseconds.
 constexpr uint64_t kLongestWaitMs = 200;
+
+// Whether this program answers as the child processes below when started
+// again (SdlPlatform::RunChildProcess); a program that does not shows no box.
+bool gServesChildren = false;
+
+// Starts this program again with `args` after its name, with the end signals
+// as they are by default and stdout into `out` (0 to keep it); -1 on failure.
+pid_t SpawnSelf(const std::vector<std::string>& args, int out) {
+  posix_spawn_file_actions_t files;
+  posix_spawnattr_t attr;
+  posix_spawn_file_actions_init(&files);
+  if (out > 0) posix_spawn_file_actions_adddup2(&files, out, STDOUT_FILENO);
+  posix_spawn_file_actions_addopen(&files, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawnattr_init(&attr);
+  sigset_t none, defaults;
+  sigemptyset(&none);
+  sigemptyset(&defaults);
+  for (int sig : kEndSignals) sigaddset(&defaults, sig);
+  posix_spawnattr_setsigmask(&attr, &none);
+  posix_spawnattr_setsigdefault(&attr, &defaults);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  std::string self = "/proc/self/exe";
+  std::vector<char*> argv = {self.data()};
+  std::vector<std::string> copies = args;
+  for (std::string& a : copies) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  const int spawned = posix_spawn(&pid, self.c_str(), &files, &attr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&files);
+  posix_spawnattr_destroy(&attr);
+  return spawned == 0 ? pid : -1;
+}
+
+// Shows the box from a child process (message_box.h) over the window and
+// waits until the player closes it, looking at the end request all the while:
+// on a request the box is killed at once and the game ends as usual. `idle`
+// runs between looks. False when no box could be shown.
+bool ShowBoxInChild(const std::string& utf8, MessageKind kind, SDL_Window* over,
+                    const std::function<void()>& idle) {
+  std::string text = utf8;
+  if (text.size() > kMessageBoxMaxText) {
+    // Cut before the character the bound falls in.
+    size_t end = kMessageBoxMaxText;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    text.resize(end);
+  }
+  int x = 0, y = 0, w = 0, h = 0;
+  if (over) {
+    SDL_GetWindowPosition(over, &x, &y);
+    SDL_GetWindowSize(over, &w, &h);
+  }
+  int out[2];
+  if (pipe2(out, O_CLOEXEC) != 0) return false;
+  const pid_t pid = SpawnSelf(
+      {kMessageBoxArg, std::to_string(getpid()), kind == MessageKind::Error ? "error" : "info",
+       std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(w) + "," +
+           std::to_string(h),
+       text},
+      out[1]);
+  close(out[1]);
+  if (pid < 0) {
+    close(out[0]);
+    return false;
+  }
+  // The child writes nothing: its end closes the pipe.
+  bool ended = false;
+  for (;;) {
+    if (gEndRequest != 0) {
+      kill(pid, SIGKILL);
+      ended = true;
+      break;
+    }
+    pollfd p{out[0], POLLIN, 0};
+    const int ready = poll(&p, 1, int(kLongestWaitMs));
+    if (ready < 0 && errno != EINTR) break;
+    if (ready <= 0) {
+      idle();
+      continue;
+    }
+    char sink[64];
+    if (read(out[0], sink, sizeof sink) <= 0) break;
+  }
+  close(out[0]);
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return ended || (WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+// Notes that a window was uncovered (an event watch: it sees every event as
+// it is queued, which leaves the queue as it is).
+int NoteExposed(void* exposed, SDL_Event* e) {
+  if (e->type == SDL_WINDOWEVENT && e->window.event == SDL_WINDOWEVENT_EXPOSED)
+    *static_cast<bool*>(exposed) = true;
+  return 0;
+}
 
 // The child's argument and how long the game waits for its answer.
 constexpr const char* kGpuProbeArg = "--gpu-probe";
@@ -88,29 +191,9 @@ constexpr int kGpuProbeTimeoutMs = 3000;
 bool AskGpuProbe() {
   int out[2];
   if (pipe2(out, O_CLOEXEC) != 0) return false;
-  posix_spawn_file_actions_t files;
-  posix_spawnattr_t attr;
-  posix_spawn_file_actions_init(&files);
-  posix_spawn_file_actions_adddup2(&files, out[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addopen(&files, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  posix_spawnattr_init(&attr);
-  sigset_t none, defaults;
-  sigemptyset(&none);
-  sigemptyset(&defaults);
-  for (int sig : kEndSignals) sigaddset(&defaults, sig);
-  posix_spawnattr_setsigmask(&attr, &none);
-  posix_spawnattr_setsigdefault(&attr, &defaults);
-  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-  char self[] = "/proc/self/exe";
-  char arg[32];
-  std::snprintf(arg, sizeof arg, "%s", kGpuProbeArg);
-  char* argv[] = {self, arg, nullptr};
-  pid_t pid = -1;
-  const int spawned = posix_spawn(&pid, self, &files, &attr, argv, environ);
-  posix_spawn_file_actions_destroy(&files);
-  posix_spawnattr_destroy(&attr);
+  const pid_t pid = SpawnSelf({kGpuProbeArg}, out[1]);
   close(out[1]);
-  if (spawned != 0) {
+  if (pid < 0) {
     close(out[0]);
     return false;
   }
@@ -153,7 +236,7 @@ int ScaleAxis(int v) {
 }  // namespace
 
 SdlPlatform::SdlPlatform(const std::string& title, int width, int height)
-    : width_(width), height_(height) {
+    : width_(width), height_(height), windowW_(width), windowH_(height) {
   // Blitting to the window surface costs a fraction of what a software GL
   // renderer does on machines without a GPU.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
@@ -166,14 +249,17 @@ SdlPlatform::SdlPlatform(const std::string& title, int width, int height)
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0)
     throw KlvError(std::string("Cannot start the video system: ") + SDL_GetError());
   SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER | SDL_INIT_JOYSTICK);
+  // The player may size the window by its border: the picture is scaled to
+  // it and letterboxed, as in full screen.
   window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
-                             height, SDL_WINDOW_SHOWN);
+                             height, SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
   if (!window_) {
     std::string err = SDL_GetError();
     SDL_Quit();
     throw KlvError("Cannot open the window: " + err);
   }
   SetWindowIcon(window_);
+  SDL_SetWindowMinimumSize(window_, width / kSmallestWindowShare, height / kSmallestWindowShare);
   SDL_StartTextInput();
   fonts_ = std::make_unique<TtfFonts>();
   if (!TtfFonts::MissingFonts().empty()) ShowMessage(TtfFonts::MissingFonts(), MessageKind::Error);
@@ -191,8 +277,10 @@ SdlPlatform::~SdlPlatform() {
   SDL_Quit();
 }
 
-void SdlPlatform::RunGpuProbe(int argc, char** argv) {
+void SdlPlatform::RunChildProcess(int argc, char** argv) {
+  gServesChildren = true;
   if (argc == 2 && std::strcmp(argv[1], kGpuProbeArg) == 0) ProbeGpuAndExit();
+  if (argc >= 2 && std::strcmp(argv[1], kMessageBoxArg) == 0) RunMessageBoxChild(argc, argv);
 }
 
 uint64_t SdlPlatform::NowMicros() {
@@ -279,7 +367,9 @@ SdlPlatform::Viewport SdlPlatform::ComputeViewport(int outW, int outH) const {
 }
 
 void SdlPlatform::MapPointer(int wx, int wy, int* bx, int* by) const {
-  if (!fullscreen_ || viewport_.w <= 0 || viewport_.h <= 0) {
+  // The picture's place in the window as last shown, in a window of any size
+  // as in full screen.
+  if (viewport_.w <= 0 || viewport_.h <= 0) {
     *bx = wx;
     *by = wy;
     return;
@@ -355,11 +445,23 @@ void SdlPlatform::PumpEvents(EventSink& sink) {
         if (!controller_ && !joystick_) OpenController(e.cdevice.which);
         break;
       case SDL_CONTROLLERDEVICEREMOVED:
-      case SDL_JOYDEVICEREMOVED:
+      case SDL_JOYDEVICEREMOVED: {
+        // A game controller goes with both events, a plain joystick with the
+        // second alone; the first that names the pad in use closes it. Another
+        // pad still plugged in takes its place.
+        const SDL_JoystickID inUse =
+            controller_ ? SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(controller_))
+            : joystick_ ? SDL_JoystickInstanceID(joystick_)
+                        : -1;
+        const SDL_JoystickID gone =
+            e.type == SDL_JOYDEVICEREMOVED ? e.jdevice.which : e.cdevice.which;
+        if (gone != inUse) break;
         CloseController();
         for (int i = 0; i < SDL_NumJoysticks() && !controller_ && !joystick_; ++i)
           OpenController(i);
+        sink.OnPadLost();
         break;
+      }
       case SDL_WINDOWEVENT:
         switch (e.window.event) {
           case SDL_WINDOWEVENT_CLOSE:
@@ -387,8 +489,18 @@ void SdlPlatform::PumpEvents(EventSink& sink) {
           case SDL_WINDOWEVENT_MINIMIZED:
             sink.OnMinimize();
             break;
-          case SDL_WINDOWEVENT_EXPOSED:
           case SDL_WINDOWEVENT_SIZE_CHANGED:
+            // The size the player gave the window, to come back to after full
+            // screen (not the one a maximise or full screen gave it).
+            if (!fullscreen_ && !(SDL_GetWindowFlags(window_) &
+                                  (SDL_WINDOW_MAXIMIZED | SDL_WINDOW_FULLSCREEN_DESKTOP))) {
+              windowW_ = e.window.data1;
+              windowH_ = e.window.data2;
+            }
+            needFullRedraw_ = true;
+            if (lastBuffer_) Present(*lastBuffer_);
+            break;
+          case SDL_WINDOWEVENT_EXPOSED:
           case SDL_WINDOWEVENT_RESTORED:
             needFullRedraw_ = true;
             if (lastBuffer_) Present(*lastBuffer_);
@@ -413,7 +525,7 @@ void SdlPlatform::SetFullscreen(bool fullscreen) {
     // scaled and sent (PresentToSurface).
     OpenRenderer(true);
   } else if (!fullscreen) {
-    SDL_SetWindowSize(window_, width_, height_);
+    SDL_SetWindowSize(window_, windowW_, windowH_);
     SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
   }
   needFullRedraw_ = true;
@@ -560,8 +672,32 @@ TextRaster SdlPlatform::RenderText(const FontSpec& font, const std::string& utf8
 }
 
 void SdlPlatform::ShowMessage(const std::string& utf8, MessageKind kind) {
-  Uint32 flags = kind == MessageKind::Error ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
-  SDL_ShowSimpleMessageBox(flags, "Клевария", utf8.c_str(), window_);
+  // While the game is ending nobody is there to close a box: the text goes to
+  // the error output, as it does where no box can be shown.
+  // Meanwhile the window shows its last picture again wherever it is
+  // uncovered.
+  bool exposed = false;
+  auto repaint = [this, &exposed]() {
+    SDL_PumpEvents();
+    if (!exposed || !lastBuffer_) return;
+    exposed = false;
+    needFullRedraw_ = true;
+    Present(*lastBuffer_);
+  };
+  SDL_AddEventWatch(NoteExposed, &exposed);
+  const bool shown = gEndRequest == 0 && gServesChildren &&
+                     ShowBoxInChild(utf8, kind, window_, repaint);
+  SDL_DelEventWatch(NoteExposed, &exposed);
+  if (!shown) {
+    std::fprintf(stderr, "klevaria: %s\n", utf8.c_str());
+    return;
+  }
+  // The box was modal: what the player did to the game's window meanwhile
+  // does not count.
+  SDL_PumpEvents();
+  SDL_FlushEvents(SDL_KEYDOWN, SDL_KEYDOWN);
+  SDL_FlushEvents(SDL_TEXTEDITING, SDL_TEXTINPUT);
+  SDL_FlushEvents(SDL_MOUSEBUTTONDOWN, SDL_MOUSEWHEEL);
   needFullRedraw_ = true;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// The desktop platform on SDL2: one 800 x 600 window (or desktop full screen
-// with the picture scaled to fit and letterboxed), keyboard, mouse and game
-// controllers, fonts, message boxes and the desktop's opener.
+// The desktop platform on SDL2: one window, 800 x 600 or as the player sizes
+// it, or desktop full screen, with the picture scaled to fit and letterboxed;
+// keyboard, mouse and game controllers, fonts, message boxes and the
+// desktop's opener.
 
 #include <memory>
 #include <string>
@@ -47,12 +48,15 @@ class SdlPlatform : public Platform {
   void OpenWithShell(const std::string& pathOrUrl) override;
   AudioOut& Audio() override { return *audio_; }
 
-  // The full-screen check of the graphics driver runs in a child process: the
-  // program started again as `PROGRAM --gpu-probe`, so the GL libraries it
-  // loads never enter the game's own process. Every program that opens an
-  // SdlPlatform calls this first in main; in such a child it answers and
-  // ends the process, and otherwise returns at once.
-  static void RunGpuProbe(int argc, char** argv);
+  // Two things run in child processes, the program started again: the
+  // full-screen check of the graphics driver (`PROGRAM --gpu-probe`), so the
+  // GL libraries it loads never enter the game's own process, and each
+  // message box (message_box.h), so a box never holds the game up when it
+  // must end. Every program that opens an SdlPlatform calls this first in
+  // main; in such a child it does the child's work and ends the process, and
+  // otherwise returns at once. A program that does not call it shows its
+  // messages on the error output.
+  static void RunChildProcess(int argc, char** argv);
 
   // The folder of the running program, with a trailing '/'.
   static std::string BaseDir();
@@ -87,6 +91,7 @@ class SdlPlatform : public Platform {
   PadDirections stick_;
   uint8_t hat_ = 0;  // the plain joystick's D-pad as last reported
   int width_, height_;
+  int windowW_, windowH_;  // the window's size out of full screen
   bool fullscreen_ = false;
   bool active_ = true;
   bool needFullRedraw_ = true;

@@ -152,7 +152,7 @@ InputRecord InputLogReader::Next() {
     case uint8_t(InputTag::Window):
       r.Tag = InputTag::Window;
       if (p_ == end_) Bad("a record ends early");
-      if (*p_ > uint8_t(WindowEvent::FocusGained)) Bad("unknown window event");
+      if (*p_ > uint8_t(WindowEvent::PadLost)) Bad("unknown window event");
       r.Window = static_cast<WindowEvent>(*p_++);
       break;
     case uint8_t(InputTag::Held): {

@@ -9,7 +9,7 @@
 //   Click dx dy b down   a mouse button (1..3) at the pointer moved by (dx, dy)
 //   Pad   button down    a gamepad button (0..6)
 //   Window what          0 close request, 1 maximize, 2 minimize, 3 end session,
-//                        4 focus lost, 5 focus gained
+//                        4 focus lost, 5 focus gained, 6 gamepad unplugged
 //   Held  skip n vk...   the held keys changed: n keys toggled; applies at the
 //                        skip-th poll after the previous poll record
 //   Stick skip present x y buttons   the joystick changed (x, y zigzag)
@@ -46,6 +46,7 @@ enum class WindowEvent : uint8_t {
   EndSession = 3,
   FocusLost = 4,
   FocusGained = 5,
+  PadLost = 6,
 };
 
 constexpr size_t kInputMaxText = 64;

@@ -26,7 +26,10 @@ TEST(CommandLine, OptionsAnswerOrStartTheGame) {
       {{"-h"}, 0, "Usage: klevaria [OPTION]", ""},
       {{"--help"}, 0, "--version            show the version and exit", ""},
       {{"--version"}, 0, version.c_str(), ""},
-      {{"--fullscreen"}, 2, "", "unknown option '--fullscreen'"},
+      {{"--full-screen"}, 2, "", "unknown option '--full-screen'"},
+      {{"--fullscreen", "--windowed"}, 2, "", "'--fullscreen' and '--windowed' exclude each other"},
+      {{"--windowed", "--score-service", "http://a", "--fullscreen"}, 2, "", "exclude each other"},
+      {{"--fullscreen", "x"}, 2, "", "unexpected argument 'x'"},
       {{"-x"}, 2, "", "unknown option '-x'"},
       {{"level3.cfg"}, 2, "", "unexpected argument 'level3.cfg'"},
       {{"-"}, 2, "", "unexpected argument '-'"},
@@ -89,6 +92,28 @@ TEST(CommandLine, ScoreServiceReachesTheGame) {
     options.ScoreService = "left over";
     EXPECT_EQ(HandleCommandLine(int(argv.size()), argv.data(), out, err, &options), -1);
     EXPECT_EQ(options.ScoreService, c.service) << err.str();
+  }
+}
+
+TEST(CommandLine, WindowModeReachesTheGame) {
+  const struct {
+    std::vector<const char*> args;
+    std::optional<bool> windowed;
+  } cases[] = {
+      {{}, std::nullopt},
+      {{"--fullscreen"}, false},
+      {{"--windowed"}, true},
+      {{"--windowed", "--windowed"}, true},
+      {{"--score-service", "http://a", "--fullscreen"}, false},
+  };
+  for (const auto& c : cases) {
+    std::vector<const char*> argv = {"klevaria"};
+    argv.insert(argv.end(), c.args.begin(), c.args.end());
+    std::ostringstream out, err;
+    StartOptions options;
+    options.Windowed = true;  // left over from before
+    EXPECT_EQ(HandleCommandLine(int(argv.size()), argv.data(), out, err, &options), -1);
+    EXPECT_EQ(options.Windowed, c.windowed) << (c.args.empty() ? "(none)" : c.args[0]);
   }
 }
 

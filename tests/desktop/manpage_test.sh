@@ -33,7 +33,7 @@ rc=$?
 [ $rc -eq 0 ] || problem "--version ended with status $rc"
 [ "$(cat "$work/out")" = "klevaria $version" ] || problem "--version printed '$(cat "$work/out")'"
 
-for bad in --fullscreen -v extra; do
+for bad in --full-screen -v extra; do
   run "$bad" >"$work/out" 2>"$work/err"
   rc=$?
   [ $rc -eq 2 ] || problem "$bad ended with status $rc, not 2"

@@ -3,6 +3,7 @@
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -38,6 +39,7 @@ class PadRecorder : public EventSink {
     events.push_back(std::string(down ? "+" : "-") + kNames[int(b)]);
   }
   void OnKeyUp(int, KeyMods) override { events.push_back("key"); }
+  void OnPadLost() override { events.push_back("lost"); }
   std::vector<std::string> events;
 };
 
@@ -103,12 +105,12 @@ TEST(SdlGamepad, AVirtualControllerReachesTheGameAsPadButtons) {
 
   // Unplugged with the stick held: SDL centres the stick first, as it lets go
   // of held keys when the window loses the focus, and the direction is let go
-  // once.
+  // once; then the game hears that the pad is gone, once.
   SDL_JoystickClose(pad);
   ASSERT_EQ(SDL_JoystickDetachVirtual(index), 0) << SDL_GetError();
   sink.events.clear();
   platform.PumpEvents(sink);
-  EXPECT_EQ(sink.events, std::vector<std::string>{"-left"});
+  EXPECT_EQ(sink.events, (std::vector<std::string>{"-left", "lost"}));
   EXPECT_FALSE(platform.Joystick().present);
 
   // Plugged in again: the new pad's stick presses from the centre.
@@ -122,8 +124,23 @@ TEST(SdlGamepad, AVirtualControllerReachesTheGameAsPadButtons) {
   axis(SDL_CONTROLLER_AXIS_LEFTY, -32768);
   platform.PumpEvents(sink);
   EXPECT_EQ(sink.events, std::vector<std::string>{"+up"});
+
+  // A second pad plugged in and out beside the one in use changes nothing;
+  // the one in use going is still heard.
+  const int spare = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_ARCADE_STICK, 2, 4, 0);
+  ASSERT_GE(spare, 0) << SDL_GetError();
+  platform.PumpEvents(sink);
+  sink.events.clear();
+  ASSERT_EQ(SDL_JoystickDetachVirtual(spare), 0) << SDL_GetError();
+  platform.PumpEvents(sink);
+  EXPECT_EQ(sink.events, std::vector<std::string>{});
+  EXPECT_TRUE(platform.Joystick().present);
   SDL_JoystickClose(pad);
   SDL_JoystickDetachVirtual(again);
+  sink.events.clear();
+  platform.PumpEvents(sink);
+  EXPECT_EQ(std::count(sink.events.begin(), sink.events.end(), "lost"), 1);
+  EXPECT_EQ(sink.events.back(), "lost");
   SDL_ResetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS);
 }
 

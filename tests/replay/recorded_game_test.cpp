@@ -104,6 +104,10 @@ TEST_F(RecordedGameTest, EveryWayOfPlayingPlaysBackTheSame) {
        "click 100 100\nfocus lost\nwait 500\nfocus gained\nwait 200\nkey p\nwait 8000\n"
        "terminate\nexpect ended 1\n",
        ""},
+      {"the gamepad unplugged in play, paused, resumed by the keyboard",
+       "seed 5\nwait 200\npad a\nwait 2500\nautopilot pad\nwait 8000\nautopilot off\n"
+       "pad lost\nwait 1500\nkey p\nautopilot on\nwait 8000\nterminate\nexpect ended 1\n",
+       ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -75,7 +75,7 @@ long RssKb() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  klv::SdlPlatform::RunGpuProbe(argc, argv);
+  klv::SdlPlatform::RunChildProcess(argc, argv);
   bool play = false;
   bool fullscreen = false;
   double seconds = 10;

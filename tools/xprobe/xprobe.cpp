@@ -3,6 +3,8 @@
 //   xprobe close WINDOW        ask the window to close (WM_DELETE_WINDOW)
 //   xprobe pixel WINDOW X Y    print the pixel as RRGGBB
 //   xprobe size WINDOW         print the window's width and height
+//   xprobe place WINDOW        print where the window's top left corner is on
+//                              the screen (inside the window manager's frame)
 //   xprobe shot WINDOW FILE    save the window as a binary PPM
 //   xprobe icon WINDOW         print the size of each icon the window offers
 //                              (_NET_WM_ICON), one "WxH" a line; fails with none
@@ -17,7 +19,8 @@
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: xprobe close|pixel|size|shot|icon|class WINDOW [X Y | FILE]\n");
+    std::fprintf(stderr,
+                 "usage: xprobe close|pixel|size|place|shot|icon|class WINDOW [X Y | FILE]\n");
     return 2;
   }
   Display* d = XOpenDisplay(nullptr);
@@ -103,6 +106,13 @@ int main(int argc, char** argv) {
     XWindowAttributes a;
     if (XGetWindowAttributes(d, w, &a))
       std::printf("%d %d\n", a.width, a.height);
+    else
+      rc = 1;
+  } else if (!std::strcmp(argv[1], "place")) {
+    int x = 0, y = 0;
+    Window child;
+    if (XTranslateCoordinates(d, w, DefaultRootWindow(d), 0, 0, &x, &y, &child))
+      std::printf("%d %d\n", x, y);
     else
       rc = 1;
   } else {
