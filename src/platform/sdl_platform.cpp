@@ -685,8 +685,8 @@ void SdlPlatform::ShowMessage(const std::string& utf8, MessageKind kind) {
     Present(*lastBuffer_);
   };
   SDL_AddEventWatch(NoteExposed, &exposed);
-  const bool shown = gEndRequest == 0 && gServesChildren &&
-                     ShowBoxInChild(utf8, kind, window_, repaint);
+  const bool shown =
+      gEndRequest == 0 && gServesChildren && ShowBoxInChild(utf8, kind, window_, repaint);
   SDL_DelEventWatch(NoteExposed, &exposed);
   if (!shown) {
     std::fprintf(stderr, "klevaria: %s\n", utf8.c_str());
