@@ -137,7 +137,8 @@ bool ShowBoxInChild(const std::string& utf8, MessageKind kind, SDL_Window* over,
       continue;
     }
     char sink[64];
-    if (read(out[0], sink, sizeof sink) <= 0) break;
+    const ssize_t n = read(out[0], sink, sizeof sink);
+    if (n == 0 || (n < 0 && errno != EINTR)) break;
   }
   close(out[0]);
   int status = 0;
