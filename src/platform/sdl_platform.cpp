@@ -137,7 +137,8 @@ bool ShowBoxInChild(const std::string& utf8, MessageKind kind, SDL_Window* over,
       continue;
     }
     char sink[64];
-    if (read(out[0], sink, sizeof sink) <= 0) break;
+    const ssize_t n = read(out[0], sink, sizeof sink);
+    if (n == 0 || (n < 0 && errno != EINTR)) break;
   }
   close(out[0]);
   int status = 0;
@@ -685,8 +686,8 @@ void SdlPlatform::ShowMessage(const std::string& utf8, MessageKind kind) {
     Present(*lastBuffer_);
   };
   SDL_AddEventWatch(NoteExposed, &exposed);
-  const bool shown = gEndRequest == 0 && gServesChildren &&
-                     ShowBoxInChild(utf8, kind, window_, repaint);
+  const bool shown =
+      gEndRequest == 0 && gServesChildren && ShowBoxInChild(utf8, kind, window_, repaint);
   SDL_DelEventWatch(NoteExposed, &exposed);
   if (!shown) {
     std::fprintf(stderr, "klevaria: %s\n", utf8.c_str());
