@@ -16,6 +16,7 @@
 #include "engine/picture_collection.h"
 #include "engine/random.h"
 #include "engine/surface.h"
+#include "online/world_submission.h"
 #include "platform/platform.h"
 #include "play/play_context.h"
 
@@ -140,6 +141,9 @@ class Game : public EventSink, public SoundEffects {
 
   // The world-table service's base address.
   std::string ScoreService = KLV_SCORE_SERVICE;
+  // Starts a world-table submission; none is sent when empty (a replay, or a
+  // program built without the network).
+  WorldSubmissionStarter StartSubmission;
 
  private:
   void FrameTimer1Timer();

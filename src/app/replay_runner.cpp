@@ -43,7 +43,8 @@ class ScratchDir {
 
 }  // namespace
 
-ReplayOutcome RunReplay(const ReplayFile& replay, const std::string& appDir, bool hashFrames) {
+ReplayOutcome RunReplay(const ReplayFile& replay, const std::string& appDir, bool hashFrames,
+                        const std::function<bool()>& giveUp) {
   ScratchDir scratch;
   HeadlessPlatform output;
   ReplayPlatform platform(output, replay.Input, replay.Start.ClockUs);
@@ -101,6 +102,7 @@ ReplayOutcome RunReplay(const ReplayFile& replay, const std::string& appDir, boo
     pass();
     if (game.FrameTimer1.Frames() - framesBefore > kReplayMaxFrames)
       throw ReplayError("the replay runs longer than any game");
+    if (giveUp && giveUp()) throw ReplayError("the replay took too long to play");
   }
   outcome.Frames = static_cast<uint32_t>(game.FrameTimer1.Frames() - framesBefore);
   outcome.Ended = platform.AtEnd() && (game.Terminated() || !InPlay(game.GameState));
