@@ -55,7 +55,7 @@ TEST(ScoreServiceLoad, FiftyClientsTwoThousandSubmissions) {
     ASSERT_FALSE(where.empty());
     auto store = OpenScoreStore(where, 5);
     // All the clients share the test's one address: no per-address limit.
-    ScoreService service(*store, {}, ServiceOptions{0});
+    ScoreService service(*store, {}, ServiceOptions{.RatePerMinute = 0});
     ScoreServer server(service);
     ScoreServer::Options o;
     o.Port = 0;

@@ -37,7 +37,7 @@ class ScoreServerTest : public ::testing::Test {
     store_.reset();
     fs::remove_all(dir_);
   }
-  void Start(ScoreServer::Options o, ServiceOptions so = ServiceOptions{0}) {
+  void Start(ScoreServer::Options o, ServiceOptions so = ServiceOptions{.RatePerMinute = 0}) {
     service_ = std::make_unique<ScoreService>(*store_, ScoreService::Clock{}, so);
     server_ = std::make_unique<ScoreServer>(*service_);
     o.Port = 0;

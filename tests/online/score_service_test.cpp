@@ -44,7 +44,7 @@ class ScoreServiceTest : public ::testing::Test {
     store_ = OpenScoreStore(where_);
     // Many requests come from the test's one address; the limits have tests of their own.
     service_ = std::make_unique<ScoreService>(
-        *store_, [this] { return now_.load(); }, ServiceOptions{0});
+        *store_, [this] { return now_.load(); }, ServiceOptions{.RatePerMinute = 0});
     server_ = std::make_unique<ScoreServer>(*service_);
     ScoreServer::Options o;
     o.Port = 0;
