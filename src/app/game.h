@@ -139,6 +139,10 @@ class Game : public EventSink, public SoundEffects {
   // Records every game from StartGame to its end; none when null.
   GameRecorder* Recorder = nullptr;
 
+  // Whether frames are drawn and shown. Drawing changes nothing of the game,
+  // so a replay that is only checked (not watched) plays without it.
+  bool DrawFrames = true;
+
   // The world-table service's base address.
   std::string ScoreService = KLV_SCORE_SERVICE;
   // Starts a world-table submission; none is sent when empty (a replay, or a

@@ -90,7 +90,7 @@ KLV_BENCH("scores: proving uploads by their replays") {
   // them.
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
   const int uploads = int(cores) * 4;
-  klv::siege::ServiceProcess service;
+  klv::scores::siege::ServiceProcess service;
   std::string error;
   if (!service.Start(ServiceBinary(),
                      {"--db", (dir / "proofs.db").string(), "--rate", "0", "--game-dir", gameDir},
@@ -121,7 +121,7 @@ KLV_BENCH("scores: proving uploads by their replays") {
     const long kb = service.ResidentKb();
     serviceKb = std::max(serviceKb, kb);
     allKb = std::max(allKb, kb + ChildrenKb(service.Pid()));
-    const std::string body = klv::siege::Request(service.Port(), json).Body;
+    const std::string body = klv::scores::siege::Request(service.Port(), json).Body;
     verified = 0;
     for (size_t at = 0; (at = body.find("\"verified\":true", at)) != std::string::npos; ++at)
       ++verified;
