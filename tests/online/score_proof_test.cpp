@@ -4,6 +4,7 @@
 // unverified, and a broken upload is refused at once while the service goes
 // on answering.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -16,6 +17,7 @@
 #include "app/game_recorder.h"
 #include "app/script_runner.h"
 #include "http/http_client.h"
+#include "online/score_record.h"
 #include "online/world_table.h"
 #include "proof_pool.h"
 #include "replay/replay_file.h"
@@ -358,6 +360,53 @@ TEST(ScoreProofCommand, VerifiesAFileAsTheServiceWould) {
   EXPECT_EQ(refused.Reason.rfind("played again it ends with score", 0), 0u) << refused.Reason;
   fs::remove_all(dir);
 }
+
+#ifndef KLV_SCORES_ON_POSTGRES
+// A table made before the proofs opens: read-only as it lies (its entries
+// all unverified), and for the service with the new columns added in place,
+// its entries kept and unproven, ready to be proven.
+TEST(ScoreProofMigration, AnOlderDatabaseOpensAndGainsTheProofs) {
+  const fs::path dir = fs::temp_directory_path() / ("klv-old-db-" + std::to_string(getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  const std::string file = (dir / "scores.db").string();
+  {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TABLE scores (id INTEGER PRIMARY KEY, name TEXT NOT NULL,"
+                           " score INTEGER NOT NULL, add_text TEXT NOT NULL,"
+                           " submitted INTEGER NOT NULL);"
+                           "CREATE TABLE tokens (p TEXT PRIMARY KEY, issued INTEGER NOT NULL);"
+                           "CREATE TABLE service (k TEXT PRIMARY KEY, v TEXT NOT NULL);"
+                           "INSERT INTO scores VALUES (1, 'Old', 4200, '', 1765000000);",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+  }
+  {
+    const std::unique_ptr<ScoreStore> looking = OpenScoreStore(file, 1, true);
+    const std::vector<StoredScore> rows = looking->Best(10);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_FALSE(rows[0].Verified);
+    EXPECT_TRUE(looking->Best(10, ProofFilter::Verified).empty());
+    EXPECT_EQ(looking->Best(10, ProofFilter::Unverified).size(), 1u);
+  }
+  const std::unique_ptr<ScoreStore> store = OpenScoreStore(file);
+  ASSERT_EQ(store->Best(10, ProofFilter::Unverified).size(), 1u);
+  EXPECT_EQ(store->Best(10, ProofFilter::Unverified)[0].Name, "Old");
+  const std::string p = store->IssueToken(1'765'000'100);
+  ScoreRecord r;
+  r.Name = "Bob";
+  r.Score = RecordedGame().Result.Score;
+  r.P = p;
+  ASSERT_EQ(store->Submit(r, 1'765'000'100), ScoreStore::SubmitResult::Stored);
+  const std::optional<ScoreStore::Claim> claim = store->FindClaim(p, 1'765'000'100);
+  ASSERT_TRUE(claim.has_value());
+  EXPECT_TRUE(store->QueueProof(claim->Id, EncodeReplay(RecordedGame())));
+  fs::remove_all(dir);
+}
+#endif
 
 #ifdef KLV_SCORES_ON_POSTGRES
 // The children of a process: the replays its workers are playing.
