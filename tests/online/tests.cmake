@@ -37,6 +37,12 @@ if(KLV_PYTHON3)
             --scores $<TARGET_FILE:klevaria-scores> --runner $<TARGET_FILE:klevaria-script>
             --game-dir ${KLV_GAME_DIR} --script ${CMAKE_CURRENT_LIST_DIR}/world_table_unreachable.kls
             --work ${CMAKE_CURRENT_BINARY_DIR}/online-unreachable)
+  # A game played honestly, proven by the replay the game uploads.
+  add_test(NAME online.world_table_proof
+    COMMAND ${KLV_PYTHON3} ${CMAKE_CURRENT_LIST_DIR}/world_table_e2e.py --verified Щукарь
+            --scores $<TARGET_FILE:klevaria-scores> --runner $<TARGET_FILE:klevaria-script>
+            --game-dir ${KLV_GAME_DIR} --script ${CMAKE_CURRENT_LIST_DIR}/world_table_proof.kls
+            --work ${CMAKE_CURRENT_BINARY_DIR}/online-proof)
   set_tests_properties(online.world_table_e2e online.world_table_unreachable
-    PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 180)
+    online.world_table_proof PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 180)
 endif()
