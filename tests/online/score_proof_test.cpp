@@ -26,7 +26,9 @@
 #include "score_service.h"
 #include "score_store.h"
 #include "score_test_store.h"
+#include "world_table_page.h"
 #ifdef KLV_SCORES_ON_POSTGRES
+#include <libpq-fe.h>
 #include <signal.h>
 
 #include "pg_test_server.h"
@@ -361,6 +363,32 @@ TEST(ScoreProofCommand, VerifiesAFileAsTheServiceWould) {
   fs::remove_all(dir);
 }
 
+// Names in the JSON table are the players' own text: every one stays a
+// string, and nothing in it reads as markup to a page that embeds it.
+TEST(WorldTableJson, HostileNamesStayStrings) {
+  const struct {
+    const char* name;
+    const char* written;
+  } cases[] = {
+      {"Щукарь", "Щукарь"},
+      {"a\"b", "a\\\"b"},
+      {"back\\slash", "back\\\\slash"},
+      {"</script><b>&", "\\u003c/script\\u003e\\u003cb\\u003e\\u0026"},
+      {"tab\tnl\n", "tab\\u0009nl\\u000a"},
+  };
+  for (const auto& c : cases) {
+    StoredScore row;
+    row.Id = 3;
+    row.Name = c.name;
+    row.Score = 5;
+    row.Submitted = 0;
+    EXPECT_EQ(RenderWorldTableJson({row}),
+              std::string("{\"rows\":[\n{\"rank\":1,\"name\":\"") + c.written +
+                  "\",\"score\":5,\"verified\":false,\"date\":\"1970-01-01T00:00:00Z\"}\n]}\n")
+        << c.name;
+  }
+}
+
 #ifndef KLV_SCORES_ON_POSTGRES
 // A table made before the proofs opens: read-only as it lies (its entries
 // all unverified), and for the service with the new columns added in place,
@@ -426,6 +454,38 @@ std::vector<pid_t> Children(pid_t parent) {
     if (rest >> state >> ppid && ppid == parent) found.push_back(std::stoi(name));
   }
   return found;
+}
+
+// A database made before the proofs gains them in place, its entries kept.
+TEST(ScoreProofPostgres, AnOlderDatabaseGainsTheProofs) {
+  PgTestServer* pg = PgTestServer::Get();
+  ASSERT_NE(pg, nullptr) << PgTestServer::Problem();
+  const std::string db = pg->NewDatabase();
+  {
+    PGconn* c = PQconnectdb(db.c_str());
+    ASSERT_EQ(PQstatus(c), CONNECTION_OK) << PQerrorMessage(c);
+    PGresult* r = PQexec(c,
+                         "CREATE TABLE scores (id BIGSERIAL PRIMARY KEY, name TEXT NOT NULL,"
+                         " score BIGINT NOT NULL, add_text TEXT NOT NULL,"
+                         " submitted BIGINT NOT NULL);"
+                         "CREATE TABLE tokens (p TEXT PRIMARY KEY, issued BIGINT NOT NULL);"
+                         "INSERT INTO scores (name, score, add_text, submitted)"
+                         " VALUES ('Old', 4200, '', 1765000000);");
+    EXPECT_EQ(PQresultStatus(r), PGRES_COMMAND_OK) << PQerrorMessage(c);
+    PQclear(r);
+    PQfinish(c);
+  }
+  {
+    const std::unique_ptr<ScoreStore> looking = OpenScoreStore(db, 1, true);
+    ASSERT_EQ(looking->Best(10).size(), 1u);
+    EXPECT_TRUE(looking->Best(10, ProofFilter::Verified).empty());
+  }
+  const std::unique_ptr<ScoreStore> store = OpenScoreStore(db);
+  const std::vector<StoredScore> rows = store->Best(10, ProofFilter::Unverified);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].Name, "Old");
+  EXPECT_FALSE(rows[0].Verified);
+  EXPECT_EQ(store->QueuedProofs(), 0);
 }
 
 // Two services on one database share its queue: uploads made to the first,
