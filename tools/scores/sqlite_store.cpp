@@ -439,6 +439,14 @@ int64_t SqliteStore::QueuedProofs() {
 }
 
 std::optional<ProofJob> SqliteStore::TakeProof(int64_t now, int64_t leaseSeconds) {
+  // Idle workers look often: a look at an empty queue takes no write lock.
+  {
+    std::lock_guard<std::mutex> lock(readMutex_);
+    if (!proofColumns_) return std::nullopt;
+    Statement free(reader_, "SELECT 1 FROM proof_queue WHERE lease <= ? LIMIT 1");
+    free.Bind(1, now);
+    if (!free.Step()) return std::nullopt;
+  }
   std::optional<ProofJob> job;
   Write([&] {
     Statement take(db_,
