@@ -290,6 +290,22 @@ TEST_F(ScoreProofTest, BadUploadsAreRefusedAtOnce) {
   EXPECT_EQ(pool_->Verified(), 1);
 }
 
+// Uploads count against their address like the other requests; another
+// address is not held up.
+TEST_F(ScoreProofTest, UploadsAreRateLimitedPerAddress) {
+  ServiceOptions limited;
+  limited.RatePerMinute = 2;
+  ScoreService service(
+      *store_, [this] { return now_.load(); }, limited);
+  const ScoreService::Query q = {{"prg", "Marlowfin"}, {"p", "nosuchtoken"}};
+  EXPECT_EQ(service.HandleReplay(q, true, "x", "192.0.2.1").Status, 404);
+  EXPECT_EQ(service.HandleReplay(q, true, "x", "192.0.2.1").Status, 404);
+  const ServiceAnswer busy = service.HandleReplay(q, true, "x", "192.0.2.1");
+  EXPECT_EQ(busy.Status, 429);
+  EXPECT_GT(busy.RetryAfter, 0);
+  EXPECT_EQ(service.HandleReplay(q, true, "x", "192.0.2.2").Status, 404);
+}
+
 // A job is held by one worker at a time; when its worker dies (its lease
 // runs out) it goes back to the queue, and one that killed every worker it
 // met is given up.
