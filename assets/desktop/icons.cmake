@@ -1,7 +1,7 @@
 # The game's icon: drawn as SVG by tools/art/icon.py, rendered by librsvg in
 # every size of KLV_ICON_SIZES for the desktop, and carried inside the program
 # at 64 px as its window icon. Included from src/CMakeLists.txt once
-# klevaria_lib exists.
+# klevaria_core exists.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 find_program(RSVG_CONVERT rsvg-convert REQUIRED)
 
@@ -32,7 +32,7 @@ endforeach()
 add_custom_target(desktop-icons ALL DEPENDS ${klv_icon_files})
 # The library's window icon comes from the same files: they are made once,
 # before it, never by two targets at the same time.
-add_dependencies(klevaria_lib desktop-icons)
+add_dependencies(klevaria_core desktop-icons)
 
 set(klv_window_icon_cpp ${CMAKE_BINARY_DIR}/generated/window_icon_png.cpp)
 add_custom_command(
@@ -43,4 +43,4 @@ add_custom_command(
   DEPENDS ${CMAKE_SOURCE_DIR}/tools/art/embed_icon.py ${KLV_ICON_DIR}/64/${KLV_APP_ID}.png
   COMMENT "Embedding the window icon"
   VERBATIM)
-target_sources(klevaria_lib PRIVATE ${klv_window_icon_cpp})
+target_sources(klevaria_core PRIVATE ${klv_window_icon_cpp})

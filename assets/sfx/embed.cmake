@@ -1,6 +1,6 @@
 # The four sound effects are synthesised at build time into ${CMAKE_BINARY_DIR}/sfx
 # and carried inside the program as byte arrays (see app/embedded_waves.h).
-# Included from src/CMakeLists.txt once klevaria_lib exists.
+# Included from src/CMakeLists.txt once klevaria_core exists.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
 set(KLV_SFX_DIR ${CMAKE_BINARY_DIR}/sfx)
@@ -31,4 +31,4 @@ add_custom_command(
   COMMENT "Embedding sound effects"
   VERBATIM)
 
-target_sources(klevaria_lib PRIVATE ${KLV_SFX_CPP})
+target_sources(klevaria_core PRIVATE ${KLV_SFX_CPP})

@@ -183,11 +183,14 @@ void Game::FrameTimer1Timer() {
   // to cover every pixel of it anyway (the menus stand still, and clearing
   // is a third of what an idle frame costs). Moving draws nothing, so
   // clearing after the move pass changes no picture.
-  if (!BackdropCoversScreen()) BackBuffer.Fill(0xFF000000u);
-  SpriteEngine1->Draw();
-  DrawStateTexts();
+  if (DrawFrames) {
+    if (!BackdropCoversScreen()) BackBuffer.Fill(0xFF000000u);
+    SpriteEngine1->Draw();
+    DrawStateTexts();
+  }
   if (GameState == Screen::Options) Screens1->LightSettings();
   if (GameState == Screen::Game) Round1->Spawn();
+  if (!DrawFrames) return;
   // The next frame redraws the whole back buffer, so the two can trade places.
   // The platform sends the display only what differs from the frame on
   // screen (the menus stand still most of the time).

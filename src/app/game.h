@@ -17,6 +17,7 @@
 #include "engine/picture_collection.h"
 #include "engine/random.h"
 #include "engine/surface.h"
+#include "online/world_submission.h"
 #include "platform/platform.h"
 #include "play/play_context.h"
 
@@ -153,8 +154,15 @@ class Game : public EventSink, public SoundEffects {
   // for none.
   std::optional<bool> StartWindowed;
 
+  // Whether frames are drawn and shown. Drawing changes nothing of the game,
+  // so a replay that is only checked (not watched) plays without it.
+  bool DrawFrames = true;
+
   // The world-table service's base address.
   std::string ScoreService = KLV_SCORE_SERVICE;
+  // Starts a world-table submission; none is sent when empty (a replay, or a
+  // program built without the network).
+  WorldSubmissionStarter StartSubmission;
 
  private:
   // Settings with no folder to keep them: read from the game's folder when

@@ -17,6 +17,7 @@
 #include "app/user_settings.h"
 #include "engine/cp1251.h"
 #include "engine/errors.h"
+#include "online/score_submission.h"
 #include "online/world_table.h"
 #include "platform/player_dirs.h"
 #include "platform/recording_platform.h"
@@ -120,6 +121,7 @@ int main(int argc, char** argv) {
     klv::Game game(recording, paths, seed);
     game.ScoreService = scoreService;
     game.StartWindowed = options.Windowed;
+    game.StartSubmission = klv::HttpSubmissionStarter();
     klv::GameRecorder recorder(game, recording);
     game.Recorder = &recorder;
     try {

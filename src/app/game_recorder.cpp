@@ -77,6 +77,18 @@ void GameRecorder::Poll() {
   }
 }
 
+std::string GameRecorder::NamedReplay(const std::string& name) const {
+  if (phase_ != Phase::Naming || !askedName_) return {};
+  ReplayFile named = replay_;
+  named.Result.Name = name.substr(0, kReplayMaxNameBytes);
+  try {
+    const std::vector<uint8_t> bytes = EncodeReplay(named);
+    return std::string(bytes.begin(), bytes.end());
+  } catch (const ReplayError&) {
+    return {};
+  }
+}
+
 void GameRecorder::TakeScore() {
   replay_.Result.Score = UnmaskScore(game_.Round1->MaskedScore());
   replay_.Result.Level = game_.Round1->LevelNo;

@@ -34,6 +34,9 @@ class GameRecorder {
   // write one ("" when none).
   const std::string& LastPath() const { return lastPath_; }
   const std::string& LastError() const { return lastError_; }
+  // The file's bytes of the game whose name is being entered, as they will
+  // be written with `name`; "" when no game waits for its name.
+  std::string NamedReplay(const std::string& name) const;
 
  private:
   enum class Phase { Idle, Playing, Naming };

@@ -5,6 +5,7 @@
 // player's Config.cfg, table or replays.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "replay/replay_file.h"
@@ -26,7 +27,11 @@ struct ReplayOutcome {
 
 // `appDir` holds the game's Data/ and Sound/, with a trailing '/'. Throws
 // ReplayError for a log that does not fit the game, KlvError when the game's
-// data cannot be loaded.
-ReplayOutcome RunReplay(const ReplayFile& replay, const std::string& appDir, bool hashFrames);
+// data cannot be loaded. Without `hashFrames` no frame is drawn at all
+// (drawing changes nothing of the game). `giveUp`, when given, is asked
+// between passes of the loop (a pass runs a few frames at most); true ends
+// the replay with a ReplayError, so that a caller can bound its time.
+ReplayOutcome RunReplay(const ReplayFile& replay, const std::string& appDir, bool hashFrames,
+                        const std::function<bool()>& giveUp = {});
 
 }  // namespace klv

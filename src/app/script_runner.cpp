@@ -17,6 +17,7 @@
 #include "engine/cp1251.h"
 #include "engine/png_codec.h"
 #include "engine/sprite_engine.h"
+#include "online/score_submission.h"
 #include "platform/headless_audio_out.h"
 #include "platform/headless_platform.h"
 #include "platform/key_map.h"
@@ -233,6 +234,7 @@ void ScriptRunner::EnsureStarted() {
   recorder_ = std::make_unique<GameRecorder>(*game_, *recording_);
   game_->Recorder = recorder_.get();
   if (!options_.scoreService.empty()) game_->ScoreService = options_.scoreService;
+  game_->StartSubmission = HttpSubmissionStarter();
   try {
     game_->FormCreate();
   } catch (const std::exception& e) {

@@ -78,6 +78,16 @@ void HttpClient::SetDeadline(std::chrono::steady_clock::time_point deadline) {
 }
 
 HttpClient::Result HttpClient::Get(const std::string& url) {
+  return Request(url, nullptr, "");
+}
+
+HttpClient::Result HttpClient::Post(const std::string& url, const std::string& body,
+                                    const std::string& contentType) {
+  return Request(url, &body, contentType);
+}
+
+HttpClient::Result HttpClient::Request(const std::string& url, const std::string* body,
+                                       const std::string& contentType) {
   Result r;
   std::lock_guard<std::mutex> lock(mutex_);
   CURL* h = static_cast<CURL*>(handle_);
@@ -117,10 +127,19 @@ HttpClient::Result HttpClient::Get(const std::string& url) {
   t.cancelled = &cancelled_;
   curl_slist* headers = nullptr;
   headers = curl_slist_append(headers, "Accept: text/html, */*");
-  headers = curl_slist_append(headers, "Content-Type: text/html");
+  headers = curl_slist_append(
+      headers, ("Content-Type: " + (body ? contentType : std::string("text/html"))).c_str());
+  // A body goes whole with its length; no "Expect: 100-continue" round trip.
+  if (body) headers = curl_slist_append(headers, "Expect:");
   char errbuf[CURL_ERROR_SIZE] = {};
   curl_easy_setopt(h, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+  if (body) {
+    curl_easy_setopt(h, CURLOPT_POST, 1L);
+    curl_easy_setopt(h, CURLOPT_POSTFIELDS, body->data());
+    curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body->size()));
+  } else {
+    curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+  }
   curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers);
   curl_easy_setopt(h, CURLOPT_WRITEDATA, &t);
   curl_easy_setopt(h, CURLOPT_XFERINFODATA, &t);
@@ -131,6 +150,7 @@ HttpClient::Result HttpClient::Get(const std::string& url) {
   curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
   // Nothing of this call may stay on the handle once it returns.
   curl_easy_setopt(h, CURLOPT_HTTPHEADER, nullptr);
+  curl_easy_setopt(h, CURLOPT_POSTFIELDS, nullptr);
   curl_easy_setopt(h, CURLOPT_WRITEDATA, nullptr);
   curl_easy_setopt(h, CURLOPT_XFERINFODATA, nullptr);
   curl_easy_setopt(h, CURLOPT_ERRORBUFFER, nullptr);

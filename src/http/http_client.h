@@ -1,5 +1,6 @@
 #pragma once
-// The game's HTTP client: one GET at a time, answer body or failure. It is
+// The game's HTTP client: one request (GET, or POST of a small body) at a
+// time, answer body or failure. It is
 // safe to call from a worker thread; Cancel() may be called from any thread.
 
 #include <atomic>
@@ -50,6 +51,9 @@ class HttpClient {
   // requests of this client) and waits for the whole answer. Any status
   // outside 200..299 is a failure.
   virtual Result Get(const std::string& url);
+  // Sends POST with `body` (its bytes as they are) under the same rules.
+  virtual Result Post(const std::string& url, const std::string& body,
+                      const std::string& contentType);
 
   // Makes the request in flight, and every later one, fail at once.
   virtual void Cancel();
@@ -62,6 +66,7 @@ class HttpClient {
   const HttpLimits& Limits() const { return limits_; }
 
  private:
+  Result Request(const std::string& url, const std::string* body, const std::string& contentType);
   HttpLimits limits_;
   std::atomic<bool> cancelled_{false};
   // SetDeadline's moment, in steady-clock ticks since its epoch.

@@ -9,33 +9,38 @@
 #include <string>
 #include <thread>
 
+#include "online/world_submission.h"
+
 namespace klv {
 
 class HttpClient;
 
-class ScoreSubmission {
+class ScoreSubmission : public WorldSubmission {
  public:
   // Starts SubmitWorldScore at once and returns without waiting. Name and
-  // added text are code page 1251 bytes.
+  // added text are code page 1251 bytes; `replay` is uploaded after the
+  // score when it is not empty.
   ScoreSubmission(std::unique_ptr<HttpClient> client, std::string base, std::string name,
-                  uint32_t unmaskedScore, std::string addText);
+                  uint32_t unmaskedScore, std::string addText, std::string replay = {});
   // Cancels a request still in flight and joins the worker (at most about a
   // second's wait).
-  ~ScoreSubmission();
+  ~ScoreSubmission() override;
   ScoreSubmission(const ScoreSubmission&) = delete;
   ScoreSubmission& operator=(const ScoreSubmission&) = delete;
 
   bool Running() const { return !done_.load(std::memory_order_acquire); }
-  // The outcome once the worker is done (true: the service was reached),
-  // handed out once; empty while running and after it was taken.
-  std::optional<bool> TakeResult();
+  std::optional<SubmitOutcome> TakeResult() override;
 
  private:
   std::unique_ptr<HttpClient> client_;
   std::atomic<bool> done_{false};
-  bool result_ = false;  // written by the worker before done_ is set
+  SubmitOutcome result_;  // written by the worker before done_ is set
   bool taken_ = false;
   std::thread worker_;
 };
+
+// The game's starter: each submission on a fresh HTTP client of the game's
+// limits.
+WorldSubmissionStarter HttpSubmissionStarter();
 
 }  // namespace klv

@@ -1,9 +1,6 @@
 #include "online/world_table.h"
 
-#include <chrono>
 #include <filesystem>
-
-#include "http/http_client.h"
 
 namespace klv {
 
@@ -75,10 +72,11 @@ std::string BuildScoreRecord(std::string_view name, uint32_t score, std::string_
 
 namespace {
 
-std::string ServiceUrl(std::string_view base, std::string_view query) {
+std::string ServiceUrl(std::string_view base, std::string_view query,
+                       std::string_view path = kServicePath) {
   std::string url(base);
   while (!url.empty() && url.back() == '/') url.pop_back();
-  url += kServicePath;
+  url += path;
   url += '?';
   url += query;
   return url;
@@ -95,26 +93,27 @@ std::string ScoreQueryUrl(std::string_view base, std::string_view encodedRecord)
                     "hs&prg=" + std::string(kProductCode) + "&inf=" + std::string(encodedRecord));
 }
 
-std::string WorldTableUrl(std::string_view base) {
-  return ServiceUrl(base, "prg=" + std::string(kProductCode) + "&show&type=0");
+std::string ReplayUploadUrl(std::string_view base, std::string_view token) {
+  // The token is the service's text, sent back percent-encoded byte for byte.
+  std::string p;
+  for (const char c : token) {
+    const auto u = static_cast<unsigned char>(c);
+    if ((u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z')) {
+      p += c;
+    } else {
+      static const char* hex = "0123456789ABCDEF";
+      p += {'%', hex[u >> 4], hex[u & 15]};
+    }
+  }
+  return ServiceUrl(base, "prg=" + std::string(kProductCode) + "&p=" + p, kReplayPath);
 }
 
-bool SubmitWorldScore(HttpClient& client, std::string_view base, std::string_view name,
-                      uint32_t unmaskedScore, std::string_view addText) {
-  // The player waits one request's time limit for the whole submission: the
-  // score request gets what the version request left of it.
-  struct Deadline {
-    HttpClient& client;
-    ~Deadline() { client.SetDeadline(std::chrono::steady_clock::time_point::max()); }
-  } deadline{client};
-  client.SetDeadline(std::chrono::steady_clock::now() +
-                     std::chrono::milliseconds(client.Limits().TotalMs));
-  const HttpClient::Result version = client.Get(VersionQueryUrl(base));
-  const VersionAnswer answer = ParseVersionAnswer(version.ok ? version.body : std::string());
-  if (!answer.Ok) return false;
-  const std::string record = BuildScoreRecord(name, unmaskedScore, answer.P, addText);
-  client.Get(ScoreQueryUrl(base, InfEncode(record)));  // its answer is not examined
-  return true;
+const char* ScoreRefusedText() {
+  return "Мировая таблица не приняла результат";
+}
+
+std::string WorldTableUrl(std::string_view base) {
+  return ServiceUrl(base, "prg=" + std::string(kProductCode) + "&show&type=0");
 }
 
 const char* NoWorldTableText() {

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "online/world_submission.h"
+
 namespace klv {
 
 class HttpClient;
@@ -19,6 +21,8 @@ inline constexpr std::string_view kProductCode = "Marlowfin";
 inline constexpr char kScoreKey = 'K';
 inline constexpr std::string_view kInfAlphabet = "QWERTYUPASDFGHJKLZXCVBN246813579";
 inline constexpr std::string_view kServicePath = "/cgi/version.pl";
+// Where a submission's replay goes, tied to its token (docs/world-table-protocol.md).
+inline constexpr std::string_view kReplayPath = "/cgi/replay.pl";
 // Longest name and added text the record carries, in characters.
 inline constexpr std::size_t kMaxRecordName = 12;
 inline constexpr std::size_t kMaxRecordAdd = 10;
@@ -49,14 +53,20 @@ std::string BuildScoreRecord(std::string_view name, uint32_t score, std::string_
 std::string VersionQueryUrl(std::string_view base);
 std::string ScoreQueryUrl(std::string_view base, std::string_view encodedRecord);
 std::string WorldTableUrl(std::string_view base);
+std::string ReplayUploadUrl(std::string_view base, std::string_view token);
 
-// Asks for a token, then sends the encoded record. True when the service
-// answered the version query with "OK"; the score request's own outcome is
-// not examined. Blocks for the two requests, together never longer than the
+// Asks for a token, sends the encoded record, reads the answer to it, and
+// when the score went in and `replay` is not empty, uploads the replay tied
+// to the same token. Reached when the service answered the version query
+// with "OK". Blocks for the requests, together never longer than the
 // client's TotalMs (8 s with the game's limits): run it off the game's thread
-// (ScoreSubmission does).
-bool SubmitWorldScore(HttpClient& client, std::string_view base, std::string_view name,
-                      uint32_t unmaskedScore, std::string_view addText);
+// (ScoreSubmission does). Defined beside the HTTP client (world_table_submit.cpp).
+SubmitOutcome SubmitWorldScore(HttpClient& client, std::string_view base, std::string_view name,
+                               uint32_t unmaskedScore, std::string_view addText,
+                               std::string_view replay = {});
+
+// What the player is told when the world table refused the score.
+const char* ScoreRefusedText();
 
 // What the player is told when no world table is set up.
 const char* NoWorldTableText();

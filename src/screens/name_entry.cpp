@@ -5,11 +5,11 @@
 #include <memory>
 
 #include "app/game.h"
+#include "app/game_recorder.h"
 #include "base/text_colours.h"
 #include "engine/cp1251.h"
 #include "engine/surface.h"
-#include "http/http_client.h"
-#include "online/score_submission.h"
+#include "online/world_submission.h"
 #include "online/world_table.h"
 #include "play/play_result.h"
 #include "screens/ask.h"
@@ -78,14 +78,19 @@ void Screens::EnterNameEntry() {
 
 void Screens::CompleteNameEntry() {
   if (Sending || game_.GameState != Screen::EnterName) return;
-  if (game_.Cfg->SendScores && !game_.ScoreService.empty()) {
+  if (game_.Cfg->SendScores && !game_.ScoreService.empty() && game_.StartSubmission) {
     // The requests run on a worker thread while frames go on showing the
     // wait text; PollSubmission picks up the outcome.
     Sending = true;
     if (SendCheck) SendCheck->Shown = false;
-    submission_ = std::make_unique<ScoreSubmission>(
-        std::make_unique<HttpClient>(), game_.ScoreService, EnteredName,
-        UnmaskScore(play_.MaskedScore()), game_.Cfg->AddText);
+    WorldSubmitRequest request;
+    request.Base = game_.ScoreService;
+    request.Name = EnteredName;
+    request.Score = UnmaskScore(play_.MaskedScore());
+    request.AddText = game_.Cfg->AddText;
+    // The game just played goes along as the score's proof.
+    if (game_.Recorder) request.Replay = game_.Recorder->NamedReplay(EnteredName);
+    submission_ = game_.StartSubmission(std::move(request));
     return;
   }
   FinishNameEntry();
@@ -93,10 +98,10 @@ void Screens::CompleteNameEntry() {
 
 void Screens::PollSubmission() {
   if (!Sending || !submission_) return;
-  std::optional<bool> reached = submission_->TakeResult();
-  if (!reached) return;
+  const std::optional<SubmitOutcome> outcome = submission_->TakeResult();
+  if (!outcome) return;
   submission_.reset();
-  if (!*reached) {
+  if (!outcome->Reached) {
     // Nothing is entered; the player may try again or clear the check box.
     // A key released while the box is up does nothing else.
     SwallowDialogKey = true;
@@ -105,6 +110,13 @@ void Screens::PollSubmission() {
     Sending = false;
     if (SendCheck) SendCheck->Shown = true;
     return;
+  }
+  if (outcome->Refused) {
+    // The service said no: the player is told so, and the score still goes
+    // into the local table.
+    SwallowDialogKey = true;
+    game_.ShowMessage(ScoreRefusedText());
+    SwallowDialogKey = false;
   }
   FinishNameEntry();
 }

@@ -10,7 +10,7 @@
 #include "engine/cp1251.h"
 #include "engine/sprite_engine.h"
 #include "engine/surface.h"
-#include "online/score_submission.h"
+#include "online/world_submission.h"
 #include "online/world_table.h"
 #include "screens/ask.h"
 #include "screens/chk.h"

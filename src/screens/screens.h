@@ -21,7 +21,7 @@ class FonB;
 class Hlp;
 class Ask;
 class Chk;
-class ScoreSubmission;
+class WorldSubmission;
 struct ScoreEntry;
 
 // Where a score enters the ten-entry table (1..10), or 0 when it does not
@@ -154,7 +154,7 @@ class Screens {
 
   Game& game_;
   const PlayResult& play_;
-  std::unique_ptr<ScoreSubmission> submission_;
+  std::unique_ptr<WorldSubmission> submission_;
   std::string creditText_;
 };
 

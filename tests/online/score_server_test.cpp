@@ -19,6 +19,13 @@
 namespace klv::scores {
 namespace {
 
+// Many requests come from a test's one address: the limits have tests of their own.
+ServiceOptions NoRateLimit() {
+  ServiceOptions o;
+  o.RatePerMinute = 0;
+  return o;
+}
+
 namespace fs = std::filesystem;
 
 class ScoreServerTest : public ::testing::Test {
@@ -37,7 +44,7 @@ class ScoreServerTest : public ::testing::Test {
     store_.reset();
     fs::remove_all(dir_);
   }
-  void Start(ScoreServer::Options o, ServiceOptions so = ServiceOptions{0}) {
+  void Start(ScoreServer::Options o, ServiceOptions so = NoRateLimit()) {
     service_ = std::make_unique<ScoreService>(*store_, ScoreService::Clock{}, so);
     server_ = std::make_unique<ScoreServer>(*service_);
     o.Port = 0;

@@ -19,6 +19,13 @@
 namespace klv::scores {
 namespace {
 
+// Many requests come from a test's one address: the limits have tests of their own.
+ServiceOptions NoRateLimit() {
+  ServiceOptions o;
+  o.RatePerMinute = 0;
+  return o;
+}
+
 namespace fs = std::filesystem;
 
 // A service on a free loopback port with its own database and a clock the
@@ -44,7 +51,7 @@ class ScoreServiceTest : public ::testing::Test {
     store_ = OpenScoreStore(where_);
     // Many requests come from the test's one address; the limits have tests of their own.
     service_ = std::make_unique<ScoreService>(
-        *store_, [this] { return now_.load(); }, ServiceOptions{0});
+        *store_, [this] { return now_.load(); }, NoRateLimit());
     server_ = std::make_unique<ScoreServer>(*service_);
     ScoreServer::Options o;
     o.Port = 0;

@@ -43,9 +43,12 @@ class GatedClient : public HttpClient {
   std::string version_;
 };
 
+// Whether the service was reached, once the submission is done.
 std::optional<bool> WaitForResult(ScoreSubmission& s) {
   while (s.Running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  return s.TakeResult();
+  const std::optional<SubmitOutcome> r = s.TakeResult();
+  if (!r) return std::nullopt;
+  return r->Reached;
 }
 
 TEST(ScoreSubmission, RunsBesideTheCallerAndHandsOutItsResultOnce) {
@@ -85,42 +88,56 @@ TEST(ScoreSubmission, DestroyedWhileWaitingCancelsTheRequest) {
 }
 
 // A server that answers the version request just in time, a byte every
-// 220 ms, and then trickles the score answer for ever: the two requests share
-// one deadline, so the player waits one request's limit, not two.
-TEST(ScoreSubmission, BothRequestsEndWithinOneDeadline) {
+// 220 ms, and then trickles the score answer (or, once the score is taken,
+// the replay upload's) for ever: the requests share one deadline, so the
+// player waits one request's limit, not two or three.
+TEST(ScoreSubmission, AllRequestsEndWithinOneDeadline) {
   using namespace std::chrono_literals;
-  test::LoopbackServer server([](test::LoopbackServer& s, int fd, const std::string& head) {
-    if (head.find("?version&") != std::string::npos) {
-      const std::string body = "OK|1|2|3|t|";
-      test::LoopbackServer::SendAll(
-          fd, "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
-                  "\r\nConnection: close\r\n\r\nOK");
-      for (size_t i = 2; i < body.size(); ++i) {
-        if (!s.Pause(220ms) || !test::LoopbackServer::SendAll(fd, body.substr(i, 1))) return;
-      }
-      return;
-    }
-    test::LoopbackServer::SendAll(fd, "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n");
-    while (s.Pause(200ms) && test::LoopbackServer::SendAll(fd, "O")) {
-    }
-  });
-  HttpLimits limits;
-  limits.ConnectMs = 1000;
-  limits.TotalMs = 3000;  // the version answer takes about 2 s of it
-  limits.StallMs = 1000;
+  for (const bool scoreTaken : {false, true}) {
+    SCOPED_TRACE(scoreTaken ? "the upload trickles" : "the score answer trickles");
+    test::LoopbackServer server(
+        [scoreTaken](test::LoopbackServer& s, int fd, const std::string& head) {
+          if (head.find("?version&") != std::string::npos) {
+            const std::string body = "OK|1|2|3|t|";
+            test::LoopbackServer::SendAll(
+                fd, "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
+                        "\r\nConnection: close\r\n\r\nOK");
+            for (size_t i = 2; i < body.size(); ++i) {
+              if (!s.Pause(220ms) || !test::LoopbackServer::SendAll(fd, body.substr(i, 1))) return;
+            }
+            return;
+          }
+          if (scoreTaken && head.find("?hs&") != std::string::npos) {
+            test::LoopbackServer::SendAll(fd, test::LoopbackServer::Answer(200, "OK|stored|"));
+            return;
+          }
+          test::LoopbackServer::SendAll(fd, "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n");
+          while (s.Pause(200ms) && test::LoopbackServer::SendAll(fd, "O")) {
+          }
+        });
+    HttpLimits limits;
+    limits.ConnectMs = 1000;
+    limits.TotalMs = 3000;  // the version answer takes about 2 s of it
+    limits.StallMs = 1000;
 
-  const auto start = std::chrono::steady_clock::now();
-  ScoreSubmission s(std::make_unique<HttpClient>(limits), server.Base(), "Bob", 100, "");
-  const std::optional<bool> result = WaitForResult(s);
-  const auto took = std::chrono::steady_clock::now() - start;
-  server.Stop();
+    const auto start = std::chrono::steady_clock::now();
+    ScoreSubmission s(std::make_unique<HttpClient>(limits), server.Base(), "Bob", 100, "",
+                      "replay bytes");
+    const std::optional<bool> result = WaitForResult(s);
+    const auto took = std::chrono::steady_clock::now() - start;
+    server.Stop();
 
-  EXPECT_EQ(result, std::optional<bool>(true));
-  const auto requests = server.Requests();
-  ASSERT_EQ(requests.size(), 2u);
-  EXPECT_NE(requests[1].find("?hs&prg=Marlowfin&inf="), std::string::npos) << requests[1];
-  // One request after the other, each with 3 s, would take 5 s.
-  EXPECT_LT(took, 4000ms);
+    EXPECT_EQ(result, std::optional<bool>(true));
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), scoreTaken ? 3u : 2u);
+    EXPECT_NE(requests[1].find("?hs&prg=Marlowfin&inf="), std::string::npos) << requests[1];
+    if (scoreTaken) {
+      EXPECT_NE(requests[2].find("POST /cgi/replay.pl?prg=Marlowfin&p=t "), std::string::npos)
+          << requests[2];
+    }
+    // One request after the other, each with 3 s, would take 5 s or more.
+    EXPECT_LT(took, 4000ms);
+  }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@ the script itself checks that the game gives up and says so.
 
 Exit status: 0 passed, 1 failed, 77 skipped (no game data built)."""
 import argparse
+import json
 import os
 import shutil
 import socket
@@ -39,6 +40,8 @@ def main():
     ap.add_argument("--script", required=True)
     ap.add_argument("--work", required=True)
     ap.add_argument("--silent", action="store_true")
+    ap.add_argument("--verified", metavar="NAME",
+                    help="the script plays an honest game under NAME: its replay must prove it")
     a = ap.parse_args()
 
     if not os.path.exists(os.path.join(a.game_dir, "Data", "MenuImgs.icf")):
@@ -57,8 +60,11 @@ def main():
     port = free_port()
     base = "http://127.0.0.1:%d" % port
     page_url = base + "/cgi/version.pl?prg=Marlowfin&show&type=0"
+    log_path = os.path.join(a.work, "service.log")
+    log = open(log_path, "w")
     service = subprocess.Popen(
-        [a.scores, "--port", str(port), "--db", os.path.join(a.work, "scores.db")])
+        [a.scores, "--port", str(port), "--db", os.path.join(a.work, "scores.db"),
+         "--game-dir", a.game_dir, "--workers", "1"], stderr=log)
     try:
         deadline = time.monotonic() + 10
         while True:
@@ -77,6 +83,25 @@ def main():
             print("FAILED: the script ended with %d" % run.returncode)
             return 1
 
+        json_url = page_url + "&format=json"
+        if a.verified:
+            # The game uploaded its replay after the score; the service plays
+            # it again and marks the entry verified.
+            deadline = time.monotonic() + 120
+            while True:
+                rows = json.loads(fetch(json_url))["rows"]
+                if rows and rows[0]["verified"]:
+                    break
+                if time.monotonic() > deadline:
+                    print("FAILED: the entry was not proven:", rows, open(log_path).read())
+                    return 1
+                time.sleep(0.2)
+            if rows[0]["name"] != a.verified or len(rows) != 1:
+                print("FAILED: unexpected rows:", rows)
+                return 1
+            print("passed: the world table proved the game by its replay")
+            return 0
+
         page = fetch(page_url)
         row = '<td class="rank">1</td><td class="name">&lt;Рыбак&gt;</td><td class="score">987650</td>'
         if row not in page:
@@ -85,7 +110,19 @@ def main():
         if page.count('<td class="rank">') != 1:
             print("FAILED: expected exactly one row:\n" + page)
             return 1
-        print("passed: the world table shows the submitted score")
+        # The score was set by the script, not played: the replay the game
+        # uploaded after it does not end there, and the entry stays unverified.
+        deadline = time.monotonic() + 120
+        while "not proven" not in open(log_path).read():
+            if time.monotonic() > deadline:
+                print("FAILED: the replay was not refused:\n" + open(log_path).read())
+                return 1
+            time.sleep(0.2)
+        rows = json.loads(fetch(json_url))["rows"]
+        if rows != [dict(rows[0], name="<Рыбак>", score=987650, verified=False)]:
+            print("FAILED: unexpected rows:", rows)
+            return 1
+        print("passed: the world table shows the submitted score, unverified")
         return 0
     finally:
         service.terminate()
@@ -94,6 +131,7 @@ def main():
         except subprocess.TimeoutExpired:
             service.kill()
             service.wait()
+        log.close()
 
 
 def run_silent(a):

@@ -131,10 +131,17 @@ class ScriptedClient : public HttpClient {
  public:
   std::vector<Result> answers;
   std::vector<std::string> urls;
+  std::vector<std::string> bodies;  // "" for a GET
   Result Get(const std::string& url) override {
     urls.push_back(url);
+    bodies.emplace_back();
     if (urls.size() > answers.size()) return Result{false, "", "no answer", HttpFailure::Other, 0};
     return answers[urls.size() - 1];
+  }
+  Result Post(const std::string& url, const std::string& body, const std::string&) override {
+    Result r = Get(url);
+    bodies.back() = body;
+    return r;
   }
 };
 
@@ -182,6 +189,49 @@ TEST(SubmitWorldScore, SendsTheEncodedRecordWithTheReceivedToken) {
     ASSERT_TRUE(record.has_value());
     EXPECT_EQ(*record, BuildScoreRecord("\xC2\xE0\xED\xFF", 70000, c.p, "hi!"));
   }
+}
+
+// The score's answer decides whether the replay follows: a refusal (an error
+// status, or "ERR") is reported and nothing is uploaded; no answer at all
+// is not a refusal. The replay goes tied to the token, byte for byte.
+TEST(SubmitWorldScore, ReadsTheScoreAnswerAndUploadsTheReplay) {
+  HttpClient::Result refusedStatus = Failed(HttpFailure::Status);
+  refusedStatus.status = 429;
+  HttpClient::Result queued = Ok("OK|queued|");
+  queued.status = 202;
+  HttpClient::Result unknown = Failed(HttpFailure::Status);
+  unknown.status = 404;
+  struct Case {
+    HttpClient::Result scoreAnswer;
+    HttpClient::Result uploadAnswer;
+    bool refused, uploaded, queued;
+  };
+  const Case cases[] = {
+      {Ok("OK|stored|"), queued, false, true, true},
+      {Ok("OK|stored|"), unknown, false, true, false},  // an older service: left unproven
+      {Ok("ERR|token|"), queued, true, false, false},
+      {refusedStatus, queued, true, false, false},
+      {Failed(HttpFailure::Timeout), queued, false, false, false},
+  };
+  const std::string replay("KLVR\0\x01\xff\n", 8);
+  for (const Case& c : cases) {
+    ScriptedClient client;
+    client.answers = {Ok("OK|1|2|3|t+k/n|"), c.scoreAnswer, c.uploadAnswer};
+    const SubmitOutcome got = SubmitWorldScore(client, "http://h:1", "Bob", 10, "", replay);
+    EXPECT_TRUE(got.Reached);
+    EXPECT_EQ(got.Refused, c.refused) << c.scoreAnswer.body;
+    EXPECT_EQ(got.ReplayQueued, c.queued);
+    ASSERT_EQ(client.urls.size(), c.uploaded ? 3u : 2u);
+    if (c.uploaded) {
+      EXPECT_EQ(client.urls[2], "http://h:1/cgi/replay.pl?prg=Marlowfin&p=t%2Bk%2Fn");
+      EXPECT_EQ(client.bodies[2], replay);
+    }
+  }
+  // Without a replay nothing is uploaded.
+  ScriptedClient client;
+  client.answers = {Ok("OK|1|2|3|t|"), Ok("OK|stored|")};
+  EXPECT_FALSE(SubmitWorldScore(client, "http://h:1", "Bob", 10, "").ReplayQueued);
+  EXPECT_EQ(client.urls.size(), 2u);
 }
 
 // A hostile or broken service at the first request: the game reports it as

@@ -72,6 +72,13 @@ hardening)
     # among its flags (stack clash protection, neither, shows as unknown).
     hardening-check --nocfprotection "$root/$prog" || status=1
   done
+  # The service links the game's rules and replays, never its HTTP client.
+  needed=$(objdump -p "$root/usr/bin/klevaria-scores" | awk '$1 == "NEEDED" { print $2 }')
+  [ -n "$needed" ] || fail "objdump found no NEEDED entries in klevaria-scores"
+  if grep -q '^libcurl' <<<"$needed"; then
+    echo "klevaria-scores needs libcurl:" $needed
+    status=1
+  fi
   exit $status
   ;;
 unpacked)

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -261,6 +262,51 @@ TEST_F(NameEntry, SubmissionRunsWhileFramesGoOn) {
     scoreSent = scoreSent || r.find("hs&prg=Marlowfin&inf=") != std::string::npos;
   EXPECT_TRUE(scoreSent);
   server.Stop();
+}
+
+// The service's answer to the score is read: a refusal is said in one box,
+// and the score goes into the local table all the same; an answer that is not
+// a refusal (an older service's) is taken as the score gone in.
+TEST_F(NameEntry, ARefusedScoreIsSaidAndStillEnteredLocally) {
+  struct Case {
+    int status;
+    const char* body;
+    bool refused;
+  };
+  const Case cases[] = {
+      {403, "ERR|token|", true},  {429, "ERR|busy|", true}, {200, "ERR|score|", true},
+      {200, "OK|stored|", false}, {200, "done", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.status) + " " + c.body);
+    Shutdown();
+    Boot(7);
+    test::LoopbackServer server([&c](test::LoopbackServer&, int fd, const std::string& head) {
+      if (head.find("version&prg=Marlowfin") != std::string::npos) {
+        test::LoopbackServer::SendAll(fd, test::LoopbackServer::Answer(200, "OK|1|2|3|tok|"));
+      } else {
+        test::LoopbackServer::SendAll(fd, test::LoopbackServer::Answer(c.status, c.body));
+      }
+    });
+    G().ScoreService = server.Base();
+    Cfg().SendScores = true;
+    FinishGame(900);
+    ASSERT_EQ(G().GameState, Screen::EnterName);
+    platform_->messages.clear();
+    Type("Anna");
+    Key(vk::Return);
+    for (int i = 0; i < 2000 && S().Sending; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      Frames(1);
+    }
+    EXPECT_EQ(G().GameState, Screen::HiScores);
+    EXPECT_EQ(Cfg().Scores[2].Name, "Anna");
+    const bool said =
+        std::find(platform_->messages.begin(), platform_->messages.end(),
+                  "Мировая таблица не приняла результат") != platform_->messages.end();
+    EXPECT_EQ(said, c.refused);
+    server.Stop();
+  }
 }
 
 }  // namespace

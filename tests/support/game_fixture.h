@@ -17,6 +17,7 @@
 #include "app/game.h"
 #include "engine/cp1251.h"
 #include "engine/sprite_engine.h"
+#include "online/score_submission.h"
 #include "platform/headless_audio_out.h"
 #include "platform/headless_platform.h"
 #include "play/fish.h"
@@ -55,6 +56,7 @@ class GameFixture : public ::testing::Test {
     if (adjust) adjust(paths);
     game_ = std::make_unique<Game>(*platform_, paths, seed);
     game_->ScoreService = "http://127.0.0.1:1";
+    game_->StartSubmission = HttpSubmissionStarter();
     game_->FormCreate();
     Frames(1);
   }

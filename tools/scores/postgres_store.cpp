@@ -98,6 +98,24 @@ int64_t Affected(const Result& r) {
   return *n ? std::stoll(n) : 0;
 }
 
+// Bytes as hex digits, the text form decode(..., 'hex') reads.
+std::string HexOf(const std::vector<uint8_t>& bytes) {
+  static const char* hex = "0123456789abcdef";
+  std::string s;
+  s.reserve(bytes.size() * 2);
+  for (const uint8_t b : bytes) s += {hex[b >> 4], hex[b & 15]};
+  return s;
+}
+
+std::vector<uint8_t> BytesOfHex(const char* text) {
+  auto digit = [](char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; };
+  std::vector<uint8_t> bytes;
+  for (; text[0] != '\0' && text[1] != '\0'; text += 2) {
+    bytes.push_back(static_cast<uint8_t>(digit(text[0]) << 4 | digit(text[1])));
+  }
+  return bytes;
+}
+
 // The address as it may be shown: any password left out.
 std::string Shown(const std::string& address) {
   const std::size_t scheme = address.find("://");
@@ -118,7 +136,14 @@ PostgresStore::PostgresStore(const std::string& address, int connections, bool r
   const int64_t deadline = NowMs() + kStartMs;
   PGconn* c = Connect(deadline);
   try {
-    if (!readOnly_) CreateTables(c, deadline);
+    if (!readOnly_) {
+      CreateTables(c, deadline);
+    } else {
+      proofColumns_ = PQntuples(Run(c, deadline,
+                                    "SELECT 1 FROM information_schema.columns"
+                                    " WHERE table_name = 'scores' AND column_name = 'proof'")
+                                    .get()) > 0;
+    }
   } catch (const StoreError& e) {
     PQfinish(c);
     throw StoreError("cannot write the database " + shown_ + ": " + e.what());
@@ -141,6 +166,19 @@ void PostgresStore::CreateTables(PGconn* c, int64_t deadline) {
           " add_text TEXT NOT NULL,"
           " submitted BIGINT NOT NULL)");
       Run(c, deadline, "CREATE INDEX IF NOT EXISTS scores_rank ON scores (score DESC, id)");
+      // The proofs by replay came later: a table made before them gains the
+      // columns in place, its entries unproven.
+      Run(c, deadline,
+          "ALTER TABLE scores ADD COLUMN IF NOT EXISTS p TEXT,"
+          " ADD COLUMN IF NOT EXISTS proof INTEGER NOT NULL DEFAULT 0,"
+          " ADD COLUMN IF NOT EXISTS replay BYTEA");
+      Run(c, deadline, "CREATE INDEX IF NOT EXISTS scores_p ON scores (p)");
+      Run(c, deadline,
+          "CREATE TABLE IF NOT EXISTS proof_queue ("
+          " score_id BIGINT PRIMARY KEY,"
+          " replay BYTEA NOT NULL,"
+          " lease BIGINT NOT NULL DEFAULT 0,"
+          " tries INTEGER NOT NULL DEFAULT 0)");
       Run(c, deadline,
           "CREATE TABLE IF NOT EXISTS tokens (p TEXT PRIMARY KEY, issued BIGINT NOT NULL)");
       Run(c, deadline, "CREATE INDEX IF NOT EXISTS tokens_issued ON tokens (issued)");
@@ -376,20 +414,24 @@ ScoreStore::SubmitResult PostgresStore::Submit(const ScoreRecord& record, int64_
     const Result r =
         Run(c, deadline,
             "WITH used AS (DELETE FROM tokens WHERE p = $1 AND issued > $2 RETURNING p)"
-            " INSERT INTO scores (name, score, add_text, submitted)"
-            " SELECT $3, $4, $5, $6 FROM used RETURNING id",
+            " INSERT INTO scores (name, score, add_text, submitted, p)"
+            " SELECT $3, $4, $5, $6, $1 FROM used RETURNING id",
             {record.P, std::to_string(now - kTokenLifetimeSeconds), Cp1251ToUtf8(record.Name),
              std::to_string(record.Score), Cp1251ToUtf8(record.Add), std::to_string(now)});
     return PQntuples(r.get()) == 1 ? SubmitResult::Stored : SubmitResult::UnknownToken;
   });
 }
 
-std::vector<StoredScore> PostgresStore::Best(int limit) {
+std::vector<StoredScore> PostgresStore::Best(int limit, ProofFilter which) {
+  if (!proofColumns_ && which == ProofFilter::Verified) return {};
+  const char* where = which == ProofFilter::Verified                      ? " WHERE proof = 2"
+                      : which == ProofFilter::Unverified && proofColumns_ ? " WHERE proof <> 2"
+                                                                          : "";
+  const std::string sql = std::string("SELECT id, name, score, add_text, submitted, ") +
+                          (proofColumns_ ? "proof" : "0") + " FROM scores" + where +
+                          " ORDER BY score DESC, id LIMIT $1";
   return Call<std::vector<StoredScore>>([&](PGconn* c, int64_t deadline) {
-    const Result r = Run(c, deadline,
-                         "SELECT id, name, score, add_text, submitted FROM scores"
-                         " ORDER BY score DESC, id LIMIT $1",
-                         {std::to_string(limit)});
+    const Result r = Run(c, deadline, sql.c_str(), {std::to_string(limit)});
     std::vector<StoredScore> rows;
     for (int i = 0; i < PQntuples(r.get()); ++i) {
       StoredScore s;
@@ -398,9 +440,102 @@ std::vector<StoredScore> PostgresStore::Best(int limit) {
       s.Score = static_cast<uint32_t>(Int(r, i, 2));
       s.Add = PQgetvalue(r.get(), i, 3);
       s.Submitted = Int(r, i, 4);
+      s.Verified = Int(r, i, 5) == static_cast<int>(ProofState::Verified);
       rows.push_back(std::move(s));
     }
     return rows;
+  });
+}
+
+std::optional<ScoreStore::Claim> PostgresStore::FindClaim(const std::string& p, int64_t now) {
+  if (!proofColumns_) return std::nullopt;
+  return Call<std::optional<Claim>>([&](PGconn* c, int64_t deadline) -> std::optional<Claim> {
+    const Result r = Run(c, deadline,
+                         "SELECT id, name, score, proof FROM scores WHERE p = $1 AND submitted > $2"
+                         " ORDER BY id DESC LIMIT 1",
+                         {p, std::to_string(now - kTokenLifetimeSeconds)});
+    if (PQntuples(r.get()) != 1) return std::nullopt;
+    Claim claim;
+    claim.Id = Int(r, 0, 0);
+    claim.Name = PQgetvalue(r.get(), 0, 1);
+    claim.Score = static_cast<uint32_t>(Int(r, 0, 2));
+    claim.State = static_cast<ProofState>(Int(r, 0, 3));
+    return claim;
+  });
+}
+
+bool PostgresStore::QueueProof(int64_t id, const std::vector<uint8_t>& replay) {
+  // One statement: the entry is marked and the replay queued together, and
+  // of two uploads for one entry only the first finds it unproven.
+  return Call<bool>([&](PGconn* c, int64_t deadline) {
+    const Result r = Run(c, deadline,
+                         "WITH marked AS (UPDATE scores SET proof = 1 WHERE id = $1 AND proof = 0"
+                         " RETURNING id)"
+                         " INSERT INTO proof_queue (score_id, replay)"
+                         " SELECT id, decode($2, 'hex') FROM marked RETURNING score_id",
+                         {std::to_string(id), HexOf(replay)});
+    return PQntuples(r.get()) == 1;
+  });
+}
+
+int64_t PostgresStore::QueuedProofs() {
+  if (!proofColumns_) return 0;
+  return Call<int64_t>([&](PGconn* c, int64_t deadline) {
+    return Int(Run(c, deadline, "SELECT COUNT(*) FROM proof_queue"), 0, 0);
+  });
+}
+
+std::optional<ProofJob> PostgresStore::TakeProof(int64_t now, int64_t leaseSeconds) {
+  // Each service takes a job no other holds: a row another transaction has
+  // locked is skipped, not waited for, and a lease that ran out (its
+  // service was killed mid-way) makes the job free again.
+  return Call<std::optional<ProofJob>>([&](PGconn* c, int64_t deadline) -> std::optional<ProofJob> {
+    const Result r =
+        Run(c, deadline,
+            "WITH next AS (SELECT score_id FROM proof_queue WHERE lease <= $1"
+            " ORDER BY score_id LIMIT 1 FOR UPDATE SKIP LOCKED),"
+            " taken AS (UPDATE proof_queue q SET lease = $2, tries = q.tries + 1 FROM next"
+            " WHERE q.score_id = next.score_id RETURNING q.score_id, q.replay, q.tries - 1 AS t)"
+            " SELECT taken.score_id, encode(taken.replay, 'hex'), taken.t, s.name, s.score"
+            " FROM taken LEFT JOIN scores s ON s.id = taken.score_id",
+            {std::to_string(now), std::to_string(now + leaseSeconds)});
+    if (PQntuples(r.get()) != 1) return std::nullopt;
+    ProofJob job;
+    job.Id = Int(r, 0, 0);
+    job.Replay = BytesOfHex(PQgetvalue(r.get(), 0, 1));
+    job.Tries = static_cast<int>(Int(r, 0, 2));
+    if (PQgetisnull(r.get(), 0, 4)) {
+      // The operator removed the entry: its proof goes with it.
+      Run(c, deadline, "DELETE FROM proof_queue WHERE score_id = $1", {std::to_string(job.Id)});
+      return std::nullopt;
+    }
+    job.Name = PQgetvalue(r.get(), 0, 3);
+    job.Score = static_cast<uint32_t>(Int(r, 0, 4));
+    return job;
+  });
+}
+
+void PostgresStore::FinishProof(int64_t id, bool verified) {
+  Call<int64_t>([&](PGconn* c, int64_t deadline) {
+    return Affected(Run(
+        c, deadline,
+        "WITH done AS (DELETE FROM proof_queue WHERE score_id = $1 RETURNING score_id, replay)"
+        " UPDATE scores SET proof = $2, replay = CASE WHEN $3 THEN"
+        " (SELECT replay FROM done) ELSE NULL END WHERE id = $1",
+        {std::to_string(id),
+         std::to_string(static_cast<int>(verified ? ProofState::Verified : ProofState::Refused)),
+         verified ? "true" : "false"}));
+  });
+}
+
+std::vector<uint8_t> PostgresStore::VerifiedReplay(int64_t id) {
+  if (!proofColumns_) return {};
+  return Call<std::vector<uint8_t>>([&](PGconn* c, int64_t deadline) {
+    const Result r = Run(c, deadline,
+                         "SELECT encode(replay, 'hex') FROM scores WHERE id = $1 AND proof = 2"
+                         " AND replay IS NOT NULL",
+                         {std::to_string(id)});
+    return PQntuples(r.get()) == 1 ? BytesOfHex(PQgetvalue(r.get(), 0, 0)) : std::vector<uint8_t>();
   });
 }
 

@@ -34,7 +34,14 @@ class PostgresStore : public ScoreStore {
   int64_t PurgeTokens(int64_t now) override;
   int64_t OutstandingTokens() override;
   SubmitResult Submit(const ScoreRecord& record, int64_t now) override;
-  std::vector<StoredScore> Best(int limit) override;
+  using ScoreStore::Best;
+  std::vector<StoredScore> Best(int limit, ProofFilter which) override;
+  std::optional<Claim> FindClaim(const std::string& p, int64_t now) override;
+  bool QueueProof(int64_t id, const std::vector<uint8_t>& replay) override;
+  int64_t QueuedProofs() override;
+  std::optional<ProofJob> TakeProof(int64_t now, int64_t leaseSeconds) override;
+  void FinishProof(int64_t id, bool verified) override;
+  std::vector<uint8_t> VerifiedReplay(int64_t id) override;
   int64_t Count() override;
   int64_t RemoveById(int64_t id) override;
   int64_t RemoveByName(const std::string& utf8Name) override;
@@ -66,6 +73,7 @@ class PostgresStore : public ScoreStore {
   std::string shown_;    // without a password, for messages
   int capacity_;
   bool readOnly_;
+  bool proofColumns_ = true;  // false only for an old database opened read-only
   std::mutex mutex_;
   std::condition_variable returned_;
   std::vector<PGconn*> idle_;

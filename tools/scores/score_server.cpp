@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <thread>
@@ -28,6 +29,8 @@ namespace {
 // answer's headers; a request head that does not fit is answered 431.
 constexpr std::size_t kConnectionMemory = ScoreServer::kMaxRequestHead + 1024;
 constexpr int kWatchIntervalMs = 100;
+// The largest body taken: a replay file.
+constexpr std::size_t kMaxUploadBytes = 256 * 1024;
 constexpr const char* kContentSecurityPolicy =
     "default-src 'none'; style-src 'unsafe-inline'; base-uri 'none'; form-action 'none'; "
     "frame-ancestors 'none'";
@@ -97,10 +100,13 @@ struct ScoreServer::Impl {
 
   static MHD_Result Accept(void* cls, const sockaddr* addr, socklen_t);
   static void Notify(void* cls, MHD_Connection* c, void** context, MHD_ConnectionNotificationCode);
-  static void Completed(void* cls, MHD_Connection* c, void**, MHD_RequestTerminationCode);
+  static void Completed(void* cls, MHD_Connection* c, void** requestContext,
+                        MHD_RequestTerminationCode);
   static MHD_Result Answer(void* cls, MHD_Connection* c, const char* url, const char* method,
                            const char*, const char*, size_t* uploadSize, void**);
   std::string Client(MHD_Connection* c);
+  // When the connection's request must be whole; 0: it is.
+  void SetDeadline(MHD_Connection* c, int64_t deadlineMs);
   void MakeRoom();
 };
 
@@ -177,8 +183,13 @@ void ScoreServer::Impl::Notify(void* cls, MHD_Connection* c, void** context,
   *context = nullptr;
 }
 
-void ScoreServer::Impl::Completed(void* cls, MHD_Connection* c, void**,
+void ScoreServer::Impl::Completed(void* cls, MHD_Connection* c, void** requestContext,
                                   MHD_RequestTerminationCode) {
+  // An upload cut off half-way leaves its body here.
+  if (requestContext != nullptr) {
+    delete static_cast<std::string*>(*requestContext);
+    *requestContext = nullptr;
+  }
   // A kept-alive connection owes its next request within the same time.
   Impl& s = *static_cast<Impl*>(cls);
   const MHD_ConnectionInfo* i = MHD_get_connection_info(c, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
@@ -224,6 +235,13 @@ void ScoreServer::Impl::Watch() {
   }
 }
 
+void ScoreServer::Impl::SetDeadline(MHD_Connection* c, int64_t deadlineMs) {
+  const MHD_ConnectionInfo* i = MHD_get_connection_info(c, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
+  if (i == nullptr || i->socket_context == nullptr) return;
+  std::lock_guard<std::mutex> lock(mutex);
+  static_cast<Conn*>(i->socket_context)->DeadlineMs = deadlineMs;
+}
+
 std::string ScoreServer::Impl::Client(MHD_Connection* c) {
   std::string peer;
   if (const MHD_ConnectionInfo* i = MHD_get_connection_info(c, MHD_CONNECTION_INFO_CLIENT_ADDRESS))
@@ -248,33 +266,51 @@ std::string ScoreServer::Impl::Client(MHD_Connection* c) {
 }
 
 MHD_Result ScoreServer::Impl::Answer(void* cls, MHD_Connection* c, const char* url,
-                                     const char* method, const char*, const char*,
-                                     size_t* uploadSize, void**) {
+                                     const char* method, const char*, const char* uploadData,
+                                     size_t* uploadSize, void** requestContext) {
   Impl& s = *static_cast<Impl*>(cls);
-  if (const MHD_ConnectionInfo* i =
-          MHD_get_connection_info(c, MHD_CONNECTION_INFO_SOCKET_CONTEXT)) {
-    if (i->socket_context != nullptr) {
-      std::lock_guard<std::mutex> lock(s.mutex);
-      static_cast<Conn*>(i->socket_context)->DeadlineMs = 0;  // the request has arrived
+  const bool get = std::strcmp(method, MHD_HTTP_METHOD_GET) == 0;
+  const bool head = std::strcmp(method, MHD_HTTP_METHOD_HEAD) == 0;
+  const bool post = std::strcmp(method, MHD_HTTP_METHOD_POST) == 0;
+  const bool replayPath = std::strcmp(url, "/cgi/replay.pl") == 0;
+  const char* length = MHD_lookup_connection_value(c, MHD_HEADER_KIND, "Content-Length");
+  const bool chunked =
+      MHD_lookup_connection_value(c, MHD_HEADER_KIND, "Transfer-Encoding") != nullptr;
+  // An upload of a replay: a body of a length given up front and no larger
+  // than a replay, read whole before it is answered, within BodySeconds.
+  const bool upload = post && replayPath && !chunked && length != nullptr &&
+                      std::strlen(length) <= 7 &&
+                      std::strspn(length, "0123456789") == std::strlen(length) && *length != '\0' &&
+                      std::strtoul(length, nullptr, 10) <= kMaxUploadBytes;
+  if (upload) {
+    auto* body = static_cast<std::string*>(*requestContext);
+    if (body == nullptr) {
+      // The head is in; the body is due by the body's deadline.
+      *requestContext = new std::string;
+      s.SetDeadline(c, NowMs() + s.options.BodySeconds * 1000);
+      return MHD_YES;
+    }
+    if (*uploadSize != 0) {
+      if (body->size() + *uploadSize > kMaxUploadBytes) return MHD_NO;  // more than it said
+      body->append(uploadData, *uploadSize);
+      *uploadSize = 0;
+      return MHD_YES;
     }
   }
+  s.SetDeadline(c, 0);  // the request has arrived
 
   ServiceAnswer a;
   bool close = false;
-  const bool get = std::strcmp(method, MHD_HTTP_METHOD_GET) == 0;
-  const bool head = std::strcmp(method, MHD_HTTP_METHOD_HEAD) == 0;
-  const char* length = MHD_lookup_connection_value(c, MHD_HEADER_KIND, "Content-Length");
   const bool body =
-      MHD_lookup_connection_value(c, MHD_HEADER_KIND, "Transfer-Encoding") != nullptr ||
-      (length != nullptr && std::strcmp(length, "0") != 0) || *uploadSize != 0;
-  if (!get && !head) {
-    a = ServiceAnswer{405, "text/plain; charset=utf-8", "ERR|method|", 0};
+      chunked || (length != nullptr && std::strcmp(length, "0") != 0) || *uploadSize != 0;
+  if (!get && !head && !(post && replayPath)) {
+    a = ServiceAnswer{405, "text/plain; charset=utf-8", "ERR|method|", 0, ""};
     close = true;
-  } else if (body) {
-    a = ServiceAnswer{413, "text/plain; charset=utf-8", "ERR|body|", 0};
+  } else if (body && !upload) {
+    a = ServiceAnswer{413, "text/plain; charset=utf-8", "ERR|body|", 0, ""};
     close = true;
-  } else if (std::strcmp(url, "/cgi/version.pl") != 0) {
-    a = ServiceAnswer{404, "text/plain; charset=utf-8", "ERR|path|", 0};
+  } else if (std::strcmp(url, "/cgi/version.pl") != 0 && !replayPath) {
+    a = ServiceAnswer{404, "text/plain; charset=utf-8", "ERR|path|", 0, ""};
   } else {
     ScoreService::Query query;
     MHD_get_connection_values(
@@ -285,11 +321,19 @@ MHD_Result ScoreServer::Impl::Answer(void* cls, MHD_Connection* c, const char* u
         },
         &query);
     try {
-      a = s.service.Handle(query, s.Client(c));
+      if (replayPath) {
+        static const std::string kNoBody;
+        const auto* got = static_cast<std::string*>(*requestContext);
+        a = s.service.HandleReplay(query, post, got ? *got : kNoBody, s.Client(c));
+      } else {
+        a = s.service.Handle(query, s.Client(c));
+      }
     } catch (const std::exception&) {
-      a = ServiceAnswer{500, "text/plain; charset=utf-8", "ERR|internal|", 0};
+      a = ServiceAnswer{500, "text/plain; charset=utf-8", "ERR|internal|", 0, ""};
     }
   }
+  delete static_cast<std::string*>(*requestContext);
+  *requestContext = nullptr;
 
   MHD_Response* r =
       MHD_create_response_from_buffer(a.Body.size(), a.Body.data(), MHD_RESPMEM_MUST_COPY);
@@ -302,7 +346,12 @@ MHD_Result ScoreServer::Impl::Answer(void* cls, MHD_Connection* c, const char* u
   MHD_add_response_header(r, "X-Content-Type-Options", "nosniff");
   MHD_add_response_header(r, "X-Frame-Options", "DENY");
   MHD_add_response_header(r, "Referrer-Policy", "no-referrer");
-  if (a.Status == 405) MHD_add_response_header(r, MHD_HTTP_HEADER_ALLOW, "GET, HEAD");
+  if (a.Status == 405) {
+    MHD_add_response_header(r, MHD_HTTP_HEADER_ALLOW, replayPath ? "GET, HEAD, POST" : "GET, HEAD");
+  }
+  if (!a.Disposition.empty()) {
+    MHD_add_response_header(r, MHD_HTTP_HEADER_CONTENT_DISPOSITION, a.Disposition.c_str());
+  }
   if (a.RetryAfter > 0) {
     MHD_add_response_header(r, MHD_HTTP_HEADER_RETRY_AFTER, std::to_string(a.RetryAfter).c_str());
   }

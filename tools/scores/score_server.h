@@ -1,12 +1,12 @@
 #pragma once
 // The HTTP side of klevaria-scores, built to face the open internet: GNU
 // libmicrohttpd's event loops on a few threads, every request to
-// "/cgi/version.pl" handed to a ScoreService. Only GET and HEAD, no request
-// bodies, headers capped, a request head due within a couple of seconds, and
-// open connections capped overall and per client (an IPv4 address, an IPv6
-// /64), so that slow or idle clients cost little and never starve the rest:
-// when the table is nearly full, the oldest connections still sending their
-// request head are closed to make room.
+// "/cgi/version.pl" and "/cgi/replay.pl" handed to a ScoreService. Only GET
+// and HEAD, and POST of one replay (its length given, at most 256 KiB, whole
+// within a few seconds) to "/cgi/replay.pl"; headers capped, a request head due within a couple of
+// seconds, and open connections capped overall and per client (an IPv4 address, an IPv6 /64), so
+// that slow or idle clients cost little and never starve the rest: when the table is nearly full,
+// the oldest connections still sending their request head are closed to make room.
 
 #include <memory>
 #include <string>
@@ -25,6 +25,7 @@ class ScoreServer {
     int MaxPerAddress = 32;          // open at once from one client (IPv6: /64); 0: no cap
     int HeadSeconds = 2;             // a new connection's request head must arrive within this
     int RequestSeconds = 5;          // a kept-alive connection's next request, within this
+    int BodySeconds = 10;            // a replay's upload body, within this after its head
     int Backlog = 1024;              // connections the system queues before they are taken
     // Connections from this address come through a reverse proxy: the client
     // is the last address of their X-Forwarded-For header, and the proxy

@@ -20,13 +20,21 @@ struct ServiceAnswer {
   int Status = 200;
   std::string ContentType;
   std::string Body;
-  int64_t RetryAfter = 0;  // seconds, with status 429 or 503
+  int64_t RetryAfter = 0;   // seconds, with status 429 or 503
+  std::string Disposition;  // Content-Disposition, for a download
 };
 
 struct ServiceOptions {
   // Version queries, submissions and page views each, per client address and
   // minute; 0: no limit.
   int RatePerMinute = 30;
+  // The page and its JSON show only the entries proven by their replay.
+  bool VerifiedOnly = false;
+  // Replays waiting for a worker at most; an upload beyond is told to come
+  // back later (503).
+  int64_t MaxQueuedProofs = 1000;
+  // Called when a replay joins the queue (wakes the workers); may be empty.
+  std::function<void()> ProofQueued;
 };
 
 class ScoreService {
@@ -47,15 +55,26 @@ class ScoreService {
   // for the page, shown as last read (with its date) when it was read before.
   ServiceAnswer Handle(const Query& query, const std::string& client = "");
 
+  // One request to "/cgi/replay.pl" (docs/world-table-protocol.md):
+  //   POST prg=P&p=<token>, body the replay file -> 202 "OK|queued|", or
+  //     400 unreadable or not this entry's game, 404 no entry for the token
+  //     (or too late), 409 already proven, 413 too big, 429, 503
+  //   GET prg=P&id=<n>   -> a verified entry's replay file, 404 otherwise
+  ServiceAnswer HandleReplay(const Query& query, bool post, const std::string& body,
+                             const std::string& client = "");
+
  private:
   ScoreStore& store_;
   Clock clock_;
   RateLimiter versionLimit_;
   RateLimiter submitLimit_;
   RateLimiter pageLimit_;
+  RateLimiter uploadLimit_;
+  ServiceOptions options_;
   std::atomic<int64_t> nextPurge_{0};
   std::mutex pageMutex_;  // guards the last table read
   std::vector<StoredScore> pageRows_;
+  std::vector<StoredScore> ReadTable();
   int64_t pageAt_ = 0;  // when it was read; 0: never
 };
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -26,6 +27,22 @@ struct StoredScore {
   uint32_t Score = 0;
   std::string Add;        // UTF-8
   int64_t Submitted = 0;  // seconds since 1970, UTC
+  bool Verified = false;  // proven by its replay, which can be downloaded
+};
+
+// Where an entry's proof stands.
+enum class ProofState { None = 0, Queued = 1, Verified = 2, Refused = 3 };
+
+// Which entries a table shows.
+enum class ProofFilter { Any, Verified, Unverified };
+
+// A replay waiting to be played again, taken by one worker for a while.
+struct ProofJob {
+  int64_t Id = 0;    // the entry's number
+  std::string Name;  // UTF-8, as submitted
+  uint32_t Score = 0;
+  std::vector<uint8_t> Replay;
+  int Tries = 0;  // workers that took it before, and did not finish
 };
 
 class ScoreStore {
@@ -53,8 +70,32 @@ class ScoreStore {
   virtual SubmitResult Submit(const ScoreRecord& record, int64_t now) = 0;
 
   // The best scores, highest first; equal scores in the order they came.
-  virtual std::vector<StoredScore> Best(int limit) = 0;
+  std::vector<StoredScore> Best(int limit) { return Best(limit, ProofFilter::Any); }
+  virtual std::vector<StoredScore> Best(int limit, ProofFilter which) = 0;
   virtual int64_t Count() = 0;
+
+  // Proving an entry by its replay. A replay is tied to the token its score
+  // used, and is taken only within kTokenLifetimeSeconds of the score.
+  struct Claim {
+    int64_t Id = 0;
+    std::string Name;  // UTF-8
+    uint32_t Score = 0;
+    ProofState State = ProofState::None;
+  };
+  // The entry stored with token `p` no earlier than the lifetime before `now`.
+  virtual std::optional<Claim> FindClaim(const std::string& p, int64_t now) = 0;
+  // Puts the replay in the queue for entry `id` when the entry has no proof
+  // yet; false when it already has one (queued, verified or refused).
+  virtual bool QueueProof(int64_t id, const std::vector<uint8_t>& replay) = 0;
+  // Replays waiting, taken or not.
+  virtual int64_t QueuedProofs() = 0;
+  // Takes the oldest replay that no worker holds, for `leaseSeconds` from
+  // `now`: a job whose worker died returns to the queue when its lease ends.
+  virtual std::optional<ProofJob> TakeProof(int64_t now, int64_t leaseSeconds) = 0;
+  // The verdict: the job leaves the queue; a verified entry keeps its replay.
+  virtual void FinishProof(int64_t id, bool verified) = 0;
+  // A verified entry's replay; empty when there is none.
+  virtual std::vector<uint8_t> VerifiedReplay(int64_t id) = 0;
 
   // The operator's clean-up of forged entries; each returns how many went.
   virtual int64_t RemoveById(int64_t id) = 0;

@@ -2,6 +2,9 @@
 // commands on its data. See Usage() below, and klevaria-scores(1).
 
 #include <signal.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <climits>
@@ -9,10 +12,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "engine/cp1251.h"
+#include "proof_pool.h"
+#include "replay/replay_file.h"
+#include "replay_verifier.h"
 #include "score_server.h"
 #include "score_service.h"
 #include "score_store.h"
@@ -41,11 +50,18 @@ constexpr const char* kUsage =
     "  --trusted-proxy ADDRESS\n"
     "                         connections from ADDRESS are a reverse proxy's: the\n"
     "                         client is the last address of X-Forwarded-For\n"
+    "  --game-dir DIR         the game's data folder (holding Data/), to replay\n"
+    "                         uploads with (default: the installed game's)\n"
+    "  --workers N            replays proven at once (default: one per core)\n"
+    "  --verify-seconds N     the longest one replay may take (default 60)\n"
+    "  --verified-only        the page shows only entries proven by their replay\n"
     "\n"
     "Operator commands (on --db, then exit):\n"
     "  --list N               print the best N entries with their ids\n"
     "  --remove-id ID         remove the entry with id ID\n"
     "  --remove-name NAME     remove every entry under NAME\n"
+    "  --verify FILE          replay FILE as the service would and print the\n"
+    "                         verdict (exit 0 verified, 1 refused)\n"
     "\n"
     "  --help                 print this help and exit\n"
     "  --version              print the version and exit\n"
@@ -82,7 +98,57 @@ void WarnOfSmallBacklog() {
   }
 }
 
-enum class Command { Serve, List, RemoveId, RemoveName };
+enum class Command { Serve, List, RemoveId, RemoveName, Verify };
+
+// --verify FILE: the verdict on one replay; "-" reads it from the standard
+// input, as the service's workers feed their child processes.
+int VerifyFile(const std::string& file, std::string gameDir, int seconds) {
+  std::vector<uint8_t> bytes;
+  if (file == "-") {
+    // A worker's child: it dies with its worker, runs below the service's
+    // threads and is stopped by the system when its CPU time runs out.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (nice(10) == -1 && errno != 0) {
+      // Runs at the service's priority then.
+    }
+    rlimit cpu{static_cast<rlim_t>(seconds + 1), static_cast<rlim_t>(seconds + 2)};
+    setrlimit(RLIMIT_CPU, &cpu);
+  }
+  std::FILE* in = file == "-" ? stdin : std::fopen(file.c_str(), "rb");
+  if (in == nullptr) {
+    std::printf("refused: cannot read %s: %s\n", file.c_str(), std::strerror(errno));
+    return 1;
+  }
+  uint8_t buf[16384];
+  for (size_t n; (n = std::fread(buf, 1, sizeof buf, in)) > 0;) {
+    bytes.insert(bytes.end(), buf, buf + n);
+    if (bytes.size() > klv::kReplayMaxFileBytes) break;
+  }
+  if (in != stdin) std::fclose(in);
+  if (bytes.size() > klv::kReplayMaxFileBytes) {
+    std::printf("refused: the file is larger than any replay\n");
+    return 1;
+  }
+  if (gameDir.empty()) gameDir = klv::scores::InstalledGameDir();
+  if (gameDir.empty()) {
+    std::printf("refused: the game's data is not installed; give --game-dir DIR\n");
+    return 1;
+  }
+  if (gameDir.back() != '/') gameDir += '/';
+  const klv::scores::Verdict v = klv::scores::PlayReplay(bytes, gameDir, seconds);
+  if (v.Verified) {
+    try {
+      const klv::ReplayFile r = klv::DecodeReplay(bytes);
+      std::printf("verified: score %u, name %s\n", unsigned(r.Result.Score),
+                  klv::Cp1251ToUtf8(r.Result.Name).c_str());
+    } catch (const klv::ReplayError&) {
+      std::printf("verified\n");
+    }
+    return 0;
+  }
+  std::printf("refused: %s\n", v.Reason.c_str());
+  return 1;
+}
 
 }  // namespace
 
@@ -94,6 +160,10 @@ int main(int argc, char** argv) {
   long listCount = 0;
   long removeId = 0;
   std::string removeName;
+  std::string verifyFile;
+  std::string gameDir;
+  long verifySeconds = 60;
+  klv::scores::ProofPool::Options poolOptions;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -105,6 +175,9 @@ int main(int argc, char** argv) {
     } else if (a == "--version") {
       std::printf("klevaria-scores %s\n", KLV_VERSION);
       return 0;
+    } else if (a == "--verified-only") {
+      serviceOptions.VerifiedOnly = true;
+      continue;
     } else if (v == nullptr) {
       ok = false;
     } else if (a == "--port" && (ok = ParseInt(v, 0, 65535, n))) {
@@ -127,6 +200,14 @@ int main(int argc, char** argv) {
       command = Command::List;
     } else if (a == "--remove-id" && (ok = ParseInt(v, 1, LONG_MAX, removeId))) {
       command = Command::RemoveId;
+    } else if (a == "--verify") {
+      command = Command::Verify;
+      verifyFile = v;
+    } else if (a == "--game-dir") {
+      gameDir = v;
+    } else if (a == "--verify-seconds" && (ok = ParseInt(v, 1, 3600, verifySeconds))) {
+    } else if (a == "--workers" && (ok = ParseInt(v, 1, 256, n))) {
+      poolOptions.Workers = static_cast<int>(n);
     } else if (a == "--remove-name") {
       command = Command::RemoveName;
       removeName = v;
@@ -139,6 +220,8 @@ int main(int argc, char** argv) {
     }
     ++i;
   }
+
+  if (command == Command::Verify) return VerifyFile(verifyFile, gameDir, int(verifySeconds));
 
   // Signals are taken by sigwait below, never by the server's threads.
   sigset_t stopSignals;
@@ -168,6 +251,31 @@ int main(int argc, char** argv) {
     }
 
     WarnOfSmallBacklog();
+    // The uploads are played again with the game's own data.
+    if (gameDir.empty()) gameDir = klv::scores::InstalledGameDir();
+    if (!gameDir.empty() && gameDir.back() != '/') gameDir += '/';
+    std::error_code ec;
+    const bool canProve = !gameDir.empty() && std::filesystem::is_directory(gameDir + "Data", ec);
+    if (!canProve) {
+      // Uploads are still taken: they wait in the queue for a service that
+      // has the data (another instance on the same database, or this one
+      // started again).
+      std::fprintf(stderr,
+                   "klevaria-scores: warning: the game's data (a folder holding Data/) is not "
+                   "%s; no replay is proven until the game is installed or --game-dir DIR "
+                   "is given\n",
+                   gameDir.empty() ? "installed" : ("in " + gameDir).c_str());
+    }
+    std::error_code selfError;
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe", selfError).string();
+    poolOptions.LeaseSeconds = verifySeconds + 30;
+    klv::scores::ProofPool pool(
+        *store,
+        [&](const std::vector<uint8_t>& replay) {
+          return klv::scores::PlayReplayInChild(self, replay, gameDir, int(verifySeconds));
+        },
+        poolOptions);
+    serviceOptions.ProofQueued = [&pool] { pool.Wake(); };
     klv::scores::ScoreService service(*store, {}, serviceOptions);
     klv::scores::ScoreServer server(service);
     const int port = server.Start(options);
@@ -175,6 +283,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "klevaria-scores: %s\n", server.Error().c_str());
       return 1;
     }
+    if (canProve) pool.Start();
     const std::string host =
         options.Host.find(':') == std::string::npos ? options.Host : "[" + options.Host + "]";
     std::printf(
@@ -187,6 +296,7 @@ int main(int argc, char** argv) {
     std::printf("klevaria-scores: stopping\n");
     std::fflush(stdout);
     server.Stop();
+    pool.Stop();
   } catch (const klv::scores::StoreError& e) {
     std::fprintf(stderr, "klevaria-scores: %s\n", e.what());
     return 1;

@@ -28,6 +28,10 @@ class Statement {
     sqlite3_bind_text(stmt_, i, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
     return *this;
   }
+  Statement& Bind(int i, const std::vector<uint8_t>& b) {
+    sqlite3_bind_blob(stmt_, i, b.data(), static_cast<int>(b.size()), SQLITE_TRANSIENT);
+    return *this;
+  }
   Statement& Bind(int i, int64_t v) {
     sqlite3_bind_int64(stmt_, i, v);
     return *this;
@@ -41,6 +45,11 @@ class Statement {
   }
   sqlite3_stmt* get() const { return stmt_; }
   int64_t Int(int col) { return sqlite3_column_int64(stmt_, col); }
+  std::vector<uint8_t> Blob(int col) {
+    const auto* p = static_cast<const uint8_t*>(sqlite3_column_blob(stmt_, col));
+    return p ? std::vector<uint8_t>(p, p + sqlite3_column_bytes(stmt_, col))
+             : std::vector<uint8_t>();
+  }
   std::string Text(int col) {
     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, col));
     return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, col)))
@@ -59,6 +68,13 @@ void Exec(sqlite3* db, const char* sql) {
     sqlite3_free(err);
     throw StoreError(msg);
   }
+}
+
+bool HasColumn(sqlite3* db, const char* table, const char* column) {
+  Statement s(
+      db, (std::string("SELECT 1 FROM pragma_table_info('") + table + "') WHERE name = ?").c_str());
+  s.Bind(1, std::string(column));
+  return s.Step();
 }
 
 int64_t NowMs() {
@@ -84,6 +100,7 @@ SqliteStore::SqliteStore(const std::string& path, bool readOnly) : path_(path) {
     try {
       sqlite3_busy_timeout(reader_, static_cast<int>(kWriteMs));
       ExecRead("SELECT COUNT(*) FROM scores");
+      proofColumns_ = HasColumn(reader_, "scores", "proof");
       return;
     } catch (const StoreError& e) {
       // The write-ahead log's index cannot be made beside a file on
@@ -107,6 +124,7 @@ SqliteStore::SqliteStore(const std::string& path, bool readOnly) : path_(path) {
     open(&reader_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, uri + "?immutable=1");
     try {
       ExecRead("SELECT COUNT(*) FROM scores");
+      proofColumns_ = HasColumn(reader_, "scores", "proof");
     } catch (const StoreError& e) {
       Close();
       throw StoreError("cannot read the database " + path + ": " + e.what());
@@ -134,6 +152,20 @@ SqliteStore::SqliteStore(const std::string& path, bool readOnly) : path_(path) {
         " add_text TEXT NOT NULL,"
         " submitted INTEGER NOT NULL)");
     Exec("CREATE INDEX IF NOT EXISTS scores_rank ON scores (score DESC, id)");
+    // The proofs by replay came later: a table made before them gains the
+    // columns in place, its entries unproven.
+    if (!HasColumn(db_, "scores", "p")) Exec("ALTER TABLE scores ADD COLUMN p TEXT");
+    if (!HasColumn(db_, "scores", "proof")) {
+      Exec("ALTER TABLE scores ADD COLUMN proof INTEGER NOT NULL DEFAULT 0");
+    }
+    if (!HasColumn(db_, "scores", "replay")) Exec("ALTER TABLE scores ADD COLUMN replay BLOB");
+    Exec("CREATE INDEX IF NOT EXISTS scores_p ON scores (p)");
+    Exec(
+        "CREATE TABLE IF NOT EXISTS proof_queue ("
+        " score_id INTEGER PRIMARY KEY,"
+        " replay BLOB NOT NULL,"
+        " lease INTEGER NOT NULL DEFAULT 0,"
+        " tries INTEGER NOT NULL DEFAULT 0)");
     Exec("CREATE TABLE IF NOT EXISTS tokens (p TEXT PRIMARY KEY, issued INTEGER NOT NULL)");
     Exec("CREATE INDEX IF NOT EXISTS tokens_issued ON tokens (issued)");
     // Proves the file, its folder (the write-ahead log lives beside it) and
@@ -302,11 +334,13 @@ ScoreStore::SubmitResult SqliteStore::Submit(const ScoreRecord& record, int64_t 
           .Bind(2, now - kTokenLifetimeSeconds)
           .Step();
       if (sqlite3_changes(db_) == 1) {
-        Statement(db_, "INSERT INTO scores (name, score, add_text, submitted) VALUES (?, ?, ?, ?)")
+        Statement(db_,
+                  "INSERT INTO scores (name, score, add_text, submitted, p) VALUES (?, ?, ?, ?, ?)")
             .Bind(1, Cp1251ToUtf8(record.Name))
             .Bind(2, static_cast<int64_t>(record.Score))
             .Bind(3, Cp1251ToUtf8(record.Add))
             .Bind(4, now)
+            .Bind(5, record.P)
             .Step();
       } else {
         result = SubmitResult::UnknownToken;
@@ -326,12 +360,18 @@ ScoreStore::SubmitResult SqliteStore::Submit(const ScoreRecord& record, int64_t 
   return result;
 }
 
-std::vector<StoredScore> SqliteStore::Best(int limit) {
+std::vector<StoredScore> SqliteStore::Best(int limit, ProofFilter which) {
   std::lock_guard<std::mutex> lock(readMutex_);
   std::vector<StoredScore> rows;
-  Statement s(reader_,
-              "SELECT id, name, score, add_text, submitted FROM scores ORDER BY score DESC, id "
-              "LIMIT ?");
+  // A file opened read-only as it was made before the proofs has none.
+  if (!proofColumns_ && which == ProofFilter::Verified) return rows;
+  const char* where = which == ProofFilter::Verified                      ? " WHERE proof = 2"
+                      : which == ProofFilter::Unverified && proofColumns_ ? " WHERE proof <> 2"
+                                                                          : "";
+  const std::string sql = std::string("SELECT id, name, score, add_text, submitted, ") +
+                          (proofColumns_ ? "proof" : "0") + " FROM scores" + where +
+                          " ORDER BY score DESC, id LIMIT ?";
+  Statement s(reader_, sql.c_str());
   s.Bind(1, static_cast<int64_t>(limit));
   while (s.Step()) {
     StoredScore r;
@@ -340,9 +380,121 @@ std::vector<StoredScore> SqliteStore::Best(int limit) {
     r.Score = static_cast<uint32_t>(s.Int(2));
     r.Add = s.Text(3);
     r.Submitted = s.Int(4);
+    r.Verified = s.Int(5) == static_cast<int>(ProofState::Verified);
     rows.push_back(std::move(r));
   }
   return rows;
+}
+
+std::optional<ScoreStore::Claim> SqliteStore::FindClaim(const std::string& p, int64_t now) {
+  std::lock_guard<std::mutex> lock(readMutex_);
+  if (!proofColumns_) return std::nullopt;
+  Statement s(reader_,
+              "SELECT id, name, score, proof FROM scores WHERE p = ? AND submitted > ? "
+              "ORDER BY id DESC LIMIT 1");
+  s.Bind(1, p).Bind(2, now - kTokenLifetimeSeconds);
+  if (!s.Step()) return std::nullopt;
+  Claim c;
+  c.Id = s.Int(0);
+  c.Name = s.Text(1);
+  c.Score = static_cast<uint32_t>(s.Int(2));
+  c.State = static_cast<ProofState>(s.Int(3));
+  return c;
+}
+
+void SqliteStore::Write(const std::function<void()>& work) {
+  if (db_ == nullptr) throw StoreError("the database " + path_ + " is open read-only");
+  std::unique_lock<std::timed_mutex> lock(mutex_, std::chrono::milliseconds(kWriteMs));
+  if (!lock.owns_lock()) throw StoreError("the database " + path_ + " is busy");
+  Exec("BEGIN IMMEDIATE");
+  try {
+    work();
+    Exec("COMMIT");
+  } catch (...) {
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
+}
+
+bool SqliteStore::QueueProof(int64_t id, const std::vector<uint8_t>& replay) {
+  bool queued = false;
+  Write([&] {
+    Statement(db_, "UPDATE scores SET proof = 1 WHERE id = ? AND proof = 0").Bind(1, id).Step();
+    queued = sqlite3_changes(db_) == 1;
+    if (queued) {
+      Statement(db_, "INSERT INTO proof_queue (score_id, replay) VALUES (?, ?)")
+          .Bind(1, id)
+          .Bind(2, replay)
+          .Step();
+    }
+  });
+  return queued;
+}
+
+int64_t SqliteStore::QueuedProofs() {
+  std::lock_guard<std::mutex> lock(readMutex_);
+  if (!proofColumns_) return 0;
+  Statement s(reader_, "SELECT COUNT(*) FROM proof_queue");
+  return s.Step() ? s.Int(0) : 0;
+}
+
+std::optional<ProofJob> SqliteStore::TakeProof(int64_t now, int64_t leaseSeconds) {
+  // Idle workers look often: a look at an empty queue takes no write lock.
+  {
+    std::lock_guard<std::mutex> lock(readMutex_);
+    if (!proofColumns_) return std::nullopt;
+    Statement free(reader_, "SELECT 1 FROM proof_queue WHERE lease <= ? LIMIT 1");
+    free.Bind(1, now);
+    if (!free.Step()) return std::nullopt;
+  }
+  std::optional<ProofJob> job;
+  Write([&] {
+    Statement take(db_,
+                   "UPDATE proof_queue SET lease = ?, tries = tries + 1 WHERE score_id = "
+                   "(SELECT score_id FROM proof_queue WHERE lease <= ? ORDER BY score_id LIMIT 1)"
+                   " RETURNING score_id, replay, tries - 1");
+    take.Bind(1, now + leaseSeconds).Bind(2, now);
+    if (!take.Step()) return;
+    ProofJob j;
+    j.Id = take.Int(0);
+    j.Replay = take.Blob(1);
+    j.Tries = static_cast<int>(take.Int(2));
+    while (take.Step()) {
+    }
+    Statement entry(db_, "SELECT name, score FROM scores WHERE id = ?");
+    entry.Bind(1, j.Id);
+    if (!entry.Step()) {
+      // The operator removed the entry: its proof goes with it.
+      Statement(db_, "DELETE FROM proof_queue WHERE score_id = ?").Bind(1, j.Id).Step();
+      return;
+    }
+    j.Name = entry.Text(0);
+    j.Score = static_cast<uint32_t>(entry.Int(1));
+    job = std::move(j);
+  });
+  return job;
+}
+
+void SqliteStore::FinishProof(int64_t id, bool verified) {
+  Write([&] {
+    Statement(db_,
+              "UPDATE scores SET proof = ?, replay = CASE WHEN ? THEN "
+              "(SELECT replay FROM proof_queue WHERE score_id = ?) ELSE NULL END WHERE id = ?")
+        .Bind(1, static_cast<int64_t>(verified ? ProofState::Verified : ProofState::Refused))
+        .Bind(2, static_cast<int64_t>(verified))
+        .Bind(3, id)
+        .Bind(4, id)
+        .Step();
+    Statement(db_, "DELETE FROM proof_queue WHERE score_id = ?").Bind(1, id).Step();
+  });
+}
+
+std::vector<uint8_t> SqliteStore::VerifiedReplay(int64_t id) {
+  std::lock_guard<std::mutex> lock(readMutex_);
+  if (!proofColumns_) return {};
+  Statement s(reader_, "SELECT replay FROM scores WHERE id = ? AND proof = 2");
+  s.Bind(1, id);
+  return s.Step() ? s.Blob(0) : std::vector<uint8_t>();
 }
 
 int64_t SqliteStore::Count() {

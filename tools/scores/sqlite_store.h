@@ -7,6 +7,7 @@
 // file is locked and go in with the next write.
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -39,7 +40,14 @@ class SqliteStore : public ScoreStore {
   int64_t PurgeTokens(int64_t now) override;
   int64_t OutstandingTokens() override;
   SubmitResult Submit(const ScoreRecord& record, int64_t now) override;
-  std::vector<StoredScore> Best(int limit) override;
+  using ScoreStore::Best;
+  std::vector<StoredScore> Best(int limit, ProofFilter which) override;
+  std::optional<Claim> FindClaim(const std::string& p, int64_t now) override;
+  bool QueueProof(int64_t id, const std::vector<uint8_t>& replay) override;
+  int64_t QueuedProofs() override;
+  std::optional<ProofJob> TakeProof(int64_t now, int64_t leaseSeconds) override;
+  void FinishProof(int64_t id, bool verified) override;
+  std::vector<uint8_t> VerifiedReplay(int64_t id) override;
   int64_t Count() override;
   int64_t RemoveById(int64_t id) override;
   int64_t RemoveByName(const std::string& utf8Name) override;
@@ -53,10 +61,13 @@ class SqliteStore : public ScoreStore {
   // `busyMs` for the file; false when it is locked and they still wait.
   bool FlushTokens(int busyMs);
   void Close();
+  // One write transaction under the writer's lock; rolled back on a throw.
+  void Write(const std::function<void()>& work);
 
   std::string path_;
-  std::timed_mutex mutex_;  // the writer
-  sqlite3* db_ = nullptr;   // null when read-only
+  bool proofColumns_ = true;  // false only for an old file opened read-only
+  std::timed_mutex mutex_;    // the writer
+  sqlite3* db_ = nullptr;     // null when read-only
   std::mutex readMutex_;
   sqlite3* reader_ = nullptr;
   std::mutex waitingMutex_;
