@@ -374,7 +374,12 @@ std::string ScriptRunner::Value(const std::string& key, const std::string& arg) 
   if (key == "objects") return std::to_string(g.Round1->ObjectCount);
   if (key == "sprites") return std::to_string(g.SpriteEngine1->Count());
   if (key == "ended") return g.Terminated() ? "1" : "0";
-  if (key == "box") return platform_->messages.empty() ? "" : platform_->messages.back();
+  if (key == "box") {
+    // A box of several lines reads as one, its lines joined by spaces.
+    std::string box = platform_->messages.empty() ? "" : platform_->messages.back();
+    std::replace(box.begin(), box.end(), '\n', ' ');
+    return box;
+  }
   if (key == "menupos") return std::to_string(g.Screens1->MenuPos);
   if (key == "help") return std::to_string(g.Screens1->HelpPage);
   if (key == "replays") {
