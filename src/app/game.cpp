@@ -495,8 +495,7 @@ std::vector<ShelfRow> ShelfRows(const Config& cfg) {
 }  // namespace
 
 void Game::RefreshRowReplays() {
-  const std::vector<std::string> paths =
-      ReplayShelf(ReplayDir(ConfigDir)).Match(ShelfRows(*Cfg));
+  const std::vector<std::string> paths = ReplayShelf(ReplayDir(ConfigDir)).Match(ShelfRows(*Cfg));
   for (size_t r = 0; r < RowReplays.size(); ++r) RowReplays[r] = r < paths.size() ? paths[r] : "";
 }
 

@@ -19,7 +19,8 @@ int main(int argc, char** argv) {
     const klv::ReplayOutcome got = klv::RunReplay(replay, appDir, true);
     std::printf("score %u level %u frames %u trail %016llx matches %d\n", unsigned(got.Score),
                 unsigned(got.Level), unsigned(got.Frames),
-                static_cast<unsigned long long>(got.FrameTrail), got.Matches(replay.Result) ? 1 : 0);
+                static_cast<unsigned long long>(got.FrameTrail),
+                got.Matches(replay.Result) ? 1 : 0);
     return got.Matches(replay.Result) ? 0 : 1;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "klevaria-replay-hash: %s\n", e.what());

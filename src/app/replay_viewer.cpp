@@ -195,8 +195,7 @@ void ReplayViewer::Show() {
   static const std::string replayText = Utf8ToCp1251("Повтор");
   static const std::string pauseText = Utf8ToCp1251("Пауза");
   // Top right, over the sky, with a shadow to stand out against the clouds.
-  const std::string text =
-      speed_ == 1 ? replayText : replayText + " x" + std::to_string(speed_);
+  const std::string text = speed_ == 1 ? replayText : replayText + " x" + std::to_string(speed_);
   canvas_.SetFont(Face::Comic, 25, true, Rgb(60, 40, 0));
   const int x = 780 - canvas_.TextWidth(text);
   canvas_.TextOut(x + 2, 12, text);
