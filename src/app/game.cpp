@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "app/game_recorder.h"
+#include "app/replay_viewer.h"
 #include "app/sound_system.h"
 #include "base/text_colours.h"
 #include "engine/cp1251.h"
@@ -16,6 +17,7 @@
 #include "play/fon.h"
 #include "play/player.h"
 #include "play/round.h"
+#include "replay/replay_shelf.h"
 #include "screens/screens.h"
 #include "settings/config.h"
 #include "settings/os_error_text.h"
@@ -124,6 +126,7 @@ void Game::LoadSettingsIntoMemory() {
 // --- Scheduling -----------------------------------------------------------
 
 uint64_t Game::NextDueMicros() const {
+  if (Viewer) return Viewer->NextDueMicros();
   uint64_t due = ~0ull;
   if (FrameTimer1.Running()) due = std::min(due, FrameTimer1.DueUs());
   const Hold& hold = Hold1;
@@ -133,6 +136,11 @@ uint64_t Game::NextDueMicros() const {
 }
 
 void Game::RunDue() {
+  if (Viewer) {
+    Viewer->RunDue();
+    if (Viewer->Ended()) StopWatching();
+    return;
+  }
   const uint64_t now = platform.NowMicros();
   // Due work in due-time order; a bound keeps a broken timer from looping.
   for (int guard = 0; guard < 10000 && !terminated_; ++guard) {
@@ -396,28 +404,54 @@ void Game::ResumeMusic() {
 void Game::OnKeyDown(int, KeyMods) {}
 
 void Game::OnKeyUp(int vkCode, KeyMods mods) {
+  if (Viewer) {
+    // The window's own keys still work; the others are the replay's.
+    if ((vkCode == vk::Return && mods.Alt) || vkCode == vk::F11) {
+      Screens1->KeyUp(vkCode, mods);
+      return;
+    }
+    Viewer->OnKeyUp(vkCode, mods);
+    if (Viewer->Ended()) StopWatching();
+    return;
+  }
   Screens1->KeyUp(vkCode, mods);
 }
 
 void Game::OnTextInput(const std::string& utf8) {
+  if (Viewer) return;
   for (char c : Utf8ToCp1251(utf8)) Screens1->KeyPress(static_cast<unsigned char>(c));
 }
 
 void Game::OnMouseMove(int x, int y) {
   LastMouseY = y;
+  if (Viewer) {
+    LastMouseX = x;
+    return;
+  }
   Screens1->MouseMove(x, y);
 }
 
 void Game::OnMouseButton(MouseButton button, bool down, int x, int y) {
+  if (Viewer) {
+    Viewer->OnMouseButton(button, down, x, y);
+    if (Viewer->Ended()) StopWatching();
+    return;
+  }
   Screens1->MouseButton(button, down, x, y);
 }
 
 void Game::OnPadButton(PadButton button, bool down) {
+  if (Viewer) {
+    Viewer->OnPadButton(button, down);
+    if (Viewer->Ended()) StopWatching();
+    return;
+  }
   // The menus act on releases, as they do for keys.
   if (!down) Screens1->PadButtonUp(button);
 }
 
 void Game::OnCloseRequest() {
+  StopWatching();
   // The window never closes by itself: the player is asked instead, from
   // the menus. During a game, and while a question is up, it stays open.
   switch (GameState) {
@@ -443,6 +477,7 @@ void Game::OnCloseRequest() {
 }
 
 void Game::OnEndSession() {
+  StopWatching();
   // A score waiting for its name goes into the table under the name typed so
   // far: the player is leaving, the score stays.
   if (GameState == Screen::EnterName)
@@ -456,6 +491,7 @@ void Game::OnEndSession() {
 }
 
 void Game::OnActivate(bool active) {
+  if (Viewer) Viewer->OnActivate(active);
   const uint64_t now = platform.NowMicros();
   FrameTimer1.SetActive(active, now);
   if (active) {
@@ -475,6 +511,7 @@ void Game::OnMaximize() {
 }
 
 void Game::OnMinimize() {
+  if (Viewer) Viewer->OnMinimize();
   PausePlay();
 }
 
@@ -482,6 +519,67 @@ void Game::OnPadLost() {
   // A player whose gamepad came loose comes back to a paused game, as after
   // looking away.
   PausePlay();
+}
+
+// --- The table's replays ------------------------------------------------------------
+
+namespace {
+
+std::vector<ShelfRow> ShelfRows(const Config& cfg) {
+  std::vector<ShelfRow> rows;
+  for (const ScoreEntry& e : cfg.Scores) rows.push_back({e.Name, UnmaskScore(e.Score)});
+  return rows;
+}
+
+}  // namespace
+
+void Game::RefreshRowReplays() {
+  const std::vector<std::string> paths = ReplayShelf(ReplayDir(ConfigDir)).Match(ShelfRows(*Cfg));
+  for (size_t r = 0; r < RowReplays.size(); ++r) RowReplays[r] = r < paths.size() ? paths[r] : "";
+}
+
+void Game::PruneRowReplays() {
+  ReplayShelf(ReplayDir(ConfigDir)).Prune(ShelfRows(*Cfg));
+  RefreshRowReplays();
+}
+
+void Game::ForgetRowReplays() {
+  ReplayShelf(ReplayDir(ConfigDir)).Clear();
+  RefreshRowReplays();
+}
+
+void Game::TableEntryDone() {
+  if (Recorder) Recorder->Poll();
+  RefreshRowReplays();
+}
+
+bool Game::WatchRow(int row) {
+  if (row < 1 || row > static_cast<int>(RowReplays.size()) || RowReplays[row - 1].empty())
+    return false;
+  return WatchReplay(RowReplays[row - 1]);
+}
+
+bool Game::WatchReplay(const std::string& path) {
+  if (Viewer) return false;
+  try {
+    const ReplayFile replay = ReadReplayFile(path);
+    Viewer = std::make_unique<ReplayViewer>(platform, Presented, replay, AppDir);
+  } catch (const std::exception& e) {
+    Viewer.reset();
+    ShowMessage(std::string("Не удалось показать повтор: ") + e.what());
+    return false;
+  }
+  // The game's own frames stand still under the replay.
+  FrameTimer1.SetEnabled(false, platform.NowMicros());
+  return true;
+}
+
+void Game::StopWatching() {
+  if (!Viewer) return;
+  const std::string error = Viewer->Error();
+  Viewer.reset();
+  FrameTimer1.SetEnabled(true, platform.NowMicros());
+  if (!error.empty()) ShowMessage(std::string("Повтор оборвался: ") + error);
 }
 
 void Game::PausePlay() {

@@ -4,6 +4,7 @@
 // events into the actions of the current screen. It schedules; the round
 // (play's rules) and the screens decide.
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -30,6 +31,7 @@ class SoundSystem;
 class Round;
 class Screens;
 class GameRecorder;
+class ReplayViewer;
 
 // Where the game keeps its files: AppDir holds Data/ and Sound/; the settings
 // file lives there too unless that folder is not writable.
@@ -157,6 +159,28 @@ class Game : public EventSink, public SoundEffects {
   // Whether frames are drawn and shown. Drawing changes nothing of the game,
   // so a replay that is only checked (not watched) plays without it.
   bool DrawFrames = true;
+
+  // The replays the table keeps, one per row ("" for a row without one),
+  // as last read from the replays folder.
+  std::array<std::string, 10> RowReplays;
+  // Reads which rows have a replay.
+  void RefreshRowReplays();
+  // Removes the replays of rows that left the table, then reads them again.
+  void PruneRowReplays();
+  // The table was cleared: every row's replay goes.
+  void ForgetRowReplays();
+  // The name entry has put the score into the table: the game's replay is
+  // kept with its row now, before the high-score screen shows its mark.
+  void TableEntryDone();
+
+  // Watching a row's replay over the high-score screen, which stays as it
+  // is underneath: the game's own frames and timers stand still meanwhile.
+  // Returns false (a box says why) when the replay cannot be played.
+  bool WatchRow(int row);
+  bool WatchReplay(const std::string& path);
+  void StopWatching();
+  bool Watching() const { return Viewer != nullptr; }
+  std::unique_ptr<ReplayViewer> Viewer;
 
   // The world-table service's base address.
   std::string ScoreService = KLV_SCORE_SERVICE;

@@ -14,6 +14,7 @@
 #include "app/game.h"
 #include "app/game_recorder.h"
 #include "app/replay_runner.h"
+#include "app/replay_viewer.h"
 #include "app/user_settings.h"
 #include "engine/cp1251.h"
 #include "engine/errors.h"
@@ -49,6 +50,33 @@ int CheckReplay(const std::string& file) {
   }
 }
 
+// --replay FILE: the recorded game shown in a window at the pace it was
+// played (P pauses, F four times as fast, Esc or a click ends it).
+int WatchReplay(klv::Platform& window, const std::string& file) {
+  auto refuse = [&](const std::string& why) {
+    std::fprintf(stderr, "klevaria: %s\n", why.c_str());
+    window.ShowMessage("Не удалось показать повтор: " + why, klv::MessageKind::Error);
+    return 1;
+  };
+  try {
+    const klv::ReplayFile replay = klv::ReadReplayFile(file);
+    const std::string appDir = klv::FindAppDir(klv::SdlPlatform::BaseDir());
+    klv::Surface shown;
+    klv::ReplayViewer viewer(window, shown, replay, appDir);
+    // Each pass takes a record of the file, which is bounded, and the
+    // player can end it at any time.
+    while (!viewer.Ended()) {
+      window.PumpEvents(viewer);
+      viewer.RunDue();
+      if (!viewer.Ended()) window.WaitUntil(viewer.NextDueMicros());
+    }
+    if (!viewer.Error().empty()) return refuse(file + ": " + viewer.Error());
+    return 0;
+  } catch (const std::exception& e) {
+    return refuse(e.what());
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -57,13 +85,7 @@ int main(int argc, char** argv) {
   klv::StartOptions options;
   if (int status = klv::HandleCommandLine(argc, argv, std::cout, std::cerr, &options); status >= 0)
     return status;
-  if (options.ReplayFile) {
-    if (options.Check) return CheckReplay(*options.ReplayFile);
-    std::fprintf(stderr,
-                 "klevaria: watching a replay in the window is not there yet; "
-                 "use --replay FILE --check\n");
-    return 2;
-  }
+  if (options.ReplayFile && options.Check) return CheckReplay(*options.ReplayFile);
   // The world table: the command line's, else the settings file's, else the
   // build's (empty in the packages: a player sets up the table they use).
   std::string scoreService = KLV_SCORE_SERVICE;
@@ -93,6 +115,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "klevaria: %s\n", e.what());
     return 1;
   }
+  if (options.ReplayFile) return WatchReplay(*platform, *options.ReplayFile);
   klv::GamePaths paths;
   const std::string base = klv::SdlPlatform::BaseDir();
   paths.AppDir = klv::FindAppDir(base);

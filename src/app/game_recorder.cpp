@@ -10,6 +10,7 @@
 #include "app/game.h"
 #include "platform/recording_platform.h"
 #include "play/round.h"
+#include "replay/replay_shelf.h"
 #include "screens/screens.h"
 #include "settings/config.h"
 
@@ -21,9 +22,6 @@ bool InPlay(Screen s) {
   return s == Screen::Game || s == Screen::ExitGameQuestion || s == Screen::GameOver ||
          s == Screen::GameOver2;
 }
-
-// At most this many replays are kept; the next game then reuses the oldest number.
-constexpr int kMaxReplays = 1000;
 
 }  // namespace
 
@@ -120,28 +118,17 @@ void GameRecorder::Write() {
     std::fprintf(stderr, "klevaria: the replay was not kept: %s\n", lastError_.c_str());
     return;
   }
-  // The first free number; when every number is taken, the oldest file goes.
-  std::string path;
-  std::string oldest;
-  struct timespec oldestTime {};
-  for (int i = 1; i <= kMaxReplays; ++i) {
-    char name[32];
-    std::snprintf(name, sizeof name, "game-%04d.klr", i);
-    const std::string p = dir + name;
-    struct stat st {};
-    if (stat(p.c_str(), &st) != 0) {
-      path = p;
-      break;
-    }
-    if (oldest.empty() || st.st_mtim.tv_sec < oldestTime.tv_sec) {
-      oldest = p;
-      oldestTime = st.st_mtim;
-    }
-  }
-  if (path.empty()) path = oldest;
   try {
-    WriteReplayFile(path, replay_);
-    lastPath_ = path;
+    // The last game played, whatever its score; a game that entered the
+    // table is kept with its row as well, and the rows it pushed out lose
+    // theirs.
+    const std::string last = dir + kLastReplayName;
+    WriteReplayFile(last, replay_);
+    lastPath_ = last;
+    if (askedName_) {
+      lastPath_ = ReplayShelf(dir).Keep(replay_);
+      game_.PruneRowReplays();
+    }
     lastError_.clear();
   } catch (const ReplayError& e) {
     lastError_ = e.what();

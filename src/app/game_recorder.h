@@ -1,9 +1,11 @@
 #pragma once
 // Records every game the player plays, from StartGame to the end of play
-// (time up, "Да" to leaving the game, or the program ending), as a replay
-// file in the folder `replays` beside Config.cfg. The name the player then
-// types into the table goes into the file too. The game reaches the recorder
-// only through StartGame; the loop lets it look at the game once a pass.
+// (time up, "Да" to leaving the game, or the program ending), into the
+// folder `replays` beside Config.cfg: the last game played as `last.klr`,
+// and a game that entered the table also as its row's replay (ReplayShelf).
+// The name the player then types into the table goes into the file too. The
+// game reaches the recorder only through StartGame and the end of the name
+// entry; the loop lets it look at the game once a pass.
 
 #include <cstdint>
 #include <string>
@@ -30,8 +32,9 @@ class GameRecorder {
 
   // Whether a game is being recorded now.
   bool Recording() const { return phase_ == Phase::Playing; }
-  // The last replay written ("" before the first), and the last failure to
-  // write one ("" when none).
+  // The last replay written ("" before the first): its row's file for a game
+  // that entered the table, else last.klr. And the last failure to write
+  // one ("" when none).
   const std::string& LastPath() const { return lastPath_; }
   const std::string& LastError() const { return lastError_; }
   // The file's bytes of the game whose name is being entered, as they will
@@ -56,5 +59,7 @@ class GameRecorder {
 
 // The folder that holds a game's replays, with a trailing '/'.
 std::string ReplayDir(const std::string& configDir);
+// The last game played, in that folder.
+inline constexpr const char* kLastReplayName = "last.klr";
 
 }  // namespace klv

@@ -7,7 +7,6 @@
 #include "app/game.h"
 #include "engine/errors.h"
 #include "platform/headless_platform.h"
-#include "platform/recording_platform.h"
 #include "play/round.h"
 #include "settings/config.h"
 
@@ -17,46 +16,35 @@ namespace {
 constexpr uint64_t kFnvOffset = 1469598103934665603ull;
 constexpr uint64_t kFnvPrime = 1099511628211ull;
 
-bool InPlay(Screen s) {
+bool InPlayScreen(Screen s) {
   return s == Screen::Game || s == Screen::ExitGameQuestion || s == Screen::GameOver ||
          s == Screen::GameOver2;
 }
 
-// A folder of the replay's own for the settings file; removed when it goes.
-class ScratchDir {
- public:
-  ScratchDir() {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/klevaria-replay-XXXXXX";
-    if (!mkdtemp(pattern.data())) throw KlvError("no folder for the replay's settings");
-    path_ = pattern + "/";
-  }
-  ~ScratchDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 }  // namespace
 
-ReplayOutcome RunReplay(const ReplayFile& replay, const std::string& appDir, bool hashFrames,
-                        const std::function<bool()>& giveUp) {
-  ScratchDir scratch;
-  HeadlessPlatform output;
-  ReplayPlatform platform(output, replay.Input, replay.Start.ClockUs);
+ReplayGame::ScratchDir::ScratchDir() {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/klevaria-replay-XXXXXX";
+  if (!mkdtemp(pattern.data())) throw KlvError("no folder for the replay's settings");
+  path_ = pattern + "/";
+}
+
+ReplayGame::ScratchDir::~ScratchDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+ReplayGame::ReplayGame(const ReplayFile& replay, Platform& output, const std::string& appDir)
+    : platform_(output, replay.Input, replay.Start.ClockUs) {
   GamePaths paths;
   paths.AppDir = appDir;
-  paths.ConfigDir = scratch.Path();
-  Game game(platform, paths, 1);
-  game.FormCreate();
-  // A replay that is only checked needs no pictures.
-  game.DrawFrames = hashFrames;
+  paths.ConfigDir = scratch_.Path();
+  game_ = std::make_unique<Game>(platform_, paths, 1);
+  game_->FormCreate();
 
   // The game as it stood when the recorded game began.
+  Game& game = *game_;
   const ReplayStart& s = replay.Start;
   game.Cfg->Music = (s.Settings & kReplayMusic) != 0;
   game.Cfg->Sound = (s.Settings & kReplaySound) != 0;
@@ -67,7 +55,42 @@ ReplayOutcome RunReplay(const ReplayFile& replay, const std::string& appDir, boo
   game.FrameTimer1.SetActive(false, 0);
   game.FrameTimer1.SetActive(true, s.FrameLastTickUs);
   if (!s.FrameActive) game.FrameTimer1.SetActive(false, s.ClockUs);
-  const uint64_t framesBefore = game.FrameTimer1.Frames();
+  framesBefore_ = game.FrameTimer1.Frames();
+
+  platform_.Begin();
+  game.StartGame();
+  platform_.DeliverEvents(game);
+}
+
+ReplayGame::~ReplayGame() = default;
+
+void ReplayGame::RunDue() {
+  game_->RunDue();
+}
+
+void ReplayGame::Step() {
+  platform_.PumpEvents(*game_);
+}
+
+bool ReplayGame::InPlay() const {
+  return InPlayScreen(game_->GameState);
+}
+
+bool ReplayGame::Over() const {
+  return platform_.AtEnd() && (game_->Terminated() || !InPlay());
+}
+
+uint64_t ReplayGame::Frames() const {
+  return game_->FrameTimer1.Frames() - framesBefore_;
+}
+
+ReplayOutcome RunReplay(const ReplayFile& replay, const std::string& appDir, bool hashFrames,
+                        const std::function<bool()>& giveUp) {
+  HeadlessPlatform output;
+  ReplayGame replayed(replay, output, appDir);
+  Game& game = replayed.TheGame();
+  // A replay that is only checked needs no pictures.
+  game.DrawFrames = hashFrames;
 
   ReplayOutcome outcome;
   outcome.FrameTrail = kFnvOffset;
@@ -76,8 +99,8 @@ ReplayOutcome RunReplay(const ReplayFile& replay, const std::string& appDir, boo
   // The score and level are read while play is on: what the game does with
   // them after play (the table, the menu) is no part of the recording.
   auto pass = [&] {
-    game.RunDue();
-    if (InPlay(game.GameState)) {
+    replayed.RunDue();
+    if (replayed.InPlay()) {
       outcome.Score = UnmaskScore(game.Round1->MaskedScore());
       outcome.Level = game.Round1->LevelNo;
     }
@@ -92,22 +115,19 @@ ReplayOutcome RunReplay(const ReplayFile& replay, const std::string& appDir, boo
     }
   };
 
-  platform.Begin();
-  game.StartGame();
   outcome.Score = UnmaskScore(game.Round1->MaskedScore());
   outcome.Level = game.Round1->LevelNo;
-  platform.DeliverEvents(game);
   pass();
   // Each pass takes a record of the log, which is bounded, so the loop is too.
-  while (!platform.AtEnd() && !game.Terminated()) {
-    platform.PumpEvents(game);
+  while (!replayed.AtEnd() && !game.Terminated()) {
+    replayed.Step();
     pass();
-    if (game.FrameTimer1.Frames() - framesBefore > kReplayMaxFrames)
+    if (replayed.Frames() > kReplayMaxFrames)
       throw ReplayError("the replay runs longer than any game");
     if (giveUp && giveUp()) throw ReplayError("the replay took too long to play");
   }
-  outcome.Frames = static_cast<uint32_t>(game.FrameTimer1.Frames() - framesBefore);
-  outcome.Ended = platform.AtEnd() && (game.Terminated() || !InPlay(game.GameState));
+  outcome.Frames = static_cast<uint32_t>(replayed.Frames());
+  outcome.Ended = replayed.Over();
   return outcome;
 }
 

@@ -14,6 +14,7 @@
 
 #include "app/game.h"
 #include "app/game_recorder.h"
+#include "app/replay_viewer.h"
 #include "engine/cp1251.h"
 #include "engine/png_codec.h"
 #include "engine/sprite_engine.h"
@@ -165,6 +166,8 @@ const char* ScriptRunner::Help() {
   return "usage: klevaria-script [--appdir DIR] [--score-service URL] SCRIPT\n"
          "Runs the game headless with a simulated clock. One command a line; # starts a comment.\n"
          "  seed N                 the random generator's seed (before anything else)\n"
+         "  score-service URL|none the world table's address, or none set up (before\n"
+         "                         anything but seed)\n"
          "  wait MS                advance the clock, running every frame and timer due\n"
          "  key NAME               press and release a key (SDL names; Alt+Return, Ctrl+x)\n"
          "  down NAME / up NAME    press / release a key\n"
@@ -193,6 +196,8 @@ const char* ScriptRunner::Help() {
          "                         (played since the last check), music (FILE or none),\n"
          "                         table R NAME SCORE (row R of the local table),\n"
          "                         menupos, help (the help page shown),\n"
+         "                         replays (a 0 or 1 a row: the rows with a replay),\n"
+         "                         watching (0, 1, paused or x4: a replay is shown),\n"
          "                         saved music|sound|windowed|send|addtext VALUE and\n"
          "                         saved table R NAME SCORE (Config.cfg as written)\n"
          "Exit status: 0 all expectations met, 1 one failed, 2 a malformed script.\n";
@@ -235,6 +240,7 @@ void ScriptRunner::EnsureStarted() {
   game_->Recorder = recorder_.get();
   if (!options_.scoreService.empty()) game_->ScoreService = options_.scoreService;
   game_->StartSubmission = HttpSubmissionStarter();
+  if (options_.noScoreService) game_->ScoreService.clear();
   try {
     game_->FormCreate();
   } catch (const std::exception& e) {
@@ -371,9 +377,24 @@ std::string ScriptRunner::Value(const std::string& key, const std::string& arg) 
   if (key == "objects") return std::to_string(g.Round1->ObjectCount);
   if (key == "sprites") return std::to_string(g.SpriteEngine1->Count());
   if (key == "ended") return g.Terminated() ? "1" : "0";
-  if (key == "box") return platform_->messages.empty() ? "" : platform_->messages.back();
+  if (key == "box") {
+    // A box of several lines reads as one, its lines joined by spaces.
+    std::string box = platform_->messages.empty() ? "" : platform_->messages.back();
+    std::replace(box.begin(), box.end(), '\n', ' ');
+    return box;
+  }
   if (key == "menupos") return std::to_string(g.Screens1->MenuPos);
   if (key == "help") return std::to_string(g.Screens1->HelpPage);
+  if (key == "replays") {
+    std::string rows;
+    for (const std::string& path : g.RowReplays) rows += path.empty() ? '0' : '1';
+    return rows;
+  }
+  if (key == "watching") {
+    if (!g.Viewer) return "0";
+    if (g.Viewer->Paused()) return "paused";
+    return g.Viewer->Speed() == 1 ? "1" : "x" + std::to_string(g.Viewer->Speed());
+  }
   if (key == "music") {
     AbsorbNotes();
     return music_;
@@ -482,6 +503,13 @@ void ScriptRunner::Execute(const std::string& line) {
     need(2);
     if (started_) throw ScriptError(2, "seed must come before anything else");
     seed_ = static_cast<uint64_t>(ToNumber(w[1]));
+    return;
+  }
+  if (cmd == "score-service") {
+    need(2);
+    if (started_) throw ScriptError(2, "score-service must come before anything but seed");
+    options_.noScoreService = w[1] == "none";
+    options_.scoreService = w[1] == "none" ? "" : w[1];
     return;
   }
   EnsureStarted();

@@ -24,7 +24,8 @@ class RecordingPlatform;
 
 struct ScriptOptions {
   std::string appDir = "build/game";
-  std::string scoreService;  // empty: the build's own address
+  std::string scoreService;     // empty: the build's own address
+  bool noScoreService = false;  // no world table set up at all
 };
 
 class ScriptRunner {

@@ -230,6 +230,13 @@ void ReplayPlatform::PumpEvents(EventSink& sink) {
   DeliverEvents(sink);
 }
 
+bool ReplayPlatform::NextStep(uint64_t* dtMicros) const {
+  if (reader_.AtEnd() || reader_.PeekTag() != InputTag::Step) return false;
+  InputLogReader ahead = reader_;
+  *dtMicros = ahead.Next().Dt;
+  return true;
+}
+
 void ReplayPlatform::DeliverEvents(EventSink& sink) {
   while (!reader_.AtEnd()) {
     const InputTag tag = reader_.PeekTag();

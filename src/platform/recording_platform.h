@@ -91,6 +91,8 @@ class ReplayPlatform : public Platform {
   // Delivers the events logged for the rest of this pass.
   void DeliverEvents(EventSink& sink);
   bool AtEnd() const { return reader_.AtEnd(); }
+  // The clock step of the next pass, when the log's next record begins one.
+  bool NextStep(uint64_t* dtMicros) const;
 
   uint64_t NowMicros() override { return nowUs_; }
   void WaitUntil(uint64_t) override {}

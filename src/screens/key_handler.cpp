@@ -12,6 +12,14 @@ bool AcceptsTypedChar(unsigned char c) {
   return c > 47 && c != '|';
 }
 
+int HiScoreRowKey(int key) {
+  if (key >= '1' && key <= '9') return key - '0';
+  if (key == '0') return 10;
+  if (key >= vk::Numpad0 + 1 && key <= vk::Numpad0 + 9) return key - vk::Numpad0;
+  if (key == vk::Numpad0) return 10;
+  return 0;
+}
+
 // One key release; the steps run in this order and may rewrite the key.
 void Screens::KeyUp(int key, KeyMods mods) {
   if (Sending) return;  // the name entry waits for the world table
@@ -132,6 +140,10 @@ void Screens::KeyUp(int key, KeyMods mods) {
         break;
     }
   }
+
+  // A row's number shows the replay of its game, when the table keeps one.
+  if (game_.GameState == Screen::HiScores && HiScoreRowKey(key) != 0)
+    game_.WatchRow(HiScoreRowKey(key));
 }
 
 void Screens::PadButtonUp(PadButton button) {

@@ -138,6 +138,7 @@ void Screens::FinishNameEntry() {
   ShowMenu();
   ClickGateArmed = false;
   ActivateItem();  // item 3: the high-score screen
+  game_.TableEntryDone();
 }
 
 void Screens::DrawNameEntry() {
@@ -169,16 +170,34 @@ void Screens::DrawNameEntry() {
   canvas.TextOut(300, 345, Texts().SendLine2);
 }
 
+int HiScoreRowAt(int x, int y) {
+  if (x <= kRowLeft || x >= kRowRight || y < kRowTop(1) || y >= kRowTop(11)) return 0;
+  return (y - kRowTop(1)) / kRowHeight + 1;
+}
+
 void Screens::DrawHiScores() {
   if (game_.GameState != Screen::HiScores) return;
   Canvas& canvas = game_.Canvas1;
   for (int r = 1; r <= 10; ++r) {
     const ScoreEntry& entry = game_.Cfg->Scores[r - 1];
-    canvas.SetFont(Face::Courier, 16, true, r == 1 ? Rgb(255, 0, 0) : Rgb(40, 100, 230));
-    const int y = 197 + 23 * r;
-    canvas.TextOut(82, y, Format("%2d", r) + "    " + entry.Name.substr(0, 11));
+    const uint32_t colour = r == 1 ? Rgb(255, 0, 0) : Rgb(40, 100, 230);
+    canvas.SetFont(Face::Courier, 16, true, colour);
+    const int y = kRowTop(r);
+    canvas.TextOut(kRowLeft, y, Format("%2d", r) + "    " + entry.Name.substr(0, 11));
     canvas.TextOut(410, y, Format("%10d", static_cast<int32_t>(UnmaskScore(entry.Score))));
+    if (!game_.RowReplays[r - 1].empty()) DrawReplayMark(y, colour);
   }
+}
+
+// A small triangle pointing right, as on a play button, in the gap between
+// the row's number and its name.
+void Screens::DrawReplayMark(int rowTop, uint32_t colour) {
+  Canvas& canvas = game_.Canvas1;
+  const int space = canvas.TextWidth(" ");
+  const int left = kRowLeft + 3 * space + (space - 4) / 2;
+  const int middle = rowTop + 11;
+  for (int i = 0; i < 7; ++i)
+    game_.BackBuffer.FillRect(left + i, middle - (6 - i), 1, 2 * (6 - i) + 1, colour);
 }
 
 }  // namespace klv

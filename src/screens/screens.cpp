@@ -139,6 +139,7 @@ void Screens::ShowHiScores() {
   MenuPos = 3;
   MenuButtons[3]->Lit = true;
   game_.GameState = Screen::HiScores;
+  game_.RefreshRowReplays();
 }
 
 void Screens::ShowHelp() {
@@ -314,6 +315,7 @@ void Screens::ActivateHiScores() {
   switch (MenuPos) {
     case 1:
       ClearTable(*game_.Cfg, DefaultScoreName());
+      game_.ForgetRowReplays();
       break;
     case 2:
       if (game_.ScoreService.empty()) {
@@ -420,7 +422,11 @@ void Screens::MouseMove(int x, int y) {
 void Screens::MouseButton(klv::MouseButton button, bool down, int x, int y) {
   if (button == MouseButton::Left) {
     game_.Mouse.MouseLowerHeld = down;
-    if (!down && x >= 0 && x < 800 && y >= 0 && y < 600) Click();
+    if (down || x < 0 || x >= 800 || y < 0 || y >= 600) return;
+    // A click on a row of the table whose game has a replay shows it.
+    if (game_.GameState == Screen::HiScores && !Sending && game_.WatchRow(HiScoreRowAt(x, y)))
+      return;
+    Click();
   } else if (button == MouseButton::Right && !down && game_.GameState != Screen::Game) {
     Click();
   }

@@ -40,6 +40,21 @@ int InsertScore(std::array<ScoreEntry, 10>& table, const std::string& name, uint
 // record and would forge them.
 bool AcceptsTypedChar(unsigned char c);
 
+// The rows of the high-score screen: row r (1..10) is drawn from y
+// kRowTop(r), its text from x kRowLeft. A click on a row whose game has a
+// replay shows it.
+inline constexpr int kRowLeft = 82;
+inline constexpr int kRowRight = 560;
+inline constexpr int kRowHeight = 23;
+constexpr int kRowTop(int row) {
+  return 197 + kRowHeight * row;
+}
+// The row (1..10) under the pointer, 0 for none.
+int HiScoreRowAt(int x, int y);
+// The row a key names on the high-score screen: 1..9 and 0 for the tenth,
+// on the main keys or the keypad; 0 for any other key.
+int HiScoreRowKey(int vk);
+
 class Screens {
  public:
   // The screens see of play only its result: the score and the level.
@@ -90,6 +105,7 @@ class Screens {
   void DrawHiScores();
   void DrawNameEntry();
   void DrawQuestion();
+  void DrawReplayMark(int rowTop, uint32_t colour);
 
   // Window input.
   void KeyUp(int vk, KeyMods mods);

@@ -20,3 +20,11 @@ set_tests_properties(e2e.wayland PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE)
 add_test(NAME e2e.links
   COMMAND ${CMAKE_CURRENT_LIST_DIR}/links_test.sh ${KLV_GAME_DIR})
 set_tests_properties(e2e.links PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE)
+
+# A game played in a window and watched from the high-score screen.
+if(TARGET xprobe)
+  add_test(NAME e2e.watch
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/watch_test.sh ${KLV_GAME_DIR} ${KLV_BIN_DIR})
+  set_tests_properties(e2e.watch PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE
+    ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/../lsan.supp")
+endif()

@@ -8,10 +8,10 @@ foreach(sub Data Sound)
 endforeach()
 file(WRITE ${WORK}/game.kls "seed 8\nwait 300\nkey Return\nwait 2500\nautopilot on\nwait 8000\nautopilot off\nkey Escape\nkey Y\nwait 100\n")
 execute_process(COMMAND ${SCRIPT_RUNNER} --appdir ${WORK} ${WORK}/game.kls RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0 OR NOT EXISTS ${WORK}/replays/game-0001.klr)
+if(NOT rc EQUAL 0 OR NOT EXISTS ${WORK}/replays/last.klr)
   message(FATAL_ERROR "the script made no replay (status ${rc})")
 endif()
-set(good ${WORK}/replays/game-0001.klr)
+set(good ${WORK}/replays/last.klr)
 
 function(check file want_rc want_text)
   execute_process(COMMAND ${GAME} --replay ${file} --check

@@ -1,0 +1,214 @@
+#!/usr/bin/env bash
+# A game played by keyboard in a real X window (Xvfb), part of it on a
+# Russian keyboard layout, with a name typed in Russian: its replay is kept
+# with its row of the table, watched from the high-score screen ("Повтор"
+# on screen, Esc back to the table), checked by `klevaria --replay FILE
+# --check`, and shown by `klevaria --replay FILE`; a damaged file is refused
+# with status 1. KLV_SHOTS_DIR, when set, keeps the screenshots.
+# Usage: watch_test.sh GAME_DIR BIN_DIR
+set -euo pipefail
+game_dir=$(cd "$1" && pwd)
+bin_dir=$(cd "$2" && pwd)
+for tool in Xvfb xdotool openbox setxkbmap python3; do
+  command -v "$tool" >/dev/null || { echo "watch test: $tool is not installed"; exit 1; }
+done
+
+work=$(mktemp -d /tmp/klv-watch-XXXXXX)
+xvfb_pid=""
+wm_pid=""
+game_pid=""
+cleanup() {
+  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
+  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+cp "$game_dir/klevaria" "$work/"
+ln -s "$game_dir/Data" "$work/Data"
+ln -s "$game_dir/Sound" "$work/Sound"
+
+exec 3>"$work/display"
+Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(head -n1 "$work/display")"
+export SDL_AUDIODRIVER=dummy
+openbox --sm-disable >"$work/wm.log" 2>&1 &
+wm_pid=$!
+sleep 1
+
+fail() {
+  echo "watch test: $*"
+  [ -n "${KLV_SHOTS_DIR:-}" ] && [ -n "${win:-}" ] &&
+    "$bin_dir/xprobe" shot "$win" "$KLV_SHOTS_DIR/failed.ppm" 2>/dev/null
+  echo "--- the game's output:"; tail -n 30 "$work/game.log" 2>/dev/null || true
+  exit 1
+}
+step() { echo "watch test: $*"; }
+wait_for() {  # wait_for SECONDS COMMAND...: poll until the command succeeds
+  local t=$1; shift
+  for _ in $(seq $((t * 10))); do "$@" && return 0; sleep 0.1; done
+  return 1
+}
+key() { xdotool key --delay 80 "$@"; sleep 0.4; }
+pixel() { "$bin_dir/xprobe" pixel "$win" "$1" "$2"; }
+is_gold() { local p; p=$(pixel "$1" "$2"); (( 16#${p:0:2} > 200 && 16#${p:2:2} > 160 && 16#${p:4:2} < 130 )); }
+is_red() { local p; p=$(pixel "$1" "$2"); (( 16#${p:0:2} > 200 && 16#${p:2:2} < 80 && 16#${p:4:2} < 80 )); }
+
+# Starts the game with ARGS in its folder and waits for its window ($win).
+start_game() {
+  xdotool mousemove 0 0
+  (cd "$work" && exec ./klevaria "$@") >"$work/game.log" 2>&1 &
+  game_pid=$!
+  win=$(timeout 60 xdotool search --sync --class klevaria | head -n1) ||
+    fail "no window appeared"
+  xdotool windowfocus --sync "$win" 2>/dev/null || true
+  sleep 3
+}
+wait_game_end() {
+  status=0
+  wait_for "$1" bash -c "! kill -0 $game_pid 2>/dev/null" || fail "the game did not end"
+  wait "$game_pid" || status=$?
+  game_pid=""
+}
+# The number of "Повтор"-gold pixels in the top right corner of a screenshot.
+replay_text_pixels() {
+  "$bin_dir/xprobe" shot "$win" "$work/$1.ppm"
+  [ -n "${KLV_SHOTS_DIR:-}" ] && cp "$work/$1.ppm" "$KLV_SHOTS_DIR/"
+  python3 - "$work/$1.ppm" <<'PY'
+import re, sys
+data = open(sys.argv[1], 'rb').read()
+head = re.match(rb'P6\s+(\d+)\s+(\d+)\s+\d+\s', data)
+w = int(head.group(1))
+pixels = data[head.end():]
+n = 0
+for y in range(5, 50):
+    for x in range(560, 795):
+        r, g, b = pixels[(y * w + x) * 3:(y * w + x) * 3 + 3]
+        n += r > 230 and 190 < g < 230 and b < 60
+print(n)
+PY
+}
+
+# A table every score beats (ten rows of 0), so that a short game by
+# keyboard enters it. The game writes its defaults first.
+start_game
+key Escape Return
+wait_game_end 10
+python3 - "$work/Config.cfg" <<'PY'
+import struct, sys
+cfg = bytearray(open(sys.argv[1], 'rb').read())
+for i in range(10):
+    struct.pack_into('<I', cfg, 36 + 20 * i + 16, 27491)  # 0, masked
+open(sys.argv[1], 'wb').write(cfg)
+PY
+step "a table of zeros"
+
+# A game by keyboard: the hook lowered and let rise again and again, P and
+# the end of the game on a Russian layout. A game that caught nothing does
+# not enter the table; up to three are played.
+is_light() { local p; p=$(pixel "$1" "$2"); (( 16#${p:0:2} + 16#${p:2:2} + 16#${p:4:2} > 600 )); }
+# menu (its first button lit), entry (the name entry's frame) or play.
+screen_now() {
+  if is_gold 300 245; then echo menu; elif is_light 300 245 && is_light 480 230; then echo entry; else echo play; fi
+}
+fish() {
+  for _ in $(seq "$1"); do xdotool keydown space; sleep 0.6; xdotool keyup space; sleep 0.9; done
+}
+start_game
+shown=""
+for attempt in 1 2 3; do
+  setxkbmap -layout us
+  key Return
+  sleep 3
+  fish 8
+  setxkbmap -layout ru
+  key Cyrillic_ze   # the P key: pause
+  sleep 1
+  key Cyrillic_ze
+  fish 4
+  shown=$(screen_now)
+  if [ "$shown" = play ]; then
+    # Escape asks to leave (not while a level's "Готовсь!" holds play).
+    # A second Escape would answer the question: it is pressed again only
+    # when none came within 3 s.
+    for _ in 1 2 3; do key Escape; wait_for 3 is_light 300 150 && break; done
+    key Cyrillic_en   # the Y key: "Да"
+    sleep 1
+    shown=$(screen_now)
+  fi
+  [ -n "${KLV_SHOTS_DIR:-}" ] && "$bin_dir/xprobe" shot "$win" "$KLV_SHOTS_DIR/game-$attempt.ppm"
+  [ "$shown" = entry ] && break
+  step "game $attempt: $shown, not the name entry; again"
+  [ "$shown" = menu ] || fail "game $attempt ended on neither the menu nor the name entry"
+done
+[ "$shown" = entry ] || fail "three games caught nothing"
+# "Петя" typed on the Russian layout, key by key.
+sleep 1
+key Cyrillic_PE Cyrillic_ie Cyrillic_te Cyrillic_ya
+sleep 0.5
+key Return
+sleep 1
+setxkbmap -layout us
+wait_for 5 is_red 125 231 || fail "no replay mark beside row 1: $(pixel 125 231)"
+[ -f "$work/replays/table-01.klr" ] || fail "the row's replay was not kept: $(ls "$work/replays")"
+step "game played, entered the table with its replay"
+
+# Watched from the high-score screen by the row's number, paused and
+# resumed, ended by Escape.
+key 1
+sleep 2
+n=$(replay_text_pixels watching)
+(( n > 100 )) || fail "no \"Повтор\" while watching ($n pixels)"
+key p
+sleep 1
+key p
+key Escape
+sleep 1
+n=$(replay_text_pixels back)
+(( n < 20 )) || fail "\"Повтор\" still shown after Escape ($n pixels)"
+is_red 125 231 || fail "Escape did not return to the high-score screen"
+# A click on the row's name watches it too, F plays it faster, a click ends it.
+xdotool mousemove --window "$win" 200 231 click 1
+sleep 1
+key f
+sleep 1
+n=$(replay_text_pixels clicked)
+(( n > 100 )) || fail "a click on the row did not show its replay ($n pixels)"
+xdotool click 1
+sleep 1
+is_red 125 231 || fail "a click did not end the replay"
+step "watched from the high-score screen"
+
+# Leaving: the table and the replay stay.
+key Escape Escape Return
+wait_game_end 10
+[ "$status" = 0 ] || fail "the game ended with status $status"
+
+out=$(cd "$work" && ./klevaria --replay replays/table-01.klr --check 2>&1) ||
+  fail "--check refused the game: $out"
+[[ "$out" == *"name Петя"* ]] || fail "--check: $out"
+step "--check agrees: $out"
+
+start_game --replay replays/table-01.klr
+n=$(replay_text_pixels window)
+(( n > 100 )) || fail "--replay shows no \"Повтор\" ($n pixels)"
+key f
+key Escape
+wait_game_end 10
+[ "$status" = 0 ] || fail "--replay ended with status $status"
+step "--replay FILE in a window, ended by Escape"
+
+# A file cut short: a box and status 1.
+head -c 100 "$work/replays/table-01.klr" >"$work/cut.klr"
+(cd "$work" && exec ./klevaria --replay cut.klr) >"$work/game.log" 2>&1 &
+game_pid=$!
+sleep 3
+for _ in 1 2 3; do kill -0 "$game_pid" 2>/dev/null && xdotool key Return; sleep 1; done
+wait_game_end 10
+[ "$status" = 1 ] || fail "a cut file: status $status"
+grep -q "truncated" "$work/game.log" || fail "a cut file: no reason given"
+step "a cut file refused"
+echo "watch test: passed"
