@@ -151,7 +151,7 @@ void Game::FrameTimer1Timer() {
   // settings light up after it (a change shows from the next frame).
   SpriteEngine1->Move(FrameCounter);
   SpriteEngine1->FlushDead();
-  Round1->AfterMove();
+  Act(Round1->AfterMove());
   // The back buffer is cleared to black, unless an opaque backdrop is about
   // to cover every pixel of it anyway (the menus stand still, and clearing
   // is a third of what an idle frame costs). Moving draws nothing, so
@@ -219,15 +219,7 @@ void Game::DrawStateTexts() {
 // --- Timers -------------------------------------------------------------------
 
 void Game::Timer1Timer() {
-  if (Round1->TickClock()) return;
-  // Time is up: "КОНЕЦ ИГРЫ" for two seconds, then two more (Timer3).
-  SilenceAll();
-  GameState = Screen::GameOver;
-  PlayEffect("Over");
-  Screens1->AskQuestion();
-  GameFinished = true;
-  Hold1.PausePlay();
-  SetTimer(Timer3, true);
+  Act(Round1->TickClock());
 }
 
 void Game::Timer2Timer() {
@@ -246,7 +238,30 @@ void Game::Timer3Timer() {
 }
 
 void Game::Timer4Timer() {
-  Round1->TickBonus();
+  Act(Round1->TickBonus());
+}
+
+// What the round's rules brought about, acted on at once: first the timers
+// of the hold, then the sounds in the order the rules gave them, then the
+// end of a game.
+void Game::Act(const RoundEvents& e) {
+  if (e.BonusOver) Hold1.StopBonus();
+  if (e.LevelStarted) Hold1.StopClock();
+  if (e.LevelComplete) Hold1.HoldForBonus();
+  if (e.GetReady) Hold1.StartHold();
+  for (const SoundCue& cue : e.Sounds) {
+    if (cue.What == SoundCue::Act::Play)
+      PlayEffect(cue.Effect);
+    else
+      SilenceAll();
+  }
+  if (!e.TimeUp) return;
+  // Time is up: "КОНЕЦ ИГРЫ" for two seconds, then two more (Timer3).
+  GameState = Screen::GameOver;
+  Screens1->AskQuestion();
+  GameFinished = true;
+  Hold1.PausePlay();
+  SetTimer(Timer3, true);
 }
 
 // --- Starting and stopping a game ----------------------------------------------
@@ -266,7 +281,7 @@ void Game::StartGame() {
   Screens1->MenuReturnPos = 1;
   if (Cfg->Music) StartPlayMusic();
   GameState = Screen::Game;
-  Round1->StartLevel(LevelStart::NewGame);
+  Act(Round1->StartLevel(LevelStart::NewGame));
 }
 
 void Game::StopGame() {

@@ -18,6 +18,7 @@
 #include "engine/surface.h"
 #include "platform/platform.h"
 #include "play/play_context.h"
+#include "play/round_events.h"
 
 namespace klv {
 
@@ -147,6 +148,7 @@ class Game : public EventSink, public SoundEffects {
   void Timer2Timer();
   void Timer3Timer();
   void Timer4Timer();
+  void Act(const RoundEvents& e);
   void DrawStateTexts();
   bool BackdropCoversScreen() const;
 

@@ -1,10 +1,11 @@
 #pragma once
 // What play is given of the game around it: the generator every random
 // choice of play draws from, the two image lists, the sprite engine, the
-// hold (whether play stands still, and the timers the round's rules start
-// and stop), the sound effects, the angler's controls and the screen on
-// show. The game's window fills it in and schedules; play decides. A play
-// test fills one in with its own pieces.
+// hold (whether play stands still), the sound effects of the angler's
+// controls, the controls themselves and the screen on show. The game's
+// window fills it in and schedules; play decides, and the round's rules
+// report what the window must do about it (round_events.h). A play test
+// fills one in with its own pieces.
 
 #include "base/screen.h"
 
@@ -15,26 +16,18 @@ class PictureCollection;
 class Random;
 class SpriteEngine;
 
-// The timers of play as the round's rules see them. The round clock
-// (Timer1) counts the level's time down every 10 ms; while the hold
-// (Timer2) runs, every play sprite stands still; the time bonus (Timer4)
-// turns the time left into points every 128 ms.
+// Whether play stands still, as play sees it: while the hold (Timer2) runs,
+// every play sprite stands still; the time bonus (Timer4) turns the time
+// left into points every 128 ms meanwhile.
 class PlayHold {
  public:
   virtual ~PlayHold() = default;
   virtual bool Held() const = 0;
   virtual bool Paused() const = 0;  // held by the player or by a lost focus
   virtual bool BonusRunning() const = 0;
-  virtual void StopClock() = 0;
-  // A new game's "Готовсь!": its end starts the clock.
-  virtual void StartHold() = 0;
-  // The level is complete: the clock stops, play holds and the time left
-  // turns into points.
-  virtual void HoldForBonus() = 0;
-  virtual void StopBonus() = 0;
 };
 
-// The four sound effects of play ("Up", "Poimal", "Level", "Over").
+// The sound effects of play ("Up" as the hook winds up).
 class SoundEffects {
  public:
   virtual ~SoundEffects() = default;

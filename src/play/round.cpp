@@ -1,6 +1,7 @@
 #include "play/round.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "base/text_colours.h"
 #include "engine/canvas.h"
@@ -78,9 +79,20 @@ void Round::BuildScene() {
   Players[0] = engine.Create<Player>(ctx_, *this);
 }
 
-void Round::StartLevel(LevelStart reason) {
-  ctx_.Hold.StopClock();
-  ctx_.Effects.SilenceAll();
+RoundEvents Round::TakeEvents() {
+  RoundEvents e = std::move(happened_);
+  happened_ = RoundEvents{};
+  return e;
+}
+
+RoundEvents Round::StartLevel(LevelStart reason) {
+  SetUpLevel(reason);
+  return TakeEvents();
+}
+
+void Round::SetUpLevel(LevelStart reason) {
+  happened_.LevelStarted = true;
+  happened_.Silence();
   ++LevelNo;
   HideTargetIcons();
 
@@ -92,7 +104,7 @@ void Round::StartLevel(LevelStart reason) {
     if (kind >= 1 && kind <= 10 && TargetIcons[kind]) TargetIcons[kind]->Shown = true;
     TimeLimit += Targets[i].Left;
   }
-  if (LevelNo > 1) ctx_.Effects.PlayEffect("Level");
+  if (LevelNo > 1) happened_.Play("Level");
 
   RoundClock = TimeLimit * 100;
   FishCount = 0;
@@ -107,23 +119,29 @@ void Round::StartLevel(LevelStart reason) {
 
   // A new game opens with the same "get ready" hold as every later level;
   // the end of the hold starts the round clock.
-  if (reason == LevelStart::NewGame) ctx_.Hold.StartHold();
+  if (reason == LevelStart::NewGame) happened_.GetReady = true;
 }
 
-bool Round::TickClock() {
-  if (RoundClock <= 0) return false;
-  --RoundClock;
-  return true;
-}
-
-void Round::TickBonus() {
-  if (RoundClock < 100) {
-    ctx_.Hold.StopBonus();
-    StartLevel(LevelStart::AfterBonus);
-    return;
+RoundEvents Round::TickClock() {
+  if (RoundClock > 0) {
+    --RoundClock;
+  } else {
+    happened_.TimeUp = true;
+    happened_.Silence();
+    happened_.Play("Over");
   }
-  RoundClock -= 100;
-  AddScore(5);
+  return TakeEvents();
+}
+
+RoundEvents Round::TickBonus() {
+  if (RoundClock < 100) {
+    happened_.BonusOver = true;
+    SetUpLevel(LevelStart::AfterBonus);
+  } else {
+    RoundClock -= 100;
+    AddScore(5);
+  }
+  return TakeEvents();
 }
 
 void Round::ShowAngler() {
@@ -203,8 +221,8 @@ void Round::CountCatch(int kind) {
   }
   if (TargetsDone >= TargetCount) {
     // The level is complete: hold play and turn the time left into points.
-    ctx_.Effects.SilenceAll();
-    ctx_.Hold.HoldForBonus();
+    happened_.Silence();
+    happened_.LevelComplete = true;
   }
 }
 
@@ -222,7 +240,7 @@ void Round::SpawnObject() {
   ctx_.Engine.Create<Objcts>(ctx_, *this);
 }
 
-void Round::AfterMove() {
+RoundEvents Round::AfterMove() {
   // Newest first: the order the fish are drawn in, which is the order they
   // have always been landed in.
   SpriteEngine& engine = ctx_.Engine;
@@ -237,7 +255,9 @@ void Round::AfterMove() {
       fish->MarkDead();
     }
   }
-  if (ctx_.OnScreen != Screen::Game || ctx_.Hold.Held()) return;
+  // A level completed just now holds play from here on.
+  if (ctx_.OnScreen != Screen::Game || ctx_.Hold.Held() || happened_.LevelComplete)
+    return TakeEvents();
   if (ScorePopupShown) {
     if (ScorePopupY <= kPopupTop) {
       const Player* angler = LocalAngler();
@@ -246,10 +266,11 @@ void Round::AfterMove() {
       ScorePopupShown = false;
     } else {
       ScorePopupY -= kPopupRise;
-      if (CatchSoundDue) ctx_.Effects.PlayEffect("Poimal");
+      if (CatchSoundDue) happened_.Play("Poimal");
       CatchSoundDue = false;
     }
   }
+  return TakeEvents();
 }
 
 void Round::Spawn() {

@@ -10,6 +10,7 @@
 #include "play/catch.h"
 #include "play/play_result.h"
 #include "play/quota.h"
+#include "play/round_events.h"
 
 namespace klv {
 
@@ -38,23 +39,29 @@ class Round : public PlayResult {
   // The start of a game: the current backdrop goes, then a random play scene,
   // the time bar, the wave and the angler in slot 0; level 0, no points.
   void NewGame();
-  // Sets up the next level. A new game also starts the "Готовсь!" hold whose
-  // end starts the clock.
-  void StartLevel(LevelStart reason);
-  // The round clock's tick (every 10 ms while it runs): one tick less.
-  // Returns false when the clock was already at zero: the time is up.
-  bool TickClock();
+  // The steps of the rules below change the round and report what the game
+  // must do about it (holds, sounds, the end of a game); they start and stop
+  // no timer and play no sound themselves.
+  //
+  // Sets up the next level: the clock stands, "Level" from level 2 on. A new
+  // game also gets the "Готовсь!" hold whose end starts the clock.
+  [[nodiscard]] RoundEvents StartLevel(LevelStart reason);
+  // The round clock's tick (every 10 ms while it runs): one tick less, or,
+  // with the clock already at zero, the time is up ("Over").
+  [[nodiscard]] RoundEvents TickClock();
   // The time bonus's tick (every 128 ms after a completed level): a second
   // of the time left becomes 5 points; under a second left, the bonus ends
   // and the next level is set up.
-  void TickBonus();
+  [[nodiscard]] RoundEvents TickBonus();
   // The end of a hold: the angler shows again.
   void ShowAngler();
   // Each frame after the move pass (and the flush): hooked fish follow the
   // hook and those lifted above the water line are landed, newest first;
-  // in running play the rising points go up. The catches landed here are
-  // still drawn in this frame and go at the next flush.
-  void AfterMove();
+  // in running play the rising points go up ("Poimal" as they start). The
+  // catches landed here are still drawn in this frame and go at the next
+  // flush. Also reports what the catches landed during the move pass brought.
+  // The last wanted fish completes the level.
+  [[nodiscard]] RoundEvents AfterMove();
   // Each frame in running play, after the picture is drawn: new fish,
   // objects and bubbles, first drawn (and moved) in the next frame.
   void Spawn();
@@ -115,12 +122,15 @@ class Round : public PlayResult {
 
  private:
   void BuildScene();
+  void SetUpLevel(LevelStart reason);
+  RoundEvents TakeEvents();
   void CountCatch(int kind);
   void SpawnFish();
   void SpawnObject();
 
   PlayContext& ctx_;
   uint32_t noScore_ = 0;
+  RoundEvents happened_;  // since the last step that reported
 };
 
 }  // namespace klv

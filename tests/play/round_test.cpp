@@ -112,9 +112,9 @@ TEST_F(RoundAlone, StartLevelSetsTheClockIconsAndPopup) {
   EXPECT_TRUE(P().Visible);
   for (int k = 1; k <= 10; ++k) EXPECT_EQ(R().TargetIcons[k]->Shown, k == 1) << k;
 
-  R().StartLevel(LevelStart::AfterBonus);
-  R().StartLevel(LevelStart::AfterBonus);
-  R().StartLevel(LevelStart::AfterBonus);
+  StartLevel(LevelStart::AfterBonus);
+  StartLevel(LevelStart::AfterBonus);
+  StartLevel(LevelStart::AfterBonus);
   EXPECT_EQ(R().LevelNo, 4);
   for (int k = 1; k <= 10; ++k) EXPECT_EQ(R().TargetIcons[k]->Shown, k <= 3) << k;
   EXPECT_EQ(R().RoundClock, 1600);
@@ -125,7 +125,7 @@ TEST_F(RoundAlone, StartLevelSetsTheClockIconsAndPopup) {
   // Only a new game opens with the "Готовсь!" hold (whose end starts the clock).
   EXPECT_FALSE(hold_.HoldOn);
   R().NewGame();
-  R().StartLevel(LevelStart::NewGame);
+  StartLevel(LevelStart::NewGame);
   EXPECT_EQ(R().LevelNo, 1);
   EXPECT_TRUE(hold_.HoldOn);
   EXPECT_EQ(R().ScoreValue(), 0);
@@ -133,13 +133,47 @@ TEST_F(RoundAlone, StartLevelSetsTheClockIconsAndPopup) {
 
 TEST_F(RoundAlone, TheClockTicksDownAndThenTheTimeIsUp) {
   R().RoundClock = 2;
-  EXPECT_TRUE(R().TickClock());
-  EXPECT_TRUE(R().TickClock());
+  for (int i = 0; i < 2; ++i) {
+    const RoundEvents e = R().TickClock();
+    EXPECT_FALSE(e.TimeUp);
+    EXPECT_TRUE(e.Sounds.empty());
+  }
   EXPECT_EQ(R().RoundClock, 0);
-  EXPECT_FALSE(R().TickClock());
+  // At zero the next tick ends the game: every effect stops, then "Over".
+  const std::vector<SoundCue> over = {{SoundCue::Act::SilenceAll, nullptr},
+                                      {SoundCue::Act::Play, "Over"}};
+  RoundEvents e = R().TickClock();
+  EXPECT_TRUE(e.TimeUp);
+  EXPECT_EQ(e.Sounds, over);
+  EXPECT_FALSE(e.LevelComplete || e.LevelStarted || e.GetReady || e.BonusOver);
   EXPECT_EQ(R().RoundClock, 0);
   R().RoundClock = -5;  // never counted below zero
-  EXPECT_FALSE(R().TickClock());
+  EXPECT_TRUE(R().TickClock().TimeUp);
+  EXPECT_EQ(R().RoundClock, -5);
+}
+
+// Each step reports only what it brought about: a report is never handed
+// out twice, and a step with nothing to tell reports nothing.
+TEST_F(RoundAlone, EachStepReportsWhatItBroughtAboutOnce) {
+  const std::vector<SoundCue> level2 = {{SoundCue::Act::SilenceAll, nullptr},
+                                        {SoundCue::Act::Play, "Level"}};
+  RoundEvents e = R().StartLevel(LevelStart::AfterBonus);
+  EXPECT_TRUE(e.LevelStarted);
+  EXPECT_FALSE(e.GetReady) << "only a new game gets ready";
+  EXPECT_EQ(e.Sounds, level2);
+  e = R().AfterMove();
+  EXPECT_FALSE(e.LevelStarted || e.LevelComplete || e.TimeUp || e.GetReady || e.BonusOver);
+  EXPECT_TRUE(e.Sounds.empty());
+  // The last bonus tick ends the bonus and sets up the next level in one report.
+  R().RoundClock = 99;
+  e = R().TickBonus();
+  EXPECT_TRUE(e.BonusOver);
+  EXPECT_TRUE(e.LevelStarted);
+  EXPECT_EQ(R().LevelNo, 3);
+  R().RoundClock = 100;
+  e = R().TickBonus();
+  EXPECT_FALSE(e.BonusOver || e.LevelStarted);
+  EXPECT_EQ(R().RoundClock, 0);
 }
 
 class Completion : public test::RoundFixture {
@@ -164,7 +198,7 @@ TEST_F(Completion, TwelvePointThreeFourSecondsGiveSixtyPointsInTwelveTicks) {
   EXPECT_EQ(before, 10);
   int ticks = 0;
   while (hold_.BonusOn && ticks < 100) {
-    R().TickBonus();
+    TickBonus();
     ++ticks;
   }
   // Twelve ticks of 5 points, then the tick that finds under a second left

@@ -60,8 +60,9 @@ KLV_BENCH("play: a busy scene") {
     klv::SpriteEngine& engine = *game.SpriteEngine1;
 
     game.StartGame();
-    while (round.LevelNo < 16) round.StartLevel(klv::LevelStart::AfterBonus);  // ten quota labels
-    game.Hold1.Stop();  // the clock stays where it is
+    while (round.LevelNo < 16)
+      (void)round.StartLevel(klv::LevelStart::AfterBonus);  // ten quota labels
+    game.Hold1.Stop();                                      // the clock stays where it is
     round.RoundClock = round.TimeLimit * 60;
 
     // The hook held deep with a fish on it.
