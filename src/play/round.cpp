@@ -1,5 +1,6 @@
 #include "play/round.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -196,6 +197,49 @@ void Round::AddTime(double seconds) {
     RoundClock = TimeLimit * 100;
 }
 
+int Round::DrawFishKind() {
+  Random& rng = ctx_.Rng;
+  const int count = std::min<int>(TargetCount, 10);
+  int d = 1 + rng.Below(count);
+  int kind = Targets[d].Kind;
+  if (d > 5 && rng.Below(2) == 0) {
+    d = 1 + rng.Below(count);
+    kind = Targets[d].Kind;
+  }
+  if (d > 8 && rng.Below(2) == 0) {
+    d = 1 + rng.Below(count);
+    kind = Targets[d].Kind;
+  }
+  if (kind == 0 || kind > 10) {
+    // A quota without a fish kind in it: any kind, and the quota mended.
+    kind = 1 + rng.Below(10);
+    Targets[1] = {1, 3};
+  }
+  return kind;
+}
+
+void Round::LaidOnTheBottom() {
+  ++BottomObjectCount;
+}
+
+void Round::Taken(const Catchable& c, int shownPoints) {
+  if (Player* angler = Angler(c.Owner)) angler->HasCatch = true;
+  ScorePopupValue += shownPoints;
+}
+
+void Round::Gone(const Catchable& c) {
+  CountDown(c.AsCatch().FishKind != 0 ? FishCount : ObjectCount);
+}
+
+void Round::Reel(Catchable& c) {
+  Player* owner = Angler(c.Owner);
+  if (!owner || !owner->Hook) return;
+  c.FollowHook(*owner->Hook);
+  if (c.Y >= kLandingLine || c.Dying()) return;
+  Land(c.AsCatch(), *owner);
+  c.MarkDead();
+}
+
 void Round::Land(const Catch& c, Player& owner) {
   const bool thisLevel = c.SpawnLevel == LevelNo;
   if (c.FishKind != 0) {
@@ -246,14 +290,7 @@ RoundEvents Round::AfterMove() {
   SpriteEngine& engine = ctx_.Engine;
   for (int i = engine.Count() - 1; i >= 0; --i) {
     auto* fish = dynamic_cast<Fish*>(&engine.ItemAt(i));
-    if (!fish || !fish->Hooked) continue;
-    Player* owner = Angler(fish->Owner);
-    if (!owner) continue;
-    if (owner->Hook) fish->FollowHook(*owner->Hook);
-    if (fish->Y < kLandingLine && !fish->Dying()) {
-      Land(fish->AsCatch(), *owner);
-      fish->MarkDead();
-    }
+    if (fish && fish->Hooked) Reel(*fish);
   }
   // A level completed just now holds play from here on.
   if (ctx_.OnScreen != Screen::Game || ctx_.Hold.Held() || happened_.LevelComplete)

@@ -15,6 +15,7 @@
 namespace klv {
 
 class Canvas;
+class Catchable;
 class Fon;
 class LimitTime;
 class Player;
@@ -86,11 +87,23 @@ class Round : public PlayResult {
   // Used by the play sprites.
   Player* Angler(int index) const;  // none when the slot is empty or out of range
   Player* LocalAngler() const { return Angler(LocalPlayer); }
-  // A catch lifted above the water line by the angler: its points and its
-  // time, the rising points from the float, one fish or object fewer, and
-  // for a fish of this level the quota (which may complete the level). The
-  // caller marks the catch dead.
-  void Land(const Catch& c, Player& owner);
+
+  // What the fish and objects tell the round; it keeps the counts, the
+  // rising points and the score.
+  //
+  // The kind of a new fish, drawn from the quota (later entries less often).
+  int DrawFishKind();
+  // A treasure has come to lie on the bottom.
+  void LaidOnTheBottom();
+  // A hook took it: the angler has a catch, and the rising points count
+  // `shownPoints`.
+  void Taken(const Catchable& c, int shownPoints);
+  // It left the screen uncaught.
+  void Gone(const Catchable& c);
+  // The one way a catch is landed: hooked, it follows its angler's hook, and
+  // once lifted above the water line it is landed and marked dead. Fish are
+  // reeled in by AfterMove, objects by their own step.
+  void Reel(Catchable& c);
   // Adds seconds to the round clock, never above the level's time limit.
   void AddTime(double seconds);
 
@@ -121,6 +134,10 @@ class Round : public PlayResult {
   LimitTime* TimeBar = nullptr;
 
  private:
+  // A catch lifted above the water line by the angler: its points and its
+  // time, the rising points from the float, one fish or object fewer, and
+  // for a fish of this level the quota (which may complete the level).
+  void Land(const Catch& c, Player& owner);
   void BuildScene();
   void SetUpLevel(LevelStart reason);
   RoundEvents TakeEvents();
