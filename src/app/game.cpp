@@ -44,8 +44,8 @@ Game::Game(Platform& p, GamePaths paths, uint64_t seed)
   Input1 = std::make_unique<InputStates>();
   Sound1 = std::make_unique<SoundSystem>(platform.Audio(), AppDir);
   Sound1->SetMessageHandler([this](const std::string& text) { ShowMessage(text); });
-  Play1 = std::unique_ptr<PlayContext>(new PlayContext{Rng, GameImgs, MenuImgs, *SpriteEngine1,
-                                                       Hold1, *this, *Input1, Mouse, GameState});
+  Play1 = std::unique_ptr<PlayContext>(
+      new PlayContext{Rng, GameImgs, MenuImgs, *SpriteEngine1, Hold1, *this, *Input1, Mouse});
   Round1 = std::make_unique<Round>(*Play1);
   Screens1 = std::make_unique<Screens>(*this, *Round1);
   FrameTimer1.SetInterval(16);
@@ -149,6 +149,7 @@ void Game::FrameTimer1Timer() {
   // display show what it brought), new fish, objects and bubbles come after
   // the picture (they first show once they have moved), and the options'
   // settings light up after it (a change shows from the next frame).
+  Round1->Show(GameState);
   SpriteEngine1->Move(FrameCounter);
   SpriteEngine1->FlushDead();
   Act(Round1->AfterMove());

@@ -572,7 +572,8 @@ void ScriptRunner::Execute(const std::string& line) {
       Pump();
     }
     if (on) autopilotPad_ = pad;
-    if (on && !autopilot_) autopilot_ = std::make_unique<Autopilot>(*game_->Play1, *game_->Round1);
+    if (on && !autopilot_)
+      autopilot_ = std::make_unique<Autopilot>(*game_->Play1, *game_->Round1, game_->GameState);
   } else if (cmd == "expect") {
     Expect(w);
   } else {

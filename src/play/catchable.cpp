@@ -28,8 +28,7 @@ void Catchable::Take(int shownPoints) {
 }
 
 bool Catchable::LeavesPlay() {
-  const bool shown = ctx_.OnScreen == Screen::Game || ctx_.OnScreen == Screen::ExitGameQuestion;
-  if (SpawnLevel == round_.LevelNo && shown) return false;
+  if (SpawnLevel == round_.LevelNo && round_.WaterShown()) return false;
   MarkDead();
   return true;
 }

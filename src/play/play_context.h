@@ -2,12 +2,11 @@
 // What play is given of the game around it: the generator every random
 // choice of play draws from, the two image lists, the sprite engine, the
 // hold (whether play stands still), the sound effects of the angler's
-// controls, the controls themselves and the screen on show. The game's
-// window fills it in and schedules; play decides, and the round's rules
-// report what the window must do about it (round_events.h). A play test
-// fills one in with its own pieces.
-
-#include "base/screen.h"
+// controls and the controls themselves. The game's window fills it in and
+// schedules; play decides, and the round's rules report what the window
+// must do about it (round_events.h). What play needs of the screen on show
+// the window tells the round each frame. A play test fills one in with its
+// own pieces.
 
 namespace klv {
 
@@ -55,9 +54,6 @@ struct PlayContext {
   SoundEffects& Effects;
   const InputStates& Input;  // walk left, walk right, lower
   MouseFlags& Mouse;
-  // Fish, objects and bubbles leave once play is no longer on screen, the
-  // angler once the menu is back.
-  const Screen& OnScreen;
 };
 
 }  // namespace klv

@@ -72,7 +72,7 @@ void Player::DeadAll() {
 }
 
 void Player::Step(int) {
-  if (ctx_.OnScreen == Screen::Menu) {
+  if (round_.MenuShown()) {
     DeadAll();
     return;
   }

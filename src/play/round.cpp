@@ -293,8 +293,7 @@ RoundEvents Round::AfterMove() {
     if (fish && fish->Hooked) Reel(*fish);
   }
   // A level completed just now holds play from here on.
-  if (ctx_.OnScreen != Screen::Game || ctx_.Hold.Held() || happened_.LevelComplete)
-    return TakeEvents();
+  if (!PlayShown() || ctx_.Hold.Held() || happened_.LevelComplete) return TakeEvents();
   if (ScorePopupShown) {
     if (ScorePopupY <= kPopupTop) {
       const Player* angler = LocalAngler();
@@ -314,7 +313,7 @@ void Round::Spawn() {
   if (ctx_.Hold.Held()) return;
   SpawnFish();
   SpawnObject();
-  if (ctx_.Rng.Below(kBubbleChance) == 0) ctx_.Engine.Create<Puzir>(ctx_);
+  if (ctx_.Rng.Below(kBubbleChance) == 0) ctx_.Engine.Create<Puzir>(ctx_, *this);
 }
 
 void Round::Draw(Canvas& canvas) const {

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+#include "base/screen.h"
 #include "play/catch.h"
 #include "play/play_result.h"
 #include "play/quota.h"
@@ -66,6 +67,18 @@ class Round : public PlayResult {
   // Each frame in running play, after the picture is drawn: new fish,
   // objects and bubbles, first drawn (and moved) in the next frame.
   void Spawn();
+  // The screen on show, told by the game's window before every move pass;
+  // the play sprites ask the round what it means for them.
+  void Show(Screen onScreen) { onScreen_ = onScreen; }
+  // Play is on screen, running or held: bubbles rise, the rising points go up.
+  bool PlayShown() const { return onScreen_ == Screen::Game; }
+  // The water is on screen, under the exit question too: fish and objects stay.
+  bool WaterShown() const {
+    return onScreen_ == Screen::Game || onScreen_ == Screen::ExitGameQuestion;
+  }
+  // The main menu is back: an angler left over goes.
+  bool MenuShown() const { return onScreen_ == Screen::Menu; }
+
   // The round display, drawn each frame of play (running or held); changes
   // nothing.
   void Draw(Canvas& canvas) const;
@@ -148,6 +161,7 @@ class Round : public PlayResult {
   PlayContext& ctx_;
   uint32_t noScore_ = 0;
   RoundEvents happened_;  // since the last step that reported
+  Screen onScreen_ = Screen::None;
 };
 
 }  // namespace klv

@@ -99,6 +99,7 @@ class RoundFixture : public ::testing::Test {
   void Frames(int n, bool spawn = false) {
     for (int i = 0; i < n; ++i) {
       ++frameCounter_;
+      round_.Show(screen_);
       engine_.Move(frameCounter_);
       engine_.FlushDead();
       Act(round_.AfterMove());
@@ -146,7 +147,7 @@ class RoundFixture : public ::testing::Test {
   Screen screen_ = Screen::Game;
   uint8_t frameCounter_ = 0;
   Canvas canvas_;  // draws no text: it has no fonts
-  PlayContext ctx_{rng_, gameImgs_, menuImgs_, engine_, hold_, effects_, input_, mouse_, screen_};
+  PlayContext ctx_{rng_, gameImgs_, menuImgs_, engine_, hold_, effects_, input_, mouse_};
   Round round_{ctx_};
 };
 

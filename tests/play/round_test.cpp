@@ -10,9 +10,12 @@
 #include "base/text_colours.h"
 #include "engine/random.h"
 #include "engine/surface.h"
+#include "play/fish.h"
 #include "play/fon.h"
 #include "play/limit_time.h"
+#include "play/objcts.h"
 #include "play/player_time.h"
+#include "play/puzir.h"
 #include "play/quota.h"
 #include "play/to_do_fish.h"
 #include "round_fixture.h"
@@ -174,6 +177,44 @@ TEST_F(RoundAlone, EachStepReportsWhatItBroughtAboutOnce) {
   e = R().TickBonus();
   EXPECT_FALSE(e.BonusOver || e.LevelStarted);
   EXPECT_EQ(R().RoundClock, 0);
+}
+
+// The screen on show, as the round is told it each frame, decides who
+// stays: the water empties once play is off screen (the exit question keeps
+// fish and objects, not bubbles), and the angler goes once the menu is back.
+TEST_F(RoundAlone, TheScreenToldDecidesWhoStays) {
+  struct Case {
+    Screen screen;
+    bool fishStay;
+    bool bubblesStay;
+    bool anglerStays;
+  };
+  const Case cases[] = {{Screen::Game, true, true, true},
+                        {Screen::ExitGameQuestion, true, false, true},
+                        {Screen::GameOver, false, false, true},
+                        {Screen::EnterName, false, false, true},
+                        {Screen::Menu, false, false, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.screen));
+    R().RemoveScene();
+    R().NewGame();
+    StartLevel(LevelStart::NewGame);
+    hold_.HoldOn = false;
+    MakeFish(1, 300, 300);
+    Engine().Create<Objcts>(ctx_, R());
+    Engine().Create<Puzir>(ctx_, R());
+    screen_ = c.screen;
+    Frames(1);
+    EXPECT_EQ(CountOf<Fish>(), c.fishStay ? 1 : 0);
+    EXPECT_EQ(CountOf<Objcts>(), c.fishStay ? 1 : 0);
+    EXPECT_EQ(CountOf<Puzir>(), c.bubblesStay ? 1 : 0);
+    EXPECT_EQ(CountOf<Player>(), c.anglerStays ? 1 : 0);
+    EXPECT_EQ(R().Players[0] != nullptr, c.anglerStays);
+    // The water empties for the next case.
+    screen_ = Screen::GameOver;
+    Frames(1);
+    screen_ = Screen::Game;
+  }
 }
 
 class Completion : public test::RoundFixture {

@@ -81,7 +81,7 @@ KLV_BENCH("play: a busy scene") {
         ++round.ObjectCount;
         engine.Create<klv::Objcts>(*game.Play1, round);
       }
-      while (Live<klv::Puzir>(engine) < 20) engine.Create<klv::Puzir>(*game.Play1);
+      while (Live<klv::Puzir>(engine) < 20) engine.Create<klv::Puzir>(*game.Play1, round);
       if (angler.Hook->Y >= 500 && game.Mouse.MouseLowerHeld) {
         // One frame up, then held still: a rising hook that no longer moves.
         game.Mouse.MouseLowerHeld = false;
