@@ -542,7 +542,7 @@ void ScriptRunner::Execute(const std::string& line) {
   } else if (cmd == "set") {
     if (w.size() != 3 || w[1] != "score") throw ScriptError(2, "set score N");
     long long v = ToNumber(w[2]);
-    game_->Round1->PlayerScore() = MaskScore(static_cast<uint32_t>(v));
+    game_->Round1->SetScore(static_cast<uint32_t>(v));
   } else if (cmd == "pad") {
     need(2);
     PadButton button = ParsePadButton(w[1]);

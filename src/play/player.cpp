@@ -53,10 +53,6 @@ Player::Player(const SpriteLink& link, PlayContext& ctx, Round& round)
   Hook->Visible = false;
 }
 
-int32_t Player::ScoreValue() const {
-  return static_cast<int32_t>(UnmaskScore(Score));
-}
-
 void Player::AddScore(int points) {
   Score = MaskScore(UnmaskScore(Score) + static_cast<uint32_t>(points));
 }

@@ -47,7 +47,7 @@ const std::string& DoneText() {
 
 }  // namespace
 
-Round::Round(PlayContext& context) : ctx_(context), noScore_(MaskScore(0)) {}
+Round::Round(PlayContext& context) : ctx_(context) {}
 
 void Round::CreateTargetIcons() {
   for (int k = 1; k <= 10; ++k) TargetLabelX[k] = kTargetLabelColumns[k];
@@ -66,7 +66,7 @@ Fon* Round::CreateBackdrop(int sceneNo) {
 void Round::NewGame() {
   BuildScene();
   LevelNo = 0;
-  PlayerScore() = MaskScore(0);
+  SetScore(0);
 }
 
 void Round::BuildScene() {
@@ -171,10 +171,8 @@ Player* Round::Angler(int index) const {
   return Players[index];
 }
 
-uint32_t& Round::PlayerScore() {
-  if (Player* p = LocalAngler()) return p->Score;
-  noScore_ = MaskScore(0);
-  return noScore_;
+void Round::SetScore(uint32_t points) {
+  if (Player* p = LocalAngler()) p->Score = MaskScore(points);
 }
 
 void Round::AddScore(int points) {

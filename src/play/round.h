@@ -87,13 +87,16 @@ class Round : public PlayResult {
   // the scene with its weeds are marked dead. The caller makes a new backdrop.
   void RemoveScene();
 
-  // The local angler's score, held masked; a masked zero when no angler exists.
-  uint32_t& PlayerScore();
-  // Unmasks the local angler's score, adds, masks again.
+  // The local angler's score. Without an angler there is none: it reads as
+  // zero, and adding to it or setting it does nothing.
+  //
+  // Unmasks, adds, masks again.
   void AddScore(int points);
-  // The local angler's score unmasked.
+  // Sets it outright (the scripts' "set score").
+  void SetScore(uint32_t points);
+  // As shown: unmasked, signed.
   int32_t ScoreValue() const;
-
+  // As held, masked (the name entry and the recorded game's result).
   uint32_t MaskedScore() const override;
   int Level() const override { return LevelNo; }
 
@@ -159,7 +162,6 @@ class Round : public PlayResult {
   void SpawnObject();
 
   PlayContext& ctx_;
-  uint32_t noScore_ = 0;
   RoundEvents happened_;  // since the last step that reported
   Screen onScreen_ = Screen::None;
 };
