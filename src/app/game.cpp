@@ -45,7 +45,7 @@ Game::Game(Platform& p, GamePaths paths, uint64_t seed)
   Sound1 = std::make_unique<SoundSystem>(platform.Audio(), AppDir);
   Sound1->SetMessageHandler([this](const std::string& text) { ShowMessage(text); });
   Play1 = std::unique_ptr<PlayContext>(
-      new PlayContext{Rng, GameImgs, MenuImgs, *SpriteEngine1, Hold1, *this, *Input1, Mouse});
+      new PlayContext{Rng, GameImgs, MenuImgs, *SpriteEngine1, Hold1, *Input1, Mouse});
   Round1 = std::make_unique<Round>(*Play1);
   Screens1 = std::make_unique<Screens>(*this, *Round1);
   FrameTimer1.SetInterval(16);
@@ -251,10 +251,17 @@ void Game::Act(const RoundEvents& e) {
   if (e.LevelComplete) Hold1.HoldForBonus();
   if (e.GetReady) Hold1.StartHold();
   for (const SoundCue& cue : e.Sounds) {
-    if (cue.What == SoundCue::Act::Play)
-      PlayEffect(cue.Effect);
-    else
-      SilenceAll();
+    switch (cue.What) {
+      case SoundCue::Act::Play:
+        PlayEffect(cue.Effect);
+        break;
+      case SoundCue::Act::Stop:
+        StopEffect(cue.Effect);
+        break;
+      case SoundCue::Act::SilenceAll:
+        SilenceAll();
+        break;
+    }
   }
   if (!e.TimeUp) return;
   // Time is up: "КОНЕЦ ИГРЫ" for two seconds, then two more (Timer3).

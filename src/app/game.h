@@ -40,7 +40,7 @@ struct GamePaths {
   std::string ConfigDir;
 };
 
-class Game : public EventSink, public SoundEffects {
+class Game : public EventSink {
  public:
   Game(Platform& platform, GamePaths paths, uint64_t seed);
   ~Game() override;
@@ -85,10 +85,10 @@ class Game : public EventSink, public SoundEffects {
   bool SaveSettings();
   void ShowMessage(const std::string& utf8);
   // Plays an effect when sound effects are on.
-  void PlayEffect(const char* name) override;
-  void StopEffect(const char* name) override;
+  void PlayEffect(const char* name);
+  void StopEffect(const char* name);
   // Stops every effect, whatever the sound setting.
-  void SilenceAll() override;
+  void SilenceAll();
   bool SoundOn() const;
   bool MusicOn() const;
   void StartMenuMusic();

@@ -1,12 +1,11 @@
 #pragma once
 // What play is given of the game around it: the generator every random
 // choice of play draws from, the two image lists, the sprite engine, the
-// hold (whether play stands still), the sound effects of the angler's
-// controls and the controls themselves. The game's window fills it in and
-// schedules; play decides, and the round's rules report what the window
-// must do about it (round_events.h). What play needs of the screen on show
-// the window tells the round each frame. A play test fills one in with its
-// own pieces.
+// hold (whether play stands still) and the angler's controls. The game's
+// window fills it in and schedules; play decides, and the round reports
+// what the window must do about it, holds and sounds (round_events.h). What play needs of the
+// screen on show the window tells the round each frame. A play test fills one in with its own
+// pieces.
 
 namespace klv {
 
@@ -26,16 +25,6 @@ class PlayHold {
   virtual bool BonusRunning() const = 0;
 };
 
-// The sound effects of play ("Up" as the hook winds up).
-class SoundEffects {
- public:
-  virtual ~SoundEffects() = default;
-  // Plays only while the sound setting is on.
-  virtual void PlayEffect(const char* name) = 0;
-  virtual void StopEffect(const char* name) = 0;
-  virtual void SilenceAll() = 0;
-};
-
 // The mouse as the angler's control: a move to the left or right asks for a
 // step that way (cleared by the step that takes it), and the left button
 // held lowers the hook.
@@ -51,7 +40,6 @@ struct PlayContext {
   PictureCollection& MenuImgs;  // the backdrops of the menu and the scenes, by number
   SpriteEngine& Engine;
   PlayHold& Hold;
-  SoundEffects& Effects;
   const InputStates& Input;  // walk left, walk right, lower
   MouseFlags& Mouse;
 };

@@ -93,11 +93,11 @@ void Player::Step(int) {
   }
   if (lower) {
     Hook->Catching = false;
-    ctx_.Effects.StopEffect("Up");
+    round_.ReelStops();
     if (Hook->Y < kHookLowerLimit && !Reeling) Hook->Y += kHookStep;
   } else if (Hook->Y > kHookTop) {
     Rod->FramePos = HasCatch ? 2 : 1;
-    if (!Hook->Catching) ctx_.Effects.PlayEffect("Up");
+    if (!Hook->Catching) round_.ReelStarts();
     Hook->Y -= kHookStep;
     Hook->Catching = true;
     Reeling = true;
@@ -106,7 +106,7 @@ void Player::Step(int) {
       HasCatch = false;
       Reeling = false;
       Hook->Catching = false;
-      ctx_.Effects.StopEffect("Up");
+      round_.ReelStops();
     }
   }
 

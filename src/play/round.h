@@ -61,7 +61,8 @@ class Round : public PlayResult {
   // hook and those lifted above the water line are landed, newest first;
   // in running play the rising points go up ("Poimal" as they start). The
   // catches landed here are still drawn in this frame and go at the next
-  // flush. Also reports what the catches landed during the move pass brought.
+  // flush. Also reports what happened during the move pass: the reel's sound
+  // and what the objects landed there brought.
   // The last wanted fish completes the level.
   [[nodiscard]] RoundEvents AfterMove();
   // Each frame in running play, after the picture is drawn: new fish,
@@ -116,6 +117,10 @@ class Round : public PlayResult {
   void Taken(const Catchable& c, int shownPoints);
   // It left the screen uncaught.
   void Gone(const Catchable& c);
+  // The angler's reel: "Up" plays from its start as the hook begins to wind
+  // up, and stops as the hook is lowered or is back at the top.
+  void ReelStarts() { happened_.Play("Up"); }
+  void ReelStops() { happened_.Stop("Up"); }
   // The one way a catch is landed: hooked, it follows its angler's hook, and
   // once lifted above the water line it is landed and marked dead. Fish are
   // reeled in by AfterMove, objects by their own step.

@@ -4,17 +4,18 @@
 // rules never touch the timers or the sound themselves; the frame turns
 // these into holds and sounds right after the step, in the order below.
 
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
 namespace klv {
 
 // One sound effect action ("Up", "Poimal", "Level", "Over"), in the order
-// the rules asked for them: the order is heard, and recorded games keep it.
+// play asked for them: the order is heard, and recorded games keep it.
 struct SoundCue {
-  enum class Act : bool { SilenceAll, Play };
+  enum class Act : uint8_t { SilenceAll, Play, Stop };
   Act What = Act::SilenceAll;
-  const char* Effect = nullptr;  // the effect played; none for SilenceAll
+  const char* Effect = nullptr;  // the effect played or stopped; none for SilenceAll
 
   bool operator==(const SoundCue& o) const {
     return What == o.What &&
@@ -34,6 +35,7 @@ struct RoundEvents {
 
   void Silence() { Sounds.push_back({SoundCue::Act::SilenceAll, nullptr}); }
   void Play(const char* effect) { Sounds.push_back({SoundCue::Act::Play, effect}); }
+  void Stop(const char* effect) { Sounds.push_back({SoundCue::Act::Stop, effect}); }
 };
 
 }  // namespace klv
