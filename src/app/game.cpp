@@ -47,8 +47,8 @@ Game::Game(Platform& p, GamePaths paths, uint64_t seed)
   Input1 = std::make_unique<InputStates>();
   Sound1 = std::make_unique<SoundSystem>(platform.Audio(), AppDir);
   Sound1->SetMessageHandler([this](const std::string& text) { ShowMessage(text); });
-  Play1 = std::unique_ptr<PlayContext>(new PlayContext{Rng, GameImgs, MenuImgs, *SpriteEngine1,
-                                                       Hold1, *this, *Input1, Mouse, GameState});
+  Play1 = std::unique_ptr<PlayContext>(
+      new PlayContext{Rng, GameImgs, MenuImgs, *SpriteEngine1, Hold1, *Input1, Mouse});
   Round1 = std::make_unique<Round>(*Play1);
   Screens1 = std::make_unique<Screens>(*this, *Round1);
   FrameTimer1.SetInterval(16);
@@ -184,9 +184,10 @@ void Game::FrameTimer1Timer() {
   // display show what it brought), new fish, objects and bubbles come after
   // the picture (they first show once they have moved), and the options'
   // settings light up after it (a change shows from the next frame).
+  Round1->Show(GameState);
   SpriteEngine1->Move(FrameCounter);
   SpriteEngine1->FlushDead();
-  Round1->AfterMove();
+  Act(Round1->AfterMove());
   // The back buffer is cleared to black, unless an opaque backdrop is about
   // to cover every pixel of it anyway (the menus stand still, and clearing
   // is a third of what an idle frame costs). Moving draws nothing, so
@@ -257,15 +258,7 @@ void Game::DrawStateTexts() {
 // --- Timers -------------------------------------------------------------------
 
 void Game::Timer1Timer() {
-  if (Round1->TickClock()) return;
-  // Time is up: "КОНЕЦ ИГРЫ" for two seconds, then two more (Timer3).
-  SilenceAll();
-  GameState = Screen::GameOver;
-  PlayEffect("Over");
-  Screens1->AskQuestion();
-  GameFinished = true;
-  Hold1.PausePlay();
-  SetTimer(Timer3, true);
+  Act(Round1->TickClock());
 }
 
 void Game::Timer2Timer() {
@@ -284,7 +277,37 @@ void Game::Timer3Timer() {
 }
 
 void Game::Timer4Timer() {
-  Round1->TickBonus();
+  Act(Round1->TickBonus());
+}
+
+// What the round's rules brought about, acted on at once: first the timers
+// of the hold, then the sounds in the order the rules gave them, then the
+// end of a game.
+void Game::Act(const RoundEvents& e) {
+  if (e.BonusOver) Hold1.StopBonus();
+  if (e.LevelStarted) Hold1.StopClock();
+  if (e.LevelComplete) Hold1.HoldForBonus();
+  if (e.GetReady) Hold1.StartHold();
+  for (const SoundCue& cue : e.Sounds) {
+    switch (cue.What) {
+      case SoundCue::Act::Play:
+        PlayEffect(cue.Effect);
+        break;
+      case SoundCue::Act::Stop:
+        StopEffect(cue.Effect);
+        break;
+      case SoundCue::Act::SilenceAll:
+        SilenceAll();
+        break;
+    }
+  }
+  if (!e.TimeUp) return;
+  // Time is up: "КОНЕЦ ИГРЫ" for two seconds, then two more (Timer3).
+  GameState = Screen::GameOver;
+  Screens1->AskQuestion();
+  GameFinished = true;
+  Hold1.PausePlay();
+  SetTimer(Timer3, true);
 }
 
 // --- Starting and stopping a game ----------------------------------------------
@@ -304,7 +327,7 @@ void Game::StartGame() {
   Screens1->MenuReturnPos = 1;
   if (Cfg->Music) StartPlayMusic();
   GameState = Screen::Game;
-  Round1->StartLevel(LevelStart::NewGame);
+  Act(Round1->StartLevel(LevelStart::NewGame));
 }
 
 void Game::StopGame() {

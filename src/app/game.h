@@ -21,6 +21,7 @@
 #include "online/world_submission.h"
 #include "platform/platform.h"
 #include "play/play_context.h"
+#include "play/round_events.h"
 
 namespace klv {
 
@@ -51,7 +52,7 @@ struct GamePaths {
   int UnusableError = 0;
 };
 
-class Game : public EventSink, public SoundEffects {
+class Game : public EventSink {
  public:
   Game(Platform& platform, GamePaths paths, uint64_t seed);
   ~Game() override;
@@ -97,10 +98,10 @@ class Game : public EventSink, public SoundEffects {
   bool SaveSettings();
   void ShowMessage(const std::string& utf8);
   // Plays an effect when sound effects are on.
-  void PlayEffect(const char* name) override;
-  void StopEffect(const char* name) override;
+  void PlayEffect(const char* name);
+  void StopEffect(const char* name);
   // Stops every effect, whatever the sound setting.
-  void SilenceAll() override;
+  void SilenceAll();
   bool SoundOn() const;
   bool MusicOn() const;
   void StartMenuMusic();
@@ -197,6 +198,7 @@ class Game : public EventSink, public SoundEffects {
   void Timer2Timer();
   void Timer3Timer();
   void Timer4Timer();
+  void Act(const RoundEvents& e);
   void DrawStateTexts();
   bool BackdropCoversScreen() const;
 

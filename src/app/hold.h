@@ -21,10 +21,14 @@ class Hold : public PlayHold {
   bool Held() const override { return hold_.Enabled(); }
   bool Paused() const override { return paused_; }
   bool BonusRunning() const override { return bonus_.Enabled(); }
-  void StopClock() override;
-  void StartHold() override;
-  void HoldForBonus() override;
-  void StopBonus() override;
+  // The round's rules ask for these through the game's frame.
+  void StopClock();
+  // A new game's "Готовсь!": its end starts the clock.
+  void StartHold();
+  // The level is complete: the clock stops, play holds and the time left
+  // turns into points.
+  void HoldForBonus();
+  void StopBonus();
 
   // Holds play with the pause: the clock stops until ResumePlay. A question,
   // a message box, a lost focus and the end of a game hold play this way.

@@ -573,7 +573,7 @@ void ScriptRunner::Execute(const std::string& line) {
   } else if (cmd == "set") {
     if (w.size() != 3 || w[1] != "score") throw ScriptError(2, "set score N");
     long long v = ToNumber(w[2]);
-    game_->Round1->PlayerScore() = MaskScore(static_cast<uint32_t>(v));
+    game_->Round1->SetScore(static_cast<uint32_t>(v));
   } else if (cmd == "pad" && w.size() == 2 && w[1] == "lost") {
     platform_->joystick = JoystickState{};
     platform_->Queue([](EventSink& s) { s.OnPadLost(); });
@@ -607,7 +607,8 @@ void ScriptRunner::Execute(const std::string& line) {
       Pump();
     }
     if (on) autopilotPad_ = pad;
-    if (on && !autopilot_) autopilot_ = std::make_unique<Autopilot>(*game_->Play1, *game_->Round1);
+    if (on && !autopilot_)
+      autopilot_ = std::make_unique<Autopilot>(*game_->Play1, *game_->Round1, game_->GameState);
   } else if (cmd == "expect") {
     Expect(w);
   } else {

@@ -27,7 +27,8 @@ constexpr double kDefaultSpeed = 4;
 
 }  // namespace
 
-Autopilot::Autopilot(const PlayContext& ctx, const Round& round) : ctx_(ctx), round_(round) {}
+Autopilot::Autopilot(const PlayContext& ctx, const Round& round, const Screen& onScreen)
+    : ctx_(ctx), round_(round), onScreen_(onScreen) {}
 
 void Autopilot::Reset() {
   phase_ = Phase::Top;
@@ -244,7 +245,7 @@ Autopilot::KeyChanges Autopilot::NextKeyChanges() {
 std::set<int> Autopilot::NextKeys() {
   std::set<int> keys;
   Look();
-  if (!anglerSeen_ || ctx_.OnScreen != Screen::Game) {
+  if (!anglerSeen_ || onScreen_ != Screen::Game) {
     phase_ = Phase::Top;
     lastHookY_ = -1;
     return keys;

@@ -20,6 +20,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/screen.h"
 #include "play/play_tables.h"
 
 namespace klv {
@@ -30,7 +31,8 @@ struct PlayContext;
 
 class Autopilot {
  public:
-  Autopilot(const PlayContext& ctx, const Round& round);
+  // It plays only while `onScreen`, the game's screen, shows play.
+  Autopilot(const PlayContext& ctx, const Round& round, const Screen& onScreen);
 
   // The virtual keys (vk::Left, vk::Right, vk::Control) to hold during the
   // next frame. Call once per frame, before the frame runs.
@@ -84,6 +86,7 @@ class Autopilot {
 
   const PlayContext& ctx_;
   const Round& round_;
+  const Screen& onScreen_;
   std::set<int> held_;
   Phase phase_ = Phase::Top;
   const Sprite* targetId_ = nullptr;

@@ -19,8 +19,6 @@ namespace klv {
 namespace {
 
 constexpr int kEnterRightX = 805;
-constexpr int kKeepRight = 820;  // gone once X reaches this
-constexpr int kKeepLeftMargin = 20;
 
 std::string FishPicture(int kind, char letter) {
   return "Fish" + std::to_string(kind) + letter;
@@ -28,26 +26,10 @@ std::string FishPicture(int kind, char letter) {
 
 }  // namespace
 
-Fish::Fish(const SpriteLink& link, PlayContext& ctx, Round& round)
-    : ImageSprite(link), ctx_(ctx), round_(round) {
+Fish::Fish(const SpriteLink& link, PlayContext& ctx, Round& round) : Catchable(link, ctx, round) {
   Random& rng = ctx_.Rng;
 
-  // The kind comes from the quota; later entries are drawn less often.
-  const int count = std::min<int>(round.TargetCount, 10);
-  int d = 1 + rng.Below(count);
-  int kind = round.Targets[d].Kind;
-  if (d > 5 && rng.Below(2) == 0) {
-    d = 1 + rng.Below(count);
-    kind = round.Targets[d].Kind;
-  }
-  if (d > 8 && rng.Below(2) == 0) {
-    d = 1 + rng.Below(count);
-    kind = round.Targets[d].Kind;
-  }
-  if (kind == 0 || kind > 10) {
-    kind = 1 + rng.Below(10);
-    round.Targets[1] = {1, 3};
-  }
+  const int kind = round.DrawFishKind();
   Kind = static_cast<FishKind>(kind);
 
   FacesLeft = true;
@@ -84,40 +66,23 @@ bool Fish::InPenaltyZone(int hx, int hy) const {
   return z.Left <= hx && hx <= z.Right && z.Top <= hy && hy <= z.Bottom;
 }
 
-void Fish::HitBy(Sprite& other, bool&) {
-  auto* hook = dynamic_cast<Kruk*>(&other);
-  if (!hook || Hooked || !hook->Catching) return;
-  if (Player* angler = round_.Angler(hook->Owner)) angler->HasCatch = true;
-  Hooked = true;
-  round_.ScorePopupValue += Value;
-  Owner = hook->Owner;
+void Fish::TurnOnHook() {
   int turn = Kind == kFlatFishKind ? ctx_.Rng.Below(10) : 60 + ctx_.Rng.Below(10);
   Angle = static_cast<uint8_t>(-turn);
 }
 
 void Fish::Step(int moveCount) {
-  if ((ctx_.OnScreen != Screen::Game && ctx_.OnScreen != Screen::ExitGameQuestion) ||
-      SpawnLevel != round_.LevelNo) {
-    MarkDead();
-    return;
-  }
+  if (LeavesPlay()) return;
   if (ctx_.Hold.Held()) return;
   if (Hooked) return;
-
-  if (X >= kKeepRight || X + Width + kKeepLeftMargin <= 0) {
-    CountDown(round_.FishCount);
-    MarkDead();
-    return;
-  }
+  if (LeavesTheScreen()) return;
   if (Speed != 0) X += 20 / Speed;
 
   Player* angler = round_.Angler(Owner);
   if (angler && angler->Hook && angler->Hook->Catching) {
     if (Kind == kSpinyFishKind) {
       if (InPenaltyZone(angler->Hook->X + kHookPointX, angler->Hook->Y)) {
-        angler->HasCatch = true;
-        round_.ScorePopupValue -= kStingPenalty;
-        Hooked = true;
+        Take(-kStingPenalty);
         Stung = true;
         Angle = static_cast<uint8_t>(60 + ctx_.Rng.Below(10));
       } else {

@@ -15,14 +15,12 @@ namespace klv {
 
 namespace {
 constexpr int kEnterRightX = 805;
-constexpr int kKeepRight = 820;
-constexpr int kKeepLeftMargin = 20;
 constexpr int kMaxBottomObjects = 3;  // no new treasure once more than this lie there
 constexpr int kBottomObjectSpeed = 2;
 }  // namespace
 
 Objcts::Objcts(const SpriteLink& link, PlayContext& ctx, Round& round)
-    : ImageSprite(link), ctx_(ctx), round_(round) {
+    : Catchable(link, ctx, round) {
   Random& rng = ctx_.Rng;
 
   int kind = round.BottomObjectCount <= kMaxBottomObjects ? 1 + rng.Below(5) : 1 + rng.Below(4);
@@ -51,47 +49,28 @@ Objcts::Objcts(const SpriteLink& link, PlayContext& ctx, Round& round)
     Y = kBottomObjectY;
     LoopFrames = false;
     Speed = kBottomObjectSpeed;
-    ++round.BottomObjectCount;
+    round.LaidOnTheBottom();
   }
 }
 
-void Objcts::HitBy(Sprite& other, bool&) {
-  auto* hook = dynamic_cast<Kruk*>(&other);
-  if (!hook || Hooked || !hook->Catching) return;
-  if (Player* angler = round_.Angler(hook->Owner)) angler->HasCatch = true;
-  Hooked = true;
-  round_.ScorePopupValue += Value;
-  Owner = hook->Owner;
+void Objcts::FollowHook(const Kruk& hook) {
+  FramePos = kHookedObjectFrame;
+  X = hook.X - Width / 2 + 3;
+  if (hook.Y - 10 + Height < kSinkLimit) Y = hook.Y - 10;
+}
+
+Catch Objcts::AsCatch() const {
+  return Catch{Value, double(TimeEffect), SpawnLevel, 0, Kind == kBottomObjectKind};
 }
 
 void Objcts::Step(int moveCount) {
-  if (SpawnLevel != round_.LevelNo ||
-      (ctx_.OnScreen != Screen::Game && ctx_.OnScreen != Screen::ExitGameQuestion)) {
-    MarkDead();
-    return;
-  }
+  if (LeavesPlay()) return;
   if (ctx_.Hold.Held()) return;
-
   if (Hooked) {
-    Player* owner = round_.Angler(Owner);
-    if (!owner || !owner->Hook) return;
-    const Kruk& hook = *owner->Hook;
-    FramePos = kHookedObjectFrame;
-    X = hook.X - Width / 2 + 3;
-    if (hook.Y - 10 + Height < kSinkLimit) Y = hook.Y - 10;
-    if (Y < kLandingLine) {
-      round_.Land(Catch{Value, double(TimeEffect), SpawnLevel, 0, Kind == kBottomObjectKind},
-                  *owner);
-      MarkDead();
-    }
+    round_.Reel(*this);
     return;
   }
-
-  if (X >= kKeepRight || X + Width + kKeepLeftMargin <= 0) {
-    CountDown(round_.ObjectCount);
-    MarkDead();
-    return;
-  }
+  if (LeavesTheScreen()) return;
   if (Kind != kBottomObjectKind && Speed != 0) X += 25 / Speed;
   CheckHits();
   if (Hooked) return;

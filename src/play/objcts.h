@@ -4,33 +4,29 @@
 
 #include <cstdint>
 
-#include "engine/image_sprite.h"
+#include "play/catchable.h"
 #include "play/play_tables.h"
 
 namespace klv {
 
-class Round;
-struct PlayContext;
-
-class Objcts : public ImageSprite {
+class Objcts : public Catchable {
  public:
   // Draws its kind, side, speed and depth from the game's generator.
   Objcts(const SpriteLink& link, PlayContext& ctx, Round& round);
 
-  int8_t Speed = 0;  // the x step per frame is 25 / Speed
-  bool Hooked = false;
+  int8_t Speed = 0;    // the x step per frame is 25 / Speed
   int TimeEffect = 0;  // whole seconds added to the clock when landed
-  int Value = 0;       // points when landed
-  uint16_t SpawnLevel = 0;
   ObjectKind Kind{};
-  uint8_t Owner = 0;
 
-  void HitBy(Sprite& other, bool& stop) override;
+  // Shows its hooked frame at the hook.
+  void FollowHook(const Kruk& hook) override;
+  // Its points, its seconds (junk may take some), whether it is the treasure
+  // from the bottom.
+  Catch AsCatch() const override;
+
+  // A hooked object is reeled in by its own step, so it stands still while
+  // play is held.
   void Step(int moveCount) override;
-
- private:
-  PlayContext& ctx_;
-  Round& round_;
 };
 
 }  // namespace klv

@@ -53,10 +53,6 @@ Player::Player(const SpriteLink& link, PlayContext& ctx, Round& round)
   Hook->Visible = false;
 }
 
-int32_t Player::ScoreValue() const {
-  return static_cast<int32_t>(UnmaskScore(Score));
-}
-
 void Player::AddScore(int points) {
   Score = MaskScore(UnmaskScore(Score) + static_cast<uint32_t>(points));
 }
@@ -72,7 +68,7 @@ void Player::DeadAll() {
 }
 
 void Player::Step(int) {
-  if (ctx_.OnScreen == Screen::Menu) {
+  if (round_.MenuShown()) {
     DeadAll();
     return;
   }
@@ -97,11 +93,11 @@ void Player::Step(int) {
   }
   if (lower) {
     Hook->Catching = false;
-    ctx_.Effects.StopEffect("Up");
+    round_.ReelStops();
     if (Hook->Y < kHookLowerLimit && !Reeling) Hook->Y += kHookStep;
   } else if (Hook->Y > kHookTop) {
     Rod->FramePos = HasCatch ? 2 : 1;
-    if (!Hook->Catching) ctx_.Effects.PlayEffect("Up");
+    if (!Hook->Catching) round_.ReelStarts();
     Hook->Y -= kHookStep;
     Hook->Catching = true;
     Reeling = true;
@@ -110,7 +106,7 @@ void Player::Step(int) {
       HasCatch = false;
       Reeling = false;
       Hook->Catching = false;
-      ctx_.Effects.StopEffect("Up");
+      round_.ReelStops();
     }
   }
 

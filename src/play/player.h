@@ -26,10 +26,9 @@ class Player : public ImageSprite {
   bool HasCatch = false;  // the hook took something during this rise
   bool Reeling = false;   // the hook rises by itself; lowering cannot move it
   uint8_t PlayerIndex = 0;
-  uint32_t Score;  // masked
+  uint32_t Score;  // masked; the round reads it, unmasked, for the game
 
-  int32_t ScoreValue() const;
-  // Unmasks, adds and masks again.
+  // Unmasks, adds and masks again: the one way points change.
   void AddScore(int points);
 
   // Marks the tackle and the angler dead and empties its slot in Players.

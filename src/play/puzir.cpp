@@ -4,6 +4,7 @@
 #include "engine/random.h"
 #include "play/play_context.h"
 #include "play/play_tables.h"
+#include "play/round.h"
 
 namespace klv {
 
@@ -11,7 +12,8 @@ namespace {
 constexpr int kBubbleStartY = 500;
 }
 
-Puzir::Puzir(const SpriteLink& link, PlayContext& ctx) : ImageSprite(link), ctx_(ctx) {
+Puzir::Puzir(const SpriteLink& link, PlayContext& ctx, const Round& round)
+    : ImageSprite(link), ctx_(ctx), round_(round) {
   Image = &ctx_.GameImgs.FindByName(ctx_.Rng.Below(2) == 0 ? "Puzir" : "Puziri");
   Width = Image->FrameWidth();
   Height = Image->FrameHeight();
@@ -27,7 +29,7 @@ Puzir::Puzir(const SpriteLink& link, PlayContext& ctx) : ImageSprite(link), ctx_
 
 void Puzir::Step(int) {
   if (ctx_.Hold.Held()) return;
-  if (ctx_.OnScreen != Screen::Game) {
+  if (!round_.PlayShown()) {
     MarkDead();
     return;
   }

@@ -7,11 +7,13 @@
 
 namespace klv {
 
+class Round;
 struct PlayContext;
 
 class Puzir : public ImageSprite {
  public:
-  Puzir(const SpriteLink& link, PlayContext& ctx);
+  // It leaves once play is no longer on screen (as the round sees it).
+  Puzir(const SpriteLink& link, PlayContext& ctx, const Round& round);
 
   uint16_t Origin = 0;  // the x the sway is centred on
   uint8_t Sway = 0;     // 3..9 pixels each way
@@ -22,6 +24,7 @@ class Puzir : public ImageSprite {
 
  private:
   PlayContext& ctx_;
+  const Round& round_;
 };
 
 }  // namespace klv

@@ -1,6 +1,8 @@
 #include "play/round.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "base/text_colours.h"
 #include "engine/canvas.h"
@@ -45,7 +47,7 @@ const std::string& DoneText() {
 
 }  // namespace
 
-Round::Round(PlayContext& context) : ctx_(context), noScore_(MaskScore(0)) {}
+Round::Round(PlayContext& context) : ctx_(context) {}
 
 void Round::CreateTargetIcons() {
   for (int k = 1; k <= 10; ++k) TargetLabelX[k] = kTargetLabelColumns[k];
@@ -64,7 +66,7 @@ Fon* Round::CreateBackdrop(int sceneNo) {
 void Round::NewGame() {
   BuildScene();
   LevelNo = 0;
-  PlayerScore() = MaskScore(0);
+  SetScore(0);
 }
 
 void Round::BuildScene() {
@@ -78,9 +80,20 @@ void Round::BuildScene() {
   Players[0] = engine.Create<Player>(ctx_, *this);
 }
 
-void Round::StartLevel(LevelStart reason) {
-  ctx_.Hold.StopClock();
-  ctx_.Effects.SilenceAll();
+RoundEvents Round::TakeEvents() {
+  RoundEvents e = std::move(happened_);
+  happened_ = RoundEvents{};
+  return e;
+}
+
+RoundEvents Round::StartLevel(LevelStart reason) {
+  SetUpLevel(reason);
+  return TakeEvents();
+}
+
+void Round::SetUpLevel(LevelStart reason) {
+  happened_.LevelStarted = true;
+  happened_.Silence();
   ++LevelNo;
   HideTargetIcons();
 
@@ -92,7 +105,7 @@ void Round::StartLevel(LevelStart reason) {
     if (kind >= 1 && kind <= 10 && TargetIcons[kind]) TargetIcons[kind]->Shown = true;
     TimeLimit += Targets[i].Left;
   }
-  if (LevelNo > 1) ctx_.Effects.PlayEffect("Level");
+  if (LevelNo > 1) happened_.Play("Level");
 
   RoundClock = TimeLimit * 100;
   FishCount = 0;
@@ -107,23 +120,29 @@ void Round::StartLevel(LevelStart reason) {
 
   // A new game opens with the same "get ready" hold as every later level;
   // the end of the hold starts the round clock.
-  if (reason == LevelStart::NewGame) ctx_.Hold.StartHold();
+  if (reason == LevelStart::NewGame) happened_.GetReady = true;
 }
 
-bool Round::TickClock() {
-  if (RoundClock <= 0) return false;
-  --RoundClock;
-  return true;
-}
-
-void Round::TickBonus() {
-  if (RoundClock < 100) {
-    ctx_.Hold.StopBonus();
-    StartLevel(LevelStart::AfterBonus);
-    return;
+RoundEvents Round::TickClock() {
+  if (RoundClock > 0) {
+    --RoundClock;
+  } else {
+    happened_.TimeUp = true;
+    happened_.Silence();
+    happened_.Play("Over");
   }
-  RoundClock -= 100;
-  AddScore(5);
+  return TakeEvents();
+}
+
+RoundEvents Round::TickBonus() {
+  if (RoundClock < 100) {
+    happened_.BonusOver = true;
+    SetUpLevel(LevelStart::AfterBonus);
+  } else {
+    RoundClock -= 100;
+    AddScore(5);
+  }
+  return TakeEvents();
 }
 
 void Round::ShowAngler() {
@@ -152,10 +171,8 @@ Player* Round::Angler(int index) const {
   return Players[index];
 }
 
-uint32_t& Round::PlayerScore() {
-  if (Player* p = LocalAngler()) return p->Score;
-  noScore_ = MaskScore(0);
-  return noScore_;
+void Round::SetScore(uint32_t points) {
+  if (Player* p = LocalAngler()) p->Score = MaskScore(points);
 }
 
 void Round::AddScore(int points) {
@@ -176,6 +193,49 @@ void Round::AddTime(double seconds) {
     RoundClock += RoundHalfEven(seconds * 100);
   else
     RoundClock = TimeLimit * 100;
+}
+
+int Round::DrawFishKind() {
+  Random& rng = ctx_.Rng;
+  const int count = std::min<int>(TargetCount, 10);
+  int d = 1 + rng.Below(count);
+  int kind = Targets[d].Kind;
+  if (d > 5 && rng.Below(2) == 0) {
+    d = 1 + rng.Below(count);
+    kind = Targets[d].Kind;
+  }
+  if (d > 8 && rng.Below(2) == 0) {
+    d = 1 + rng.Below(count);
+    kind = Targets[d].Kind;
+  }
+  if (kind == 0 || kind > 10) {
+    // A quota without a fish kind in it: any kind, and the quota mended.
+    kind = 1 + rng.Below(10);
+    Targets[1] = {1, 3};
+  }
+  return kind;
+}
+
+void Round::LaidOnTheBottom() {
+  ++BottomObjectCount;
+}
+
+void Round::Taken(const Catchable& c, int shownPoints) {
+  if (Player* angler = Angler(c.Owner)) angler->HasCatch = true;
+  ScorePopupValue += shownPoints;
+}
+
+void Round::Gone(const Catchable& c) {
+  CountDown(c.AsCatch().FishKind != 0 ? FishCount : ObjectCount);
+}
+
+void Round::Reel(Catchable& c) {
+  Player* owner = Angler(c.Owner);
+  if (!owner || !owner->Hook) return;
+  c.FollowHook(*owner->Hook);
+  if (c.Y >= kLandingLine || c.Dying()) return;
+  Land(c.AsCatch(), *owner);
+  c.MarkDead();
 }
 
 void Round::Land(const Catch& c, Player& owner) {
@@ -203,8 +263,8 @@ void Round::CountCatch(int kind) {
   }
   if (TargetsDone >= TargetCount) {
     // The level is complete: hold play and turn the time left into points.
-    ctx_.Effects.SilenceAll();
-    ctx_.Hold.HoldForBonus();
+    happened_.Silence();
+    happened_.LevelComplete = true;
   }
 }
 
@@ -222,22 +282,16 @@ void Round::SpawnObject() {
   ctx_.Engine.Create<Objcts>(ctx_, *this);
 }
 
-void Round::AfterMove() {
+RoundEvents Round::AfterMove() {
   // Newest first: the order the fish are drawn in, which is the order they
   // have always been landed in.
   SpriteEngine& engine = ctx_.Engine;
   for (int i = engine.Count() - 1; i >= 0; --i) {
     auto* fish = dynamic_cast<Fish*>(&engine.ItemAt(i));
-    if (!fish || !fish->Hooked) continue;
-    Player* owner = Angler(fish->Owner);
-    if (!owner) continue;
-    if (owner->Hook) fish->FollowHook(*owner->Hook);
-    if (fish->Y < kLandingLine && !fish->Dying()) {
-      Land(fish->AsCatch(), *owner);
-      fish->MarkDead();
-    }
+    if (fish && fish->Hooked) Reel(*fish);
   }
-  if (ctx_.OnScreen != Screen::Game || ctx_.Hold.Held()) return;
+  // A level completed just now holds play from here on.
+  if (!PlayShown() || ctx_.Hold.Held() || happened_.LevelComplete) return TakeEvents();
   if (ScorePopupShown) {
     if (ScorePopupY <= kPopupTop) {
       const Player* angler = LocalAngler();
@@ -246,17 +300,18 @@ void Round::AfterMove() {
       ScorePopupShown = false;
     } else {
       ScorePopupY -= kPopupRise;
-      if (CatchSoundDue) ctx_.Effects.PlayEffect("Poimal");
+      if (CatchSoundDue) happened_.Play("Poimal");
       CatchSoundDue = false;
     }
   }
+  return TakeEvents();
 }
 
 void Round::Spawn() {
   if (ctx_.Hold.Held()) return;
   SpawnFish();
   SpawnObject();
-  if (ctx_.Rng.Below(kBubbleChance) == 0) ctx_.Engine.Create<Puzir>(ctx_);
+  if (ctx_.Rng.Below(kBubbleChance) == 0) ctx_.Engine.Create<Puzir>(ctx_, *this);
 }
 
 void Round::Draw(Canvas& canvas) const {

@@ -20,7 +20,7 @@ class AutopilotTest : public test::GameFixture {
   int PlayGame(uint64_t seed, int goal, int* stung = nullptr) {
     Shutdown();
     Boot(seed);
-    Autopilot pilot(*G().Play1, R());
+    Autopilot pilot(*G().Play1, R(), G().GameState);
     G().StartGame();
     int stings = 0;
     for (int frame = 0; frame < 60 * 600; ++frame) {
@@ -50,7 +50,7 @@ TEST_F(AutopilotTest, ReachesLevelFourInMostGames) {
 
 TEST_F(AutopilotTest, OnlyHoldsPlayKeys) {
   G().StartGame();
-  Autopilot pilot(*G().Play1, R());
+  Autopilot pilot(*G().Play1, R(), G().GameState);
   for (int i = 0; i < 600; ++i) {
     for (int k : pilot.NextKeys())
       ASSERT_TRUE(k == vk::Left || k == vk::Right || k == vk::Control) << k;

@@ -403,6 +403,46 @@ TEST_F(Landing, AHookedFishHangsAtTheHookButNeverSinksBelow550) {
   Frames(1);
 }
 
+// Fish and objects are landed the one way, each at its own moment: a hooked
+// fish after the move pass, even while play is held (it shows where it was
+// lifted), a hooked object in its own step, so it waits out a hold.
+TEST_F(Landing, WhilePlayIsHeldAFishIsLandedAndAnObjectWaits) {
+  SetQuota(R(), {{1, 5}});
+  R().TimeLimit = 20;
+  R().RoundClock = 1000;
+  R().FishCount = 1;
+  R().ObjectCount = 1;
+  Fish* f = HookedFish(1);
+  Objcts* o = nullptr;
+  for (int i = 0; i < 500 && !o; ++i) {
+    R().BottomObjectCount = 0;
+    o = Engine().Create<Objcts>(ctx_, R());
+    if (o->Kind == ObjectKind::Bottle) break;  // +50, no time
+    o->MarkDead();
+    Engine().FlushDead();
+    o = nullptr;
+  }
+  ASSERT_NE(o, nullptr);
+  test::HitWithHook(*o, Hook());
+  EXPECT_EQ(R().ScorePopupValue, 10 + 50) << "both shown as taken";
+  hold_.HoldOn = true;
+  Frames(1);
+  EXPECT_TRUE(f->Dying());
+  EXPECT_FALSE(o->Dying());
+  EXPECT_EQ(R().ScoreValue(), 10);
+  EXPECT_EQ(R().RoundClock, 1050);
+  EXPECT_EQ(R().FishCount, 0);
+  EXPECT_EQ(R().ObjectCount, 1);
+  EXPECT_EQ(R().Targets[1].Left, 4);
+  hold_.HoldOn = false;
+  Frames(1);
+  EXPECT_EQ(CountOf<Objcts>(), 0);
+  EXPECT_EQ(R().ScoreValue(), 60);
+  EXPECT_EQ(R().RoundClock, 1050) << "a bottle gives no time";
+  EXPECT_EQ(R().ObjectCount, 0);
+  EXPECT_EQ(R().Targets[1].Left, 4) << "objects never count for the quota";
+}
+
 TEST_F(Landing, AHookedObjectHangsUnderTheHookWithItsHookedFrame) {
   HoldKeys({vk::Control});
   Frames(30);
@@ -449,7 +489,7 @@ TEST_F(FishTest, FishLeaveAtTheEdgesAndGoWithTheirLevel) {
   Fish* hooked = MakeFish(2, 400, 300);
   hooked->Hooked = true;
   Engine().Create<Objcts>(*G().Play1, R());
-  R().StartLevel(LevelStart::AfterBonus);
+  (void)R().StartLevel(LevelStart::AfterBonus);  // only the new level number matters here
   Frames(1);
   EXPECT_EQ(CountOf<Fish>(), 0);
   EXPECT_EQ(CountOf<Objcts>(), 0);

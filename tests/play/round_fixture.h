@@ -2,7 +2,8 @@
 // A round on its own: the tiny pictures read from memory, a sprite engine
 // drawing into a surface of its own, a hold whose timers are plain flags and
 // sound effects kept as a list. No game, no files, no platform, no clock: a
-// frame is play's share of the game's frame, run by hand.
+// frame is play's share of the game's frame, run by hand, and what the
+// round's steps report is acted on as the game's frame does.
 
 #include <gtest/gtest.h>
 
@@ -23,16 +24,12 @@
 
 namespace klv::test {
 
-// The timers of play as flags: what the round started and stopped.
+// The timers of play as flags: what the round's reports started and stopped.
 class FlagHold : public PlayHold {
  public:
   bool Held() const override { return HoldOn; }
   bool Paused() const override { return PausedOn; }
   bool BonusRunning() const override { return BonusOn; }
-  void StopClock() override { ClockOn = false; }
-  void StartHold() override { HoldOn = true; }
-  void HoldForBonus() override { ClockOn = false, HoldOn = true, BonusOn = true; }
-  void StopBonus() override { BonusOn = false; }
 
   bool ClockOn = false;
   bool HoldOn = false;
@@ -41,11 +38,11 @@ class FlagHold : public PlayHold {
 };
 
 // Every effect played or stopped, in order ("sound Up", "stop Up", "silence").
-class EffectList : public SoundEffects {
+class EffectList {
  public:
-  void PlayEffect(const char* name) override { Notes.push_back(std::string("sound ") + name); }
-  void StopEffect(const char* name) override { Notes.push_back(std::string("stop ") + name); }
-  void SilenceAll() override { Notes.push_back("silence"); }
+  void PlayEffect(const char* name) { Notes.push_back(std::string("sound ") + name); }
+  void StopEffect(const char* name) { Notes.push_back(std::string("stop ") + name); }
+  void SilenceAll() { Notes.push_back("silence"); }
   int Count(const std::string& note) const {
     int n = 0;
     for (const std::string& s : Notes) n += s == note;
@@ -65,7 +62,7 @@ class RoundFixture : public ::testing::Test {
     round_.CreateTargetIcons();
     round_.CreateBackdrop(0);
     round_.NewGame();
-    round_.StartLevel(LevelStart::NewGame);
+    StartLevel(LevelStart::NewGame);
     hold_.HoldOn = false;
     hold_.ClockOn = true;
     round_.ShowAngler();
@@ -77,15 +74,37 @@ class RoundFixture : public ::testing::Test {
   Kruk& Hook() { return *P().Hook; }
   SpriteEngine& Engine() { return engine_; }
 
+  // The round's steps, their reports acted on at once.
+  void StartLevel(LevelStart reason) { Act(round_.StartLevel(reason)); }
+  void TickBonus() { Act(round_.TickBonus()); }
+  // What the game's frame does with a report: the hold's timers, the sounds
+  // in order, and at the end of the time the hold of a finished game.
+  void Act(const RoundEvents& e) {
+    if (e.BonusOver) hold_.BonusOn = false;
+    if (e.LevelStarted) hold_.ClockOn = false;
+    if (e.LevelComplete) hold_.ClockOn = false, hold_.HoldOn = true, hold_.BonusOn = true;
+    if (e.GetReady) hold_.HoldOn = true;
+    for (const SoundCue& cue : e.Sounds) {
+      if (cue.What == SoundCue::Act::Play)
+        effects_.PlayEffect(cue.Effect);
+      else if (cue.What == SoundCue::Act::Stop)
+        effects_.StopEffect(cue.Effect);
+      else
+        effects_.SilenceAll();
+    }
+    if (e.TimeUp) hold_.PausedOn = true, hold_.HoldOn = true, hold_.ClockOn = false;
+  }
+
   // One frame of play: the move pass, the flush, the landings and the
   // rising points, the picture with the round display, and spawning when
   // asked for (it draws from the generator).
   void Frames(int n, bool spawn = false) {
     for (int i = 0; i < n; ++i) {
       ++frameCounter_;
+      round_.Show(screen_);
       engine_.Move(frameCounter_);
       engine_.FlushDead();
-      round_.AfterMove();
+      Act(round_.AfterMove());
       engine_.Draw();
       round_.Draw(canvas_);
       if (spawn && screen_ == Screen::Game) round_.Spawn();
@@ -130,7 +149,7 @@ class RoundFixture : public ::testing::Test {
   Screen screen_ = Screen::Game;
   uint8_t frameCounter_ = 0;
   Canvas canvas_;  // draws no text: it has no fonts
-  PlayContext ctx_{rng_, gameImgs_, menuImgs_, engine_, hold_, effects_, input_, mouse_, screen_};
+  PlayContext ctx_{rng_, gameImgs_, menuImgs_, engine_, hold_, input_, mouse_};
   Round round_{ctx_};
 };
 

@@ -10,9 +10,12 @@
 #include "base/text_colours.h"
 #include "engine/random.h"
 #include "engine/surface.h"
+#include "play/fish.h"
 #include "play/fon.h"
 #include "play/limit_time.h"
+#include "play/objcts.h"
 #include "play/player_time.h"
+#include "play/puzir.h"
 #include "play/quota.h"
 #include "play/to_do_fish.h"
 #include "round_fixture.h"
@@ -112,9 +115,9 @@ TEST_F(RoundAlone, StartLevelSetsTheClockIconsAndPopup) {
   EXPECT_TRUE(P().Visible);
   for (int k = 1; k <= 10; ++k) EXPECT_EQ(R().TargetIcons[k]->Shown, k == 1) << k;
 
-  R().StartLevel(LevelStart::AfterBonus);
-  R().StartLevel(LevelStart::AfterBonus);
-  R().StartLevel(LevelStart::AfterBonus);
+  StartLevel(LevelStart::AfterBonus);
+  StartLevel(LevelStart::AfterBonus);
+  StartLevel(LevelStart::AfterBonus);
   EXPECT_EQ(R().LevelNo, 4);
   for (int k = 1; k <= 10; ++k) EXPECT_EQ(R().TargetIcons[k]->Shown, k <= 3) << k;
   EXPECT_EQ(R().RoundClock, 1600);
@@ -125,7 +128,7 @@ TEST_F(RoundAlone, StartLevelSetsTheClockIconsAndPopup) {
   // Only a new game opens with the "Готовсь!" hold (whose end starts the clock).
   EXPECT_FALSE(hold_.HoldOn);
   R().NewGame();
-  R().StartLevel(LevelStart::NewGame);
+  StartLevel(LevelStart::NewGame);
   EXPECT_EQ(R().LevelNo, 1);
   EXPECT_TRUE(hold_.HoldOn);
   EXPECT_EQ(R().ScoreValue(), 0);
@@ -133,13 +136,85 @@ TEST_F(RoundAlone, StartLevelSetsTheClockIconsAndPopup) {
 
 TEST_F(RoundAlone, TheClockTicksDownAndThenTheTimeIsUp) {
   R().RoundClock = 2;
-  EXPECT_TRUE(R().TickClock());
-  EXPECT_TRUE(R().TickClock());
+  for (int i = 0; i < 2; ++i) {
+    const RoundEvents e = R().TickClock();
+    EXPECT_FALSE(e.TimeUp);
+    EXPECT_TRUE(e.Sounds.empty());
+  }
   EXPECT_EQ(R().RoundClock, 0);
-  EXPECT_FALSE(R().TickClock());
+  // At zero the next tick ends the game: every effect stops, then "Over".
+  const std::vector<SoundCue> over = {{SoundCue::Act::SilenceAll, nullptr},
+                                      {SoundCue::Act::Play, "Over"}};
+  RoundEvents e = R().TickClock();
+  EXPECT_TRUE(e.TimeUp);
+  EXPECT_EQ(e.Sounds, over);
+  EXPECT_FALSE(e.LevelComplete || e.LevelStarted || e.GetReady || e.BonusOver);
   EXPECT_EQ(R().RoundClock, 0);
   R().RoundClock = -5;  // never counted below zero
-  EXPECT_FALSE(R().TickClock());
+  EXPECT_TRUE(R().TickClock().TimeUp);
+  EXPECT_EQ(R().RoundClock, -5);
+}
+
+// Each step reports only what it brought about: a report is never handed
+// out twice, and a step with nothing to tell reports nothing.
+TEST_F(RoundAlone, EachStepReportsWhatItBroughtAboutOnce) {
+  const std::vector<SoundCue> level2 = {{SoundCue::Act::SilenceAll, nullptr},
+                                        {SoundCue::Act::Play, "Level"}};
+  RoundEvents e = R().StartLevel(LevelStart::AfterBonus);
+  EXPECT_TRUE(e.LevelStarted);
+  EXPECT_FALSE(e.GetReady) << "only a new game gets ready";
+  EXPECT_EQ(e.Sounds, level2);
+  e = R().AfterMove();
+  EXPECT_FALSE(e.LevelStarted || e.LevelComplete || e.TimeUp || e.GetReady || e.BonusOver);
+  EXPECT_TRUE(e.Sounds.empty());
+  // The last bonus tick ends the bonus and sets up the next level in one report.
+  R().RoundClock = 99;
+  e = R().TickBonus();
+  EXPECT_TRUE(e.BonusOver);
+  EXPECT_TRUE(e.LevelStarted);
+  EXPECT_EQ(R().LevelNo, 3);
+  R().RoundClock = 100;
+  e = R().TickBonus();
+  EXPECT_FALSE(e.BonusOver || e.LevelStarted);
+  EXPECT_EQ(R().RoundClock, 0);
+}
+
+// The screen on show, as the round is told it each frame, decides who
+// stays: the water empties once play is off screen (the exit question keeps
+// fish and objects, not bubbles), and the angler goes once the menu is back.
+TEST_F(RoundAlone, TheScreenToldDecidesWhoStays) {
+  struct Case {
+    Screen screen;
+    bool fishStay;
+    bool bubblesStay;
+    bool anglerStays;
+  };
+  const Case cases[] = {{Screen::Game, true, true, true},
+                        {Screen::ExitGameQuestion, true, false, true},
+                        {Screen::GameOver, false, false, true},
+                        {Screen::EnterName, false, false, true},
+                        {Screen::Menu, false, false, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.screen));
+    R().RemoveScene();
+    R().NewGame();
+    StartLevel(LevelStart::NewGame);
+    hold_.HoldOn = false;
+    MakeFish(1, 300, 300);
+    Engine().Create<Objcts>(ctx_, R());
+    Engine().Create<Puzir>(ctx_, R());
+    screen_ = c.screen;
+    Frames(1);
+    EXPECT_EQ(CountOf<Fish>(), c.fishStay ? 1 : 0);
+    EXPECT_EQ(CountOf<Objcts>(), c.fishStay ? 1 : 0);
+    EXPECT_EQ(CountOf<Puzir>(), c.bubblesStay ? 1 : 0);
+    EXPECT_EQ(CountOf<Player>(), c.anglerStays ? 1 : 0);
+    EXPECT_EQ(R().Players[0] != nullptr, c.anglerStays);
+    // The water empties for the next case.
+    screen_ = Screen::GameOver;
+    Frames(1);
+    screen_ = Screen::Game;
+  }
 }
 
 class Completion : public test::RoundFixture {
@@ -164,7 +239,7 @@ TEST_F(Completion, TwelvePointThreeFourSecondsGiveSixtyPointsInTwelveTicks) {
   EXPECT_EQ(before, 10);
   int ticks = 0;
   while (hold_.BonusOn && ticks < 100) {
-    R().TickBonus();
+    TickBonus();
     ++ticks;
   }
   // Twelve ticks of 5 points, then the tick that finds under a second left

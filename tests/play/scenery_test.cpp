@@ -99,7 +99,7 @@ TEST_F(Scenery, BubblesSwayAndRiseToTheSurface) {
     int steps;  // to reach y 225
   };
   for (const Case& c : {Case{1, 275}, Case{2, 138}, Case{3, 92}}) {
-    Puzir* b = Engine().Create<Puzir>(*G().Play1);
+    Puzir* b = Engine().Create<Puzir>(*G().Play1, R());
     EXPECT_EQ(b->Y, 500);
     EXPECT_EQ(b->Depth(), -6);
     EXPECT_GE(b->X, 20);
@@ -123,7 +123,7 @@ TEST_F(Scenery, BubblesSwayAndRiseToTheSurface) {
 
 TEST_F(Scenery, EverythingStandsStillDuringAHoldAndBubblesGoWithTheGame) {
   StartPlaying();
-  Puzir* bubble = Engine().Create<Puzir>(*G().Play1);
+  Puzir* bubble = Engine().Create<Puzir>(*G().Play1, R());
   const Vodorosl* weed = R().Backdrop->Weeds[0];
   G().Hold1.PausePlay();
   const int waveX = R().Wave->X, bubbleY = bubble->Y, weedFrame = weed->FramePos;

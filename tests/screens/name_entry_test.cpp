@@ -89,7 +89,7 @@ class NameEntry : public test::GameFixture {
     Key(vk::Return);
     ASSERT_EQ(G().GameState, Screen::Game);
     Wait(2500);
-    G().Round1->PlayerScore() = MaskScore(static_cast<uint32_t>(score));
+    G().Round1->SetScore(static_cast<uint32_t>(score));
     G().Round1->RoundClock = 0;
     Wait(100);
     ASSERT_EQ(G().GameState, Screen::GameOver);

@@ -125,7 +125,7 @@ int main(int argc, char** argv) {
   if (play) {
     // "Начать игру" straight away: wherever the pointer rests, it lights no item.
     game.StartGame();
-    pilot = std::make_unique<klv::Autopilot>(*game.Play1, *game.Round1);
+    pilot = std::make_unique<klv::Autopilot>(*game.Play1, *game.Round1, game.GameState);
     run(3.0);
   }
   const double cpu0 = CpuSeconds();

@@ -60,8 +60,9 @@ KLV_BENCH("play: a busy scene") {
     klv::SpriteEngine& engine = *game.SpriteEngine1;
 
     game.StartGame();
-    while (round.LevelNo < 16) round.StartLevel(klv::LevelStart::AfterBonus);  // ten quota labels
-    game.Hold1.Stop();  // the clock stays where it is
+    while (round.LevelNo < 16)
+      (void)round.StartLevel(klv::LevelStart::AfterBonus);  // ten quota labels
+    game.Hold1.Stop();                                      // the clock stays where it is
     round.RoundClock = round.TimeLimit * 60;
 
     // The hook held deep with a fish on it.
@@ -80,7 +81,7 @@ KLV_BENCH("play: a busy scene") {
         ++round.ObjectCount;
         engine.Create<klv::Objcts>(*game.Play1, round);
       }
-      while (Live<klv::Puzir>(engine) < 20) engine.Create<klv::Puzir>(*game.Play1);
+      while (Live<klv::Puzir>(engine) < 20) engine.Create<klv::Puzir>(*game.Play1, round);
       if (angler.Hook->Y >= 500 && game.Mouse.MouseLowerHeld) {
         // One frame up, then held still: a rising hook that no longer moves.
         game.Mouse.MouseLowerHeld = false;
