@@ -62,7 +62,7 @@ fuzz: test-deps
 	scripts/fuzz
 
 # klevaria_<version>_amd64.deb and klevaria-scores_<version>_amd64.deb in
-# $(PACKAGES), with their -dbgsym packages (.ddeb), built in build/deb with
+# $(PACKAGES), with their -dbgsym packages beside them, built in build/deb with
 # Debian's flags and layout. The package build runs the unit tests unless
 # DEB_BUILD_OPTIONS holds nocheck; `make test` sets it, as it runs every test
 # afterwards anyway.
@@ -73,7 +73,7 @@ deb: package-deps
 	rm -f debian/debhelper-build-stamp
 	DEB_BUILD_OPTIONS="parallel=$(JOBS) $(DEB_BUILD_OPTIONS)" \
 	  KLV_PACKAGES_DIR=$(abspath $(PACKAGES)) debian/rules binary
-	@ls -l $(PACKAGES)/*.deb $(PACKAGES)/*.ddeb
+	@ls -l $(PACKAGES)/*.deb
 
 # Installs under $(PREFIX) (or under DESTDIR for packaging) and remembers what
 # went where, so that `make uninstall` takes away exactly that.

@@ -2,8 +2,8 @@
 # Checks the .deb packages of the game and of the world-table service.
 #   package_test.sh lintian|hardening|unpacked PACKAGE_DIR VERSION APP_ID BIN_DIR
 # lintian    lintian finds no error and no warning (its other remarks are shown)
-#            in the two packages, nor in their -dbgsym packages (.ddeb) when
-#            the build made them
+#            in the two packages, nor in their -dbgsym packages when the
+#            build made them
 # hardening  both programs are PIE with full RELRO, bind-now, the stack
 #            protector and fortified functions (hardening-check)
 # unpacked   the packages unpacked (dpkg-deb -x) into a scratch folder hold
@@ -52,8 +52,10 @@ lintian)
   status=0
   debs=("$game_deb" "$scores_deb")
   for name in klevaria klevaria-scores; do
-    ddeb="$dir/$name-dbgsym_${version}_amd64.ddeb"
-    [ -f "$ddeb" ] && debs+=("$ddeb")
+    for ext in deb ddeb; do
+      dbgsym="$dir/$name-dbgsym_${version}_amd64.$ext"
+      [ -f "$dbgsym" ] && debs+=("$dbgsym")
+    done
   done
   for deb in "${debs[@]}"; do
     out=$(lintian --no-cfg --info --display-level ">=pedantic" "$deb" 2>&1)
