@@ -49,13 +49,26 @@ fail() {
 }
 step() { echo "window test: $*"; }
 
+# The first window `xdotool search ARGS...` finds within SECONDS. A window
+# that goes while xdotool walks the tree (a box's, the GPU probe's) makes
+# one search fail with BadWindow: it looks again.
+find_window() {
+  local deadline=$((SECONDS + $1)) w
+  shift
+  while ((SECONDS < deadline)); do
+    w=$(xdotool search "$@" 2>/dev/null | head -n1) && [ -n "$w" ] && echo "$w" && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
 # Starts the game in its folder and waits for its window ($win, $game_pid).
 start_game() {
   # The pointer starts away from the window, so it lights nothing.
   xdotool mousemove 0 0
   (cd "$work" && exec ./klevaria "$@") >"$work/game.log" 2>&1 &
   game_pid=$!
-  win=$(timeout 60 xdotool search --sync --all --pid "$game_pid" --class klevaria | head -n1) ||
+  win=$(find_window 60 --all --pid "$game_pid" --class klevaria) ||
     fail "no window appeared"
   xdotool windowfocus --sync "$win" 2>/dev/null || true
   sleep 3
@@ -231,7 +244,7 @@ open_box() {  # a game whose box is up: $box_pid, $box_win
   start_game
   wait_for 5 box_child >/dev/null || fail "no message box child"
   box_pid=$(box_child)
-  box_win=$(timeout 10 xdotool search --sync --pid "$box_pid" | head -n1) ||
+  box_win=$(find_window 10 --pid "$box_pid") ||
     fail "the message box has no window"
   sleep 0.5
 }
