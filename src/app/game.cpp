@@ -37,7 +37,7 @@ const std::string& Cp(const char* utf8) {
 }  // namespace
 
 Game::Game(Platform& p, GamePaths paths, uint64_t seed)
-    : platform(p), Paths(std::move(paths)), Rng(seed) {
+    : Paths(std::move(paths)), platform(p), Rng(seed) {
   AppDir = Paths.AppDir;
   BackBuffer.Resize(800, 600, 0xFF000000u);
   Presented.Resize(800, 600, 0xFF000000u);
@@ -431,6 +431,30 @@ void Game::ResumeMusic() {
   uint8_t on = Cfg->Music;
   Sound1->ResumeMusic(on);
   Cfg->Music = on;
+}
+
+GameSnapshot Game::Snapshot() const {
+  GameSnapshot s;
+  s.Shown = GameState;
+  s.FrameCounter = FrameCounter;
+  s.Held = Hold1.Held();
+  s.Paused = Hold1.Paused();
+  s.GameFinished = GameFinished;
+  s.Terminated = terminated_;
+  s.LevelNo = Round1->LevelNo;
+  s.Score = Round1->ScoreValue();
+  s.RoundClock = Round1->RoundClock;
+  s.FishCount = Round1->FishCount;
+  s.ObjectCount = Round1->ObjectCount;
+  s.Sprites = SpriteEngine1 ? SpriteEngine1->Count() : 0;
+  s.MenuPos = Screens1->MenuPos;
+  s.HelpPage = Screens1->HelpPage;
+  s.LastMouseX = LastMouseX;
+  s.LastMouseY = LastMouseY;
+  for (size_t r = 0; r < RowReplays.size(); ++r) s.RowHasReplay[r] = !RowReplays[r].empty();
+  s.FrameIntervalMs = FrameTimer1.Interval();
+  s.RandomState = Rng.State();
+  return s;
 }
 
 void Game::MusicOff() {

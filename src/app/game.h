@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "app/game_snapshot.h"
 #include "app/hold.h"
 #include "app/message_timer.h"
 #include "base/screen.h"
@@ -55,6 +56,13 @@ struct GamePaths {
 };
 
 class Game : public EventSink, public GameFlow {
+  // Kept first so that they outlive every part of the game that refers to
+  // them.
+  GamePaths Paths;
+  std::string AppDir;                   // Paths.AppDir: Data/ and Sound/ are read from here
+  Surface BackBuffer;                   // every frame is drawn here, then presented
+  std::unique_ptr<InputStates> Input1;  // the angler's keys and the gamepad, polled each frame
+
  public:
   Game(Platform& platform, GamePaths paths, uint64_t seed);
   ~Game() override;
@@ -69,6 +77,8 @@ class Game : public EventSink, public GameFlow {
   void RunDue();
   uint64_t NextDueMicros() const;
   bool Terminated() const { return terminated_; }
+  // What the script runner, the tools and the tests read of the game.
+  GameSnapshot Snapshot() const;
 
   // Window events.
   void OnKeyDown(int vk, KeyMods mods) override;
@@ -116,8 +126,6 @@ class Game : public EventSink, public GameFlow {
   bool Held() const { return Hold1.Held(); }
 
   Platform& platform;
-  GamePaths Paths;
-  std::string AppDir;
   std::string ConfigDir;  // where Config.cfg is read and written; empty: nowhere
 
   Screen GameState = Screen::None;
@@ -130,7 +138,6 @@ class Game : public EventSink, public GameFlow {
   Hold Hold1{platform};
 
   Random Rng;
-  Surface BackBuffer;
   Surface Presented;  // what is on screen: the last frame that differed
   Canvas Canvas1;
   PictureCollection MenuImgs;
@@ -138,7 +145,6 @@ class Game : public EventSink, public GameFlow {
 
   std::unique_ptr<Config> Cfg;  // the settings and score record
   std::unique_ptr<SpriteEngine> SpriteEngine1;
-  std::unique_ptr<InputStates> Input1;
   std::unique_ptr<SoundSystem> Sound1;
   // Mouse flags for play, set by mouse movement and the left button.
   MouseFlags Mouse;
