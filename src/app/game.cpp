@@ -18,6 +18,7 @@
 #include "play/player.h"
 #include "play/round.h"
 #include "replay/replay_shelf.h"
+#include "screens/screen_context.h"
 #include "screens/screens.h"
 #include "settings/config.h"
 #include "settings/os_error_text.h"
@@ -36,7 +37,7 @@ const std::string& Cp(const char* utf8) {
 }  // namespace
 
 Game::Game(Platform& p, GamePaths paths, uint64_t seed)
-    : platform(p), Paths(std::move(paths)), Rng(seed) {
+    : Paths(std::move(paths)), platform(p), Rng(seed) {
   AppDir = Paths.AppDir;
   BackBuffer.Resize(800, 600, 0xFF000000u);
   Presented.Resize(800, 600, 0xFF000000u);
@@ -50,7 +51,10 @@ Game::Game(Platform& p, GamePaths paths, uint64_t seed)
   Play1 = std::unique_ptr<PlayContext>(
       new PlayContext{Rng, GameImgs, MenuImgs, *SpriteEngine1, Hold1, *Input1, Mouse});
   Round1 = std::make_unique<Round>(*Play1);
-  Screens1 = std::make_unique<Screens>(*this, *Round1);
+  ScreenContext1 = std::unique_ptr<ScreenContext>(new ScreenContext{
+      *this, platform, AppDir, MenuImgs, *SpriteEngine1, Canvas1, BackBuffer, *Cfg, Hold1,
+      FrameTimer1, Mouse, LastMouseX, ScoreService, StartSubmission, RowReplays});
+  Screens1 = std::make_unique<Screens>(*ScreenContext1, *Round1);
   FrameTimer1.SetInterval(16);
 }
 
@@ -97,10 +101,8 @@ void Game::FormCreate() {
   Hold1.Release();
   Screens1->CreateSendCheck();
   Round1->CreateBackdrop(0);
-  Screens1->MenuPos = 1;
-  Screens1->MenuReturnPos = 1;
   // 14-15: the text colours are constants.
-  Screens1->ShowMenu();
+  Screens1->ShowFirstMenu();
 }
 
 void Game::LoadSettingsIntoMemory() {
@@ -320,11 +322,10 @@ void Game::StartGame() {
   // full two seconds whatever the last game left behind.
   Hold1.Reset();
   SetTimer(Timer3, false);
-  Screens1->RemoveMenuButtons();
+  Screens1->LeaveMenuForGame();
   Round1->NewGame();
   GameFinished = false;
   ShowMouseCursor(false);
-  Screens1->MenuReturnPos = 1;
   if (Cfg->Music) StartPlayMusic();
   GameState = Screen::Game;
   Act(Round1->StartLevel(LevelStart::NewGame));
@@ -349,6 +350,16 @@ void Game::StopGame() {
   }
   BackToMenuScene();
   Screens1->ShowMenu();
+}
+
+void Game::FinishGame() {
+  GameFinished = true;
+  StopGame();
+}
+
+void Game::EndGameOver() {
+  SetTimer(Timer3, false);
+  StopGame();
 }
 
 void Game::BackToMenuScene() {
@@ -420,6 +431,34 @@ void Game::ResumeMusic() {
   uint8_t on = Cfg->Music;
   Sound1->ResumeMusic(on);
   Cfg->Music = on;
+}
+
+GameSnapshot Game::Snapshot() const {
+  GameSnapshot s;
+  s.Shown = GameState;
+  s.FrameCounter = FrameCounter;
+  s.Held = Hold1.Held();
+  s.Paused = Hold1.Paused();
+  s.GameFinished = GameFinished;
+  s.Terminated = terminated_;
+  s.LevelNo = Round1->LevelNo;
+  s.Score = Round1->ScoreValue();
+  s.RoundClock = Round1->RoundClock;
+  s.FishCount = Round1->FishCount;
+  s.ObjectCount = Round1->ObjectCount;
+  s.Sprites = SpriteEngine1 ? SpriteEngine1->Count() : 0;
+  s.MenuPos = Screens1->MenuPos;
+  s.HelpPage = Screens1->HelpPage;
+  s.LastMouseX = LastMouseX;
+  s.LastMouseY = LastMouseY;
+  for (size_t r = 0; r < RowReplays.size(); ++r) s.RowHasReplay[r] = !RowReplays[r].empty();
+  s.FrameIntervalMs = FrameTimer1.Interval();
+  s.RandomState = Rng.State();
+  return s;
+}
+
+void Game::MusicOff() {
+  Sound1->MusicOff();
 }
 
 // --- Window events -------------------------------------------------------------------
@@ -494,17 +533,14 @@ void Game::OnCloseRequest() {
     case Screen::Menu:
       break;
   }
-  Screens1->MenuPos = 1;
-  GameState = Screen::ExitQuestion;
-  Screens1->AskQuestion();
+  Screens1->AskToQuit();
 }
 
 void Game::OnEndSession() {
   StopWatching();
   // A score waiting for its name goes into the table under the name typed so
   // far: the player is leaving, the score stays.
-  if (GameState == Screen::EnterName)
-    InsertScore(Cfg->Scores, Screens1->EnteredName, Round1->MaskedScore());
+  Screens1->KeepWaitingScore();
   // No box: nobody would close it, and the session will not wait.
   if (!ConfigDir.empty()) {
     ConfigStatus status = SaveConfig(ConfigDir, *Cfg);
@@ -555,6 +591,10 @@ std::vector<ShelfRow> ShelfRows(const Config& cfg) {
 }
 
 }  // namespace
+
+std::string Game::NamedReplay(const std::string& name) const {
+  return Recorder ? Recorder->NamedReplay(name) : std::string();
+}
 
 void Game::RefreshRowReplays() {
   const std::vector<std::string> paths = ReplayShelf(ReplayDir(ConfigDir)).Match(ShelfRows(*Cfg));

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "app/game_snapshot.h"
 #include "app/hold.h"
 #include "app/message_timer.h"
 #include "base/screen.h"
@@ -22,6 +23,7 @@
 #include "platform/platform.h"
 #include "play/play_context.h"
 #include "play/round_events.h"
+#include "screens/game_flow.h"
 
 namespace klv {
 
@@ -31,6 +33,7 @@ class InputStates;
 class SoundSystem;
 class Round;
 class Screens;
+struct ScreenContext;
 class GameRecorder;
 class ReplayViewer;
 
@@ -52,7 +55,14 @@ struct GamePaths {
   int UnusableError = 0;
 };
 
-class Game : public EventSink {
+class Game : public EventSink, public GameFlow {
+  // Kept first so that they outlive every part of the game that refers to
+  // them.
+  GamePaths Paths;
+  std::string AppDir;                   // Paths.AppDir: Data/ and Sound/ are read from here
+  Surface BackBuffer;                   // every frame is drawn here, then presented
+  std::unique_ptr<InputStates> Input1;  // the angler's keys and the gamepad, polled each frame
+
  public:
   Game(Platform& platform, GamePaths paths, uint64_t seed);
   ~Game() override;
@@ -67,6 +77,8 @@ class Game : public EventSink {
   void RunDue();
   uint64_t NextDueMicros() const;
   bool Terminated() const { return terminated_; }
+  // What the script runner, the tools and the tests read of the game.
+  GameSnapshot Snapshot() const;
 
   // Window events.
   void OnKeyDown(int vk, KeyMods mods) override;
@@ -83,22 +95,22 @@ class Game : public EventSink {
   void OnEndSession() override;
 
   // Shell operations used across the game.
-  void StartGame();
-  void StopGame();
+  void StartGame() override;
+  void StopGame() override;
   // The end of a game: the play scene goes, the menu backdrop and the menu
   // tune come back (the caller shows a screen).
-  void BackToMenuScene();
+  void BackToMenuScene() override;
   // Holds running play with the pause (P or Escape resumes); nothing outside play.
   void PausePlay();
-  void ApplyWindowMode();
-  void ShowMouseCursor(bool show);
+  void ApplyWindowMode() override;
+  void ShowMouseCursor(bool show) override;
   void Terminate() { terminated_ = true; }
   // Writes Config.cfg; a failure shows the system's reason in a box. Returns
   // whether the file was written, or the settings are kept in memory only.
-  bool SaveSettings();
-  void ShowMessage(const std::string& utf8);
+  bool SaveSettings() override;
+  void ShowMessage(const std::string& utf8) override;
   // Plays an effect when sound effects are on.
-  void PlayEffect(const char* name);
+  void PlayEffect(const char* name) override;
   void StopEffect(const char* name);
   // Stops every effect, whatever the sound setting.
   void SilenceAll();
@@ -106,7 +118,7 @@ class Game : public EventSink {
   bool MusicOn() const;
   void StartMenuMusic();
   void StartPlayMusic();
-  void ResumeMusic();
+  void ResumeMusic() override;
 
   // Timers: Timer1 round clock (10 ms), Timer2 hold (2 s), Timer3 end of a
   // game (2 s), Timer4 time bonus (128 ms).
@@ -114,8 +126,6 @@ class Game : public EventSink {
   bool Held() const { return Hold1.Held(); }
 
   Platform& platform;
-  GamePaths Paths;
-  std::string AppDir;
   std::string ConfigDir;  // where Config.cfg is read and written; empty: nowhere
 
   Screen GameState = Screen::None;
@@ -128,7 +138,6 @@ class Game : public EventSink {
   Hold Hold1{platform};
 
   Random Rng;
-  Surface BackBuffer;
   Surface Presented;  // what is on screen: the last frame that differed
   Canvas Canvas1;
   PictureCollection MenuImgs;
@@ -136,14 +145,15 @@ class Game : public EventSink {
 
   std::unique_ptr<Config> Cfg;  // the settings and score record
   std::unique_ptr<SpriteEngine> SpriteEngine1;
-  std::unique_ptr<InputStates> Input1;
   std::unique_ptr<SoundSystem> Sound1;
   // Mouse flags for play, set by mouse movement and the left button.
   MouseFlags Mouse;
   // What play is given of the game: generator, pictures, engine, hold,
   // effects, controls, the screen.
   std::unique_ptr<PlayContext> Play1;
-  std::unique_ptr<Round> Round1;      // play: angler, fish, scenery, round rules
+  std::unique_ptr<Round> Round1;  // play: angler, fish, scenery, round rules
+  // What the screens are given of the game.
+  std::unique_ptr<ScreenContext> ScreenContext1;
   std::unique_ptr<Screens> Screens1;  // menus, keyboard and mouse, high scores
 
   int LastMouseX = 0;
@@ -165,19 +175,19 @@ class Game : public EventSink {
   // as last read from the replays folder.
   std::array<std::string, 10> RowReplays;
   // Reads which rows have a replay.
-  void RefreshRowReplays();
+  void RefreshRowReplays() override;
   // Removes the replays of rows that left the table, then reads them again.
   void PruneRowReplays();
   // The table was cleared: every row's replay goes.
-  void ForgetRowReplays();
+  void ForgetRowReplays() override;
   // The name entry has put the score into the table: the game's replay is
   // kept with its row now, before the high-score screen shows its mark.
-  void TableEntryDone();
+  void TableEntryDone() override;
 
   // Watching a row's replay over the high-score screen, which stays as it
   // is underneath: the game's own frames and timers stand still meanwhile.
   // Returns false (a box says why) when the replay cannot be played.
-  bool WatchRow(int row);
+  bool WatchRow(int row) override;
   bool WatchReplay(const std::string& path);
   void StopWatching();
   bool Watching() const { return Viewer != nullptr; }
@@ -190,6 +200,19 @@ class Game : public EventSink {
   WorldSubmissionStarter StartSubmission;
 
  private:
+  // The screens' side of the game (GameFlow); the rest of it is above.
+  Screen Shown() const override { return GameState; }
+  void Show(Screen screen) override { GameState = screen; }
+  uint8_t FrameNumber() const override { return FrameCounter; }
+  void FinishGame() override;
+  void EndGameOver() override;
+  void PauseHold() override { Hold1.PausePlay(); }
+  void ResumeHold() override { Hold1.ResumePlay(); }
+  void ReleaseHold() override { Hold1.Release(); }
+  void Quit() override { Terminate(); }
+  void MusicOff() override;
+  std::string NamedReplay(const std::string& name) const override;
+
   // Settings with no folder to keep them: read from the game's folder when
   // it has a record, else the defaults; the player is told.
   void LoadSettingsIntoMemory();

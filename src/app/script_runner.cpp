@@ -331,14 +331,13 @@ void ScriptRunner::Wait(uint64_t ms) {
 }
 
 std::string ScriptRunner::StatusLine() {
-  Game& g = TheGame();
+  const GameSnapshot g = TheGame().Snapshot();
   char buf[256];
   std::snprintf(
       buf, sizeof buf,
       "state=%s level=%d score=%d clock=%d fish=%d objects=%d sprites=%d frame=%d ms=%llu",
-      g.GameState == Screen::None ? "-" : ScreenName(g.GameState), int(g.Round1->LevelNo),
-      int(g.Round1->ScoreValue()), int(g.Round1->RoundClock), int(g.Round1->FishCount),
-      int(g.Round1->ObjectCount), g.SpriteEngine1->Count(), int(g.FrameCounter),
+      g.Shown == Screen::None ? "-" : ScreenName(g.Shown), g.LevelNo, int(g.Score),
+      int(g.RoundClock), g.FishCount, g.ObjectCount, g.Sprites, int(g.FrameCounter),
       static_cast<unsigned long long>(SimulatedMs()));
   return buf;
 }
@@ -366,28 +365,29 @@ std::string ScriptRunner::HashLine() {
 
 std::string ScriptRunner::Value(const std::string& key, const std::string& arg) {
   Game& g = TheGame();
+  const GameSnapshot now = g.Snapshot();
   if (key == "state") {
     if (!ScreenNamed(arg)) throw ScriptError(2, "unknown state: " + arg);
-    return ScreenName(g.GameState);
+    return ScreenName(now.Shown);
   }
-  if (key == "level") return std::to_string(g.Round1->LevelNo);
-  if (key == "score") return std::to_string(g.Round1->ScoreValue());
-  if (key == "clock") return std::to_string(g.Round1->RoundClock);
-  if (key == "fish") return std::to_string(g.Round1->FishCount);
-  if (key == "objects") return std::to_string(g.Round1->ObjectCount);
-  if (key == "sprites") return std::to_string(g.SpriteEngine1->Count());
-  if (key == "ended") return g.Terminated() ? "1" : "0";
+  if (key == "level") return std::to_string(now.LevelNo);
+  if (key == "score") return std::to_string(now.Score);
+  if (key == "clock") return std::to_string(now.RoundClock);
+  if (key == "fish") return std::to_string(now.FishCount);
+  if (key == "objects") return std::to_string(now.ObjectCount);
+  if (key == "sprites") return std::to_string(now.Sprites);
+  if (key == "ended") return now.Terminated ? "1" : "0";
   if (key == "box") {
     // A box of several lines reads as one, its lines joined by spaces.
     std::string box = platform_->messages.empty() ? "" : platform_->messages.back();
     std::replace(box.begin(), box.end(), '\n', ' ');
     return box;
   }
-  if (key == "menupos") return std::to_string(g.Screens1->MenuPos);
-  if (key == "help") return std::to_string(g.Screens1->HelpPage);
+  if (key == "menupos") return std::to_string(now.MenuPos);
+  if (key == "help") return std::to_string(now.HelpPage);
   if (key == "replays") {
     std::string rows;
-    for (const std::string& path : g.RowReplays) rows += path.empty() ? '0' : '1';
+    for (bool kept : now.RowHasReplay) rows += kept ? '1' : '0';
     return rows;
   }
   if (key == "watching") {
@@ -544,7 +544,8 @@ void ScriptRunner::Execute(const std::string& line) {
   } else if (cmd == "mousedown" || cmd == "mouseup") {
     need(1);
     bool down = cmd == "mousedown";
-    int x = game_->LastMouseX, y = game_->LastMouseY;
+    const GameSnapshot now = game_->Snapshot();
+    int x = now.LastMouseX, y = now.LastMouseY;
     platform_->Queue(
         [down, x, y](EventSink& s) { s.OnMouseButton(MouseButton::Left, down, x, y); });
     Pump();

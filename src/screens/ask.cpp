@@ -1,14 +1,14 @@
 #include "screens/ask.h"
 
-#include "app/game.h"
 #include "base/depths.h"
 #include "engine/picture_collection.h"
 
 namespace klv {
 
-Ask::Ask(const SpriteLink& link, Game& game, std::string_view picture, bool question)
+Ask::Ask(const SpriteLink& link, PictureCollection& menuImgs, std::string_view picture,
+         bool question)
     : ImageSprite(link) {
-  Image = &game.MenuImgs.FindByName(picture);
+  Image = &menuImgs.FindByName(picture);
   Width = Image->FrameWidth();
   Height = Image->FrameHeight();
   X = question ? 220 : 200;

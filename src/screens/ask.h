@@ -7,13 +7,13 @@
 
 namespace klv {
 
-class Game;
+class PictureCollection;
 
 class Ask : public ImageSprite {
  public:
   // At (220, 120) behind a yes/no question, else at (200, 187), where the
   // name entry and "КОНЕЦ ИГРЫ" are.
-  Ask(const SpriteLink& link, Game& game, std::string_view picture, bool question);
+  Ask(const SpriteLink& link, PictureCollection& menuImgs, std::string_view picture, bool question);
 };
 
 }  // namespace klv

@@ -1,6 +1,5 @@
 #include "screens/chk.h"
 
-#include "app/game.h"
 #include "base/depths.h"
 #include "engine/picture_collection.h"
 #include "engine/sprite_engine.h"
@@ -8,8 +7,9 @@
 
 namespace klv {
 
-Chk::Chk(const SpriteLink& link, Game& game) : ImageSprite(link), game_(game) {
-  Image = &game_.MenuImgs.FindByName("Chk");
+Chk::Chk(const SpriteLink& link, PictureCollection& menuImgs, const Config& cfg)
+    : ImageSprite(link), cfg_(cfg) {
+  Image = &menuImgs.FindByName("Chk");
   Width = Image->FrameWidth();
   Height = Image->FrameHeight();
   X = 376;
@@ -19,7 +19,7 @@ Chk::Chk(const SpriteLink& link, Game& game) : ImageSprite(link), game_(game) {
 
 void Chk::Render() {
   if (!Shown || !Image || !Engine()) return;
-  Image->DrawFrame(Engine()->TargetSurface(), X, Y, game_.Cfg->SendScores ? 1 : 0);
+  Image->DrawFrame(Engine()->TargetSurface(), X, Y, cfg_.SendScores ? 1 : 0);
 }
 
 }  // namespace klv

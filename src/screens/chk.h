@@ -6,12 +6,13 @@
 
 namespace klv {
 
-class Game;
+class PictureCollection;
+struct Config;
 
 class Chk : public ImageSprite {
  public:
   // Picture "Chk" (frame 0 empty, frame 1 ticked) at (376, 365), not shown.
-  Chk(const SpriteLink& link, Game& game);
+  Chk(const SpriteLink& link, PictureCollection& menuImgs, const Config& cfg);
 
   bool Shown = false;
 
@@ -19,7 +20,7 @@ class Chk : public ImageSprite {
   void Render() override;
 
  private:
-  Game& game_;
+  const Config& cfg_;
 };
 
 }  // namespace klv

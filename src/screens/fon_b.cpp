@@ -1,14 +1,14 @@
 #include "screens/fon_b.h"
 
-#include "app/game.h"
 #include "base/depths.h"
 #include "engine/cp1251.h"
 #include "engine/picture_collection.h"
 
 namespace klv {
 
-FonB::FonB(const SpriteLink& link, Game& game, std::string_view picture) : ImageSprite(link) {
-  Image = &game.MenuImgs.FindByName(picture);
+FonB::FonB(const SpriteLink& link, PictureCollection& menuImgs, std::string_view picture)
+    : ImageSprite(link) {
+  Image = &menuImgs.FindByName(picture);
   Width = Image->FrameWidth();
   Height = Image->FrameHeight();
   X = SameNoCase(picture, "FonHelp") ? 32 : 33;

@@ -8,13 +8,13 @@
 
 namespace klv {
 
-class Game;
+class PictureCollection;
 
 class FonB : public ImageSprite {
  public:
   // Picture by name from MenuImgs, at (33, 128); "FonHelp" sits one pixel
   // further left, "FonHScr", "FonMP" and "FonMP2" one pixel lower.
-  FonB(const SpriteLink& link, Game& game, std::string_view picture);
+  FonB(const SpriteLink& link, PictureCollection& menuImgs, std::string_view picture);
 };
 
 }  // namespace klv

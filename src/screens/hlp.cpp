@@ -2,17 +2,16 @@
 
 #include <string>
 
-#include "app/game.h"
 #include "base/depths.h"
 #include "engine/picture_collection.h"
 
 namespace klv {
 
-Hlp::Hlp(const SpriteLink& link, Game& game, int page) : ImageSprite(link) {
+Hlp::Hlp(const SpriteLink& link, PictureCollection& menuImgs, int page) : ImageSprite(link) {
   X = 34;
   Y = 174;
   SetDepth(kDepthFront);
-  Image = game.MenuImgs.TryFindByName("Hlp" + std::to_string(page));
+  Image = menuImgs.TryFindByName("Hlp" + std::to_string(page));
   if (Image) {
     Width = Image->FrameWidth();
     Height = Image->FrameHeight();

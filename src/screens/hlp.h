@@ -5,13 +5,13 @@
 
 namespace klv {
 
-class Game;
+class PictureCollection;
 
 class Hlp : public ImageSprite {
  public:
   // At (34, 174). A page without a picture (a page count in Config.cfg larger
   // than the pictures shipped) shows the bare panel instead of failing.
-  Hlp(const SpriteLink& link, Game& game, int page);
+  Hlp(const SpriteLink& link, PictureCollection& menuImgs, int page);
 };
 
 }  // namespace klv

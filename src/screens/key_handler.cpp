@@ -1,6 +1,9 @@
 // The key-release table and the typed characters of the two text fields.
 
-#include "app/game.h"
+#include "engine/frame_timer.h"
+#include "platform/platform.h"
+#include "play/play_context.h"
+#include "screens/game_flow.h"
 #include "screens/menu_b.h"
 #include "screens/screen_table.h"
 #include "screens/screens.h"
@@ -29,8 +32,8 @@ void Screens::KeyUp(int key, KeyMods mods) {
     if (key == vk::Return || key == vk::Escape || key == vk::Space) SwallowDialogKey = false;
     return;
   }
-  if (game_.Hold1.BonusRunning()) return;  // the time bonus is being counted
-  if (game_.GameState == Screen::GameOver2) {
+  if (ctx_.Hold.BonusRunning()) return;  // the time bonus is being counted
+  if (ctx_.Flow.Shown() == Screen::GameOver2) {
     EndGameOver();
     return;
   }
@@ -38,12 +41,12 @@ void Screens::KeyUp(int key, KeyMods mods) {
   if (key == vk::Left) key = vk::Up;
   if (key == vk::Right) key = vk::Down;
 
-  const ScreenRow& row = ScreenOf(game_.GameState);
+  const ScreenRow& row = ScreenOf(ctx_.Flow.Shown());
   if (key == vk::Up || key == vk::Down) {
     if (key == vk::Up) EditAddText = false;  // Down keeps typing into AddText
     ClearOptionAndQuestionSpots();
     if (row.Items != 0) {
-      game_.PlayEffect("Poimal");
+      ctx_.Flow.PlayEffect("Poimal");
       if (row.Question) {
         MenuPos = MenuPos == 1 ? 2 : 1;
       } else {
@@ -67,7 +70,7 @@ void Screens::KeyUp(int key, KeyMods mods) {
       case EscapeKey::Ignored:
         break;
       case EscapeKey::AskExit:
-        game_.GameState = Screen::ExitQuestion;
+        ctx_.Flow.Show(Screen::ExitQuestion);
         AskQuestion();
         break;
       case EscapeKey::BackToMenu:
@@ -80,46 +83,46 @@ void Screens::KeyUp(int key, KeyMods mods) {
         ResumePlay();
         return;
       case EscapeKey::StopOrResume:
-        if (!game_.Hold1.Held()) {
-          game_.StopGame();
-        } else if (game_.Hold1.Paused()) {
-          game_.Hold1.ResumePlay();
+        if (!ctx_.Hold.Held()) {
+          ctx_.Flow.StopGame();
+        } else if (ctx_.Hold.Paused()) {
+          ctx_.Flow.ResumeHold();
         }
         break;
     }
   }
 
   if (key == vk::Return && mods.Alt) {
-    game_.Cfg->Windowed = !game_.Cfg->Windowed;
-    game_.ApplyWindowMode();
+    ctx_.Cfg.Windowed = !ctx_.Cfg.Windowed;
+    ctx_.Flow.ApplyWindowMode();
   }
 
-  if ((key == 'P' || key == vk::Pause) && game_.GameState == Screen::Game) {
-    if (game_.Hold1.Paused())
-      game_.Hold1.ResumePlay();
+  if ((key == 'P' || key == vk::Pause) && ctx_.Flow.Shown() == Screen::Game) {
+    if (ctx_.Hold.Paused())
+      ctx_.Flow.ResumeHold();
     else
-      game_.Hold1.PausePlay();
+      ctx_.Flow.PauseHold();
   }
 
-  if (key == vk::F11) game_.platform.Minimize();
+  if (key == vk::F11) ctx_.Shell.Minimize();
 
   if (key == vk::Subtract) {
-    const int interval = game_.FrameTimer1.Interval();
-    if (interval < kMaxFrameInterval) game_.FrameTimer1.SetInterval(interval + 1);
+    const int interval = ctx_.FrameTimer1.Interval();
+    if (interval < kMaxFrameInterval) ctx_.FrameTimer1.SetInterval(interval + 1);
   }
   if (key == vk::Add) {
-    const int interval = game_.FrameTimer1.Interval();
-    if (interval > kMinFrameInterval) game_.FrameTimer1.SetInterval(interval - 1);
+    const int interval = ctx_.FrameTimer1.Interval();
+    if (interval > kMinFrameInterval) ctx_.FrameTimer1.SetInterval(interval - 1);
   }
 
   if (key == vk::Back) {
-    std::string& addText = game_.Cfg->AddText;
+    std::string& addText = ctx_.Cfg.AddText;
     if (EditAddText && !addText.empty()) addText.pop_back();
-    if (game_.GameState == Screen::EnterName && !EnteredName.empty()) EnteredName.pop_back();
+    if (ctx_.Flow.Shown() == Screen::EnterName && !EnteredName.empty()) EnteredName.pop_back();
   }
 
   if ((key == vk::Return || key == vk::Space) && !mods.Alt) {
-    switch (ScreenOf(game_.GameState).Enter) {
+    switch (ScreenOf(ctx_.Flow.Shown()).Enter) {
       case EnterKey::OptionsRow:
         if (MenuPos >= 1 && MenuPos <= 3) ToggleOptionRow(MenuPos);
         if (MenuPos == 4) EditAddText = !EditAddText;
@@ -142,8 +145,8 @@ void Screens::KeyUp(int key, KeyMods mods) {
   }
 
   // A row's number shows the replay of its game, when the table keeps one.
-  if (game_.GameState == Screen::HiScores && HiScoreRowKey(key) != 0)
-    game_.WatchRow(HiScoreRowKey(key));
+  if (ctx_.Flow.Shown() == Screen::HiScores && HiScoreRowKey(key) != 0)
+    ctx_.Flow.WatchRow(HiScoreRowKey(key));
 }
 
 void Screens::PadButtonUp(PadButton button) {
@@ -168,9 +171,9 @@ void Screens::KeyPress(unsigned char c) {
   if (Sending) return;
   if (c == vk::Back) return;  // the key release removes the character
   if (EditAddText) {
-    std::string& addText = game_.Cfg->AddText;
+    std::string& addText = ctx_.Cfg.AddText;
     if (AcceptsTypedChar(c) && addText.size() < kMaxAddText) addText += static_cast<char>(c);
-  } else if (game_.GameState == Screen::EnterName) {
+  } else if (ctx_.Flow.Shown() == Screen::EnterName) {
     if (AcceptsTypedChar(c) && EnteredName.size() < kMaxEnteredName) {
       EnteredName += static_cast<char>(c);
     }

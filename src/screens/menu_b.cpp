@@ -1,15 +1,15 @@
 #include "screens/menu_b.h"
 
-#include "app/game.h"
 #include "base/depths.h"
 #include "engine/picture_collection.h"
 #include "engine/sprite_engine.h"
 
 namespace klv {
 
-MenuB::MenuB(const SpriteLink& link, Game& game, int x, int y, std::string_view picture)
-    : ImageSprite(link), game_(game) {
-  Image = &game_.MenuImgs.FindByName(picture);
+MenuB::MenuB(const SpriteLink& link, PictureCollection& menuImgs, int x, int y,
+             std::string_view picture)
+    : ImageSprite(link) {
+  Image = &menuImgs.FindByName(picture);
   Width = Image->FrameWidth();
   Height = Image->FrameHeight();
   // Button positions are 16-bit unsigned values.

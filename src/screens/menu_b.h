@@ -8,20 +8,18 @@
 
 namespace klv {
 
-class Game;
+class PictureCollection;
 
 class MenuB : public ImageSprite {
  public:
   // Picture by name from MenuImgs; the box takes the picture's frame size.
-  MenuB(const SpriteLink& link, Game& game, int x, int y, std::string_view picture);
+  MenuB(const SpriteLink& link, PictureCollection& menuImgs, int x, int y,
+        std::string_view picture);
 
   bool Lit = false;
 
   // Frame 0 at (X, Y), only while lit.
   void Render() override;
-
- private:
-  Game& game_;
 };
 
 }  // namespace klv

@@ -4,9 +4,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/game.h"
-#include "app/game_recorder.h"
 #include "base/text_colours.h"
+#include "engine/canvas.h"
 #include "engine/cp1251.h"
 #include "engine/surface.h"
 #include "online/world_submission.h"
@@ -14,6 +13,7 @@
 #include "play/play_result.h"
 #include "screens/ask.h"
 #include "screens/chk.h"
+#include "screens/game_flow.h"
 #include "screens/screens.h"
 #include "settings/config.h"
 
@@ -63,37 +63,42 @@ int InsertScore(std::array<ScoreEntry, 10>& table, const std::string& name, uint
 }
 
 bool Screens::QualifiesForTable() const {
-  return TablePlace(game_.Cfg->Scores, play_.MaskedScore()) != 0;
+  return TablePlace(ctx_.Cfg.Scores, play_.MaskedScore()) != 0;
 }
 
 void Screens::EnterNameEntry() {
-  game_.GameState = Screen::EnterName;
+  ctx_.Flow.Show(Screen::EnterName);
   Sending = false;
-  game_.Hold1.PausePlay();
+  ctx_.Flow.PauseHold();
   // Without a world table there is nothing to send to: the check box gives
   // way to a line saying so.
-  if (SendCheck) SendCheck->Shown = !game_.ScoreService.empty();
+  if (SendCheck) SendCheck->Shown = !ctx_.ScoreService.empty();
   NewAskBox();  // lands at (200, 187): the name entry asks no yes/no question
 }
 
 void Screens::CompleteNameEntry() {
-  if (Sending || game_.GameState != Screen::EnterName) return;
-  if (game_.Cfg->SendScores && !game_.ScoreService.empty() && game_.StartSubmission) {
+  if (Sending || ctx_.Flow.Shown() != Screen::EnterName) return;
+  if (ctx_.Cfg.SendScores && !ctx_.ScoreService.empty() && ctx_.StartSubmission) {
     // The requests run on a worker thread while frames go on showing the
     // wait text; PollSubmission picks up the outcome.
     Sending = true;
     if (SendCheck) SendCheck->Shown = false;
     WorldSubmitRequest request;
-    request.Base = game_.ScoreService;
+    request.Base = ctx_.ScoreService;
     request.Name = EnteredName;
     request.Score = UnmaskScore(play_.MaskedScore());
-    request.AddText = game_.Cfg->AddText;
+    request.AddText = ctx_.Cfg.AddText;
     // The game just played goes along as the score's proof.
-    if (game_.Recorder) request.Replay = game_.Recorder->NamedReplay(EnteredName);
-    submission_ = game_.StartSubmission(std::move(request));
+    request.Replay = ctx_.Flow.NamedReplay(EnteredName);
+    submission_ = ctx_.StartSubmission(std::move(request));
     return;
   }
   FinishNameEntry();
+}
+
+void Screens::KeepWaitingScore() {
+  if (ctx_.Flow.Shown() == Screen::EnterName)
+    InsertScore(ctx_.Cfg.Scores, EnteredName, play_.MaskedScore());
 }
 
 void Screens::PollSubmission() {
@@ -105,7 +110,7 @@ void Screens::PollSubmission() {
     // Nothing is entered; the player may try again or clear the check box.
     // A key released while the box is up does nothing else.
     SwallowDialogKey = true;
-    game_.ShowMessage("Can't connect to server!");
+    ctx_.Flow.ShowMessage("Can't connect to server!");
     SwallowDialogKey = false;
     Sending = false;
     if (SendCheck) SendCheck->Shown = true;
@@ -115,35 +120,35 @@ void Screens::PollSubmission() {
     // The service said no: the player is told so, and the score still goes
     // into the local table.
     SwallowDialogKey = true;
-    game_.ShowMessage(ScoreRefusedText());
+    ctx_.Flow.ShowMessage(ScoreRefusedText());
     SwallowDialogKey = false;
   }
   FinishNameEntry();
 }
 
 void Screens::FinishNameEntry() {
-  InsertScore(game_.Cfg->Scores, EnteredName, play_.MaskedScore());
+  InsertScore(ctx_.Cfg.Scores, EnteredName, play_.MaskedScore());
   // A failed save has shown its box; the entry stays in memory for the next
   // save, and the entry is left all the same so the score is never entered
   // twice.
-  game_.SaveSettings();
+  ctx_.Flow.SaveSettings();
   // The hold of the name entry ends with it: left running, it would freeze
   // the last game's bubbles on the menu and cut short the next game's hold.
-  game_.Hold1.Release();
+  ctx_.Flow.ReleaseHold();
   RemoveAskBox();
   if (SendCheck) SendCheck->Shown = false;
   Sending = false;
-  game_.BackToMenuScene();
+  ctx_.Flow.BackToMenuScene();
   MenuReturnPos = 3;
   ShowMenu();
   ClickGateArmed = false;
   ActivateItem();  // item 3: the high-score screen
-  game_.TableEntryDone();
+  ctx_.Flow.TableEntryDone();
 }
 
 void Screens::DrawNameEntry() {
-  if (game_.GameState != Screen::EnterName) return;
-  Canvas& canvas = game_.Canvas1;
+  if (ctx_.Flow.Shown() != Screen::EnterName) return;
+  Canvas& canvas = ctx_.Canvas1;
   if (Sending) {
     // In the font the credit block set.
     canvas.TextOut(300, 285, Texts().Wait);
@@ -161,7 +166,7 @@ void Screens::DrawNameEntry() {
   canvas.SetFont(Face::Arial, 16, true, kTextGold);
   canvas.TextOut(264, 295, EnteredName + "|");
   canvas.SetFont(Face::Arial, 12, true, black);
-  if (game_.ScoreService.empty()) {
+  if (ctx_.ScoreService.empty()) {
     canvas.TextOut(270, 325, Texts().NoTableLine1);
     canvas.TextOut(300, 345, Texts().NoTableLine2);
     return;
@@ -176,28 +181,28 @@ int HiScoreRowAt(int x, int y) {
 }
 
 void Screens::DrawHiScores() {
-  if (game_.GameState != Screen::HiScores) return;
-  Canvas& canvas = game_.Canvas1;
+  if (ctx_.Flow.Shown() != Screen::HiScores) return;
+  Canvas& canvas = ctx_.Canvas1;
   for (int r = 1; r <= 10; ++r) {
-    const ScoreEntry& entry = game_.Cfg->Scores[r - 1];
+    const ScoreEntry& entry = ctx_.Cfg.Scores[r - 1];
     const uint32_t colour = r == 1 ? Rgb(255, 0, 0) : Rgb(40, 100, 230);
     canvas.SetFont(Face::Courier, 16, true, colour);
     const int y = kRowTop(r);
     canvas.TextOut(kRowLeft, y, Format("%2d", r) + "    " + entry.Name.substr(0, 11));
     canvas.TextOut(410, y, Format("%10d", static_cast<int32_t>(UnmaskScore(entry.Score))));
-    if (!game_.RowReplays[r - 1].empty()) DrawReplayMark(y, colour);
+    if (!ctx_.RowReplays[r - 1].empty()) DrawReplayMark(y, colour);
   }
 }
 
 // A small triangle pointing right, as on a play button, in the gap between
 // the row's number and its name.
 void Screens::DrawReplayMark(int rowTop, uint32_t colour) {
-  Canvas& canvas = game_.Canvas1;
+  Canvas& canvas = ctx_.Canvas1;
   const int space = canvas.TextWidth(" ");
   const int left = kRowLeft + 3 * space + (space - 4) / 2;
   const int middle = rowTop + 11;
   for (int i = 0; i < 7; ++i)
-    game_.BackBuffer.FillRect(left + i, middle - (6 - i), 1, 2 * (6 - i) + 1, colour);
+    ctx_.BackBuffer.FillRect(left + i, middle - (6 - i), 1, 2 * (6 - i) + 1, colour);
 }
 
 }  // namespace klv

@@ -4,17 +4,19 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/game.h"
-#include "app/sound_system.h"
 #include "base/text_colours.h"
+#include "engine/canvas.h"
 #include "engine/cp1251.h"
 #include "engine/sprite_engine.h"
 #include "engine/surface.h"
 #include "online/world_submission.h"
 #include "online/world_table.h"
+#include "platform/platform.h"
+#include "play/play_context.h"
 #include "screens/ask.h"
 #include "screens/chk.h"
 #include "screens/fon_b.h"
+#include "screens/game_flow.h"
 #include "screens/hlp.h"
 #include "screens/menu_b.h"
 #include "screens/screen_table.h"
@@ -48,13 +50,13 @@ uint8_t Wrap(int pos, int items) {
 
 }  // namespace
 
-Screens::Screens(Game& game, const PlayResult& play)
-    : game_(game), play_(play), creditText_(Utf8ToCp1251(kCredit)) {}
+Screens::Screens(const ScreenContext& context, const PlayResult& play)
+    : ctx_(context), play_(play), creditText_(Utf8ToCp1251(kCredit)) {}
 
 Screens::~Screens() = default;
 
 void Screens::CreateSendCheck() {
-  if (!SendCheck) SendCheck = game_.SpriteEngine1->Create<Chk>(game_);
+  if (!SendCheck) SendCheck = ctx_.Engine.Create<Chk>(ctx_.MenuImgs, ctx_.Cfg);
 }
 
 // ---------------------------------------------------------------------------
@@ -99,72 +101,72 @@ void Screens::ShowMenu() {
   // The menu items' flags keep their values until the pointer moves.
   ClearOptionAndQuestionSpots();
   RemoveScreenSprites();
-  SpriteEngine& engine = *game_.SpriteEngine1;
+  SpriteEngine& engine = ctx_.Engine;
   for (int k = 1; k <= 6; ++k) {
     const MenuItem& item = kMenuItems[k - 1];
-    MenuButtons[k] = engine.Create<MenuB>(game_, item.X, item.Y, item.Picture);
+    MenuButtons[k] = engine.Create<MenuB>(ctx_.MenuImgs, item.X, item.Y, item.Picture);
   }
   KeySum = 0;
   ClickGateArmed = true;
   MenuPos = Wrap(MenuReturnPos, 6);
   MenuButtons[MenuPos]->Lit = true;
-  game_.GameState = Screen::Menu;
+  ctx_.Flow.Show(Screen::Menu);
 }
 
 void Screens::ShowOptions() {
   RemoveScreenSprites();
-  SpriteEngine& engine = *game_.SpriteEngine1;
-  OptionsPanel = engine.Create<FonB>(game_, "FonOpt");
-  MenuButtons[1] = engine.Create<MenuB>(game_, 301, 230, "Win");
-  MenuButtons[2] = engine.Create<MenuB>(game_, 447, 230, "Full");
-  MenuButtons[3] = engine.Create<MenuB>(game_, 301, 278, "On");
-  MenuButtons[5] = engine.Create<MenuB>(game_, 301, 326, "On");
-  MenuButtons[4] = engine.Create<MenuB>(game_, 391, 278, "Off");
-  MenuButtons[6] = engine.Create<MenuB>(game_, 391, 326, "Off");
-  BackButton = engine.Create<MenuB>(game_, 33, 462, "OptBack");
+  SpriteEngine& engine = ctx_.Engine;
+  OptionsPanel = engine.Create<FonB>(ctx_.MenuImgs, "FonOpt");
+  MenuButtons[1] = engine.Create<MenuB>(ctx_.MenuImgs, 301, 230, "Win");
+  MenuButtons[2] = engine.Create<MenuB>(ctx_.MenuImgs, 447, 230, "Full");
+  MenuButtons[3] = engine.Create<MenuB>(ctx_.MenuImgs, 301, 278, "On");
+  MenuButtons[5] = engine.Create<MenuB>(ctx_.MenuImgs, 301, 326, "On");
+  MenuButtons[4] = engine.Create<MenuB>(ctx_.MenuImgs, 391, 278, "Off");
+  MenuButtons[6] = engine.Create<MenuB>(ctx_.MenuImgs, 391, 326, "Off");
+  BackButton = engine.Create<MenuB>(ctx_.MenuImgs, 33, 462, "OptBack");
   MenuReturnPos = MenuPos;
   MenuPos = 5;
   BackButton->Lit = true;
-  game_.GameState = Screen::Options;
+  ctx_.Flow.Show(Screen::Options);
 }
 
 void Screens::ShowHiScores() {
   RemoveScreenSprites();
-  SpriteEngine& engine = *game_.SpriteEngine1;
-  HiScoresPanel = engine.Create<FonB>(game_, "FonHScr");
-  MenuButtons[1] = engine.Create<MenuB>(game_, 41, 465, "Clear");
-  MenuButtons[2] = engine.Create<MenuB>(game_, 373, 465, "World");
-  MenuButtons[3] = engine.Create<MenuB>(game_, 30, 504, "HScrBack");
+  SpriteEngine& engine = ctx_.Engine;
+  HiScoresPanel = engine.Create<FonB>(ctx_.MenuImgs, "FonHScr");
+  MenuButtons[1] = engine.Create<MenuB>(ctx_.MenuImgs, 41, 465, "Clear");
+  MenuButtons[2] = engine.Create<MenuB>(ctx_.MenuImgs, 373, 465, "World");
+  MenuButtons[3] = engine.Create<MenuB>(ctx_.MenuImgs, 30, 504, "HScrBack");
   MenuReturnPos = MenuPos;
   MenuPos = 3;
   MenuButtons[3]->Lit = true;
-  game_.GameState = Screen::HiScores;
-  game_.RefreshRowReplays();
+  ctx_.Flow.Show(Screen::HiScores);
+  ctx_.Flow.RefreshRowReplays();
 }
 
 void Screens::ShowHelp() {
   RemoveScreenSprites();
-  SpriteEngine& engine = *game_.SpriteEngine1;
-  HelpPanel = engine.Create<FonB>(game_, "FonHelp");
-  MenuButtons[1] = engine.Create<MenuB>(game_, 40, 465, "Previos");
-  MenuButtons[2] = engine.Create<MenuB>(game_, 501, 465, "Next");
-  MenuButtons[3] = engine.Create<MenuB>(game_, 37, 505, "HScrBack");
+  SpriteEngine& engine = ctx_.Engine;
+  HelpPanel = engine.Create<FonB>(ctx_.MenuImgs, "FonHelp");
+  MenuButtons[1] = engine.Create<MenuB>(ctx_.MenuImgs, 40, 465, "Previos");
+  MenuButtons[2] = engine.Create<MenuB>(ctx_.MenuImgs, 501, 465, "Next");
+  MenuButtons[3] = engine.Create<MenuB>(ctx_.MenuImgs, 37, 505, "HScrBack");
   HelpPage = 1;
   NewHelpPicture();
   MenuReturnPos = MenuPos;
   MenuPos = 3;
   MenuButtons[3]->Lit = true;
-  game_.GameState = Screen::Help;
+  ctx_.Flow.Show(Screen::Help);
 }
 
 void Screens::NewHelpPicture() {
   if (HelpPicture) HelpPicture->MarkDead();
-  HelpPicture = game_.SpriteEngine1->Create<Hlp>(game_, HelpPage);
+  HelpPicture = ctx_.Engine.Create<Hlp>(ctx_.MenuImgs, HelpPage);
 }
 
 // A damaged settings file may say 0 pages; there is always at least one.
 int Screens::HelpPageCount() const {
-  return game_.Cfg->HelpPages < 1 ? 1 : game_.Cfg->HelpPages;
+  return ctx_.Cfg.HelpPages < 1 ? 1 : ctx_.Cfg.HelpPages;
 }
 
 void Screens::AskQuestion() {
@@ -172,9 +174,25 @@ void Screens::AskQuestion() {
   NewAskBox();
 }
 
+void Screens::AskToQuit() {
+  ctx_.Flow.Show(Screen::ExitQuestion);
+  AskQuestion();
+}
+
+void Screens::ShowFirstMenu() {
+  MenuPos = 1;
+  MenuReturnPos = 1;
+  ShowMenu();
+}
+
+void Screens::LeaveMenuForGame() {
+  RemoveMenuButtons();
+  MenuReturnPos = 1;
+}
+
 void Screens::NewAskBox() {
   RemoveAskBox();
-  AskBox = game_.SpriteEngine1->Create<Ask>(game_, "Qtns", ScreenOf(game_.GameState).Question);
+  AskBox = ctx_.Engine.Create<Ask>(ctx_.MenuImgs, "Qtns", ScreenOf(ctx_.Flow.Shown()).Question);
 }
 
 void Screens::RemoveAskBox() {
@@ -186,7 +204,7 @@ void Screens::RemoveAskBox() {
 // high-score and help screens; on the options screen only the back button
 // (the others show the settings).
 void Screens::LightMenuPos() {
-  const ScreenRow& row = ScreenOf(game_.GameState);
+  const ScreenRow& row = ScreenOf(ctx_.Flow.Shown());
   switch (row.Lights) {
     case ButtonLight::Unlit:
       return;
@@ -212,11 +230,11 @@ void Screens::ActivateItem() {
   // "КОНЕЦ ИГРЫ" has no spot to light, and any click there ends the game.
   EditAddText = false;
   KeySum = 0;
-  const ScreenRow& row = ScreenOf(game_.GameState);
+  const ScreenRow& row = ScreenOf(ctx_.Flow.Shown());
   if (!AnySpotLit() && ClickGateArmed && row.Click != ItemAction::EndGameOver) return;
   ClickGateArmed = true;
 
-  if (row.ClickSound) game_.PlayEffect("Poimal");
+  if (row.ClickSound) ctx_.Flow.PlayEffect("Poimal");
   switch (row.Click) {
     case ItemAction::Nothing:
       break;
@@ -242,23 +260,22 @@ void Screens::ActivateItem() {
       EndGameOver();
       break;
     case ItemAction::SendCheck:
-      if (Lit(Spot::Check) && !Sending && !game_.ScoreService.empty())
-        game_.Cfg->SendScores = !game_.Cfg->SendScores;
+      if (Lit(Spot::Check) && !Sending && !ctx_.ScoreService.empty())
+        ctx_.Cfg.SendScores = !ctx_.Cfg.SendScores;
       break;
   }
 }
 
 // A key or click during the second half of "КОНЕЦ ИГРЫ" ends the game at once.
 void Screens::EndGameOver() {
-  game_.SetTimer(game_.Timer3, false);
   RemoveAskBox();
-  game_.StopGame();
+  ctx_.Flow.EndGameOver();
 }
 
 void Screens::ActivateMenu() {
   switch (MenuPos) {
     case 1:
-      game_.StartGame();
+      ctx_.Flow.StartGame();
       break;
     case 2:
       ShowOptions();
@@ -270,12 +287,11 @@ void Screens::ActivateMenu() {
       ShowHelp();
       break;
     case 5:
-      OpenMoreGames(game_.AppDir, IsLinkFile,
-                    [this](const std::string& path) { game_.platform.OpenWithShell(path); });
+      OpenMoreGames(ctx_.AppDir, IsLinkFile,
+                    [this](const std::string& path) { ctx_.Shell.OpenWithShell(path); });
       break;
     case 6:
-      game_.GameState = Screen::ExitQuestion;
-      AskQuestion();
+      AskToQuit();
       break;
     default:
       break;
@@ -283,13 +299,13 @@ void Screens::ActivateMenu() {
 }
 
 void Screens::ActivateOptions() {
-  Config& cfg = *game_.Cfg;
+  Config& cfg = ctx_.Cfg;
   if (Lit(Spot::MusicOn)) {
     cfg.Music = true;
-    game_.ResumeMusic();  // "Не могу загрузить музыку" turns it off again
+    ctx_.Flow.ResumeMusic();  // "Не могу загрузить музыку" turns it off again
   } else if (Lit(Spot::MusicOff)) {
     cfg.Music = false;
-    game_.Sound1->MusicOff();
+    ctx_.Flow.MusicOff();
   } else if (Lit(Spot::SoundOn)) {
     cfg.Sound = true;
   } else if (Lit(Spot::SoundOff)) {
@@ -297,33 +313,33 @@ void Screens::ActivateOptions() {
   } else if (Lit(Spot::Win)) {
     if (!cfg.Windowed) {
       cfg.Windowed = true;
-      game_.ApplyWindowMode();
+      ctx_.Flow.ApplyWindowMode();
     }
   } else if (Lit(Spot::Full)) {
     if (cfg.Windowed) {
       cfg.Windowed = false;
-      game_.ApplyWindowMode();
+      ctx_.Flow.ApplyWindowMode();
     }
   } else if (MenuPos == 4) {
     EditAddText = true;
   } else if (MenuPos == 5) {
-    if (game_.SaveSettings()) ShowMenu();
+    if (ctx_.Flow.SaveSettings()) ShowMenu();
   }
 }
 
 void Screens::ActivateHiScores() {
   switch (MenuPos) {
     case 1:
-      ClearTable(*game_.Cfg, DefaultScoreName());
-      game_.ForgetRowReplays();
+      ClearTable(ctx_.Cfg, DefaultScoreName());
+      ctx_.Flow.ForgetRowReplays();
       break;
     case 2:
-      if (game_.ScoreService.empty()) {
-        game_.ShowMessage(NoWorldTableText());
+      if (ctx_.ScoreService.empty()) {
+        ctx_.Flow.ShowMessage(NoWorldTableText());
         break;
       }
-      OpenWorldTable(game_.ScoreService,
-                     [this](const std::string& url) { game_.platform.OpenWithShell(url); });
+      OpenWorldTable(ctx_.ScoreService,
+                     [this](const std::string& url) { ctx_.Shell.OpenWithShell(url); });
       break;
     case 3:
       ShowMenu();
@@ -356,8 +372,8 @@ void Screens::AnswerExit(uint8_t item) {
   if (item == 1) {
     // The player asked to leave: a failed save has shown its reason, and the
     // game ends all the same (the file on disk still holds the last record).
-    game_.SaveSettings();
-    game_.Terminate();
+    ctx_.Flow.SaveSettings();
+    ctx_.Flow.Quit();
     return;
   }
   RemoveAskBox();
@@ -366,14 +382,13 @@ void Screens::AnswerExit(uint8_t item) {
   }
   MenuPos = 1;
   if (MenuButtons[1]) MenuButtons[1]->Lit = true;
-  game_.GameState = Screen::Menu;
+  ctx_.Flow.Show(Screen::Menu);
 }
 
 void Screens::AnswerExitGame(uint8_t item) {
   if (item == 1) {
-    game_.GameFinished = true;
     RemoveAskBox();
-    game_.StopGame();
+    ctx_.Flow.FinishGame();
     return;
   }
   ResumePlay();
@@ -381,25 +396,25 @@ void Screens::AnswerExitGame(uint8_t item) {
 
 // Back to running play from the question asked during it.
 void Screens::ResumePlay() {
-  game_.GameState = Screen::Game;
-  game_.ShowMouseCursor(false);
+  ctx_.Flow.Show(Screen::Game);
+  ctx_.Flow.ShowMouseCursor(false);
   RemoveAskBox();
-  game_.Hold1.ResumePlay();
+  ctx_.Flow.ResumeHold();
 }
 
 // ---------------------------------------------------------------------------
 // Mouse
 
 void Screens::MouseMove(int x, int y) {
-  game_.Mouse.MouseStepRight = x > game_.LastMouseX;
-  game_.Mouse.MouseStepLeft = x < game_.LastMouseX;
-  game_.LastMouseX = x;
+  ctx_.Mouse.MouseStepRight = x > ctx_.LastMouseX;
+  ctx_.Mouse.MouseStepLeft = x < ctx_.LastMouseX;
+  ctx_.LastMouseX = x;
   if (Sending) return;  // the name entry waits for the world table
 
   HotSpotLit.fill(false);
   // The pointer arrives in back-buffer pixels in both window modes, so the
   // spots are tested as they are drawn, windowed or full screen.
-  const ScreenRow& row = ScreenOf(game_.GameState);
+  const ScreenRow& row = ScreenOf(ctx_.Flow.Shown());
   const uint8_t before = MenuPos;
   for (const HotSpot& spot : row.Spots) {
     int w = 0;
@@ -416,18 +431,18 @@ void Screens::MouseMove(int x, int y) {
     }
   }
   if (row.Lights != ButtonLight::Unlit) LightMenuPos();
-  if (row.Items != 0 && MenuPos != before) game_.PlayEffect("Poimal");
+  if (row.Items != 0 && MenuPos != before) ctx_.Flow.PlayEffect("Poimal");
 }
 
 void Screens::MouseButton(klv::MouseButton button, bool down, int x, int y) {
   if (button == MouseButton::Left) {
-    game_.Mouse.MouseLowerHeld = down;
+    ctx_.Mouse.MouseLowerHeld = down;
     if (down || x < 0 || x >= 800 || y < 0 || y >= 600) return;
     // A click on a row of the table whose game has a replay shows it.
-    if (game_.GameState == Screen::HiScores && !Sending && game_.WatchRow(HiScoreRowAt(x, y)))
+    if (ctx_.Flow.Shown() == Screen::HiScores && !Sending && ctx_.Flow.WatchRow(HiScoreRowAt(x, y)))
       return;
     Click();
-  } else if (button == MouseButton::Right && !down && game_.GameState != Screen::Game) {
+  } else if (button == MouseButton::Right && !down && ctx_.Flow.Shown() != Screen::Game) {
     Click();
   }
 }
@@ -441,7 +456,7 @@ void Screens::Click() {
 // Per-frame texts
 
 void Screens::LightSettings() {
-  const Config& cfg = *game_.Cfg;
+  const Config& cfg = ctx_.Cfg;
   const bool lit[7] = {false,      cfg.Windowed, !cfg.Windowed, cfg.Music,
                        !cfg.Music, cfg.Sound,    !cfg.Sound};
   for (int k = 1; k <= 6; ++k) {
@@ -450,9 +465,9 @@ void Screens::LightSettings() {
 }
 
 void Screens::DrawOptionsOverlay() {
-  if (game_.GameState != Screen::Options) return;
-  const Config& cfg = *game_.Cfg;
-  Canvas& canvas = game_.Canvas1;
+  if (ctx_.Flow.Shown() != Screen::Options) return;
+  const Config& cfg = ctx_.Cfg;
+  Canvas& canvas = ctx_.Canvas1;
   if (MenuPos >= 1 && MenuPos <= 3) {
     const MenuB* left = MenuButtons[2 * MenuPos - 1];
     const MenuB* right = MenuButtons[2 * MenuPos];
@@ -465,18 +480,18 @@ void Screens::DrawOptionsOverlay() {
   }
   canvas.SetFont(Face::Comic, 25, true, kTextBlue);
   std::string text = cfg.AddText;
-  if (EditAddText && game_.FrameCounter % 32 < 16) text += '|';
+  if (EditAddText && ctx_.Flow.FrameNumber() % 32 < 16) text += '|';
   canvas.TextOut(310, 357, text);
 }
 
 void Screens::DrawCredit() {
-  game_.Canvas1.SetFont(Face::Comic, 16, true, kTextGold);
-  if (KeySum == kCreditKeySum) game_.Canvas1.TextOut(10, 0, creditText_);
+  ctx_.Canvas1.SetFont(Face::Comic, 16, true, kTextGold);
+  if (KeySum == kCreditKeySum) ctx_.Canvas1.TextOut(10, 0, creditText_);
 }
 
 void Screens::DrawQuestion() {
-  if (!ScreenOf(game_.GameState).Question) return;
-  Canvas& canvas = game_.Canvas1;
+  if (!ScreenOf(ctx_.Flow.Shown()).Question) return;
+  Canvas& canvas = ctx_.Canvas1;
   const uint32_t black = Rgb(0, 0, 0);
   canvas.SetFont(Face::Comic, 25, true, black);
   static const std::string question = Utf8ToCp1251(kQuestion);

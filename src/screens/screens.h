@@ -11,10 +11,10 @@
 
 #include "platform/platform.h"
 #include "screens/hot_spots.h"
+#include "screens/screen_context.h"
 
 namespace klv {
 
-class Game;
 class PlayResult;
 class MenuB;
 class FonB;
@@ -58,7 +58,7 @@ int HiScoreRowKey(int vk);
 class Screens {
  public:
   // The screens see of play only its result: the score and the level.
-  Screens(Game& game, const PlayResult& play);
+  Screens(const ScreenContext& context, const PlayResult& play);
   ~Screens();
   Screens(const Screens&) = delete;
   Screens& operator=(const Screens&) = delete;
@@ -79,8 +79,16 @@ class Screens {
   // caller sets GameState first (the frame's place depends on it).
   void AskQuestion();
   void RemoveAskBox();
-  // Marks the six main-menu buttons dead (a game is starting).
-  void RemoveMenuButtons();
+  // "Выйти из игры?" before leaving the program, over the menu.
+  void AskToQuit();
+  // The end of start-up: the main menu with its first item lit.
+  void ShowFirstMenu();
+  // A game is starting: the six main-menu buttons go, and the menu comes
+  // back with its first item lit.
+  void LeaveMenuForGame();
+  // The player is leaving while the name entry waits: the score goes into
+  // the table under the name typed so far.
+  void KeepWaitingScore();
 
   // The end of a game whose score qualifies (see QualifiesForTable):
   // The name entry, with the play scene held and the check box shown.
@@ -150,6 +158,7 @@ class Screens {
   bool AnySpotLit() const;
   void ClearOptionAndQuestionSpots();
   void LightMenuPos();
+  void RemoveMenuButtons();
   void RemoveScreenSprites();
   void NewAskBox();
   void NewHelpPicture();
@@ -168,7 +177,7 @@ class Screens {
   void ResumePlay();
   void FinishNameEntry();
 
-  Game& game_;
+  ScreenContext ctx_;
   const PlayResult& play_;
   std::unique_ptr<WorldSubmission> submission_;
   std::string creditText_;

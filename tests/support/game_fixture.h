@@ -90,8 +90,8 @@ class GameFixture : public ::testing::Test {
   // Runs exactly n more frames (and the timer ticks due on the way).
   void Frames(int n) {
     for (int i = 0; i < n && !game_->Terminated(); ++i) {
-      const uint8_t before = game_->FrameCounter;
-      while (game_->FrameCounter == before && !game_->Terminated()) {
+      const uint8_t before = game_->Snapshot().FrameCounter;
+      while (game_->Snapshot().FrameCounter == before && !game_->Terminated()) {
         const uint64_t due = game_->NextDueMicros();
         if (due > platform_->NowMicros()) platform_->SetNow(due);
         game_->RunDue();
@@ -103,8 +103,8 @@ class GameFixture : public ::testing::Test {
   void StartPlaying() {
     game_->StartGame();
     Wait(2100);
-    ASSERT_EQ(game_->GameState, Screen::Game);
-    ASSERT_FALSE(game_->Held());
+    ASSERT_EQ(game_->Snapshot().Shown, Screen::Game);
+    ASSERT_FALSE(game_->Snapshot().Held);
   }
 
   // Window input: a key as the menus see its release, held keys as play
