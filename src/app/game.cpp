@@ -95,6 +95,7 @@ void Game::FormCreate() {
   GameImgs.LoadCollection(AppDir + "Data/GameImgs.icf");
   MenuImgs.UploadAll();
   GameImgs.UploadAll();
+  RedrawAll();
   // 9-10: the quota icons.
   Round1->CreateTargetIcons();
   // 11-13.
@@ -190,23 +191,50 @@ void Game::FrameTimer1Timer() {
   SpriteEngine1->Move(FrameCounter);
   SpriteEngine1->FlushDead();
   Act(Round1->AfterMove());
-  // The back buffer is cleared to black, unless an opaque backdrop is about
-  // to cover every pixel of it anyway (the menus stand still, and clearing
-  // is a third of what an idle frame costs). Moving draws nothing, so
-  // clearing after the move pass changes no picture.
+  // The frame is first written down, not drawn (drawing changes nothing of
+  // the game, so doing it after the move pass changes no picture): the back
+  // buffer is cleared to black unless an opaque backdrop covers all of it,
+  // then come the sprites in depth order and the texts.
   if (DrawFrames) {
+    BackBuffer.SetRecorder(&frameOps_);
+    frameOps_.Clear();
     if (!BackdropCoversScreen()) BackBuffer.Fill(0xFF000000u);
     SpriteEngine1->Draw();
     DrawStateTexts();
+    BackBuffer.SetRecorder(nullptr);
   }
   if (GameState == Screen::Options) Screens1->LightSettings();
   if (GameState == Screen::Game) Round1->Spawn();
   if (!DrawFrames) return;
-  // The next frame redraws the whole back buffer, so the two can trade places.
-  // The platform sends the display only what differs from the frame on
-  // screen (the menus stand still most of the time).
-  Presented.SwapPixels(BackBuffer);
-  platform.Present(Presented);
+  DrawChanges();
+}
+
+void Game::DrawChanges() {
+  // The back buffer still holds the last frame: only the regions where this
+  // frame's drawing differs from the last one's are drawn again (each from
+  // the bottom up, clipped to the region) and copied to the picture on
+  // screen. The menus stand still most of the time, and in play only the
+  // angler, the fish and a few texts move.
+  const Rect screen = Rect::Bounds(0, 0, BackBuffer.Width(), BackBuffer.Height());
+  if (redrawAll_ || !DrawChangesOnly || GameState != drawnState_ ||
+      Presented.Width() != BackBuffer.Width() || Presented.Height() != BackBuffer.Height()) {
+    regions_.assign(1, screen);
+    if (Presented.Width() != BackBuffer.Width() || Presented.Height() != BackBuffer.Height())
+      Presented.Resize(BackBuffer.Width(), BackBuffer.Height());
+  } else {
+    frameOps_.Changes(lastFrameOps_, screen, regions_);
+  }
+  redrawAll_ = false;
+  drawnState_ = GameState;
+  frameOps_.Paint(BackBuffer, Canvas1, regions_);
+  std::swap(frameOps_, lastFrameOps_);
+  for (const Rect& r : regions_) {
+    for (int y = r.Top; y < r.Bottom; ++y)
+      std::copy(BackBuffer.Row(y) + r.Left, BackBuffer.Row(y) + r.Right, Presented.Row(y) + r.Left);
+  }
+  // An unchanged picture keeps its version: the platform sends nothing.
+  if (!regions_.empty()) Presented.Touch();
+  platform.PresentChanges(Presented, regions_);
 }
 
 bool Game::BackdropCoversScreen() const {
@@ -641,6 +669,8 @@ void Game::StopWatching() {
   if (!Viewer) return;
   const std::string error = Viewer->Error();
   Viewer.reset();
+  // The replay was shown on the game's own picture.
+  RedrawAll();
   FrameTimer1.SetEnabled(true, platform.NowMicros());
   if (!error.empty()) ShowMessage(std::string("Повтор оборвался: ") + error);
 }

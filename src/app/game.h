@@ -9,12 +9,14 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/game_snapshot.h"
 #include "app/hold.h"
 #include "app/message_timer.h"
 #include "base/screen.h"
 #include "engine/canvas.h"
+#include "engine/draw_list.h"
 #include "engine/frame_timer.h"
 #include "engine/picture_collection.h"
 #include "engine/random.h"
@@ -170,6 +172,11 @@ class Game : public EventSink, public GameFlow {
   // Whether frames are drawn and shown. Drawing changes nothing of the game,
   // so a replay that is only checked (not watched) plays without it.
   bool DrawFrames = true;
+  // Whether a frame draws (and shows) only what changed since the last one;
+  // off, every frame is drawn whole (tests compare the two).
+  bool DrawChangesOnly = true;
+  // Makes the next frame draw and show the whole picture.
+  void RedrawAll() { redrawAll_ = true; }
 
   // The replays the table keeps, one per row ("" for a row without one),
   // as last read from the replays folder.
@@ -224,6 +231,14 @@ class Game : public EventSink, public GameFlow {
   void Act(const RoundEvents& e);
   void DrawStateTexts();
   bool BackdropCoversScreen() const;
+  void DrawChanges();
+  // What this frame and the last one drew, the regions that differ, and
+  // whether the next frame is drawn whole (the first, a screen switch, a
+  // picture upload, the end of a replay shown over the game).
+  DrawList frameOps_, lastFrameOps_;
+  std::vector<Rect> regions_;
+  bool redrawAll_ = true;
+  Screen drawnState_ = Screen::None;
 
   bool terminated_ = false;
   bool cursorShown_ = true;

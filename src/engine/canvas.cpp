@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "engine/cp1251.h"
+#include "engine/draw_list.h"
 #include "engine/surface.h"
 
 namespace klv {
@@ -40,9 +41,15 @@ const TextRaster& Canvas::Render(const std::string& cp1251) {
 void Canvas::TextOut(int x, int y, const std::string& cp1251) {
   if (!target_ || cp1251.empty()) return;
   const TextRaster& r = Render(cp1251);
-  const int x0 = std::max(x, 0), y0 = std::max(y, 0);
-  const int x1 = std::min(x + r.width, target_->Width());
-  const int y1 = std::min(y + r.height, target_->Height());
+  if (DrawList* list = target_->Recorder()) {
+    list->AddText(Font, FontColor, x, y, cp1251, Rect::Bounds(x, y, r.width, r.height));
+    return;
+  }
+  const Rect& clip = target_->Clip();
+  const int x0 = std::max(x, clip.Left), y0 = std::max(y, clip.Top);
+  const int x1 = std::min(x + r.width, clip.Right);
+  const int y1 = std::min(y + r.height, clip.Bottom);
+  if (x0 >= x1 || y0 >= y1) return;
   const uint32_t cr = (FontColor >> 16) & 0xFF, cg = (FontColor >> 8) & 0xFF, cb = FontColor & 0xFF;
   for (int py = y0; py < y1; ++py) {
     const uint8_t* cov = r.coverage.data() + size_t(py - y) * r.width;

@@ -89,9 +89,11 @@ void FrameBlitter::Draw(Surface& dest, const BlitSource& src, int x, int y) {
   const int fw = src.Area.Width(), fh = src.Area.Height();
   // Clip in frame coordinates, in 64 bits so far-off positions cannot wrap;
   // what is left lies within [0, fw) x [0, fh).
-  const int64_t cx0 = std::max<int64_t>(0, -int64_t(x)), cy0 = std::max<int64_t>(0, -int64_t(y));
-  const int64_t cx1 = std::min<int64_t>(fw, int64_t(dest.Width()) - x);
-  const int64_t cy1 = std::min<int64_t>(fh, int64_t(dest.Height()) - y);
+  const Rect& clip = dest.Clip();
+  const int64_t cx0 = std::max<int64_t>(0, int64_t(clip.Left) - x);
+  const int64_t cy0 = std::max<int64_t>(0, int64_t(clip.Top) - y);
+  const int64_t cx1 = std::min<int64_t>(fw, int64_t(clip.Right) - x);
+  const int64_t cy1 = std::min<int64_t>(fh, int64_t(clip.Bottom) - y);
   if (cx0 >= cx1 || cy0 >= cy1) return;
   const int x0 = int(cx0), x1 = int(cx1), y0 = int(cy0), y1 = int(cy1);
   for (int r = y0; r < y1; ++r) {
@@ -170,10 +172,11 @@ void FrameBlitter::Stretch(Surface& dest, const BlitSource& src, const Rect& to,
   const int64_t dw = int64_t(to.Right) - to.Left, dh = int64_t(to.Bottom) - to.Top;
   if (dw <= 0 || dh <= 0) return;
   const int fw = src.Area.Width(), fh = src.Area.Height();
-  const int cx0 = static_cast<int>(std::max<int64_t>(to.Left, 0));
-  const int cx1 = static_cast<int>(std::min<int64_t>(to.Right, dest.Width()));
-  const int cy0 = static_cast<int>(std::max<int64_t>(to.Top, 0));
-  const int cy1 = static_cast<int>(std::min<int64_t>(to.Bottom, dest.Height()));
+  const Rect& clip = dest.Clip();
+  const int cx0 = static_cast<int>(std::max<int64_t>(to.Left, clip.Left));
+  const int cx1 = static_cast<int>(std::min<int64_t>(to.Right, clip.Right));
+  const int cy0 = static_cast<int>(std::max<int64_t>(to.Top, clip.Top));
+  const int cy1 = static_cast<int>(std::min<int64_t>(to.Bottom, clip.Bottom));
   if (cx0 >= cx1 || cy0 >= cy1) return;
   // Each destination pixel takes the source pixel under its centre; at the
   // frame's own size that is a straight copy and needs no column table.
@@ -228,11 +231,15 @@ void FrameBlitter::Rotate(Surface& dest, const BlitSource& src, int x, int y, in
     minX = std::min(minX, px), maxX = std::max(maxX, px);
     minY = std::min(minY, py), maxY = std::max(maxY, py);
   }
+  // Each row is stepped from the box's left edge within the surface, as if
+  // there were no clip, so a clipped draw puts down the very same pixels.
+  const Rect& clip = dest.Clip();
   const double bx0 = std::max(std::floor(x + minX), 0.0);
-  const double by0 = std::max(std::floor(y + minY), 0.0);
-  const double bx1 = std::min(std::ceil(x + maxX), double(dest.Width()));
-  const double by1 = std::min(std::ceil(y + maxY), double(dest.Height()));
-  if (bx0 >= bx1 || by0 >= by1) return;
+  const double by0 = std::max({std::floor(y + minY), 0.0, double(clip.Top)});
+  const double bx1 = std::min(std::ceil(x + maxX), double(clip.Right));
+  const double by1 = std::min(std::ceil(y + maxY), double(clip.Bottom));
+  const double cx0 = std::max(bx0, double(clip.Left));
+  if (cx0 >= bx1 || by0 >= by1) return;
   const double sxScale = double(fw) / width, syScale = double(fh) / height;
   // The frame position (minus half a pixel, for bilinear sampling) of a
   // destination pixel centre, in 16.16 fixed point: the inverse turn and
@@ -249,7 +256,10 @@ void FrameBlitter::Rotate(Surface& dest, const BlitSource& src, int x, int y, in
     const double dx = bx0 + 0.5 - x, dy = py + 0.5 - y;
     int64_t fxq = std::llround(((dx * c - dy * s + ox) * sxScale - 0.5) * kOne);
     int64_t fyq = std::llround(((dx * s + dy * c + oy) * syScale - 0.5) * kOne);
-    for (int px = int(bx0); px < int(bx1); ++px, fxq += stepX, fyq += stepY) {
+    const int skip = int(cx0) - int(bx0);
+    fxq += stepX * skip;
+    fyq += stepY * skip;
+    for (int px = int(cx0); px < int(bx1); ++px, fxq += stepX, fyq += stepY) {
       if (fxq <= -65536 || fyq <= -65536 || fxq >= limitX || fyq >= limitY) continue;
       const int ix = int(fxq >> 16), iy = int(fyq >> 16);
       const uint32_t wx = uint32_t(fxq >> 8) & 255, wy = uint32_t(fyq >> 8) & 255;

@@ -7,6 +7,7 @@
 
 #include "engine/cp1251.h"
 #include "engine/dib_decoder.h"
+#include "engine/draw_list.h"
 #include "engine/errors.h"
 #include "engine/icf_reader.h"
 #include "engine/jpeg_codec.h"
@@ -174,16 +175,20 @@ BlitSource PictureCollectionItem::Source(int frame) const {
 
 void PictureCollectionItem::DrawFrame(Surface* dest, int x, int y, int frame) const {
   if (!dest || !uploaded_ || frame < 0 || frame >= FrameTotal()) return;
+  if (DrawList* list = dest->Recorder()) return list->AddFrame(*this, frame, x, y);
   FrameBlitter::Draw(*dest, Source(frame), x, y);
 }
 
 void PictureCollectionItem::StretchFrame(Surface* dest, const Rect& r, int frame) const {
   if (!dest || !uploaded_ || frame < 0 || frame >= FrameTotal()) return;
+  if (DrawList* list = dest->Recorder()) return list->AddStretch(*this, frame, r, 255);
   FrameBlitter::Stretch(*dest, Source(frame), r, 255);
 }
 
 void PictureCollectionItem::BlendFrame(Surface* dest, const Rect& r, int frame, int alpha) const {
   if (!dest || !uploaded_ || frame < 0 || frame >= FrameTotal() || alpha <= 0) return;
+  if (DrawList* list = dest->Recorder())
+    return list->AddStretch(*this, frame, r, std::min(alpha, 255));
   FrameBlitter::Stretch(*dest, Source(frame), r, std::min(alpha, 255));
 }
 
@@ -191,6 +196,8 @@ void PictureCollectionItem::RotateFrame(Surface* dest, int x, int y, int width, 
                                         int frame, double centerX, double centerY,
                                         int angle) const {
   if (!dest || !uploaded_ || frame < 0 || frame >= FrameTotal()) return;
+  if (DrawList* list = dest->Recorder())
+    return list->AddRotate(*this, frame, x, y, width, height, centerX, centerY, angle);
   FrameBlitter::Rotate(*dest, Source(frame), x, y, width, height, centerX, centerY, angle);
 }
 

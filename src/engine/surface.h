@@ -6,7 +6,11 @@
 #include <utility>
 #include <vector>
 
+#include "engine/rect.h"
+
 namespace klv {
+
+class DrawList;
 
 // Pixels are 32-bit 0xAARRGGBB, rows top-down, no padding (pitch == width).
 // The back buffer ignores alpha; frames of alpha pictures use it.
@@ -32,12 +36,28 @@ class Surface {
     std::swap(width_, other.width_);
     std::swap(height_, other.height_);
     pixels_.swap(other.pixels_);
+    clip_ = Rect::Bounds(0, 0, width_, height_);
+    other.clip_ = Rect::Bounds(0, 0, other.width_, other.height_);
     ++version_;
     ++other.version_;
   }
+  // Fills the clip rectangle (the whole surface unless one is set).
   void Fill(uint32_t colour);
-  // Fills the rectangle clipped to the surface.
+  // Fills the rectangle clipped to the clip rectangle.
   void FillRect(int x, int y, int w, int h, uint32_t colour);
+
+  // The part of the surface that drawing may change: the whole surface
+  // unless SetClip narrowed it. Every drawing operation (fills, frames,
+  // texts) keeps to it, and the pixels it draws inside are the same as
+  // without a clip.
+  const Rect& Clip() const { return clip_; }
+  void SetClip(const Rect& r);
+  void ClearClip() { clip_ = Rect::Bounds(0, 0, width_, height_); }
+
+  // While a draw list is set, drawing onto this surface is written down in
+  // it instead of being done (see draw_list.h).
+  DrawList* Recorder() const { return recorder_; }
+  void SetRecorder(DrawList* list) { recorder_ = list; }
 
   // Bumped by every change made through this class; a present can skip an
   // unchanged buffer by comparing it. Code writing through Pixels() calls Touch().
@@ -49,6 +69,8 @@ class Surface {
   int height_ = 0;
   std::vector<uint32_t> pixels_;
   uint64_t version_ = 0;
+  Rect clip_;
+  DrawList* recorder_ = nullptr;
 };
 
 constexpr uint32_t Rgb(uint8_t r, uint8_t g, uint8_t b) {

@@ -7,9 +7,11 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/input_events.h"
 #include "engine/input_states.h"
+#include "engine/rect.h"
 #include "engine/text_raster.h"
 #include "engine/virtual_keys.h"
 #include "platform/audio_out.h"
@@ -58,6 +60,12 @@ class Platform : public TextRasterizer {
   // Shows the 800 x 600 back buffer; called every frame, it sends the display
   // only what changed since the last frame shown.
   virtual void Present(const Surface& backBuffer) = 0;
+  // The same, told where the frame can differ from the one presented last:
+  // nothing outside `changed` did, so only those rectangles are looked at.
+  virtual void PresentChanges(const Surface& backBuffer, const std::vector<Rect>& changed) {
+    (void)changed;
+    Present(backBuffer);
+  }
   virtual void Minimize() = 0;
   virtual void ShowCursor(bool show) = 0;
   virtual bool Active() const = 0;

@@ -34,6 +34,9 @@ class RecordingPlatform : public Platform, private EventSink {
   void SetFullscreen(bool fullscreen) override { inner_.SetFullscreen(fullscreen); }
   bool Fullscreen() const override { return inner_.Fullscreen(); }
   void Present(const Surface& backBuffer) override { inner_.Present(backBuffer); }
+  void PresentChanges(const Surface& backBuffer, const std::vector<Rect>& changed) override {
+    inner_.PresentChanges(backBuffer, changed);
+  }
   void Minimize() override { inner_.Minimize(); }
   void ShowCursor(bool show) override { inner_.ShowCursor(show); }
   bool Active() const override;
@@ -102,6 +105,9 @@ class ReplayPlatform : public Platform {
   void SetFullscreen(bool fullscreen) override { fullscreen_ = fullscreen; }
   bool Fullscreen() const override { return fullscreen_; }
   void Present(const Surface& backBuffer) override { output_.Present(backBuffer); }
+  void PresentChanges(const Surface& backBuffer, const std::vector<Rect>& changed) override {
+    output_.PresentChanges(backBuffer, changed);
+  }
   void Minimize() override {}
   void ShowCursor(bool) override {}
   bool Active() const override;

@@ -6,7 +6,8 @@
 namespace klv {
 
 const std::vector<PatchRect>& ScreenPatcher::Take(const uint32_t* frame, int width, int height,
-                                                  bool everything) {
+                                                  bool everything,
+                                                  const std::vector<PatchRect>* only) {
   rects_.clear();
   if (width <= 0 || height <= 0) return rects_;
   const size_t pixels = size_t(width) * height;
@@ -22,12 +23,13 @@ const std::vector<PatchRect>& ScreenPatcher::Take(const uint32_t* frame, int wid
     rects_.push_back({0, 0, width, height});
     return rects_;
   }
-  Patch(frame, width, height, shown_.data(), width);
+  Patch(frame, width, height, shown_.data(), width, only);
   return rects_;
 }
 
 const std::vector<PatchRect>& ScreenPatcher::TakeInto(const uint32_t* frame, int width, int height,
-                                                      bool everything, uint32_t* shown, int pitch) {
+                                                      bool everything, uint32_t* shown, int pitch,
+                                                      const std::vector<PatchRect>* only) {
   rects_.clear();
   // Nothing of the frame is kept here while another picture holds it.
   std::vector<uint32_t>().swap(shown_);
@@ -39,24 +41,39 @@ const std::vector<PatchRect>& ScreenPatcher::TakeInto(const uint32_t* frame, int
     rects_.push_back({0, 0, width, height});
     return rects_;
   }
-  Patch(frame, width, height, shown, pitch);
+  Patch(frame, width, height, shown, pitch, only);
   return rects_;
 }
 
-void ScreenPatcher::Patch(const uint32_t* frame, int width, int height, uint32_t* shown,
-                          int pitch) {
+void ScreenPatcher::Patch(const uint32_t* frame, int width, int height, uint32_t* shown, int pitch,
+                          const std::vector<PatchRect>* only) {
   const int tilesAcross = (width + kTileW - 1) / kTileW;
   dirty_.resize(tilesAcross);
+  asked_.resize(tilesAcross);
   for (int top = 0; top < height; top += kTileH) {
     const int bottom = std::min(height, top + kTileH);
+    if (only) {
+      // Only the tiles of this row that a changed rectangle touches.
+      std::fill(asked_.begin(), asked_.end(), 0);
+      bool asked = false;
+      for (const PatchRect& r : *only) {
+        if (r.w <= 0 || r.h <= 0 || r.y >= bottom || r.y + r.h <= top || r.x >= width ||
+            r.x + r.w <= 0)
+          continue;
+        const int first = std::max(r.x, 0) / kTileW;
+        const int last = std::min(r.x + r.w - 1, width - 1) / kTileW;
+        for (int t = first; t <= last; ++t) asked_[t] = asked = true;
+      }
+      if (!asked) continue;
+    }
     std::fill(dirty_.begin(), dirty_.end(), 0);
     bool any = false;
     for (int y = top; y < bottom; ++y) {
       const uint32_t* next = frame + size_t(y) * width;
       const uint32_t* old = shown + size_t(y) * pitch;
-      if (std::memcmp(next, old, size_t(width) * 4) == 0) continue;
+      if (!only && std::memcmp(next, old, size_t(width) * 4) == 0) continue;
       for (int t = 0; t < tilesAcross; ++t) {
-        if (dirty_[t]) continue;
+        if (dirty_[t] || (only && !asked_[t])) continue;
         const int left = t * kTileW;
         const int w = std::min(kTileW, width - left);
         if (std::memcmp(next + left, old + left, size_t(w) * 4) != 0) dirty_[t] = any = true;

@@ -25,14 +25,18 @@ class ScreenPatcher {
   // rectangles of it that differ from the last frame taken, in frame pixels:
   // whole tiles, with neighbours along a row of tiles merged. Everything counts
   // as changed on the first frame, after a size change and when `everything`
-  // is set. The returned list lives until the next call.
-  const std::vector<PatchRect>& Take(const uint32_t* frame, int width, int height, bool everything);
+  // is set. With `only`, the frame differs from the last one nowhere outside
+  // those rectangles, and only the tiles they touch are compared. The
+  // returned list lives until the next call.
+  const std::vector<PatchRect>& Take(const uint32_t* frame, int width, int height, bool everything,
+                                     const std::vector<PatchRect>* only = nullptr);
   // The same against a picture kept elsewhere (`pitch` pixels a row) that
   // holds the last frame at full size, such as a window's own pixels: the
   // changed rectangles are copied into it, and no copy of the frame is kept
   // here.
   const std::vector<PatchRect>& TakeInto(const uint32_t* frame, int width, int height,
-                                         bool everything, uint32_t* shown, int pitch);
+                                         bool everything, uint32_t* shown, int pitch,
+                                         const std::vector<PatchRect>* only = nullptr);
 
   // The frame last taken by Take.
   const uint32_t* Shown() const { return shown_.data(); }
@@ -53,13 +57,15 @@ class ScreenPatcher {
 
  private:
   // Compares and copies the changed tiles into `shown` (pitch in pixels).
-  void Patch(const uint32_t* frame, int width, int height, uint32_t* shown, int pitch);
+  void Patch(const uint32_t* frame, int width, int height, uint32_t* shown, int pitch,
+             const std::vector<PatchRect>* only);
 
   std::vector<uint32_t> shown_;
   int width_ = 0;
   int height_ = 0;
   std::vector<PatchRect> rects_;
   std::vector<uint8_t> dirty_;  // one flag a tile, for the row of tiles being looked at
+  std::vector<uint8_t> asked_;  // the same, for the tiles `only` touches
   Placement columnsFor_;        // the placement `columns_` was made for
   std::vector<int> columns_;    // destination column -> frame column, across the placement
 };

@@ -582,11 +582,20 @@ void SdlPlatform::Present(const Surface& buffer) {
   needFullRedraw_ = false;
 }
 
+void SdlPlatform::PresentChanges(const Surface& buffer, const std::vector<Rect>& changed) {
+  changed_.clear();
+  for (const Rect& r : changed) changed_.push_back({r.Left, r.Top, r.Width(), r.Height()});
+  changedKnown_ = true;
+  Present(buffer);
+  changedKnown_ = false;
+}
+
 bool SdlPlatform::PresentWithRenderer(const Surface& buffer) {
   // Only the changed tiles are uploaded; an unchanged frame is not presented.
   const bool everything = needFullRedraw_;
   const std::vector<PatchRect>& changed =
-      patcher_.Take(buffer.Pixels(), buffer.Width(), buffer.Height(), everything);
+      patcher_.Take(buffer.Pixels(), buffer.Width(), buffer.Height(), everything,
+                    changedKnown_ ? &changed_ : nullptr);
   if (changed.empty()) return true;
   for (const PatchRect& r : changed) {
     const SDL_Rect area{r.x, r.y, r.w, r.h};
@@ -641,13 +650,14 @@ bool SdlPlatform::PresentToSurface(const Surface& buffer) {
   const int pitch = target->pitch / 4;
   sent_.clear();
   if (fits) {
-    for (const PatchRect& r : patcher_.TakeInto(buffer.Pixels(), buffer.Width(), buffer.Height(),
-                                                everything, pixels, pitch))
+    for (const PatchRect& r :
+         patcher_.TakeInto(buffer.Pixels(), buffer.Width(), buffer.Height(), everything, pixels,
+                           pitch, changedKnown_ ? &changed_ : nullptr))
       sent_.push_back(SDL_Rect{r.x, r.y, r.w, r.h});
   } else {
     const ScreenPatcher::Placement to{v.x, v.y, v.w, v.h};
-    for (const PatchRect& r :
-         patcher_.Take(buffer.Pixels(), buffer.Width(), buffer.Height(), everything)) {
+    for (const PatchRect& r : patcher_.Take(buffer.Pixels(), buffer.Width(), buffer.Height(),
+                                            everything, changedKnown_ ? &changed_ : nullptr)) {
       const PatchRect d = patcher_.Scale(r, to, pixels, pitch);
       if (d.w > 0 && d.h > 0) sent_.push_back(SDL_Rect{d.x, d.y, d.w, d.h});
     }

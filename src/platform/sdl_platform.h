@@ -36,6 +36,7 @@ class SdlPlatform : public Platform {
   void SetFullscreen(bool fullscreen) override;
   bool Fullscreen() const override { return fullscreen_; }
   void Present(const Surface& backBuffer) override;
+  void PresentChanges(const Surface& backBuffer, const std::vector<Rect>& changed) override;
   void Minimize() override;
   void ShowCursor(bool show) override;
   bool Active() const override { return active_; }
@@ -86,6 +87,9 @@ class SdlPlatform : public Platform {
   bool noWindowSurface_ = false;
   ScreenPatcher patcher_;
   std::vector<SDL_Rect> sent_;  // the parts of the window updated by a present
+  // Where the frame being presented can differ from the last, when known.
+  std::vector<PatchRect> changed_;
+  bool changedKnown_ = false;
   _SDL_GameController* controller_ = nullptr;
   _SDL_Joystick* joystick_ = nullptr;
   PadDirections stick_;
