@@ -92,12 +92,21 @@ uint64_t ReplayViewer::ReplayTarget(uint64_t screenUs) const {
 void ReplayViewer::RunDue() {
   if (ended_ || paused_) return;
   try {
-    uint64_t target = ReplayTarget(screen_.NowMicros());
-    if (target > game_->NowMicros() + kMaxCatchUpUs * uint64_t(speed_)) {
-      Anchor();
-      target = anchorReplayUs_;
-    }
+    const uint64_t now = screen_.NowMicros();
+    uint64_t target = ReplayTarget(now);
     uint64_t dt = 0;
+    // Measured from the pass due next, not from the last one run: a game
+    // that stood still while it was recorded (the window out of focus, a
+    // busy machine) has a long step in its log, and the replay must still
+    // get past it.
+    if (game_->NextStep(&dt)) {
+      const uint64_t next = game_->NowMicros() + dt;
+      if (target > next + kMaxCatchUpUs * uint64_t(speed_)) {
+        anchorScreenUs_ = now;
+        anchorReplayUs_ = next;
+        target = next;
+      }
+    }
     for (int i = 0; i < kMaxPassesAtOnce && game_->NextStep(&dt); ++i) {
       if (game_->NowMicros() + dt > target) return;
       game_->Step();

@@ -205,5 +205,30 @@ TEST_F(TableReplaysTest, WatchingChangesNothingAndABadReplayIsRefusedWithoutLoss
   EXPECT_TRUE(*runner_->TheGame().Cfg == before);
 }
 
+TEST_F(TableReplaysTest, AGameThatStoodStillWhileRecordedIsWatchedAtItsPaceToItsEnd) {
+  // About 10 s of play from the start; for 1.5 s of it the window was out of
+  // focus, and no pass of the loop ran: one long step in the log.
+  Run("seed 5\nwait 300\nkey Return\nwait 2600\nautopilot on\nwait 3000\nfocus lost\n"
+      "wait 1500\nfocus gained\nkey p\nwait 3000\nautopilot off\nset score 2500\n"
+      "key Escape\nkey Y\nexpect state EnterName\ntype Петя\nkey Return\n"
+      "expect state HiScores\nwait 100");
+  ASSERT_EQ(Rows(), "1000000000");
+  const uint32_t gameMs = ReadReplayFile(runner_->TheGame().RowReplays[0]).Result.GameMs;
+  ASSERT_GT(gameMs, 9000u);
+  ASSERT_LT(gameMs, 11000u);
+
+  // Watched through the standstill at the pace it was played, and then over
+  // by itself, back on the high-score screen; and the same at four times
+  // the pace.
+  for (const int speed : {1, 4}) {
+    SCOPED_TRACE(speed);
+    Run(speed == 1 ? "key 1" : "key 1\nkey f");
+    Run("wait " + std::to_string((gameMs - 1000) / speed) + "\nexpect watching " +
+        (speed == 1 ? "1" : "x4"));
+    Run("wait 2000\nexpect watching 0\nexpect state HiScores");
+  }
+  EXPECT_TRUE(runner_->Platform().messages.empty()) << runner_->Platform().messages.back();
+}
+
 }  // namespace
 }  // namespace klv
