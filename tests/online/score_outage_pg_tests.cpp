@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "pg_test_server.h"
+#include "postgres_store.h"
 #include "score_store.h"
 #include "siege.h"
 
@@ -69,7 +70,9 @@ TEST_F(ScoreOutageTest, AHungDatabaseGivesQuickAnswersAndAQuickStop) {
 
   const double stop = b.Terminate(10);
   std::printf("ended %.2f s after SIGTERM with the database hung\n", stop);
-  EXPECT_LT(stop, 3.0);
+  // Well inside one call's own deadline on the database: the stop did not
+  // wait on it.
+  EXPECT_LT(stop, PostgresStore::kCallMs / 1000.0);
   EXPECT_EQ(b.ExitStatus(), 0) << b.Output();
   players.join();
   pg_->Resume();

@@ -4,6 +4,7 @@
 #include <poll.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <memory>
@@ -42,22 +43,29 @@ std::string Message(PGconn* c) {
   return m;
 }
 
+// How often a wait on the database looks whether the service is stopping.
+constexpr int64_t kStopLookMs = 50;
+
 // Waits until the connection's socket is ready for `events`; false once the
-// deadline has passed.
-bool Wait(PGconn* c, short events, int64_t deadlineMs) {
+// deadline has passed or `stop` is set.
+bool Wait(PGconn* c, const std::atomic<bool>& stop, short events, int64_t deadlineMs) {
   for (;;) {
     const int64_t left = deadlineMs - NowMs();
-    if (left <= 0) return false;
+    if (left <= 0 || stop.load()) return false;
     pollfd p{PQsocket(c), events, 0};
-    const int rc = ::poll(&p, 1, static_cast<int>(left));
+    const int rc = ::poll(&p, 1, static_cast<int>(std::min(left, kStopLookMs)));
     if (rc > 0) return true;
     if (rc < 0 && errno != EINTR) return false;
   }
 }
 
+[[noreturn]] void NoAnswer(const std::atomic<bool>& stop) {
+  throw StoreTimeout(stop.load() ? "the service is stopping" : "the database did not answer");
+}
+
 // Runs one statement with text parameters by the deadline; throws on any
 // failure, StoreTimeout when the database did not answer in time.
-Result Run(PGconn* c, int64_t deadlineMs, const char* sql,
+Result Run(PGconn* c, const std::atomic<bool>& stop, int64_t deadlineMs, const char* sql,
            std::initializer_list<std::string> params = {}) {
   std::vector<const char*> values;
   for (const std::string& p : params) values.push_back(p.c_str());
@@ -67,13 +75,13 @@ Result Run(PGconn* c, int64_t deadlineMs, const char* sql,
   }
   for (int f; (f = PQflush(c)) != 0;) {
     if (f < 0) throw StoreError(Message(c));
-    if (!Wait(c, POLLOUT | POLLIN, deadlineMs)) throw StoreTimeout("the database did not answer");
+    if (!Wait(c, stop, POLLOUT | POLLIN, deadlineMs)) NoAnswer(stop);
     if (PQconsumeInput(c) == 0) throw StoreError(Message(c));
   }
   Result first(nullptr, &PQclear);
   for (;;) {
     while (PQisBusy(c)) {
-      if (!Wait(c, POLLIN, deadlineMs)) throw StoreTimeout("the database did not answer");
+      if (!Wait(c, stop, POLLIN, deadlineMs)) NoAnswer(stop);
       if (PQconsumeInput(c) == 0) throw StoreError(Message(c));
     }
     PGresult* r = PQgetResult(c);
@@ -139,7 +147,7 @@ PostgresStore::PostgresStore(const std::string& address, int connections, bool r
     if (!readOnly_) {
       CreateTables(c, deadline);
     } else {
-      proofColumns_ = PQntuples(Run(c, deadline,
+      proofColumns_ = PQntuples(Run(c, interrupted_, deadline,
                                     "SELECT 1 FROM information_schema.columns"
                                     " WHERE table_name = 'scores' AND column_name = 'proof'")
                                     .get()) > 0;
@@ -156,46 +164,46 @@ PostgresStore::PostgresStore(const std::string& address, int connections, bool r
 
 void PostgresStore::CreateTables(PGconn* c, int64_t deadline) {
   {
-    Run(c, deadline, "SELECT pg_advisory_lock($1)", {kSchemaLock});
+    Run(c, interrupted_, deadline, "SELECT pg_advisory_lock($1)", {kSchemaLock});
     try {
-      Run(c, deadline,
+      Run(c, interrupted_, deadline,
           "CREATE TABLE IF NOT EXISTS scores ("
           " id BIGSERIAL PRIMARY KEY,"
           " name TEXT NOT NULL,"
           " score BIGINT NOT NULL,"
           " add_text TEXT NOT NULL,"
           " submitted BIGINT NOT NULL)");
-      Run(c, deadline, "CREATE INDEX IF NOT EXISTS scores_rank ON scores (score DESC, id)");
+      Run(c, interrupted_, deadline, "CREATE INDEX IF NOT EXISTS scores_rank ON scores (score DESC, id)");
       // The proofs by replay came later: a table made before them gains the
       // columns in place, its entries unproven.
-      Run(c, deadline,
+      Run(c, interrupted_, deadline,
           "ALTER TABLE scores ADD COLUMN IF NOT EXISTS p TEXT,"
           " ADD COLUMN IF NOT EXISTS proof INTEGER NOT NULL DEFAULT 0,"
           " ADD COLUMN IF NOT EXISTS replay BYTEA");
-      Run(c, deadline, "CREATE INDEX IF NOT EXISTS scores_p ON scores (p)");
-      Run(c, deadline,
+      Run(c, interrupted_, deadline, "CREATE INDEX IF NOT EXISTS scores_p ON scores (p)");
+      Run(c, interrupted_, deadline,
           "CREATE TABLE IF NOT EXISTS proof_queue ("
           " score_id BIGINT PRIMARY KEY,"
           " replay BYTEA NOT NULL,"
           " lease BIGINT NOT NULL DEFAULT 0,"
           " tries INTEGER NOT NULL DEFAULT 0)");
-      Run(c, deadline,
+      Run(c, interrupted_, deadline,
           "CREATE TABLE IF NOT EXISTS tokens (p TEXT PRIMARY KEY, issued BIGINT NOT NULL)");
-      Run(c, deadline, "CREATE INDEX IF NOT EXISTS tokens_issued ON tokens (issued)");
-      Run(c, deadline, "CREATE TABLE IF NOT EXISTS service (k TEXT PRIMARY KEY, v TEXT NOT NULL)");
+      Run(c, interrupted_, deadline, "CREATE INDEX IF NOT EXISTS tokens_issued ON tokens (issued)");
+      Run(c, interrupted_, deadline, "CREATE TABLE IF NOT EXISTS service (k TEXT PRIMARY KEY, v TEXT NOT NULL)");
       // Proves the tables take a write under this user.
-      Run(c, deadline,
+      Run(c, interrupted_, deadline,
           "INSERT INTO service (k, v) VALUES ('opened', now()::text)"
           " ON CONFLICT (k) DO UPDATE SET v = EXCLUDED.v");
     } catch (...) {
       try {
-        Run(c, deadline, "SELECT pg_advisory_unlock($1)", {kSchemaLock});
+        Run(c, interrupted_, deadline, "SELECT pg_advisory_unlock($1)", {kSchemaLock});
       } catch (const StoreError&) {
         // The lock goes with the connection, closed below.
       }
       throw;
     }
-    Run(c, deadline, "SELECT pg_advisory_unlock($1)", {kSchemaLock});
+    Run(c, interrupted_, deadline, "SELECT pg_advisory_unlock($1)", {kSchemaLock});
   }
 }
 
@@ -236,8 +244,8 @@ PGconn* PostgresStore::Connect(int64_t deadlineMs) {
   if (c == nullptr) fail("out of memory");
   for (PostgresPollingStatusType st = PGRES_POLLING_WRITING; st != PGRES_POLLING_OK;) {
     if (st == PGRES_POLLING_FAILED || PQstatus(c) == CONNECTION_BAD) fail(Message(c));
-    if (!Wait(c, st == PGRES_POLLING_READING ? POLLIN : POLLOUT, deadlineMs)) {
-      fail("no answer in time");
+    if (!Wait(c, interrupted_, st == PGRES_POLLING_READING ? POLLIN : POLLOUT, deadlineMs)) {
+      fail(interrupted_.load() ? "the service is stopping" : "no answer in time");
     }
     st = PQconnectPoll(c);
   }
@@ -253,6 +261,7 @@ PGconn* PostgresStore::Borrow(int64_t deadlineMs, bool* fresh) {
   // The database failed lately: calls fail at once, and the prober alone
   // tries it again, off the requests' threads.
   if (retryMs_ > 0) throw StoreError("the database " + shown_ + " is not answering");
+  if (interrupted_.load()) throw StoreError("the service is stopping");
   for (;;) {
     if (!idle_.empty()) {
       PGconn* c = idle_.back();
@@ -280,6 +289,7 @@ PGconn* PostgresStore::Borrow(int64_t deadlineMs, bool* fresh) {
         open_ >= capacity_) {
       throw StoreError("no database connection free");
     }
+    if (interrupted_.load()) throw StoreError("the service is stopping");
   }
 }
 
@@ -383,10 +393,16 @@ T PostgresStore::Call(const std::function<T(PGconn*, int64_t)>& work) {
   }
 }
 
+void PostgresStore::Interrupt() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  interrupted_ = true;
+  returned_.notify_all();  // calls waiting for a free connection
+}
+
 std::string PostgresStore::IssueToken(int64_t now) {
   const std::string token = RandomToken();
   return Call<std::string>([&](PGconn* c, int64_t deadline) {
-    Run(c, deadline, "INSERT INTO tokens (p, issued) VALUES ($1, $2)",
+    Run(c, interrupted_, deadline, "INSERT INTO tokens (p, issued) VALUES ($1, $2)",
         {token, std::to_string(now)});
     return token;
   });
@@ -394,14 +410,14 @@ std::string PostgresStore::IssueToken(int64_t now) {
 
 int64_t PostgresStore::PurgeTokens(int64_t now) {
   return Call<int64_t>([&](PGconn* c, int64_t deadline) {
-    return Affected(Run(c, deadline, "DELETE FROM tokens WHERE issued <= $1",
+    return Affected(Run(c, interrupted_, deadline, "DELETE FROM tokens WHERE issued <= $1",
                         {std::to_string(now - kTokenLifetimeSeconds)}));
   });
 }
 
 int64_t PostgresStore::OutstandingTokens() {
   return Call<int64_t>([&](PGconn* c, int64_t deadline) {
-    return Int(Run(c, deadline, "SELECT COUNT(*) FROM tokens"), 0, 0);
+    return Int(Run(c, interrupted_, deadline, "SELECT COUNT(*) FROM tokens"), 0, 0);
   });
 }
 
@@ -412,7 +428,7 @@ ScoreStore::SubmitResult PostgresStore::Submit(const ScoreRecord& record, int64_
   // and used the token up, or did nothing.
   return Call<SubmitResult>([&](PGconn* c, int64_t deadline) {
     const Result r =
-        Run(c, deadline,
+        Run(c, interrupted_, deadline,
             "WITH used AS (DELETE FROM tokens WHERE p = $1 AND issued > $2 RETURNING p)"
             " INSERT INTO scores (name, score, add_text, submitted, p)"
             " SELECT $3, $4, $5, $6, $1 FROM used RETURNING id",
@@ -431,7 +447,7 @@ std::vector<StoredScore> PostgresStore::Best(int limit, ProofFilter which) {
                           (proofColumns_ ? "proof" : "0") + " FROM scores" + where +
                           " ORDER BY score DESC, id LIMIT $1";
   return Call<std::vector<StoredScore>>([&](PGconn* c, int64_t deadline) {
-    const Result r = Run(c, deadline, sql.c_str(), {std::to_string(limit)});
+    const Result r = Run(c, interrupted_, deadline, sql.c_str(), {std::to_string(limit)});
     std::vector<StoredScore> rows;
     for (int i = 0; i < PQntuples(r.get()); ++i) {
       StoredScore s;
@@ -450,7 +466,7 @@ std::vector<StoredScore> PostgresStore::Best(int limit, ProofFilter which) {
 std::optional<ScoreStore::Claim> PostgresStore::FindClaim(const std::string& p, int64_t now) {
   if (!proofColumns_) return std::nullopt;
   return Call<std::optional<Claim>>([&](PGconn* c, int64_t deadline) -> std::optional<Claim> {
-    const Result r = Run(c, deadline,
+    const Result r = Run(c, interrupted_, deadline,
                          "SELECT id, name, score, proof FROM scores WHERE p = $1 AND submitted > $2"
                          " ORDER BY id DESC LIMIT 1",
                          {p, std::to_string(now - kTokenLifetimeSeconds)});
@@ -468,7 +484,7 @@ bool PostgresStore::QueueProof(int64_t id, const std::vector<uint8_t>& replay) {
   // One statement: the entry is marked and the replay queued together, and
   // of two uploads for one entry only the first finds it unproven.
   return Call<bool>([&](PGconn* c, int64_t deadline) {
-    const Result r = Run(c, deadline,
+    const Result r = Run(c, interrupted_, deadline,
                          "WITH marked AS (UPDATE scores SET proof = 1 WHERE id = $1 AND proof = 0"
                          " RETURNING id)"
                          " INSERT INTO proof_queue (score_id, replay)"
@@ -481,7 +497,7 @@ bool PostgresStore::QueueProof(int64_t id, const std::vector<uint8_t>& replay) {
 int64_t PostgresStore::QueuedProofs() {
   if (!proofColumns_) return 0;
   return Call<int64_t>([&](PGconn* c, int64_t deadline) {
-    return Int(Run(c, deadline, "SELECT COUNT(*) FROM proof_queue"), 0, 0);
+    return Int(Run(c, interrupted_, deadline, "SELECT COUNT(*) FROM proof_queue"), 0, 0);
   });
 }
 
@@ -491,7 +507,7 @@ std::optional<ProofJob> PostgresStore::TakeProof(int64_t now, int64_t leaseSecon
   // service was killed mid-way) makes the job free again.
   return Call<std::optional<ProofJob>>([&](PGconn* c, int64_t deadline) -> std::optional<ProofJob> {
     const Result r =
-        Run(c, deadline,
+        Run(c, interrupted_, deadline,
             "WITH next AS (SELECT score_id FROM proof_queue WHERE lease <= $1"
             " ORDER BY score_id LIMIT 1 FOR UPDATE SKIP LOCKED),"
             " taken AS (UPDATE proof_queue q SET lease = $2, tries = q.tries + 1 FROM next"
@@ -506,7 +522,7 @@ std::optional<ProofJob> PostgresStore::TakeProof(int64_t now, int64_t leaseSecon
     job.Tries = static_cast<int>(Int(r, 0, 2));
     if (PQgetisnull(r.get(), 0, 4)) {
       // The operator removed the entry: its proof goes with it.
-      Run(c, deadline, "DELETE FROM proof_queue WHERE score_id = $1", {std::to_string(job.Id)});
+      Run(c, interrupted_, deadline, "DELETE FROM proof_queue WHERE score_id = $1", {std::to_string(job.Id)});
       return std::nullopt;
     }
     job.Name = PQgetvalue(r.get(), 0, 3);
@@ -531,7 +547,7 @@ void PostgresStore::FinishProof(int64_t id, bool verified) {
 std::vector<uint8_t> PostgresStore::VerifiedReplay(int64_t id) {
   if (!proofColumns_) return {};
   return Call<std::vector<uint8_t>>([&](PGconn* c, int64_t deadline) {
-    const Result r = Run(c, deadline,
+    const Result r = Run(c, interrupted_, deadline,
                          "SELECT encode(replay, 'hex') FROM scores WHERE id = $1 AND proof = 2"
                          " AND replay IS NOT NULL",
                          {std::to_string(id)});
@@ -541,19 +557,19 @@ std::vector<uint8_t> PostgresStore::VerifiedReplay(int64_t id) {
 
 int64_t PostgresStore::Count() {
   return Call<int64_t>([&](PGconn* c, int64_t deadline) {
-    return Int(Run(c, deadline, "SELECT COUNT(*) FROM scores"), 0, 0);
+    return Int(Run(c, interrupted_, deadline, "SELECT COUNT(*) FROM scores"), 0, 0);
   });
 }
 
 int64_t PostgresStore::RemoveById(int64_t id) {
   return Call<int64_t>([&](PGconn* c, int64_t deadline) {
-    return Affected(Run(c, deadline, "DELETE FROM scores WHERE id = $1", {std::to_string(id)}));
+    return Affected(Run(c, interrupted_, deadline, "DELETE FROM scores WHERE id = $1", {std::to_string(id)}));
   });
 }
 
 int64_t PostgresStore::RemoveByName(const std::string& utf8Name) {
   return Call<int64_t>([&](PGconn* c, int64_t deadline) {
-    return Affected(Run(c, deadline, "DELETE FROM scores WHERE name = $1", {utf8Name}));
+    return Affected(Run(c, interrupted_, deadline, "DELETE FROM scores WHERE name = $1", {utf8Name}));
   });
 }
 

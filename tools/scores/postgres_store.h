@@ -6,6 +6,7 @@
 // which calls fail at once (StoreError) while a thread of the store's own
 // tries the database again, no more than a few times a second.
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -45,6 +46,7 @@ class PostgresStore : public ScoreStore {
   int64_t Count() override;
   int64_t RemoveById(int64_t id) override;
   int64_t RemoveByName(const std::string& utf8Name) override;
+  void Interrupt() override;
 
   // The longest one call waits on the database, in milliseconds: for a free
   // connection, a new connection and the statement together.
@@ -83,6 +85,8 @@ class PostgresStore : public ScoreStore {
   int64_t retryMs_ = 0;    // 0: the database answers
   int64_t retryAtMs_ = 0;  // steady clock
   bool closing_ = false;
+  // Set by Interrupt(); every wait on the database looks at it.
+  std::atomic<bool> interrupted_{false};
   std::condition_variable probe_;
   std::thread prober_;
 };

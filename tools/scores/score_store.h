@@ -56,6 +56,11 @@ class ScoreStore {
   // Where the data lives, for messages (a file name, or the database address).
   virtual std::string Where() const = 0;
 
+  // The service is stopping: calls waiting on the database give up at once,
+  // and later ones fail without waiting. A store whose calls cannot hang
+  // has nothing to do.
+  virtual void Interrupt() {}
+
   // A fresh random token, remembered from `now` on.
   virtual std::string IssueToken(int64_t now) = 0;
   // Forgets the tokens issued `kTokenLifetimeSeconds` or more before `now`;

@@ -295,6 +295,9 @@ int main(int argc, char** argv) {
     sigwait(&stopSignals, &sig);
     std::printf("klevaria-scores: stopping\n");
     std::fflush(stdout);
+    // Nothing waits on a database that hangs: requests and proofs in flight
+    // give up at once, and a proof's lease returns it to the queue.
+    store->Interrupt();
     server.Stop();
     pool.Stop();
   } catch (const klv::scores::StoreError& e) {
