@@ -193,6 +193,19 @@ TEST_F(ScoreProofTest, AForgedGetOnlyRecordStaysUnverified) {
             std::string::npos);
   EXPECT_NE(page.find("<span class=\"unverified\">не проверено</span>", cheat), std::string::npos);
 
+  // The operator's list says the same.
+  const std::string cmd =
+      std::string(KLV_BIN_DIR) + "/klevaria-scores --db '" + where_ + "' --list 5 2>&1";
+  FILE* list = popen(cmd.c_str(), "r");
+  ASSERT_NE(list, nullptr);
+  std::string listed;
+  char buf[512];
+  for (size_t n; (n = fread(buf, 1, sizeof buf, list)) > 0;) listed.append(buf, n);
+  EXPECT_EQ(WEXITSTATUS(pclose(list)), 0) << listed;
+  const std::string date = "\t2025-12-06 05:46";
+  EXPECT_NE(listed.find("\tBob\t" + date + "\tverified\n"), std::string::npos) << listed;
+  EXPECT_NE(listed.find("\tCheat\t" + date + "\tunverified\n"), std::string::npos) << listed;
+
   ServiceOptions only;
   only.RatePerMinute = 0;
   only.VerifiedOnly = true;

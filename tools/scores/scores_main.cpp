@@ -57,7 +57,7 @@ constexpr const char* kUsage =
     "  --verified-only        the page shows only entries proven by their replay\n"
     "\n"
     "Operator commands (on --db, then exit):\n"
-    "  --list N               print the best N entries with their ids\n"
+    "  --list N               print the best N entries with their ids and proofs\n"
     "  --remove-id ID         remove the entry with id ID\n"
     "  --remove-name NAME     remove every entry under NAME\n"
     "  --verify FILE          replay FILE as the service would and print the\n"
@@ -237,8 +237,9 @@ int main(int argc, char** argv) {
         klv::scores::OpenScoreStore(db, options.Threads + 1, command == Command::List);
     if (command == Command::List) {
       for (const klv::scores::StoredScore& s : store->Best(static_cast<int>(listCount))) {
-        std::printf("%lld\t%u\t%s\t%s\t%s\n", static_cast<long long>(s.Id), s.Score, s.Name.c_str(),
-                    s.Add.c_str(), Date(s.Submitted).c_str());
+        std::printf("%lld\t%u\t%s\t%s\t%s\t%s\n", static_cast<long long>(s.Id), s.Score,
+                    s.Name.c_str(), s.Add.c_str(), Date(s.Submitted).c_str(),
+                    s.Verified ? "verified" : "unverified");
       }
       return 0;
     }
