@@ -102,40 +102,30 @@ wait_game_end() {
   wait "$game_pid" || status=$?
   game_pid=""
 }
-# gold_text_pixels NAME X0 X1 Y0 Y1: the number of pixels of gold text
-# ("Повтор", "КОНЕЦ ИГРЫ") in that part of a screenshot, kept as NAME.
-gold_text_pixels() {
-  "$bin_dir/xprobe" shot "$win" "$work/$1.ppm"
-  [ -n "${KLV_SHOTS_DIR:-}" ] && cp "$work/$1.ppm" "$KLV_SHOTS_DIR/"
-  python3 - "$work/$1.ppm" "$2" "$3" "$4" "$5" <<'PY'
-import re, sys
-data = open(sys.argv[1], 'rb').read()
-head = re.match(rb'P6\s+(\d+)\s+(\d+)\s+\d+\s', data)
-w = int(head.group(1))
-x0, x1, y0, y1 = map(int, sys.argv[2:6])
-pixels = data[head.end():]
-n = 0
-for y in range(y0, y1):
-    for x in range(x0, x1):
-        r, g, b = pixels[(y * w + x) * 3:(y * w + x) * 3 + 3]
-        n += r > 230 and 190 < g < 230 and b < 60
-print(n)
-PY
-}
-# region_digest NAME X0 X1 Y0 Y1: a digest of that part of a screenshot.
-region_digest() {
-  "$bin_dir/xprobe" shot "$win" "$work/$1.ppm"
-  python3 - "$work/$1.ppm" "$2" "$3" "$4" "$5" <<'PY'
+# look_at WHAT NAME X0 X1 Y0 Y1: a screenshot kept as NAME, and in that part
+# of it either the number of pixels of gold text ("Повтор", "КОНЕЦ ИГРЫ";
+# WHAT is gold) or a digest of the pixels (WHAT is digest).
+look_at() {
+  "$bin_dir/xprobe" shot "$win" "$work/$2.ppm"
+  [ -n "${KLV_SHOTS_DIR:-}" ] && cp "$work/$2.ppm" "$KLV_SHOTS_DIR/"
+  python3 - "$work/$2.ppm" "$@" <<'PY'
 import hashlib, re, sys
 data = open(sys.argv[1], 'rb').read()
 head = re.match(rb'P6\s+(\d+)\s+(\d+)\s+\d+\s', data)
 w = int(head.group(1))
-x0, x1, y0, y1 = map(int, sys.argv[2:6])
+what = sys.argv[2]
+x0, x1, y0, y1 = map(int, sys.argv[4:8])
 pixels = data[head.end():]
-rows = b''.join(pixels[(y * w + x0) * 3:(y * w + x1) * 3] for y in range(y0, y1))
-print(hashlib.sha1(rows).hexdigest())
+rows = [pixels[(y * w + x0) * 3:(y * w + x1) * 3] for y in range(y0, y1)]
+if what == 'digest':
+    print(hashlib.sha1(b''.join(rows)).hexdigest())
+else:
+    print(sum(r > 230 and 190 < g < 230 and b < 60
+              for row in rows for r, g, b in zip(row[0::3], row[1::3], row[2::3])))
 PY
 }
+gold_text_pixels() { look_at gold "$@"; }
+region_digest() { look_at digest "$@"; }
 # "Повтор" in the top right corner.
 replay_text_pixels() { gold_text_pixels "$1" 560 795 5 50; }
 
