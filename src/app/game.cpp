@@ -51,10 +51,12 @@ Game::Game(Platform& p, GamePaths paths, uint64_t seed)
   Play1 = std::unique_ptr<PlayContext>(
       new PlayContext{Rng, GameImgs, MenuImgs, *SpriteEngine1, Hold1, *Input1, Mouse});
   Round1 = std::make_unique<Round>(*Play1);
-  ScreenContext1 = std::unique_ptr<ScreenContext>(new ScreenContext{
-      *this, platform, AppDir, MenuImgs, *SpriteEngine1, Canvas1, BackBuffer, *Cfg, Hold1,
-      FrameTimer1, Mouse, LastMouseX, ScoreService, StartSubmission, RowReplays});
-  Screens1 = std::make_unique<Screens>(*ScreenContext1, *Round1);
+  // The screens keep their own copy of what they are given.
+  Screens1 = std::make_unique<Screens>(
+      ScreenContext{*this, platform, AppDir, MenuImgs, *SpriteEngine1, Canvas1, BackBuffer, *Cfg,
+                    Hold1, FrameTimer1, Mouse, LastMouseX, ScoreService, StartSubmission,
+                    RowReplays},
+      *Round1);
   FrameTimer1.SetInterval(16);
 }
 
@@ -481,8 +483,45 @@ GameSnapshot Game::Snapshot() const {
   s.LastMouseY = LastMouseY;
   for (size_t r = 0; r < RowReplays.size(); ++r) s.RowHasReplay[r] = !RowReplays[r].empty();
   s.FrameIntervalMs = FrameTimer1.Interval();
+  s.Frames = FrameTimer1.Frames();
   s.RandomState = Rng.State();
   return s;
+}
+
+ReplayStart Game::RecordedStart(uint64_t clockUs) const {
+  ReplayStart s;
+  s.RngState = Rng.State();
+  s.ClockUs = clockUs;
+  const uint64_t intervalUs = uint64_t(FrameTimer1.Interval()) * 1000;
+  const uint64_t lastTick = FrameTimer1.DueUs() - intervalUs;
+  s.FrameLastTickUs = lastTick > s.ClockUs ? s.ClockUs : lastTick;
+  s.FrameIntervalMs = static_cast<uint16_t>(FrameTimer1.Interval());
+  s.FrameCounter = FrameCounter;
+  s.FrameActive = FrameTimer1.Running();
+  s.Settings = static_cast<uint8_t>((Cfg->Music ? kReplayMusic : 0) |
+                                    (Cfg->Sound ? kReplaySound : 0) |
+                                    (Cfg->Windowed ? kReplayWindowed : 0));
+  return s;
+}
+
+void Game::RestoreStart(const ReplayStart& s) {
+  Cfg->Music = (s.Settings & kReplayMusic) != 0;
+  Cfg->Sound = (s.Settings & kReplaySound) != 0;
+  Cfg->Windowed = (s.Settings & kReplayWindowed) != 0;
+  Rng.SetState(s.RngState);
+  FrameCounter = s.FrameCounter;
+  FrameTimer1.SetInterval(s.FrameIntervalMs);
+  FrameTimer1.SetActive(false, 0);
+  FrameTimer1.SetActive(true, s.FrameLastTickUs);
+  if (!s.FrameActive) FrameTimer1.SetActive(false, s.ClockUs);
+}
+
+std::string Game::EnteredName() const {
+  return Screens1->EnteredName;
+}
+
+std::unique_ptr<RecordableGame> NewGame(Platform& platform, GamePaths paths, uint64_t seed) {
+  return std::make_unique<Game>(platform, std::move(paths), seed);
 }
 
 void Game::MusicOff() {

@@ -92,7 +92,7 @@ std::string RandomAction(klv::Random& r, klv::Screen screen) {
 // memory before the warm-up ends too, so what the heap shows after it is what
 // the game keeps, not what it sees for the first time.
 void DecodeEveryPicture(klv::Game& g) {
-  for (klv::PictureCollection* c : {&g.MenuImgs, &g.GameImgs})
+  for (klv::PictureCollection* c : {&g.Play1->MenuImgs, &g.Play1->GameImgs})
     for (int i = 0; i < c->Count(); ++i) (void)c->ItemAt(i).Picture();
 }
 
