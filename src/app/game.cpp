@@ -472,7 +472,7 @@ GameSnapshot Game::Snapshot() const {
   s.GameFinished = GameFinished;
   s.Terminated = terminated_;
   s.LevelNo = Round1->LevelNo;
-  s.Score = Round1->ScoreValue();
+  s.Score = Round1->AnglerScore().Shown();
   s.RoundClock = Round1->RoundClock;
   s.FishCount = Round1->FishCount;
   s.ObjectCount = Round1->ObjectCount;
@@ -653,7 +653,7 @@ namespace {
 
 std::vector<ShelfRow> ShelfRows(const Config& cfg) {
   std::vector<ShelfRow> rows;
-  for (const ScoreEntry& e : cfg.Scores) rows.push_back({e.Name, UnmaskScore(e.Score)});
+  for (const ScoreEntry& e : cfg.Scores) rows.push_back({e.Name, e.Score.Value()});
   return rows;
 }
 

@@ -330,7 +330,7 @@ void Screens::ActivateOptions() {
 void Screens::ActivateHiScores() {
   switch (MenuPos) {
     case 1:
-      ClearTable(ctx_.Cfg, DefaultScoreName());
+      ctx_.Cfg.Scores.Clear(ScoreTable::DefaultName());
       ctx_.Flow.ForgetRowReplays();
       break;
     case 2:

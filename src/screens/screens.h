@@ -22,17 +22,6 @@ class Hlp;
 class Ask;
 class Chk;
 class WorldSubmission;
-struct ScoreEntry;
-
-// Where a score enters the ten-entry table (1..10), or 0 when it does not
-// qualify. Entries are best first with masked scores; an equal score goes
-// below the entries it equals. A score below zero (taken as signed) never
-// qualifies: a landed piece of junk can leave the running score negative, and
-// read as unsigned it would top the table.
-int TablePlace(const std::array<ScoreEntry, 10>& table, uint32_t maskedScore);
-// Puts the entry at its place, moving the entries below it one down (the last
-// drops out). Returns the place, 0 when nothing was inserted.
-int InsertScore(std::array<ScoreEntry, 10>& table, const std::string& name, uint32_t maskedScore);
 
 // Whether a typed code page 1251 byte may go into AddText or EnteredName:
 // codes above 47 (digits, letters, the signs from ":" up, every letter of the

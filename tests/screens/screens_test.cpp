@@ -135,12 +135,12 @@ TEST_F(ScreensTest, ClearTableAtOnceWithoutSaving) {
   Click(100, 475);
   EXPECT_EQ(G().GameState, Screen::HiScores);
   for (int i = 0; i < 10; ++i) {
-    EXPECT_EQ(UnmaskScore(Cfg().Scores[i].Score), uint32_t(10000 - 1000 * i));
-    EXPECT_EQ(Cfg().Scores[i].Name, DefaultScoreName());
+    EXPECT_EQ(Cfg().Scores[i].Score.Value(), uint32_t(10000 - 1000 * i));
+    EXPECT_EQ(Cfg().Scores[i].Name, ScoreTable::DefaultName());
   }
   Config saved;
   LoadConfig(dir_.string(), saved);
-  EXPECT_EQ(UnmaskScore(saved.Scores[0].Score), 1000u);
+  EXPECT_EQ(saved.Scores[0].Score.Value(), 1000u);
   EXPECT_EQ(std::filesystem::last_write_time(ConfigFile()), before);
   EXPECT_EQ(std::filesystem::file_size(ConfigFile()), sizeBefore);
 }
@@ -304,12 +304,12 @@ TEST_F(ScreensTest, ADamagedSettingsFileIsKeptAndReportedInOneBox) {
   EXPECT_NE(aboutSettings[0].find(file + ".bad"), std::string::npos) << aboutSettings[0];
   EXPECT_EQ(std::filesystem::file_size(file + ".bad"), 100u);
   EXPECT_EQ(std::filesystem::file_size(file), 240u);
-  EXPECT_EQ(UnmaskScore(again.game->Cfg->Scores[0].Score), 1000u);
+  EXPECT_EQ(again.game->Cfg->Scores[0].Score.Value(), 1000u);
 }
 
 TEST_F(ScreensTest, APlayersOwnSettingsFolderStartsFromTheGameFolders) {
   Cfg().AddText = "carried";
-  Cfg().Scores[0] = {"Top", MaskScore(123456)};
+  Cfg().Scores[0] = {"Top", Score::Plain(123456)};
   ASSERT_TRUE(G().SaveSettings());
   GamePaths paths;
   paths.AppDir = dir_.string() + "/";

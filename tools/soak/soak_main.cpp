@@ -51,7 +51,7 @@ uint64_t StateHash(klv::Game& g) {
   h = Mix(h, uint8_t(g.GameState));
   h = Mix(h, g.FrameCounter);
   h = Mix(h, g.Round1->LevelNo);
-  h = Mix(h, uint32_t(g.Round1->ScoreValue()));
+  h = Mix(h, g.Round1->AnglerScore().Value());
   h = Mix(h, uint32_t(g.Round1->RoundClock));
   h = Mix(h, g.Round1->FishCount);
   h = Mix(h, g.Round1->ObjectCount);
