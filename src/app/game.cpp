@@ -19,6 +19,7 @@
 #include "play/round.h"
 #include "replay/replay_shelf.h"
 #include "screens/screen_context.h"
+#include "screens/screen_table.h"
 #include "screens/screens.h"
 #include "settings/config.h"
 #include "settings/os_error_text.h"
@@ -379,7 +380,7 @@ void Game::StopGame() {
     return;
   }
   BackToMenuScene();
-  Screens1->ShowMenu();
+  Screens1->Show(Screen::Menu);
 }
 
 void Game::FinishGame() {
@@ -583,21 +584,13 @@ void Game::OnCloseRequest() {
   StopWatching();
   // The window never closes by itself: the player is asked instead, from
   // the menus. During a game, and while a question is up, it stays open.
-  switch (GameState) {
-    case Screen::Game:
-    case Screen::ExitGameQuestion:
-    case Screen::GameOver:
-    case Screen::GameOver2:
-    case Screen::EnterName:
-    case Screen::ExitQuestion:
+  switch (ScreenOf(GameState).Close) {
+    case CloseRequest::StaysOpen:
       return;
-    case Screen::Options:
-    case Screen::HiScores:
-    case Screen::Help:
-    case Screen::None:
-      Screens1->ShowMenu();
+    case CloseRequest::MenuAsks:
+      Screens1->Show(Screen::Menu);
       break;
-    case Screen::Menu:
+    case CloseRequest::Asks:
       break;
   }
   Screens1->AskToQuit();

@@ -155,9 +155,7 @@ const char* ScriptRunner::ScreenName(Screen screen) {
 }
 
 std::optional<Screen> ScriptRunner::ScreenNamed(std::string_view name) {
-  for (Screen s : {Screen::None, Screen::Menu, Screen::Options, Screen::HiScores, Screen::Help,
-                   Screen::ExitQuestion, Screen::Game, Screen::ExitGameQuestion, Screen::GameOver,
-                   Screen::GameOver2, Screen::EnterName}) {
+  for (Screen s : kAllScreens) {
     if (name == ScreenName(s)) return s;
   }
   return std::nullopt;

@@ -123,7 +123,7 @@ void Screens::FinishNameEntry() {
   Sending = false;
   ctx_.Flow.BackToMenuScene();
   MenuReturnPos = 3;
-  ShowMenu();
+  Show(Screen::Menu);
   ClickGateArmed = false;
   ActivateItem();  // item 3: the high-score screen
   ctx_.Flow.TableEntryDone();

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "base/screen.h"
 #include "platform/platform.h"
 #include "screens/hot_spots.h"
 #include "screens/screen_context.h"
@@ -55,11 +56,11 @@ class Screens {
   // Start-up: the name entry's check box, made once and kept for the run.
   void CreateSendCheck();
 
-  // Screen builders; each removes the sprites of the screen being left.
-  void ShowMenu();
-  void ShowOptions();
-  void ShowHiScores();
-  void ShowHelp();
+  // Builds a menu screen (the menu, options, high scores, help) from its row
+  // in the screen table, its panel and buttons, after removing the sprites
+  // of the screen being left, and shows it. The menu returns to the item
+  // left (MenuReturnPos); a sub-screen keeps it and selects its back row.
+  void Show(Screen screen);
   // The action of MenuPos (or of the lit hot spot) on the current screen,
   // behind the click gate.
   void ActivateItem();
@@ -126,9 +127,7 @@ class Screens {
 
   std::array<MenuB*, 7> MenuButtons{};  // [1..6]
   MenuB* BackButton = nullptr;
-  FonB* OptionsPanel = nullptr;
-  FonB* HiScoresPanel = nullptr;
-  FonB* HelpPanel = nullptr;
+  FonB* Panel = nullptr;  // the sub-screen's panel
   Hlp* HelpPicture = nullptr;
   Ask* AskBox = nullptr;
   Chk* SendCheck = nullptr;
