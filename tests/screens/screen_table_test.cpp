@@ -56,20 +56,20 @@ TEST(ScreenTable, ButtonsKeepTheirPicturesPlaceAndTheirSpotsOffset) {
     int dx, dy;  // the spot's top left, from the picture's
   };
   const Case cases[] = {
-      {Screen::Menu, "Start", 261, 226, 0, 2},     {Screen::Menu, "Opt", 261, 272, 0, 0},
-      {Screen::Menu, "Exit", 261, 468, 0, 0},      {Screen::Options, "Win", 301, 230, 2, -1},
-      {Screen::Options, "Full", 447, 230, 1, -1},  {Screen::Options, "Off", 391, 278, 2, -1},
-      {Screen::Options, "OptBack", 33, 462, 9, 2}, {Screen::HiScores, "Clear", 41, 465, -1, 0},
+      {Screen::Menu, "Start", 261, 226, 0, 2},      {Screen::Menu, "Opt", 261, 272, 0, 0},
+      {Screen::Menu, "Exit", 261, 468, 0, 0},       {Screen::Options, "Win", 301, 230, 2, -1},
+      {Screen::Options, "Full", 447, 230, 1, -1},   {Screen::Options, "Off", 391, 278, 2, -1},
+      {Screen::Options, "OptBack", 33, 462, 9, 2},  {Screen::HiScores, "Clear", 41, 465, -1, 0},
       {Screen::HiScores, "World", 373, 465, -1, 0}, {Screen::HiScores, "HScrBack", 30, 504, 11, 1},
-      {Screen::Help, "Previos", 40, 465, 0, 0},    {Screen::Help, "HScrBack", 37, 505, 4, 0},
+      {Screen::Help, "Previos", 40, 465, 0, 0},     {Screen::Help, "HScrBack", 37, 505, 4, 0},
   };
   for (const Case& c : cases) {
     const ScreenButton* found = nullptr;
     for (const ScreenButton& b : ScreenOf(c.screen).Buttons)
       if (b.Picture && b.Picture == c.picture && b.X == c.x && b.Y == c.y) found = &b;
     ASSERT_NE(found, nullptr) << c.picture << " at " << c.x << "," << c.y;
-    EXPECT_EQ(found->Spot.Left - found->X, c.dx) << c.picture;
-    EXPECT_EQ(found->Spot.Top - found->Y, c.dy) << c.picture;
+    EXPECT_EQ(found->Spot.Bounds.Left - found->X, c.dx) << c.picture;
+    EXPECT_EQ(found->Spot.Bounds.Top - found->Y, c.dy) << c.picture;
   }
 }
 
