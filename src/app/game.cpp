@@ -198,7 +198,7 @@ void Game::FrameTimer1Timer() {
   // the game, so doing it after the move pass changes no picture): the back
   // buffer is cleared to black unless an opaque backdrop covers all of it,
   // then come the sprites in depth order and the texts.
-  if (DrawFrames) {
+  if (drawFrames_) {
     BackBuffer.SetRecorder(&frameOps_);
     frameOps_.Clear();
     if (!BackdropCoversScreen()) BackBuffer.Fill(0xFF000000u);
@@ -208,7 +208,7 @@ void Game::FrameTimer1Timer() {
   }
   if (GameState == Screen::Options) Screens1->LightSettings();
   if (GameState == Screen::Game) Round1->Spawn();
-  if (!DrawFrames) return;
+  if (!drawFrames_) return;
   DrawChanges();
 }
 
@@ -499,9 +499,9 @@ ReplayStart Game::RecordedStart(uint64_t clockUs) const {
   s.FrameIntervalMs = static_cast<uint16_t>(FrameTimer1.Interval());
   s.FrameCounter = FrameCounter;
   s.FrameActive = FrameTimer1.Running();
-  s.Settings = static_cast<uint8_t>((Cfg->Music ? kReplayMusic : 0) |
-                                    (Cfg->Sound ? kReplaySound : 0) |
-                                    (Cfg->Windowed ? kReplayWindowed : 0));
+  s.Settings =
+      static_cast<uint8_t>((Cfg->Music ? kReplayMusic : 0) | (Cfg->Sound ? kReplaySound : 0) |
+                           (Cfg->Windowed ? kReplayWindowed : 0));
   return s;
 }
 

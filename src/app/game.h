@@ -139,7 +139,7 @@ class Game : public RecordableGame, public GameFlow {
   // What play is given of the game: generator, pictures, engine, hold,
   // effects, controls, the screen.
   std::unique_ptr<PlayContext> Play1;
-  std::unique_ptr<Round> Round1;  // play: angler, fish, scenery, round rules
+  std::unique_ptr<Round> Round1;      // play: angler, fish, scenery, round rules
   std::unique_ptr<Screens> Screens1;  // menus, keyboard and mouse, high scores
 
   int LastMouseX = 0;
@@ -155,8 +155,7 @@ class Game : public RecordableGame, public GameFlow {
 
   // Whether frames are drawn and shown. Drawing changes nothing of the game,
   // so a replay that is only checked (not watched) plays without it.
-  bool DrawFrames = true;
-  void SetDrawFrames(bool on) override { DrawFrames = on; }
+  void SetDrawFrames(bool on) override { drawFrames_ = on; }
   // Whether a frame draws (and shows) only what changed since the last one;
   // off, every frame is drawn whole (tests compare the two).
   bool DrawChangesOnly = true;
@@ -232,6 +231,7 @@ class Game : public RecordableGame, public GameFlow {
   Screen drawnState_ = Screen::None;
   bool terminated_ = false;
   bool cursorShown_ = true;
+  bool drawFrames_ = true;
 };
 
 }  // namespace klv
