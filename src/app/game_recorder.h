@@ -21,7 +21,8 @@ struct GameSnapshot;
 class GameRecorder {
  public:
   // `platform` must be the platform `game` was made with.
-  GameRecorder(RecordableGame& game, RecordingPlatform& platform) : game_(game), platform_(platform) {}
+  GameRecorder(RecordableGame& game, RecordingPlatform& platform)
+      : game_(game), platform_(platform) {}
 
   // Called by StartGame before anything of the new game happens.
   void GameStarting();

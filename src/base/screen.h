@@ -26,9 +26,9 @@ enum class Screen : uint8_t {
 
 // Every screen once, in the enum's order.
 inline constexpr Screen kAllScreens[] = {
-    Screen::None,         Screen::Menu,     Screen::Options,          Screen::HiScores,
-    Screen::Help,         Screen::ExitQuestion, Screen::Game,        Screen::ExitGameQuestion,
-    Screen::GameOver,     Screen::GameOver2, Screen::EnterName,
+    Screen::None,     Screen::Menu,         Screen::Options,   Screen::HiScores,
+    Screen::Help,     Screen::ExitQuestion, Screen::Game,      Screen::ExitGameQuestion,
+    Screen::GameOver, Screen::GameOver2,    Screen::EnterName,
 };
 inline constexpr size_t kScreenCount = sizeof kAllScreens / sizeof kAllScreens[0];
 

@@ -117,7 +117,8 @@ void Screens::Show(Screen screen) {
     MenuPos = row.Items;
   }
   if (row.Lights == ButtonLight::BackButton && BackButton) BackButton->Lit = true;
-  if (row.Lights == ButtonLight::MenuButtons && MenuButtons[MenuPos]) MenuButtons[MenuPos]->Lit = true;
+  if (row.Lights == ButtonLight::MenuButtons && MenuButtons[MenuPos])
+    MenuButtons[MenuPos]->Lit = true;
   ctx_.Flow.Show(screen);
   if (screen == Screen::HiScores) ctx_.Flow.RefreshRowReplays();
 }

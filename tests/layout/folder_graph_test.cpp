@@ -140,7 +140,8 @@ TEST(FolderGraph, FewFilesSeeTheWholeGame) {
     std::ifstream in(p);
     std::string line;
     while (std::getline(in, line))
-      if (line.rfind("#include \"app/game.h\"", 0) == 0) includers.insert(fs::relative(p, src).string());
+      if (line.rfind("#include \"app/game.h\"", 0) == 0)
+        includers.insert(fs::relative(p, src).string());
   }
   EXPECT_TRUE(includers.count("app/game.cpp")) << "the sources were not found under " << src;
   for (const std::string& f : includers)

@@ -58,12 +58,12 @@ TEST(ScoreTablePlace, TopMiddleBottomTiesAndNotEntering) {
     int place;
   };
   const Case cases[] = {
-      {1001, 1},        {0x7FFFFFFFu, 1},                        // the top
-      {1000, 2},        {950, 2},         {701, 4},  {700, 6},  // ties go below the equal rows
-      {101, 10},                                                // the bottom
-      {100, 0},         {99, 0},          {0, 0},               // equal to the tenth is not enough
-      {0xFFFFFFF6u, 0},                                         // -10: huge unsigned, never enters
-      {0x80000000u, 0},                                         // the most negative
+      {1001, 1},        {0x7FFFFFFFu, 1},                      // the top
+      {1000, 2},        {950, 2},         {701, 4}, {700, 6},  // ties go below the equal rows
+      {101, 10},                                               // the bottom
+      {100, 0},         {99, 0},          {0, 0},              // equal to the tenth is not enough
+      {0xFFFFFFF6u, 0},                                        // -10: huge unsigned, never enters
+      {0x80000000u, 0},                                        // the most negative
   };
   for (const Case& c : cases) EXPECT_EQ(table.PlaceFor(Score::Plain(c.score)), c.place) << c.score;
 }
@@ -72,7 +72,8 @@ TEST(ScoreTableInsert, RowsBelowMoveDownAndTheLastDropsOut) {
   ScoreTable table = Table({1000, 900, 800, 700, 600, 500, 400, 300, 200, 100});
   EXPECT_EQ(table.Insert("Петя", Score::Plain(900)), 3);
   EXPECT_EQ(Names(table), "n1 n2 Петя n3 n4 n5 n6 n7 n8 n9 ");
-  EXPECT_EQ(Plain(table), (std::vector<uint32_t>{1000, 900, 900, 800, 700, 600, 500, 400, 300, 200}));
+  EXPECT_EQ(Plain(table),
+            (std::vector<uint32_t>{1000, 900, 900, 800, 700, 600, 500, 400, 300, 200}));
 
   EXPECT_EQ(table.Insert("top", Score::Plain(5000)), 1);
   EXPECT_EQ(Names(table), "top n1 n2 Петя n3 n4 n5 n6 n7 n8 ");
@@ -125,8 +126,15 @@ TEST(ScoreTableSort, FollowsTheSwapRuleAndComparesUnsigned) {
 // pass it, while the rest of the table still takes scores by the usual rule.
 TEST(ScoreTableDamaged, SortedOnLoadingAndStillTakesScores) {
   ScoreTable t;
-  const uint32_t masked[] = {0, 0xFFFFFFFFu, MaskScore(10), MaskScore(500), 0,
-                             MaskScore(20), MaskScore(30), MaskScore(40), MaskScore(50),
+  const uint32_t masked[] = {0,
+                             0xFFFFFFFFu,
+                             MaskScore(10),
+                             MaskScore(500),
+                             0,
+                             MaskScore(20),
+                             MaskScore(30),
+                             MaskScore(40),
+                             MaskScore(50),
                              MaskScore(60)};
   for (int i = 0; i < 10; ++i) t[i] = {"r" + std::to_string(i), Score::Masked(masked[i])};
   t.Sort();

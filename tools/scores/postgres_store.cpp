@@ -173,7 +173,8 @@ void PostgresStore::CreateTables(PGconn* c, int64_t deadline) {
           " score BIGINT NOT NULL,"
           " add_text TEXT NOT NULL,"
           " submitted BIGINT NOT NULL)");
-      Run(c, interrupted_, deadline, "CREATE INDEX IF NOT EXISTS scores_rank ON scores (score DESC, id)");
+      Run(c, interrupted_, deadline,
+          "CREATE INDEX IF NOT EXISTS scores_rank ON scores (score DESC, id)");
       // The proofs by replay came later: a table made before them gains the
       // columns in place, its entries unproven.
       Run(c, interrupted_, deadline,
@@ -190,7 +191,8 @@ void PostgresStore::CreateTables(PGconn* c, int64_t deadline) {
       Run(c, interrupted_, deadline,
           "CREATE TABLE IF NOT EXISTS tokens (p TEXT PRIMARY KEY, issued BIGINT NOT NULL)");
       Run(c, interrupted_, deadline, "CREATE INDEX IF NOT EXISTS tokens_issued ON tokens (issued)");
-      Run(c, interrupted_, deadline, "CREATE TABLE IF NOT EXISTS service (k TEXT PRIMARY KEY, v TEXT NOT NULL)");
+      Run(c, interrupted_, deadline,
+          "CREATE TABLE IF NOT EXISTS service (k TEXT PRIMARY KEY, v TEXT NOT NULL)");
       // Proves the tables take a write under this user.
       Run(c, interrupted_, deadline,
           "INSERT INTO service (k, v) VALUES ('opened', now()::text)"
@@ -522,7 +524,8 @@ std::optional<ProofJob> PostgresStore::TakeProof(int64_t now, int64_t leaseSecon
     job.Tries = static_cast<int>(Int(r, 0, 2));
     if (PQgetisnull(r.get(), 0, 4)) {
       // The operator removed the entry: its proof goes with it.
-      Run(c, interrupted_, deadline, "DELETE FROM proof_queue WHERE score_id = $1", {std::to_string(job.Id)});
+      Run(c, interrupted_, deadline, "DELETE FROM proof_queue WHERE score_id = $1",
+          {std::to_string(job.Id)});
       return std::nullopt;
     }
     job.Name = PQgetvalue(r.get(), 0, 3);
@@ -563,13 +566,15 @@ int64_t PostgresStore::Count() {
 
 int64_t PostgresStore::RemoveById(int64_t id) {
   return Call<int64_t>([&](PGconn* c, int64_t deadline) {
-    return Affected(Run(c, interrupted_, deadline, "DELETE FROM scores WHERE id = $1", {std::to_string(id)}));
+    return Affected(
+        Run(c, interrupted_, deadline, "DELETE FROM scores WHERE id = $1", {std::to_string(id)}));
   });
 }
 
 int64_t PostgresStore::RemoveByName(const std::string& utf8Name) {
   return Call<int64_t>([&](PGconn* c, int64_t deadline) {
-    return Affected(Run(c, interrupted_, deadline, "DELETE FROM scores WHERE name = $1", {utf8Name}));
+    return Affected(
+        Run(c, interrupted_, deadline, "DELETE FROM scores WHERE name = $1", {utf8Name}));
   });
 }
 
