@@ -19,6 +19,7 @@
 #include "play/round.h"
 #include "replay/replay_shelf.h"
 #include "screens/screen_context.h"
+#include "screens/screen_table.h"
 #include "screens/screens.h"
 #include "settings/config.h"
 #include "settings/os_error_text.h"
@@ -51,10 +52,12 @@ Game::Game(Platform& p, GamePaths paths, uint64_t seed)
   Play1 = std::unique_ptr<PlayContext>(
       new PlayContext{Rng, GameImgs, MenuImgs, *SpriteEngine1, Hold1, *Input1, Mouse});
   Round1 = std::make_unique<Round>(*Play1);
-  ScreenContext1 = std::unique_ptr<ScreenContext>(new ScreenContext{
-      *this, platform, AppDir, MenuImgs, *SpriteEngine1, Canvas1, BackBuffer, *Cfg, Hold1,
-      FrameTimer1, Mouse, LastMouseX, ScoreService, StartSubmission, RowReplays});
-  Screens1 = std::make_unique<Screens>(*ScreenContext1, *Round1);
+  // The screens keep their own copy of what they are given.
+  Screens1 = std::make_unique<Screens>(
+      ScreenContext{*this, platform, AppDir, MenuImgs, *SpriteEngine1, Canvas1, BackBuffer, *Cfg,
+                    Hold1, FrameTimer1, Mouse, LastMouseX, ScoreService, StartSubmission,
+                    RowReplays},
+      *Round1);
   FrameTimer1.SetInterval(16);
 }
 
@@ -195,7 +198,7 @@ void Game::FrameTimer1Timer() {
   // the game, so doing it after the move pass changes no picture): the back
   // buffer is cleared to black unless an opaque backdrop covers all of it,
   // then come the sprites in depth order and the texts.
-  if (DrawFrames) {
+  if (drawFrames_) {
     BackBuffer.SetRecorder(&frameOps_);
     frameOps_.Clear();
     if (!BackdropCoversScreen()) BackBuffer.Fill(0xFF000000u);
@@ -205,7 +208,7 @@ void Game::FrameTimer1Timer() {
   }
   if (GameState == Screen::Options) Screens1->LightSettings();
   if (GameState == Screen::Game) Round1->Spawn();
-  if (!DrawFrames) return;
+  if (!drawFrames_) return;
   DrawChanges();
 }
 
@@ -377,7 +380,7 @@ void Game::StopGame() {
     return;
   }
   BackToMenuScene();
-  Screens1->ShowMenu();
+  Screens1->Show(Screen::Menu);
 }
 
 void Game::FinishGame() {
@@ -470,7 +473,7 @@ GameSnapshot Game::Snapshot() const {
   s.GameFinished = GameFinished;
   s.Terminated = terminated_;
   s.LevelNo = Round1->LevelNo;
-  s.Score = Round1->ScoreValue();
+  s.Score = Round1->AnglerScore().Shown();
   s.RoundClock = Round1->RoundClock;
   s.FishCount = Round1->FishCount;
   s.ObjectCount = Round1->ObjectCount;
@@ -481,8 +484,45 @@ GameSnapshot Game::Snapshot() const {
   s.LastMouseY = LastMouseY;
   for (size_t r = 0; r < RowReplays.size(); ++r) s.RowHasReplay[r] = !RowReplays[r].empty();
   s.FrameIntervalMs = FrameTimer1.Interval();
+  s.Frames = FrameTimer1.Frames();
   s.RandomState = Rng.State();
   return s;
+}
+
+ReplayStart Game::RecordedStart(uint64_t clockUs) const {
+  ReplayStart s;
+  s.RngState = Rng.State();
+  s.ClockUs = clockUs;
+  const uint64_t intervalUs = uint64_t(FrameTimer1.Interval()) * 1000;
+  const uint64_t lastTick = FrameTimer1.DueUs() - intervalUs;
+  s.FrameLastTickUs = lastTick > s.ClockUs ? s.ClockUs : lastTick;
+  s.FrameIntervalMs = static_cast<uint16_t>(FrameTimer1.Interval());
+  s.FrameCounter = FrameCounter;
+  s.FrameActive = FrameTimer1.Running();
+  s.Settings =
+      static_cast<uint8_t>((Cfg->Music ? kReplayMusic : 0) | (Cfg->Sound ? kReplaySound : 0) |
+                           (Cfg->Windowed ? kReplayWindowed : 0));
+  return s;
+}
+
+void Game::RestoreStart(const ReplayStart& s) {
+  Cfg->Music = (s.Settings & kReplayMusic) != 0;
+  Cfg->Sound = (s.Settings & kReplaySound) != 0;
+  Cfg->Windowed = (s.Settings & kReplayWindowed) != 0;
+  Rng.SetState(s.RngState);
+  FrameCounter = s.FrameCounter;
+  FrameTimer1.SetInterval(s.FrameIntervalMs);
+  FrameTimer1.SetActive(false, 0);
+  FrameTimer1.SetActive(true, s.FrameLastTickUs);
+  if (!s.FrameActive) FrameTimer1.SetActive(false, s.ClockUs);
+}
+
+std::string Game::EnteredName() const {
+  return Screens1->EnteredName;
+}
+
+std::unique_ptr<RecordableGame> NewGame(Platform& platform, GamePaths paths, uint64_t seed) {
+  return std::make_unique<Game>(platform, std::move(paths), seed);
 }
 
 void Game::MusicOff() {
@@ -544,21 +584,13 @@ void Game::OnCloseRequest() {
   StopWatching();
   // The window never closes by itself: the player is asked instead, from
   // the menus. During a game, and while a question is up, it stays open.
-  switch (GameState) {
-    case Screen::Game:
-    case Screen::ExitGameQuestion:
-    case Screen::GameOver:
-    case Screen::GameOver2:
-    case Screen::EnterName:
-    case Screen::ExitQuestion:
+  switch (ScreenOf(GameState).Close) {
+    case CloseRequest::StaysOpen:
       return;
-    case Screen::Options:
-    case Screen::HiScores:
-    case Screen::Help:
-    case Screen::None:
-      Screens1->ShowMenu();
+    case CloseRequest::MenuAsks:
+      Screens1->Show(Screen::Menu);
       break;
-    case Screen::Menu:
+    case CloseRequest::Asks:
       break;
   }
   Screens1->AskToQuit();
@@ -614,7 +646,7 @@ namespace {
 
 std::vector<ShelfRow> ShelfRows(const Config& cfg) {
   std::vector<ShelfRow> rows;
-  for (const ScoreEntry& e : cfg.Scores) rows.push_back({e.Name, UnmaskScore(e.Score)});
+  for (const ScoreEntry& e : cfg.Scores) rows.push_back({e.Name, e.Score.Value()});
   return rows;
 }
 

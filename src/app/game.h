@@ -11,9 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "app/game_paths.h"
 #include "app/game_snapshot.h"
 #include "app/hold.h"
 #include "app/message_timer.h"
+#include "app/recordable_game.h"
 #include "base/screen.h"
 #include "engine/canvas.h"
 #include "engine/draw_list.h"
@@ -35,34 +37,18 @@ class InputStates;
 class SoundSystem;
 class Round;
 class Screens;
-struct ScreenContext;
 class GameRecorder;
 class ReplayViewer;
 
-// Where the game keeps its files: AppDir holds Data/ and Sound/; the settings
-// file lives there too unless that folder is not writable.
-struct GamePaths {
-  std::string AppDir;   // with a trailing '/'
-  std::string UserDir;  // per-user data folder, with a trailing '/', may be empty
-  // When set, Config.cfg lives here whatever AppDir allows (an installed game
-  // keeps it in the player's own data folder).
-  std::string ConfigDir;
-  // No folder can keep the settings (the player's data folder can't be made
-  // or written, and the game's own is no place for them): they live in
-  // memory, no file is written, and the player is told once at start-up.
-  // UnusableDir is the folder that was tried (empty when no home is known),
-  // UnusableError why it failed (an errno value).
-  bool SettingsInMemory = false;
-  std::string UnusableDir;
-  int UnusableError = 0;
-};
-
-class Game : public EventSink, public GameFlow {
+class Game : public RecordableGame, public GameFlow {
   // Kept first so that they outlive every part of the game that refers to
   // them.
   GamePaths Paths;
   std::string AppDir;                   // Paths.AppDir: Data/ and Sound/ are read from here
   Surface BackBuffer;                   // every frame is drawn here, then presented
+  Surface Presented;                    // what is on screen: the last frame that differed
+  PictureCollection GameImgs;           // play's pictures; play reaches them through Play1
+  std::unique_ptr<SoundSystem> Sound1;  // music and effects
   std::unique_ptr<InputStates> Input1;  // the angler's keys and the gamepad, polled each frame
 
  public:
@@ -72,15 +58,18 @@ class Game : public EventSink, public GameFlow {
   Game& operator=(const Game&) = delete;
 
   // The start-up sequence. Throws on a failure that leaves no usable screen.
-  void FormCreate();
+  void FormCreate() override;
 
   // Runs every frame and timer tick that is due on the platform clock, in
   // due-time order. NextDueMicros says when the next one falls due.
-  void RunDue();
+  void RunDue() override;
   uint64_t NextDueMicros() const;
-  bool Terminated() const { return terminated_; }
-  // What the script runner, the tools and the tests read of the game.
-  GameSnapshot Snapshot() const;
+  bool Terminated() const override { return terminated_; }
+  // What the script runner, the recorder, the tools and the tests read of
+  // the game.
+  GameSnapshot Snapshot() const override;
+  // The picture on screen: the last frame that differed.
+  const Surface& OnScreen() const { return Presented; }
 
   // Window events.
   void OnKeyDown(int vk, KeyMods mods) override;
@@ -140,22 +129,17 @@ class Game : public EventSink, public GameFlow {
   Hold Hold1{platform};
 
   Random Rng;
-  Surface Presented;  // what is on screen: the last frame that differed
   Canvas Canvas1;
   PictureCollection MenuImgs;
-  PictureCollection GameImgs;
 
   std::unique_ptr<Config> Cfg;  // the settings and score record
   std::unique_ptr<SpriteEngine> SpriteEngine1;
-  std::unique_ptr<SoundSystem> Sound1;
   // Mouse flags for play, set by mouse movement and the left button.
   MouseFlags Mouse;
   // What play is given of the game: generator, pictures, engine, hold,
   // effects, controls, the screen.
   std::unique_ptr<PlayContext> Play1;
-  std::unique_ptr<Round> Round1;  // play: angler, fish, scenery, round rules
-  // What the screens are given of the game.
-  std::unique_ptr<ScreenContext> ScreenContext1;
+  std::unique_ptr<Round> Round1;      // play: angler, fish, scenery, round rules
   std::unique_ptr<Screens> Screens1;  // menus, keyboard and mouse, high scores
 
   int LastMouseX = 0;
@@ -171,7 +155,7 @@ class Game : public EventSink, public GameFlow {
 
   // Whether frames are drawn and shown. Drawing changes nothing of the game,
   // so a replay that is only checked (not watched) plays without it.
-  bool DrawFrames = true;
+  void SetDrawFrames(bool on) override { drawFrames_ = on; }
   // Whether a frame draws (and shows) only what changed since the last one;
   // off, every frame is drawn whole (tests compare the two).
   bool DrawChangesOnly = true;
@@ -184,7 +168,7 @@ class Game : public EventSink, public GameFlow {
   // Reads which rows have a replay.
   void RefreshRowReplays() override;
   // Removes the replays of rows that left the table, then reads them again.
-  void PruneRowReplays();
+  void PruneRowReplays() override;
   // The table was cleared: every row's replay goes.
   void ForgetRowReplays() override;
   // The name entry has put the score into the table: the game's replay is
@@ -220,6 +204,12 @@ class Game : public EventSink, public GameFlow {
   void MusicOff() override;
   std::string NamedReplay(const std::string& name) const override;
 
+  // The recorder's and the replays' side of the game (RecordableGame).
+  ReplayStart RecordedStart(uint64_t clockUs) const override;
+  void RestoreStart(const ReplayStart& start) override;
+  std::string EnteredName() const override;
+  std::string ConfigFolder() const override { return ConfigDir; }
+
   // Settings with no folder to keep them: read from the game's folder when
   // it has a record, else the defaults; the player is told.
   void LoadSettingsIntoMemory();
@@ -239,9 +229,9 @@ class Game : public EventSink, public GameFlow {
   std::vector<Rect> regions_;
   bool redrawAll_ = true;
   Screen drawnState_ = Screen::None;
-
   bool terminated_ = false;
   bool cursorShown_ = true;
+  bool drawFrames_ = true;
 };
 
 }  // namespace klv

@@ -7,12 +7,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/game.h"
+#include "app/recordable_game.h"
 #include "platform/recording_platform.h"
-#include "play/round.h"
 #include "replay/replay_shelf.h"
-#include "screens/screens.h"
-#include "settings/config.h"
 
 namespace klv {
 namespace {
@@ -34,27 +31,16 @@ void GameRecorder::GameStarting() {
   if (phase_ != Phase::Idle) Finish();
   replay_ = ReplayFile{};
   replay_.GameVersion = KLV_VERSION;
-  ReplayStart& s = replay_.Start;
-  s.RngState = game_.Rng.State();
   platform_.StartRecording();
-  s.ClockUs = platform_.NowMicros();
-  const uint64_t intervalUs = uint64_t(game_.FrameTimer1.Interval()) * 1000;
-  const uint64_t lastTick = game_.FrameTimer1.DueUs() - intervalUs;
-  s.FrameLastTickUs = lastTick > s.ClockUs ? s.ClockUs : lastTick;
-  s.FrameIntervalMs = static_cast<uint16_t>(game_.FrameTimer1.Interval());
-  s.FrameCounter = game_.FrameCounter;
-  s.FrameActive = game_.FrameTimer1.Running();
-  s.Settings = static_cast<uint8_t>((game_.Cfg->Music ? kReplayMusic : 0) |
-                                    (game_.Cfg->Sound ? kReplaySound : 0) |
-                                    (game_.Cfg->Windowed ? kReplayWindowed : 0));
-  startFrames_ = game_.FrameTimer1.Frames();
+  replay_.Start = game_.RecordedStart(platform_.NowMicros());
+  startFrames_ = game_.Snapshot().Frames;
   phase_ = Phase::Playing;
 }
 
 void GameRecorder::EndPlay() {
   replay_.Input = platform_.StopRecording();
   ReplayResult& r = replay_.Result;
-  r.Frames = static_cast<uint32_t>(game_.FrameTimer1.Frames() - startFrames_);
+  r.Frames = static_cast<uint32_t>(game_.Snapshot().Frames - startFrames_);
   const uint64_t ms = (platform_.NowMicros() - replay_.Start.ClockUs) / 1000;
   r.GameMs = static_cast<uint32_t>(ms > kReplayMaxGameMs ? kReplayMaxGameMs : ms);
 }
@@ -62,14 +48,15 @@ void GameRecorder::EndPlay() {
 void GameRecorder::Poll() {
   // The score and level as play left them: once play is over the game may
   // clear them for the menu.
-  if (phase_ == Phase::Playing && InPlay(game_.GameState)) TakeScore();
-  if (phase_ == Phase::Playing && !InPlay(game_.GameState)) {
+  const GameSnapshot now = game_.Snapshot();
+  if (phase_ == Phase::Playing && InPlay(now.Shown)) TakeScore(now);
+  if (phase_ == Phase::Playing && !InPlay(now.Shown)) {
     EndPlay();
-    askedName_ = game_.GameState == Screen::EnterName;
+    askedName_ = now.Shown == Screen::EnterName;
     phase_ = Phase::Naming;
   }
   // Out of the name entry (or never in it): the name the table got is known.
-  if (phase_ == Phase::Naming && game_.GameState != Screen::EnterName) {
+  if (phase_ == Phase::Naming && now.Shown != Screen::EnterName) {
     Write();
     phase_ = Phase::Idle;
   }
@@ -87,14 +74,15 @@ std::string GameRecorder::NamedReplay(const std::string& name) const {
   }
 }
 
-void GameRecorder::TakeScore() {
-  replay_.Result.Score = UnmaskScore(game_.Round1->MaskedScore());
-  replay_.Result.Level = game_.Round1->LevelNo;
+void GameRecorder::TakeScore(const GameSnapshot& now) {
+  replay_.Result.Score = static_cast<uint32_t>(now.Score);
+  replay_.Result.Level = static_cast<uint16_t>(now.LevelNo);
 }
 
 void GameRecorder::Finish() {
   if (phase_ == Phase::Playing) {
-    if (InPlay(game_.GameState)) TakeScore();
+    const GameSnapshot now = game_.Snapshot();
+    if (InPlay(now.Shown)) TakeScore(now);
     EndPlay();
     askedName_ = false;
   }
@@ -104,15 +92,16 @@ void GameRecorder::Finish() {
 
 void GameRecorder::Write() {
   // The name typed into the table, when this game asked for one.
-  std::string name = askedName_ ? game_.Screens1->EnteredName : std::string();
+  std::string name = askedName_ ? game_.EnteredName() : std::string();
   if (name.size() > kReplayMaxNameBytes) name.resize(kReplayMaxNameBytes);
   replay_.Result.Name = name;
   // Settings kept in memory only: no folder for replays either.
-  if (game_.ConfigDir.empty()) {
+  const std::string configDir = game_.ConfigFolder();
+  if (configDir.empty()) {
     lastError_ = "no folder keeps the settings";
     return;
   }
-  const std::string dir = ReplayDir(game_.ConfigDir);
+  const std::string dir = ReplayDir(configDir);
   if (mkdir(dir.c_str(), 0755) != 0 && errno != EEXIST) {
     lastError_ = dir + ": " + std::strerror(errno);
     std::fprintf(stderr, "klevaria: the replay was not kept: %s\n", lastError_.c_str());

@@ -14,13 +14,15 @@
 
 namespace klv {
 
-class Game;
+class RecordableGame;
 class RecordingPlatform;
+struct GameSnapshot;
 
 class GameRecorder {
  public:
   // `platform` must be the platform `game` was made with.
-  GameRecorder(Game& game, RecordingPlatform& platform) : game_(game), platform_(platform) {}
+  GameRecorder(RecordableGame& game, RecordingPlatform& platform)
+      : game_(game), platform_(platform) {}
 
   // Called by StartGame before anything of the new game happens.
   void GameStarting();
@@ -44,10 +46,10 @@ class GameRecorder {
  private:
   enum class Phase { Idle, Playing, Naming };
   void EndPlay();
-  void TakeScore();
+  void TakeScore(const GameSnapshot& now);
   void Write();
 
-  Game& game_;
+  RecordableGame& game_;
   RecordingPlatform& platform_;
   Phase phase_ = Phase::Idle;
   bool askedName_ = false;  // the game ended in the name entry

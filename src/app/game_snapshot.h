@@ -35,6 +35,7 @@ struct GameSnapshot {
   std::array<bool, 10> RowHasReplay{};
 
   int FrameIntervalMs = 0;   // the frame timer's interval
+  uint64_t Frames = 0;       // frames run since start-up
   uint64_t RandomState = 0;  // the generator, as a replay starts from it
 };
 

@@ -4,11 +4,9 @@
 #include <filesystem>
 #include <string_view>
 
-#include "app/game.h"
+#include "app/recordable_game.h"
 #include "engine/errors.h"
 #include "platform/headless_platform.h"
-#include "play/round.h"
-#include "settings/config.h"
 
 namespace klv {
 namespace {
@@ -40,26 +38,16 @@ ReplayGame::ReplayGame(const ReplayFile& replay, Platform& output, const std::st
   GamePaths paths;
   paths.AppDir = appDir;
   paths.ConfigDir = scratch_.Path();
-  game_ = std::make_unique<Game>(platform_, paths, 1);
+  game_ = NewGame(platform_, paths, 1);
   game_->FormCreate();
 
   // The game as it stood when the recorded game began.
-  Game& game = *game_;
-  const ReplayStart& s = replay.Start;
-  game.Cfg->Music = (s.Settings & kReplayMusic) != 0;
-  game.Cfg->Sound = (s.Settings & kReplaySound) != 0;
-  game.Cfg->Windowed = (s.Settings & kReplayWindowed) != 0;
-  game.Rng.SetState(s.RngState);
-  game.FrameCounter = s.FrameCounter;
-  game.FrameTimer1.SetInterval(s.FrameIntervalMs);
-  game.FrameTimer1.SetActive(false, 0);
-  game.FrameTimer1.SetActive(true, s.FrameLastTickUs);
-  if (!s.FrameActive) game.FrameTimer1.SetActive(false, s.ClockUs);
-  framesBefore_ = game.FrameTimer1.Frames();
+  game_->RestoreStart(replay.Start);
+  framesBefore_ = game_->Snapshot().Frames;
 
   platform_.Begin();
-  game.StartGame();
-  platform_.DeliverEvents(game);
+  game_->StartGame();
+  platform_.DeliverEvents(*game_);
 }
 
 ReplayGame::~ReplayGame() = default;
@@ -73,7 +61,11 @@ void ReplayGame::Step() {
 }
 
 bool ReplayGame::InPlay() const {
-  return InPlayScreen(game_->GameState);
+  return InPlayScreen(game_->Snapshot().Shown);
+}
+
+bool ReplayGame::Terminated() const {
+  return game_->Terminated();
 }
 
 bool ReplayGame::Over() const {
@@ -81,16 +73,16 @@ bool ReplayGame::Over() const {
 }
 
 uint64_t ReplayGame::Frames() const {
-  return game_->FrameTimer1.Frames() - framesBefore_;
+  return game_->Snapshot().Frames - framesBefore_;
 }
 
 ReplayOutcome RunReplay(const ReplayFile& replay, const std::string& appDir, bool hashFrames,
                         const std::function<bool()>& giveUp) {
   HeadlessPlatform output;
   ReplayGame replayed(replay, output, appDir);
-  Game& game = replayed.TheGame();
+  RecordableGame& game = replayed.TheGame();
   // A replay that is only checked needs no pictures.
-  game.DrawFrames = hashFrames;
+  game.SetDrawFrames(hashFrames);
 
   ReplayOutcome outcome;
   outcome.FrameTrail = kFnvOffset;
@@ -100,9 +92,10 @@ ReplayOutcome RunReplay(const ReplayFile& replay, const std::string& appDir, boo
   // them after play (the table, the menu) is no part of the recording.
   auto pass = [&] {
     replayed.RunDue();
-    if (replayed.InPlay()) {
-      outcome.Score = UnmaskScore(game.Round1->MaskedScore());
-      outcome.Level = game.Round1->LevelNo;
+    const GameSnapshot now = game.Snapshot();
+    if (InPlayScreen(now.Shown)) {
+      outcome.Score = static_cast<uint32_t>(now.Score);
+      outcome.Level = static_cast<uint16_t>(now.LevelNo);
     }
     if (hashFrames && output.presentCount != presents) {
       presents = output.presentCount;
@@ -115,8 +108,9 @@ ReplayOutcome RunReplay(const ReplayFile& replay, const std::string& appDir, boo
     }
   };
 
-  outcome.Score = UnmaskScore(game.Round1->MaskedScore());
-  outcome.Level = game.Round1->LevelNo;
+  const GameSnapshot first = game.Snapshot();
+  outcome.Score = static_cast<uint32_t>(first.Score);
+  outcome.Level = static_cast<uint16_t>(first.LevelNo);
   pass();
   // Each pass takes a record of the log, which is bounded, so the loop is too.
   while (!replayed.AtEnd() && !game.Terminated()) {

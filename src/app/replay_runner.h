@@ -16,7 +16,7 @@
 
 namespace klv {
 
-class Game;
+class RecordableGame;
 
 struct ReplayOutcome {
   uint32_t Score = 0;  // plain
@@ -58,7 +58,9 @@ class ReplayGame {
   uint64_t NowMicros() { return platform_.NowMicros(); }
   // Frames run since the recorded game began.
   uint64_t Frames() const;
-  Game& TheGame() { return *game_; }
+  // The program was told to end (the recorded player left the game).
+  bool Terminated() const;
+  RecordableGame& TheGame() { return *game_; }
 
  private:
   // A folder of the replay's own for the settings file; removed when it goes.
@@ -74,7 +76,7 @@ class ReplayGame {
 
   ScratchDir scratch_;
   ReplayPlatform platform_;
-  std::unique_ptr<Game> game_;
+  std::unique_ptr<RecordableGame> game_;
   uint64_t framesBefore_ = 0;
 };
 

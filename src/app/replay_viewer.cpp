@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/game.h"
 #include "app/replay_runner.h"
 #include "base/text_colours.h"
 #include "engine/cp1251.h"
@@ -113,10 +112,10 @@ void ReplayViewer::RunDue() {
       game_->RunDue();
       if (game_->Frames() > kReplayMaxFrames)
         throw ReplayError("the replay runs longer than any game");
-      if (game_->TheGame().Terminated()) break;
+      if (game_->Terminated()) break;
     }
     if (!game_->NextStep(&dt)) ended_ = true;
-    if (game_->TheGame().Terminated()) ended_ = true;
+    if (game_->Terminated()) ended_ = true;
   } catch (const std::exception& e) {
     error_ = e.what();
     ended_ = true;

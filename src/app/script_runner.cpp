@@ -24,6 +24,7 @@
 #include "platform/key_map.h"
 #include "platform/recording_platform.h"
 #include "play/autopilot.h"
+#include "play/player.h"
 #include "play/round.h"
 #include "screens/screens.h"
 #include "settings/config.h"
@@ -154,9 +155,7 @@ const char* ScriptRunner::ScreenName(Screen screen) {
 }
 
 std::optional<Screen> ScriptRunner::ScreenNamed(std::string_view name) {
-  for (Screen s : {Screen::None, Screen::Menu, Screen::Options, Screen::HiScores, Screen::Help,
-                   Screen::ExitQuestion, Screen::Game, Screen::ExitGameQuestion, Screen::GameOver,
-                   Screen::GameOver2, Screen::EnterName}) {
+  for (Screen s : kAllScreens) {
     if (name == ScreenName(s)) return s;
   }
   return std::nullopt;
@@ -420,7 +419,7 @@ void ScriptRunner::ExpectSaved(const std::vector<std::string>& w) {
     if (row < 1 || row > 10 || w.size() > 6)
       throw ScriptError(2, "expect saved table R NAME SCORE");
     const ScoreEntry& e = saved.Scores[row - 1];
-    got = Cp1251ToUtf8(e.Name) + " " + std::to_string(UnmaskScore(e.Score));
+    got = Cp1251ToUtf8(e.Name) + " " + std::to_string(e.Score.Value());
     want = (w.size() == 6 ? w[4] : "") + " " + w.back();
   } else if (w.size() != 4) {
     throw ScriptError(2, "expect saved KEY VALUE");
@@ -463,7 +462,7 @@ void ScriptRunner::Expect(const std::vector<std::string>& w) {
     std::string name = w.size() == 5 ? w[3] : "";
     std::string score = w.back();
     std::string gotName = Cp1251ToUtf8(e.Name);
-    std::string gotScore = std::to_string(UnmaskScore(e.Score));
+    std::string gotScore = std::to_string(e.Score.Value());
     if (gotName != name || gotScore != score)
       throw ScriptError(1, "expected table " + w[2] + " " + name + " " + score + ", got " +
                                gotName + " " + gotScore);
@@ -574,7 +573,8 @@ void ScriptRunner::Execute(const std::string& line) {
   } else if (cmd == "set") {
     if (w.size() != 3 || w[1] != "score") throw ScriptError(2, "set score N");
     long long v = ToNumber(w[2]);
-    game_->Round1->SetScore(static_cast<uint32_t>(v));
+    if (Player* angler = game_->Round1->LocalAngler())
+      angler->Score = Score::Plain(static_cast<uint32_t>(v));
   } else if (cmd == "pad" && w.size() == 2 && w[1] == "lost") {
     platform_->joystick = JoystickState{};
     platform_->Queue([](EventSink& s) { s.OnPadLost(); });

@@ -5,9 +5,8 @@
 
 namespace klv {
 
-const std::vector<PatchRect>& ScreenPatcher::Take(const uint32_t* frame, int width, int height,
-                                                  bool everything,
-                                                  const std::vector<PatchRect>* only) {
+const std::vector<Rect>& ScreenPatcher::Take(const uint32_t* frame, int width, int height,
+                                             bool everything, const std::vector<Rect>* only) {
   rects_.clear();
   if (width <= 0 || height <= 0) return rects_;
   const size_t pixels = size_t(width) * height;
@@ -27,9 +26,9 @@ const std::vector<PatchRect>& ScreenPatcher::Take(const uint32_t* frame, int wid
   return rects_;
 }
 
-const std::vector<PatchRect>& ScreenPatcher::TakeInto(const uint32_t* frame, int width, int height,
-                                                      bool everything, uint32_t* shown, int pitch,
-                                                      const std::vector<PatchRect>* only) {
+const std::vector<Rect>& ScreenPatcher::TakeInto(const uint32_t* frame, int width, int height,
+                                                 bool everything, uint32_t* shown, int pitch,
+                                                 const std::vector<Rect>* only) {
   rects_.clear();
   // Nothing of the frame is kept here while another picture holds it.
   std::vector<uint32_t>().swap(shown_);
@@ -46,7 +45,7 @@ const std::vector<PatchRect>& ScreenPatcher::TakeInto(const uint32_t* frame, int
 }
 
 void ScreenPatcher::Patch(const uint32_t* frame, int width, int height, uint32_t* shown, int pitch,
-                          const std::vector<PatchRect>* only) {
+                          const std::vector<Rect>* only) {
   const int tilesAcross = (width + kTileW - 1) / kTileW;
   dirty_.resize(tilesAcross);
   asked_.resize(tilesAcross);
@@ -56,12 +55,12 @@ void ScreenPatcher::Patch(const uint32_t* frame, int width, int height, uint32_t
       // Only the tiles of this row that a changed rectangle touches.
       std::fill(asked_.begin(), asked_.end(), 0);
       bool asked = false;
-      for (const PatchRect& r : *only) {
-        if (r.w <= 0 || r.h <= 0 || r.y >= bottom || r.y + r.h <= top || r.x >= width ||
-            r.x + r.w <= 0)
+      for (const Rect& r : *only) {
+        if (r.Width() <= 0 || r.Height() <= 0 || r.Top >= bottom || r.Bottom <= top ||
+            r.Left >= width || r.Right <= 0)
           continue;
-        const int first = std::max(r.x, 0) / kTileW;
-        const int last = std::min(r.x + r.w - 1, width - 1) / kTileW;
+        const int first = std::max(r.Left, 0) / kTileW;
+        const int last = std::min(r.Right - 1, width - 1) / kTileW;
         for (int t = first; t <= last; ++t) asked_[t] = asked = true;
       }
       if (!asked) continue;
@@ -92,39 +91,39 @@ void ScreenPatcher::Patch(const uint32_t* frame, int width, int height, uint32_t
       for (int y = top; y < bottom; ++y)
         std::memcpy(shown + size_t(y) * pitch + left, frame + size_t(y) * width + left,
                     size_t(right - left) * 4);
-      rects_.push_back({left, top, right - left, bottom - top});
+      rects_.push_back({left, top, right, bottom});
       t = end;
     }
   }
 }
 
-PatchRect ScreenPatcher::Scale(const PatchRect& r, const Placement& to, uint32_t* dst,
-                               int dstPitch) {
-  if (to.w <= 0 || to.h <= 0 || width_ <= 0 || height_ <= 0) return {};
+Rect ScreenPatcher::Scale(const Rect& r, const Rect& to, uint32_t* dst, int dstPitch) {
+  const int toW = to.Width(), toH = to.Height();
+  if (toW <= 0 || toH <= 0 || width_ <= 0 || height_ <= 0) return {};
   // Destination pixel d shows frame pixel d * frame / placement (rounded
   // down), so frame pixels [a, b) cover destination pixels
   // [ceil(a * placement / frame), ceil(b * placement / frame)).
   auto first = [](int a, int placed, int frame) {
     return int((int64_t(a) * placed + frame - 1) / frame);
   };
-  const int x0 = first(r.x, to.w, width_), x1 = first(r.x + r.w, to.w, width_);
-  const int y0 = first(r.y, to.h, height_), y1 = first(r.y + r.h, to.h, height_);
+  const int x0 = first(r.Left, toW, width_), x1 = first(r.Right, toW, width_);
+  const int y0 = first(r.Top, toH, height_), y1 = first(r.Bottom, toH, height_);
   if (x0 >= x1 || y0 >= y1) return {};
-  if (to.w == width_ && to.h == height_) {
+  if (toW == width_ && toH == height_) {
     for (int y = y0; y < y1; ++y)
-      std::memcpy(dst + size_t(to.y + y) * dstPitch + to.x + x0,
+      std::memcpy(dst + size_t(to.Top + y) * dstPitch + to.Left + x0,
                   shown_.data() + size_t(y) * width_ + x0, size_t(x1 - x0) * 4);
-    return {to.x + x0, to.y + y0, x1 - x0, y1 - y0};
+    return {to.Left + x0, to.Top + y0, to.Left + x1, to.Top + y1};
   }
-  if (!(columnsFor_ == to) || columns_.size() != size_t(to.w)) {
-    columns_.resize(to.w);
-    for (int d = 0; d < to.w; ++d) columns_[d] = int(int64_t(d) * width_ / to.w);
+  if (!(columnsFor_ == to) || columns_.size() != size_t(toW)) {
+    columns_.resize(toW);
+    for (int d = 0; d < toW; ++d) columns_[d] = int(int64_t(d) * width_ / toW);
     columnsFor_ = to;
   }
   int lastRow = -1;
   for (int y = y0; y < y1; ++y) {
-    uint32_t* out = dst + size_t(to.y + y) * dstPitch + to.x;
-    const int row = int(int64_t(y) * height_ / to.h);
+    uint32_t* out = dst + size_t(to.Top + y) * dstPitch + to.Left;
+    const int row = int(int64_t(y) * height_ / toH);
     if (row == lastRow) {
       // The same frame row again: copy the destination row just written.
       std::memcpy(out + x0, out - dstPitch + x0, size_t(x1 - x0) * 4);
@@ -134,7 +133,7 @@ PatchRect ScreenPatcher::Scale(const PatchRect& r, const Placement& to, uint32_t
     const uint32_t* in = shown_.data() + size_t(row) * width_;
     for (int x = x0; x < x1; ++x) out[x] = in[columns_[x]];
   }
-  return {to.x + x0, to.y + y0, x1 - x0, y1 - y0};
+  return {to.Left + x0, to.Top + y0, to.Left + x1, to.Top + y1};
 }
 
 }  // namespace klv

@@ -8,12 +8,9 @@
 #include <cstdint>
 #include <vector>
 
-namespace klv {
+#include "engine/rect.h"
 
-struct PatchRect {
-  int x = 0, y = 0, w = 0, h = 0;
-  bool operator==(const PatchRect&) const = default;
-};
+namespace klv {
 
 class ScreenPatcher {
  public:
@@ -28,45 +25,41 @@ class ScreenPatcher {
   // is set. With `only`, the frame differs from the last one nowhere outside
   // those rectangles, and only the tiles they touch are compared. The
   // returned list lives until the next call.
-  const std::vector<PatchRect>& Take(const uint32_t* frame, int width, int height, bool everything,
-                                     const std::vector<PatchRect>* only = nullptr);
+  const std::vector<Rect>& Take(const uint32_t* frame, int width, int height, bool everything,
+                                const std::vector<Rect>* only = nullptr);
   // The same against a picture kept elsewhere (`pitch` pixels a row) that
   // holds the last frame at full size, such as a window's own pixels: the
   // changed rectangles are copied into it, and no copy of the frame is kept
   // here.
-  const std::vector<PatchRect>& TakeInto(const uint32_t* frame, int width, int height,
-                                         bool everything, uint32_t* shown, int pitch,
-                                         const std::vector<PatchRect>* only = nullptr);
+  const std::vector<Rect>& TakeInto(const uint32_t* frame, int width, int height, bool everything,
+                                    uint32_t* shown, int pitch,
+                                    const std::vector<Rect>* only = nullptr);
 
   // The frame last taken by Take.
   const uint32_t* Shown() const { return shown_.data(); }
   int Width() const { return width_; }
   int Height() const { return height_; }
 
-  // Where the whole frame lands in the destination picture, scaled to fit.
-  struct Placement {
-    int x = 0, y = 0, w = 0, h = 0;
-    bool operator==(const Placement&) const = default;
-  };
   // Writes the part of the destination that shows the frame rectangle `r` of
   // the last frame taken, and returns that part in destination pixels (empty
-  // when it covers no destination pixel). `dst` is 32-bit pixels in the
-  // frame's own channel order, `dstPitch` pixels a row; the placement must lie
-  // inside the destination.
-  PatchRect Scale(const PatchRect& r, const Placement& to, uint32_t* dst, int dstPitch);
+  // when it covers no destination pixel). `to` is where the whole frame lands
+  // in the destination, scaled to fit; `dst` is 32-bit pixels in the frame's
+  // own channel order, `dstPitch` pixels a row; `to` must lie inside the
+  // destination.
+  Rect Scale(const Rect& r, const Rect& to, uint32_t* dst, int dstPitch);
 
  private:
   // Compares and copies the changed tiles into `shown` (pitch in pixels).
   void Patch(const uint32_t* frame, int width, int height, uint32_t* shown, int pitch,
-             const std::vector<PatchRect>* only);
+             const std::vector<Rect>* only);
 
   std::vector<uint32_t> shown_;
   int width_ = 0;
   int height_ = 0;
-  std::vector<PatchRect> rects_;
+  std::vector<Rect> rects_;
   std::vector<uint8_t> dirty_;  // one flag a tile, for the row of tiles being looked at
   std::vector<uint8_t> asked_;  // the same, for the tiles `only` touches
-  Placement columnsFor_;        // the placement `columns_` was made for
+  Rect columnsFor_;             // the placement `columns_` was made for
   std::vector<int> columns_;    // destination column -> frame column, across the placement
 };
 

@@ -351,32 +351,30 @@ JoystickState SdlPlatform::Joystick() {
   return s;
 }
 
-SdlPlatform::Viewport SdlPlatform::ComputeViewport(int outW, int outH) const {
-  Viewport v;
-  if (outW <= 0 || outH <= 0) return v;
+Rect SdlPlatform::ComputeViewport(int outW, int outH) const {
+  if (outW <= 0 || outH <= 0) return {};
   // Keep the aspect: the larger of the two scales that fits.
+  int w, h;
   if (int64_t(outW) * height_ <= int64_t(outH) * width_) {
-    v.w = outW;
-    v.h = int(int64_t(outW) * height_ / width_);
+    w = outW;
+    h = int(int64_t(outW) * height_ / width_);
   } else {
-    v.h = outH;
-    v.w = int(int64_t(outH) * width_ / height_);
+    h = outH;
+    w = int(int64_t(outH) * width_ / height_);
   }
-  v.x = (outW - v.w) / 2;
-  v.y = (outH - v.h) / 2;
-  return v;
+  return Rect::Bounds((outW - w) / 2, (outH - h) / 2, w, h);
 }
 
 void SdlPlatform::MapPointer(int wx, int wy, int* bx, int* by) const {
   // The picture's place in the window as last shown, in a window of any size
   // as in full screen.
-  if (viewport_.w <= 0 || viewport_.h <= 0) {
+  if (viewport_.Width() <= 0 || viewport_.Height() <= 0) {
     *bx = wx;
     *by = wy;
     return;
   }
-  *bx = int(int64_t(wx - viewport_.x) * width_ / viewport_.w);
-  *by = int(int64_t(wy - viewport_.y) * height_ / viewport_.h);
+  *bx = int(int64_t(wx - viewport_.Left) * width_ / viewport_.Width());
+  *by = int(int64_t(wy - viewport_.Top) * height_ / viewport_.Height());
 }
 
 void SdlPlatform::PumpEvents(EventSink& sink) {
@@ -583,8 +581,7 @@ void SdlPlatform::Present(const Surface& buffer) {
 }
 
 void SdlPlatform::PresentChanges(const Surface& buffer, const std::vector<Rect>& changed) {
-  changed_.clear();
-  for (const Rect& r : changed) changed_.push_back({r.Left, r.Top, r.Width(), r.Height()});
+  changed_.assign(changed.begin(), changed.end());
   changedKnown_ = true;
   Present(buffer);
   changedKnown_ = false;
@@ -593,13 +590,12 @@ void SdlPlatform::PresentChanges(const Surface& buffer, const std::vector<Rect>&
 bool SdlPlatform::PresentWithRenderer(const Surface& buffer) {
   // Only the changed tiles are uploaded; an unchanged frame is not presented.
   const bool everything = needFullRedraw_;
-  const std::vector<PatchRect>& changed =
-      patcher_.Take(buffer.Pixels(), buffer.Width(), buffer.Height(), everything,
-                    changedKnown_ ? &changed_ : nullptr);
+  const std::vector<Rect>& changed = patcher_.Take(buffer.Pixels(), buffer.Width(), buffer.Height(),
+                                                   everything, changedKnown_ ? &changed_ : nullptr);
   if (changed.empty()) return true;
-  for (const PatchRect& r : changed) {
-    const SDL_Rect area{r.x, r.y, r.w, r.h};
-    SDL_UpdateTexture(texture_, &area, patcher_.Shown() + size_t(r.y) * buffer.Width() + r.x,
+  for (const Rect& r : changed) {
+    const SDL_Rect area{r.Left, r.Top, r.Width(), r.Height()};
+    SDL_UpdateTexture(texture_, &area, patcher_.Shown() + size_t(r.Top) * buffer.Width() + r.Left,
                       buffer.Width() * 4);
   }
   int ow, oh;
@@ -607,7 +603,7 @@ bool SdlPlatform::PresentWithRenderer(const Surface& buffer) {
   viewport_ = ComputeViewport(ow, oh);
   SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
   SDL_RenderClear(renderer_);
-  SDL_Rect dst{viewport_.x, viewport_.y, viewport_.w, viewport_.h};
+  SDL_Rect dst{viewport_.Left, viewport_.Top, viewport_.Width(), viewport_.Height()};
   SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
   SDL_RenderPresent(renderer_);
   return true;
@@ -617,10 +613,8 @@ bool SdlPlatform::PresentToSurface(const Surface& buffer) {
   SDL_Surface* target = SDL_GetWindowSurface(window_);
   if (!target) return false;
   const bool fits = !fullscreen_ && target->w == buffer.Width() && target->h == buffer.Height();
-  const Viewport v =
-      fits ? Viewport{0, 0, target->w, target->h} : ComputeViewport(target->w, target->h);
-  const bool everything = needFullRedraw_ || v.x != viewport_.x || v.y != viewport_.y ||
-                          v.w != viewport_.w || v.h != viewport_.h;
+  const Rect v = fits ? Rect{0, 0, target->w, target->h} : ComputeViewport(target->w, target->h);
+  const bool everything = needFullRedraw_ || v != viewport_;
   viewport_ = v;
   const SDL_PixelFormat* f = target->format;
   if (f->BytesPerPixel != 4 || f->Rmask != 0x00FF0000u || f->Gmask != 0x0000FF00u ||
@@ -632,7 +626,7 @@ bool SdlPlatform::PresentToSurface(const Surface& buffer) {
     if (!src) return true;
     SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_NONE);
     if (everything) SDL_FillRect(target, nullptr, SDL_MapRGB(f, 0, 0, 0));
-    SDL_Rect dst{v.x, v.y, v.w, v.h};
+    SDL_Rect dst{v.Left, v.Top, v.Width(), v.Height()};
     if (fits)
       SDL_BlitSurface(src, nullptr, target, nullptr);
     else
@@ -650,16 +644,16 @@ bool SdlPlatform::PresentToSurface(const Surface& buffer) {
   const int pitch = target->pitch / 4;
   sent_.clear();
   if (fits) {
-    for (const PatchRect& r :
+    for (const Rect& r :
          patcher_.TakeInto(buffer.Pixels(), buffer.Width(), buffer.Height(), everything, pixels,
                            pitch, changedKnown_ ? &changed_ : nullptr))
-      sent_.push_back(SDL_Rect{r.x, r.y, r.w, r.h});
+      sent_.push_back(SDL_Rect{r.Left, r.Top, r.Width(), r.Height()});
   } else {
-    const ScreenPatcher::Placement to{v.x, v.y, v.w, v.h};
-    for (const PatchRect& r : patcher_.Take(buffer.Pixels(), buffer.Width(), buffer.Height(),
-                                            everything, changedKnown_ ? &changed_ : nullptr)) {
-      const PatchRect d = patcher_.Scale(r, to, pixels, pitch);
-      if (d.w > 0 && d.h > 0) sent_.push_back(SDL_Rect{d.x, d.y, d.w, d.h});
+    for (const Rect& r : patcher_.Take(buffer.Pixels(), buffer.Width(), buffer.Height(), everything,
+                                       changedKnown_ ? &changed_ : nullptr)) {
+      const Rect d = patcher_.Scale(r, v, pixels, pitch);
+      if (d.Width() > 0 && d.Height() > 0)
+        sent_.push_back(SDL_Rect{d.Left, d.Top, d.Width(), d.Height()});
     }
   }
   if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);

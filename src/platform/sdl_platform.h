@@ -63,10 +63,8 @@ class SdlPlatform : public Platform {
   static std::string BaseDir();
 
  private:
-  struct Viewport {
-    int x = 0, y = 0, w = 0, h = 0;
-  };
-  Viewport ComputeViewport(int outW, int outH) const;
+  // Where the frame lands in the window's picture, scaled to fit.
+  Rect ComputeViewport(int outW, int outH) const;
   void MapPointer(int wx, int wy, int* bx, int* by) const;
   bool HasGpu();
   bool PresentWithRenderer(const Surface& buffer);
@@ -88,7 +86,7 @@ class SdlPlatform : public Platform {
   ScreenPatcher patcher_;
   std::vector<SDL_Rect> sent_;  // the parts of the window updated by a present
   // Where the frame being presented can differ from the last, when known.
-  std::vector<PatchRect> changed_;
+  std::vector<Rect> changed_;
   bool changedKnown_ = false;
   _SDL_GameController* controller_ = nullptr;
   _SDL_Joystick* joystick_ = nullptr;
@@ -103,7 +101,7 @@ class SdlPlatform : public Platform {
   bool gpu_ = false;
   uint64_t lastVersion_ = ~0ull;
   const Surface* lastBuffer_ = nullptr;
-  Viewport viewport_;
+  Rect viewport_;
   std::array<bool, 256> keys_{};
   std::array<KeyMods, 256> downMods_{};  // modifiers held when each key went down
   std::array<uint8_t, 512> downVk_{};    // the key code each key (by place) went down as

@@ -182,9 +182,9 @@ bool Autopilot::Costly(const Seen& s, int hx, int hy) const {
   if (s.IsFish) {
     if (s.Fish != kSpinyFishKind) return false;
     // The stinging body, with two pixels to spare.
-    const StingZone z = SpinyStingZone(s.X, s.Y, s.W, s.H, s.FacesLeft);
+    const Rect z = SpinyStingZone(s.X, s.Y, s.W, s.H, s.FacesLeft);
     const int px = hx + kHookPointX;
-    return z.Left - 2 <= px && px <= z.Right + 2 && z.Top - 2 <= hy && hy <= z.Bottom + 2;
+    return z.Left - 2 <= px && px < z.Right + 2 && z.Top - 2 <= hy && hy < z.Bottom + 2;
   }
   if (kObjectKinds[static_cast<int>(s.Object)].Value >= 0) return false;  // only junk costs
   return hx + hook_.W > s.X - 2 && hx < s.X + s.W + 2 && hy + hook_.H > s.Y - 2 &&

@@ -62,8 +62,8 @@ Fish::Fish(const SpriteLink& link, PlayContext& ctx, Round& round) : Catchable(l
 }
 
 bool Fish::InPenaltyZone(int hx, int hy) const {
-  const StingZone z = SpinyStingZone(X, Y, Width, Height, FacesLeft);
-  return z.Left <= hx && hx <= z.Right && z.Top <= hy && hy <= z.Bottom;
+  const Rect z = SpinyStingZone(X, Y, Width, Height, FacesLeft);
+  return z.Left <= hx && hx < z.Right && z.Top <= hy && hy < z.Bottom;
 }
 
 void Fish::TurnOnHook() {

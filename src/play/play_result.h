@@ -4,13 +4,15 @@
 
 #include <cstdint>
 
+#include "settings/score.h"
+
 namespace klv {
 
 class PlayResult {
  public:
   virtual ~PlayResult() = default;
-  // The local angler's score, masked as every held score is.
-  virtual uint32_t MaskedScore() const = 0;
+  // The local angler's score; zero without one.
+  virtual Score AnglerScore() const = 0;
   virtual int Level() const = 0;
 };
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "base/depths.h"
+#include "engine/rect.h"
 
 namespace klv {
 
@@ -66,15 +67,12 @@ constexpr FishKind kSpinyFishKind = FishKind::Sudak;   // its back stings; only 
 constexpr int kSpinySafeLength = 55;
 constexpr int kHookPointX = 3;  // the hook's point, from the hook's left edge
 
-// The stinging body of a spiny fish whose box is at (x, y), edges included:
-// all but its trailing kSpinySafeLength pixels, reaching a little above the
-// fish and not quite to its belly.
-struct StingZone {
-  int Left, Top, Right, Bottom;
-};
-constexpr StingZone SpinyStingZone(int x, int y, int width, int height, bool facesLeft) {
+// The stinging body of a spiny fish whose box is at (x, y): all but its
+// trailing kSpinySafeLength pixels, reaching a little above the fish and to
+// its belly's 14th pixel from the bottom (that row still stings).
+constexpr Rect SpinyStingZone(int x, int y, int width, int height, bool facesLeft) {
   const int f = facesLeft ? kSpinySafeLength : 0;
-  return {x + kSpinySafeLength - f, y - 17, x + width - f, y + height - 14};
+  return {x + kSpinySafeLength - f, y - 17, x + width - f + 1, y + height - 13};
 }
 constexpr int kStingPenalty = 50;
 constexpr double kFishTimeBonus = 0.5;  // seconds added when a fish is landed

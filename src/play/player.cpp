@@ -9,7 +9,6 @@
 #include "play/play_tables.h"
 #include "play/round.h"
 #include "play/udochka.h"
-#include "settings/config.h"
 
 namespace klv {
 
@@ -24,7 +23,7 @@ constexpr int kWalkStep = 6;
 }  // namespace
 
 Player::Player(const SpriteLink& link, PlayContext& ctx, Round& round)
-    : ImageSprite(link), Score(MaskScore(0)), ctx_(ctx), round_(round) {
+    : ImageSprite(link), ctx_(ctx), round_(round) {
   Image = &ctx_.GameImgs.FindByName("Player");
   Width = Image->FrameWidth();
   Height = Image->FrameHeight();
@@ -51,10 +50,6 @@ Player::Player(const SpriteLink& link, PlayContext& ctx, Round& round)
   Bobber->Visible = false;
   Line->Visible = false;
   Hook->Visible = false;
-}
-
-void Player::AddScore(int points) {
-  Score = MaskScore(UnmaskScore(Score) + static_cast<uint32_t>(points));
 }
 
 void Player::DeadAll() {

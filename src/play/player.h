@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "engine/image_sprite.h"
+#include "settings/score.h"
 
 namespace klv {
 
@@ -26,10 +27,7 @@ class Player : public ImageSprite {
   bool HasCatch = false;  // the hook took something during this rise
   bool Reeling = false;   // the hook rises by itself; lowering cannot move it
   uint8_t PlayerIndex = 0;
-  uint32_t Score;  // masked; the round reads it, unmasked, for the game
-
-  // Unmasks, adds and masks again: the one way points change.
-  void AddScore(int points);
+  klv::Score Score;  // what the angler's catches and bonuses brought in
 
   // Marks the tackle and the angler dead and empties its slot in Players.
   void DeadAll();

@@ -21,7 +21,6 @@
 #include "play/puzir.h"
 #include "play/to_do_fish.h"
 #include "play/volna.h"
-#include "settings/config.h"
 
 namespace klv {
 
@@ -66,7 +65,7 @@ Fon* Round::CreateBackdrop(int sceneNo) {
 void Round::NewGame() {
   BuildScene();
   LevelNo = 0;
-  SetScore(0);
+  if (Player* p = LocalAngler()) p->Score = Score();
 }
 
 void Round::BuildScene() {
@@ -140,7 +139,7 @@ RoundEvents Round::TickBonus() {
     SetUpLevel(LevelStart::AfterBonus);
   } else {
     RoundClock -= 100;
-    AddScore(5);
+    if (Player* p = LocalAngler()) p->Score.Add(5);
   }
   return TakeEvents();
 }
@@ -171,21 +170,9 @@ Player* Round::Angler(int index) const {
   return Players[index];
 }
 
-void Round::SetScore(uint32_t points) {
-  if (Player* p = LocalAngler()) p->Score = MaskScore(points);
-}
-
-void Round::AddScore(int points) {
-  if (Player* p = LocalAngler()) p->AddScore(points);
-}
-
-uint32_t Round::MaskedScore() const {
+Score Round::AnglerScore() const {
   if (const Player* p = LocalAngler()) return p->Score;
-  return MaskScore(0);
-}
-
-int32_t Round::ScoreValue() const {
-  return static_cast<int32_t>(UnmaskScore(MaskedScore()));
+  return Score();
 }
 
 void Round::AddTime(double seconds) {
@@ -249,7 +236,7 @@ void Round::Land(const Catch& c, Player& owner) {
   ScorePopupY = static_cast<uint16_t>(RoundHalfEven(owner.Bobber ? owner.Bobber->Y : 0));
   if (thisLevel) ScorePopupShown = true;
   CatchSoundDue = true;
-  owner.AddScore(c.Points);
+  owner.Score.Add(c.Points);
   AddTime(c.Seconds);
   if (c.FishKind != 0 && thisLevel) CountCatch(c.FishKind);
 }
@@ -334,7 +321,7 @@ void Round::Draw(Canvas& canvas) const {
   }
 
   canvas.SetFont(Face::Arial, 14, false, Rgb(255, 255, 255));
-  std::snprintf(buf, sizeof buf, "%.8d", ScoreValue());
+  std::snprintf(buf, sizeof buf, "%.8d", AnglerScore().Shown());
   canvas.TextOut(700, 567, buf);
 
   canvas.SetFont(Face::Arial, 20, false, Rgb(255, 255, 255));

@@ -88,17 +88,9 @@ class Round : public PlayResult {
   // the scene with its weeds are marked dead. The caller makes a new backdrop.
   void RemoveScene();
 
-  // The local angler's score. Without an angler there is none: it reads as
-  // zero, and adding to it or setting it does nothing.
-  //
-  // Unmasks, adds, masks again.
-  void AddScore(int points);
-  // Sets it outright (the scripts' "set score").
-  void SetScore(uint32_t points);
-  // As shown: unmasked, signed.
-  int32_t ScoreValue() const;
-  // As held, masked (the name entry and the recorded game's result).
-  uint32_t MaskedScore() const override;
+  // The local angler's score (the angler's own Score changes it); without
+  // an angler it reads as zero.
+  Score AnglerScore() const override;
   int Level() const override { return LevelNo; }
 
   // Used by the play sprites.

@@ -3,9 +3,10 @@
 namespace klv {
 
 bool SpotContains(const HotSpot& spot, int x, int y, int buttonWidth, int buttonHeight) {
-  const int right = spot.SizedByButton ? spot.Left + buttonWidth : spot.Right;
-  const int bottom = spot.SizedByButton ? spot.Top + buttonHeight : spot.Bottom;
-  return spot.Left < x && x < right && spot.Top < y && y < bottom;
+  const Rect& b = spot.Bounds;
+  const int right = spot.SizedByButton ? b.Left + buttonWidth : b.Right;
+  const int bottom = spot.SizedByButton ? b.Top + buttonHeight : b.Bottom;
+  return b.Left < x && x < right && b.Top < y && y < bottom;
 }
 
 }  // namespace klv

@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdint>
 
+#include "engine/rect.h"
+
 namespace klv {
 
 // One flag per spot. The high-score and help screens reuse the flags of the
@@ -34,8 +36,9 @@ inline constexpr int kSpotCount = static_cast<int>(Spot::Count);
 
 struct HotSpot {
   Spot Flag;
-  // Bounds are exclusive: Left < x < Right and Top < y < Bottom.
-  int Left, Top, Right, Bottom;
+  // The pointer lights the spot strictly inside these bounds: all four
+  // edges are outside (Left < x < Right and Top < y < Bottom).
+  Rect Bounds;
   // The item selected while lit, 0 for none.
   uint8_t MenuPos;
   // Main-menu spots take their width and height from button MenuPos:

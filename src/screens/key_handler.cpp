@@ -74,7 +74,7 @@ void Screens::KeyUp(int key, KeyMods mods) {
         AskQuestion();
         break;
       case EscapeKey::BackToMenu:
-        ShowMenu();
+        Show(Screen::Menu);
         break;
       case EscapeKey::AnswerNo:
         AnswerExit(2);
@@ -126,7 +126,7 @@ void Screens::KeyUp(int key, KeyMods mods) {
       case EnterKey::OptionsRow:
         if (MenuPos >= 1 && MenuPos <= 3) ToggleOptionRow(MenuPos);
         if (MenuPos == 4) EditAddText = !EditAddText;
-        if (MenuPos == 5) ShowMenu();  // leaves without saving, unlike the click
+        if (MenuPos == 5) Show(Screen::Menu);  // leaves without saving, unlike the click
         break;
       case EnterKey::CompleteNameEntry:
         CompleteNameEntry();

@@ -45,25 +45,8 @@ std::string Format(const char* format, int value) {
 
 }  // namespace
 
-int TablePlace(const std::array<ScoreEntry, 10>& table, uint32_t maskedScore) {
-  const uint32_t score = UnmaskScore(maskedScore);
-  if (static_cast<int32_t>(score) < 0) return 0;
-  int i = 10;
-  while (i >= 1 && score > UnmaskScore(table[i - 1].Score)) --i;
-  return i == 10 ? 0 : i + 1;
-}
-
-int InsertScore(std::array<ScoreEntry, 10>& table, const std::string& name, uint32_t maskedScore) {
-  const int place = TablePlace(table, maskedScore);
-  if (place == 0) return 0;
-  for (int i = 10; i > place; --i) table[i - 1] = table[i - 2];
-  table[place - 1].Name = name.substr(0, kScoreNameCapacity);
-  table[place - 1].Score = maskedScore;
-  return place;
-}
-
 bool Screens::QualifiesForTable() const {
-  return TablePlace(ctx_.Cfg.Scores, play_.MaskedScore()) != 0;
+  return ctx_.Cfg.Scores.PlaceFor(play_.AnglerScore()) != 0;
 }
 
 void Screens::EnterNameEntry() {
@@ -86,7 +69,7 @@ void Screens::CompleteNameEntry() {
     WorldSubmitRequest request;
     request.Base = ctx_.ScoreService;
     request.Name = EnteredName;
-    request.Score = UnmaskScore(play_.MaskedScore());
+    request.Score = play_.AnglerScore().Value();
     request.AddText = ctx_.Cfg.AddText;
     // The game just played goes along as the score's proof.
     request.Replay = ctx_.Flow.NamedReplay(EnteredName);
@@ -98,7 +81,7 @@ void Screens::CompleteNameEntry() {
 
 void Screens::KeepWaitingScore() {
   if (ctx_.Flow.Shown() == Screen::EnterName)
-    InsertScore(ctx_.Cfg.Scores, EnteredName, play_.MaskedScore());
+    ctx_.Cfg.Scores.Insert(EnteredName, play_.AnglerScore());
 }
 
 void Screens::PollSubmission() {
@@ -127,7 +110,7 @@ void Screens::PollSubmission() {
 }
 
 void Screens::FinishNameEntry() {
-  InsertScore(ctx_.Cfg.Scores, EnteredName, play_.MaskedScore());
+  ctx_.Cfg.Scores.Insert(EnteredName, play_.AnglerScore());
   // A failed save has shown its box; the entry stays in memory for the next
   // save, and the entry is left all the same so the score is never entered
   // twice.
@@ -140,7 +123,7 @@ void Screens::FinishNameEntry() {
   Sending = false;
   ctx_.Flow.BackToMenuScene();
   MenuReturnPos = 3;
-  ShowMenu();
+  Show(Screen::Menu);
   ClickGateArmed = false;
   ActivateItem();  // item 3: the high-score screen
   ctx_.Flow.TableEntryDone();
@@ -157,7 +140,7 @@ void Screens::DrawNameEntry() {
   const uint32_t white = Rgb(255, 255, 255);
   const uint32_t black = Rgb(0, 0, 0);
   canvas.SetFont(Face::Arial, 14, false, white);
-  canvas.TextOut(685, 569, Format("%.10d", static_cast<int32_t>(UnmaskScore(play_.MaskedScore()))));
+  canvas.TextOut(685, 569, Format("%.10d", play_.AnglerScore().Shown()));
   canvas.SetFont(Face::Arial, 20, false, white);
   canvas.TextOut(90, 560, Format("%3d", play_.Level()));
   canvas.SetFont(Face::Arial, 13, true, black);
@@ -189,7 +172,7 @@ void Screens::DrawHiScores() {
     canvas.SetFont(Face::Courier, 16, true, colour);
     const int y = kRowTop(r);
     canvas.TextOut(kRowLeft, y, Format("%2d", r) + "    " + entry.Name.substr(0, 11));
-    canvas.TextOut(410, y, Format("%10d", static_cast<int32_t>(UnmaskScore(entry.Score))));
+    canvas.TextOut(410, y, Format("%10d", entry.Score.Shown()));
     if (!ctx_.RowReplays[r - 1].empty()) DrawReplayMark(y, colour);
   }
 }

@@ -29,14 +29,6 @@ static_assert(kTextGold == Rgb(255, 210, 0) && kTextBlue == Rgb(40, 125, 255),
 
 namespace {
 
-struct MenuItem {
-  const char* Picture;
-  int X, Y;
-};
-// The main menu's lit buttons, in item order.
-constexpr MenuItem kMenuItems[6] = {{"Start", 261, 226}, {"Opt", 261, 272},   {"HScores", 261, 322},
-                                    {"Help", 261, 370},  {"Visit", 261, 419}, {"Exit", 261, 468}};
-
 constexpr const char* kCredit = "Программирование: команда «Клевария»";
 constexpr const char* kQuestion = "Выйти из игры?";
 constexpr const char* kYes = "Да";
@@ -72,10 +64,8 @@ void Screens::RemoveMenuButtons() {
 // Whatever screen is being left, its buttons, panel and help picture go.
 void Screens::RemoveScreenSprites() {
   RemoveMenuButtons();
-  for (FonB** panel : {&OptionsPanel, &HiScoresPanel, &HelpPanel}) {
-    if (*panel) (*panel)->MarkDead();
-    *panel = nullptr;
-  }
+  if (Panel) Panel->MarkDead();
+  Panel = nullptr;
   if (BackButton) BackButton->MarkDead();
   BackButton = nullptr;
   if (HelpPicture) HelpPicture->MarkDead();
@@ -96,67 +86,41 @@ bool Screens::AnySpotLit() const {
   return false;
 }
 
-void Screens::ShowMenu() {
-  EditAddText = false;
-  // The menu items' flags keep their values until the pointer moves.
-  ClearOptionAndQuestionSpots();
-  RemoveScreenSprites();
-  SpriteEngine& engine = ctx_.Engine;
-  for (int k = 1; k <= 6; ++k) {
-    const MenuItem& item = kMenuItems[k - 1];
-    MenuButtons[k] = engine.Create<MenuB>(ctx_.MenuImgs, item.X, item.Y, item.Picture);
+void Screens::Show(Screen screen) {
+  const ScreenRow& row = ScreenOf(screen);
+  if (screen == Screen::Menu) {
+    EditAddText = false;
+    // The menu items' flags keep their values until the pointer moves.
+    ClearOptionAndQuestionSpots();
   }
-  KeySum = 0;
-  ClickGateArmed = true;
-  MenuPos = Wrap(MenuReturnPos, 6);
-  MenuButtons[MenuPos]->Lit = true;
-  ctx_.Flow.Show(Screen::Menu);
-}
-
-void Screens::ShowOptions() {
   RemoveScreenSprites();
   SpriteEngine& engine = ctx_.Engine;
-  OptionsPanel = engine.Create<FonB>(ctx_.MenuImgs, "FonOpt");
-  MenuButtons[1] = engine.Create<MenuB>(ctx_.MenuImgs, 301, 230, "Win");
-  MenuButtons[2] = engine.Create<MenuB>(ctx_.MenuImgs, 447, 230, "Full");
-  MenuButtons[3] = engine.Create<MenuB>(ctx_.MenuImgs, 301, 278, "On");
-  MenuButtons[5] = engine.Create<MenuB>(ctx_.MenuImgs, 301, 326, "On");
-  MenuButtons[4] = engine.Create<MenuB>(ctx_.MenuImgs, 391, 278, "Off");
-  MenuButtons[6] = engine.Create<MenuB>(ctx_.MenuImgs, 391, 326, "Off");
-  BackButton = engine.Create<MenuB>(ctx_.MenuImgs, 33, 462, "OptBack");
-  MenuReturnPos = MenuPos;
-  MenuPos = 5;
-  BackButton->Lit = true;
-  ctx_.Flow.Show(Screen::Options);
-}
-
-void Screens::ShowHiScores() {
-  RemoveScreenSprites();
-  SpriteEngine& engine = ctx_.Engine;
-  HiScoresPanel = engine.Create<FonB>(ctx_.MenuImgs, "FonHScr");
-  MenuButtons[1] = engine.Create<MenuB>(ctx_.MenuImgs, 41, 465, "Clear");
-  MenuButtons[2] = engine.Create<MenuB>(ctx_.MenuImgs, 373, 465, "World");
-  MenuButtons[3] = engine.Create<MenuB>(ctx_.MenuImgs, 30, 504, "HScrBack");
-  MenuReturnPos = MenuPos;
-  MenuPos = 3;
-  MenuButtons[3]->Lit = true;
-  ctx_.Flow.Show(Screen::HiScores);
-  ctx_.Flow.RefreshRowReplays();
-}
-
-void Screens::ShowHelp() {
-  RemoveScreenSprites();
-  SpriteEngine& engine = ctx_.Engine;
-  HelpPanel = engine.Create<FonB>(ctx_.MenuImgs, "FonHelp");
-  MenuButtons[1] = engine.Create<MenuB>(ctx_.MenuImgs, 40, 465, "Previos");
-  MenuButtons[2] = engine.Create<MenuB>(ctx_.MenuImgs, 501, 465, "Next");
-  MenuButtons[3] = engine.Create<MenuB>(ctx_.MenuImgs, 37, 505, "HScrBack");
-  HelpPage = 1;
-  NewHelpPicture();
-  MenuReturnPos = MenuPos;
-  MenuPos = 3;
-  MenuButtons[3]->Lit = true;
-  ctx_.Flow.Show(Screen::Help);
+  if (row.Panel) Panel = engine.Create<FonB>(ctx_.MenuImgs, row.Panel);
+  for (const ScreenButton& b : row.Buttons) {
+    if (!b.Picture) continue;
+    MenuB* button = engine.Create<MenuB>(ctx_.MenuImgs, b.X, b.Y, b.Picture);
+    if (b.Slot == kBackSlot)
+      BackButton = button;
+    else
+      MenuButtons[b.Slot] = button;
+  }
+  if (screen == Screen::Help) {
+    HelpPage = 1;
+    NewHelpPicture();
+  }
+  if (screen == Screen::Menu) {
+    KeySum = 0;
+    ClickGateArmed = true;
+    MenuPos = Wrap(MenuReturnPos, row.Items);
+  } else {
+    MenuReturnPos = MenuPos;
+    MenuPos = row.Items;
+  }
+  if (row.Lights == ButtonLight::BackButton && BackButton) BackButton->Lit = true;
+  if (row.Lights == ButtonLight::MenuButtons && MenuButtons[MenuPos])
+    MenuButtons[MenuPos]->Lit = true;
+  ctx_.Flow.Show(screen);
+  if (screen == Screen::HiScores) ctx_.Flow.RefreshRowReplays();
 }
 
 void Screens::NewHelpPicture() {
@@ -182,7 +146,7 @@ void Screens::AskToQuit() {
 void Screens::ShowFirstMenu() {
   MenuPos = 1;
   MenuReturnPos = 1;
-  ShowMenu();
+  Show(Screen::Menu);
 }
 
 void Screens::LeaveMenuForGame() {
@@ -278,13 +242,13 @@ void Screens::ActivateMenu() {
       ctx_.Flow.StartGame();
       break;
     case 2:
-      ShowOptions();
+      Show(Screen::Options);
       break;
     case 3:
-      ShowHiScores();
+      Show(Screen::HiScores);
       break;
     case 4:
-      ShowHelp();
+      Show(Screen::Help);
       break;
     case 5:
       OpenMoreGames(ctx_.AppDir, IsLinkFile,
@@ -323,14 +287,14 @@ void Screens::ActivateOptions() {
   } else if (MenuPos == 4) {
     EditAddText = true;
   } else if (MenuPos == 5) {
-    if (ctx_.Flow.SaveSettings()) ShowMenu();
+    if (ctx_.Flow.SaveSettings()) Show(Screen::Menu);
   }
 }
 
 void Screens::ActivateHiScores() {
   switch (MenuPos) {
     case 1:
-      ClearTable(ctx_.Cfg, DefaultScoreName());
+      ctx_.Cfg.Scores.Clear(ScoreTable::DefaultName());
       ctx_.Flow.ForgetRowReplays();
       break;
     case 2:
@@ -342,7 +306,7 @@ void Screens::ActivateHiScores() {
                      [this](const std::string& url) { ctx_.Shell.OpenWithShell(url); });
       break;
     case 3:
-      ShowMenu();
+      Show(Screen::Menu);
       break;
     default:
       break;
@@ -361,7 +325,7 @@ void Screens::ActivateHelp() {
       NewHelpPicture();
       break;
     case 3:
-      ShowMenu();
+      Show(Screen::Menu);
       break;
     default:
       break;
@@ -416,7 +380,8 @@ void Screens::MouseMove(int x, int y) {
   // spots are tested as they are drawn, windowed or full screen.
   const ScreenRow& row = ScreenOf(ctx_.Flow.Shown());
   const uint8_t before = MenuPos;
-  for (const HotSpot& spot : row.Spots) {
+  for (const ScreenButton& b : row.Buttons) {
+    const HotSpot& spot = b.Spot;
     int w = 0;
     int h = 0;
     if (spot.SizedByButton) {

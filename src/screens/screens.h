@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "base/screen.h"
 #include "platform/platform.h"
 #include "screens/hot_spots.h"
 #include "screens/screen_context.h"
@@ -22,17 +23,6 @@ class Hlp;
 class Ask;
 class Chk;
 class WorldSubmission;
-struct ScoreEntry;
-
-// Where a score enters the ten-entry table (1..10), or 0 when it does not
-// qualify. Entries are best first with masked scores; an equal score goes
-// below the entries it equals. A score below zero (taken as signed) never
-// qualifies: a landed piece of junk can leave the running score negative, and
-// read as unsigned it would top the table.
-int TablePlace(const std::array<ScoreEntry, 10>& table, uint32_t maskedScore);
-// Puts the entry at its place, moving the entries below it one down (the last
-// drops out). Returns the place, 0 when nothing was inserted.
-int InsertScore(std::array<ScoreEntry, 10>& table, const std::string& name, uint32_t maskedScore);
 
 // Whether a typed code page 1251 byte may go into AddText or EnteredName:
 // codes above 47 (digits, letters, the signs from ":" up, every letter of the
@@ -66,11 +56,11 @@ class Screens {
   // Start-up: the name entry's check box, made once and kept for the run.
   void CreateSendCheck();
 
-  // Screen builders; each removes the sprites of the screen being left.
-  void ShowMenu();
-  void ShowOptions();
-  void ShowHiScores();
-  void ShowHelp();
+  // Builds a menu screen (the menu, options, high scores, help) from its row
+  // in the screen table, its panel and buttons, after removing the sprites
+  // of the screen being left, and shows it. The menu returns to the item
+  // left (MenuReturnPos); a sub-screen keeps it and selects its back row.
+  void Show(Screen screen);
   // The action of MenuPos (or of the lit hot spot) on the current screen,
   // behind the click gate.
   void ActivateItem();
@@ -137,9 +127,7 @@ class Screens {
 
   std::array<MenuB*, 7> MenuButtons{};  // [1..6]
   MenuB* BackButton = nullptr;
-  FonB* OptionsPanel = nullptr;
-  FonB* HiScoresPanel = nullptr;
-  FonB* HelpPanel = nullptr;
+  FonB* Panel = nullptr;  // the sub-screen's panel
   Hlp* HelpPicture = nullptr;
   Ask* AskBox = nullptr;
   Chk* SendCheck = nullptr;

@@ -33,7 +33,6 @@ constexpr size_t kHelpPagesAt = 236;
 // Code page 1251 bytes of the default texts.
 constexpr char kDefaultGameName[] = "\xC8\xE3\xF0\xE0";            // Игра
 constexpr char kDefaultPlayerName[] = "\xC0\xED\xEE\xED\xE8\xEC";  // Аноним
-constexpr char kDefaultScoreName[] = "\xC2\xE0\xED\xFF";           // Ваня
 
 void PutString(ConfigImage& image, size_t at, size_t capacity, const std::string& s) {
   const size_t n = std::min(s.size(), capacity);
@@ -209,7 +208,7 @@ ConfigImage ConfigToImage(const Config& config) {
   for (int i = 0; i < kScoreEntries; ++i) {
     const size_t at = kScoresAt + kEntrySize * i;
     PutString(image, at, kScoreNameCapacity, config.Scores[i].Name);
-    PutU32(image, at + kEntryScoreAt, config.Scores[i].Score);
+    PutU32(image, at + kEntryScoreAt, config.Scores[i].Score.MaskedValue());
   }
   image[kHelpPagesAt] = config.HelpPages;
   return image;
@@ -228,7 +227,7 @@ Config ConfigFromImage(const ConfigImage& image) {
   for (int i = 0; i < kScoreEntries; ++i) {
     const size_t at = kScoresAt + kEntrySize * i;
     config.Scores[i].Name = GetString(image, at, kScoreNameCapacity);
-    config.Scores[i].Score = GetU32(image, at + kEntryScoreAt);
+    config.Scores[i].Score = Score::Masked(GetU32(image, at + kEntryScoreAt));
   }
   config.HelpPages = image[kHelpPagesAt];
   return config;
@@ -241,17 +240,6 @@ void UnscrambleNames(ConfigImage& image) {
   ShiftNames(image, -1);
 }
 
-std::string DefaultScoreName() {
-  return kDefaultScoreName;
-}
-
-void SetDefaultTable(Config& config) {
-  for (int i = 0; i < kScoreEntries; ++i) {
-    config.Scores[i].Name = kDefaultScoreName;
-    config.Scores[i].Score = MaskScore(static_cast<uint32_t>(10 - i) * 100);
-  }
-}
-
 void SetDefaults(Config& config) {
   config.Music = true;
   config.Sound = true;
@@ -261,27 +249,7 @@ void SetDefaults(Config& config) {
   config.PlayerName = kDefaultPlayerName;
   config.Levels = "5";
   config.HelpPages = 4;
-  SetDefaultTable(config);
-}
-
-void ClearTable(Config& config, std::string_view name) {
-  for (int i = 0; i < kScoreEntries; ++i) {
-    config.Scores[i].Name = std::string(name.substr(0, kScoreNameCapacity));
-    config.Scores[i].Score = MaskScore(static_cast<uint32_t>(10 - i) * 1000);
-  }
-}
-
-void SortTable(Config& config) {
-  auto& s = config.Scores;
-  for (auto& e : s) e.Score = UnmaskScore(e.Score);
-  for (int i = 0; i < kScoreEntries - 1; ++i) {
-    int best = i;
-    for (int j = i + 1; j < kScoreEntries; ++j) {
-      if (s[j].Score > s[best].Score) best = j;
-    }
-    std::swap(s[i], s[best]);
-  }
-  for (auto& e : s) e.Score = MaskScore(e.Score);
+  config.Scores.SetDefault();
 }
 
 ConfigFileSystem& RealConfigFileSystem() {
@@ -337,7 +305,7 @@ bool ConfigFromFileBytes(const std::vector<uint8_t>& bytes, Config& config) {
   config = ConfigFromImage(image);
   const bool whole = bytes.size() >= kConfigSize;
   if (!whole) SetDefaults(config);
-  SortTable(config);
+  config.Scores.Sort();
   return whole;
 }
 

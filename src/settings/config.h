@@ -19,35 +19,18 @@
 #include <string_view>
 #include <vector>
 
+#include "settings/score_table.h"
+
 namespace klv {
 
-// Every score the game holds, in the table and in play, is the true score
-// XOR this mask (the upper 16 bits pass unchanged). Unmask only to compare
-// (as unsigned 32-bit numbers), show or send a score.
-constexpr uint32_t ScoreMask = 27491;
-constexpr uint32_t MaskScore(uint32_t plain) {
-  return plain ^ ScoreMask;
-}
-constexpr uint32_t UnmaskScore(uint32_t masked) {
-  return masked ^ ScoreMask;
-}
-
 constexpr size_t kConfigSize = 240;
-constexpr int kScoreEntries = 10;
 // Capacities of the short strings, in code page 1251 bytes.
 constexpr size_t kAddTextCapacity = 10;
 constexpr size_t kGameNameCapacity = 8;
 constexpr size_t kPlayerNameCapacity = 8;
 constexpr size_t kLevelsCapacity = 2;
-constexpr size_t kScoreNameCapacity = 12;
 
 constexpr const char* kConfigFileName = "Config.cfg";
-
-struct ScoreEntry {
-  std::string Name;    // code page 1251, at most kScoreNameCapacity bytes, plain
-  uint32_t Score = 0;  // masked
-  bool operator==(const ScoreEntry&) const = default;
-};
 
 // The record in memory. Strings hold code page 1251 bytes; longer strings
 // are cut to their capacity when written.
@@ -60,7 +43,7 @@ struct Config {
   std::string GameName;
   std::string PlayerName;
   std::string Levels;
-  std::array<ScoreEntry, kScoreEntries> Scores;  // [0] is the best
+  ScoreTable Scores;  // the local high-score table, [0] the best
   uint8_t HelpPages = 0;
   bool operator==(const Config&) const = default;
 };
@@ -83,16 +66,6 @@ void UnscrambleNames(ConfigImage& image);
 // on, AddText empty, "Игра", "Аноним", "5", 4 help pages, and the default
 // table ("Ваня", 1000 down to 100). SendScores is left as it is.
 void SetDefaults(Config& config);
-// The default table alone.
-void SetDefaultTable(Config& config);
-// The high-score screen's clear: `name` in every entry, 10000 down to 1000.
-// Not saved by itself.
-void ClearTable(Config& config, std::string_view name);
-// The default table's name, "Ваня", in code page 1251.
-std::string DefaultScoreName();
-// Best first by unmasked score; a selection sort whose swaps decide the
-// order of equal scores (the game's own rule, kept for its tables).
-void SortTable(Config& config);
 
 // ReadFile's answer for a pipe, a device or a socket standing at the path.
 constexpr int kNotARegularFile = EINVAL;

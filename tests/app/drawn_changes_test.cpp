@@ -45,7 +45,7 @@ class DrawnChangesTest : public ::testing::Test {
     runner.BeforeRunDue = [&] { runner.TheGame().DrawChangesOnly = changesOnly; };
     runner.AfterRunDue = [&](bool frameRan) {
       if (!frameRan) return;
-      const Surface& frame = runner.TheGame().Presented;
+      const Surface& frame = runner.TheGame().OnScreen();
       // A picture left as it was is not hashed again.
       if (hashes.empty() || frame.Version() != version) {
         const size_t bytes = size_t(frame.Width()) * size_t(frame.Height()) * sizeof(uint32_t);

@@ -36,7 +36,7 @@ class SettingsInMemoryTest : public test::GameFixture {
         Config c;
         SetDefaults(c);
         c.AddText = "kept";
-        ClearTable(c, "Kept");
+        c.Scores.Clear("Kept");
         ASSERT_TRUE(SaveConfig(paths.AppDir, c).Ok());
       }
     });
@@ -73,7 +73,7 @@ TEST_F(SettingsInMemoryTest, SaysOnceWhyAndWhereInRussian) {
       EXPECT_EQ(Platform().messages[i].rfind("Can't load music.", 0), 0u) << Platform().messages[i];
     // The defaults, as for a first start.
     EXPECT_EQ(Cfg().AddText, "");
-    EXPECT_EQ(UnmaskScore(Cfg().Scores[0].Score), 1000u);
+    EXPECT_EQ(Cfg().Scores[0].Score.Value(), 1000u);
   }
 }
 
@@ -83,7 +83,7 @@ TEST_F(SettingsInMemoryTest, NothingIsWrittenAndNothingMoreIsSaid) {
     BootInMemory("/nonexistent/x", ENOENT, withRecord);
     // A record in the game folder is where the settings start; it is only read.
     EXPECT_EQ(Cfg().AddText, withRecord ? "kept" : "");
-    EXPECT_EQ(Cfg().Scores[0].Name, withRecord ? "Kept" : DefaultScoreName());
+    EXPECT_EQ(Cfg().Scores[0].Name, withRecord ? "Kept" : ScoreTable::DefaultName());
     const std::set<std::string> before = Listing();
     const size_t boxes = Platform().messages.size();
     EXPECT_EQ(before.count(ConfigFile() + " 240"), withRecord ? 1u : 0u);
@@ -94,7 +94,7 @@ TEST_F(SettingsInMemoryTest, NothingIsWrittenAndNothingMoreIsSaid) {
     EXPECT_TRUE(G().SaveSettings());
     Cfg().Windowed = !Cfg().Windowed;
     G().ApplyWindowMode();
-    Cfg().Scores[9].Score = MaskScore(5);
+    Cfg().Scores[9].Score = Score::Plain(5);
     G().OnEndSession();
     EXPECT_TRUE(G().Terminated());
 

@@ -22,8 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   for (int i = 0; i < klv::kScoreEntries; ++i) {
     if (config.Scores[i].Name.size() > klv::kScoreNameCapacity) std::abort();
-    if (i > 0 &&
-        klv::UnmaskScore(config.Scores[i].Score) > klv::UnmaskScore(config.Scores[i - 1].Score)) {
+    if (i > 0 && config.Scores[i].Score.Value() > config.Scores[i - 1].Score.Value()) {
       std::abort();
     }
   }

@@ -125,4 +125,27 @@ TEST(FolderGraph, EveryIncludeOfSrcGoesDownTheLayers) {
   }
 }
 
+// The window's whole class is seen only by what builds and drives it: its own
+// file, the program's main and the script runner. The recorder and the
+// replays know the game through app/recordable_game.h, the screens through
+// ScreenContext and GameFlow, everything else through its snapshot.
+TEST(FolderGraph, FewFilesSeeTheWholeGame) {
+  const fs::path src = fs::path(KLV_SOURCE_DIR) / "src";
+  const std::set<std::string> allowed = {"app/game.cpp", "app/game_main.cpp",
+                                         "app/script_runner.cpp"};
+  std::set<std::string> includers;
+  for (const auto& entry : fs::recursive_directory_iterator(src)) {
+    const fs::path& p = entry.path();
+    if (!entry.is_regular_file() || (p.extension() != ".h" && p.extension() != ".cpp")) continue;
+    std::ifstream in(p);
+    std::string line;
+    while (std::getline(in, line))
+      if (line.rfind("#include \"app/game.h\"", 0) == 0)
+        includers.insert(fs::relative(p, src).string());
+  }
+  EXPECT_TRUE(includers.count("app/game.cpp")) << "the sources were not found under " << src;
+  for (const std::string& f : includers)
+    EXPECT_TRUE(allowed.count(f)) << "src/" << f << " includes app/game.h";
+}
+
 }  // namespace

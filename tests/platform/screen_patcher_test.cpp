@@ -9,10 +9,15 @@
 namespace klv {
 namespace {
 
+// Rectangles by their top left, width and height.
+constexpr Rect B(int x, int y, int w, int h) {
+  return Rect::Bounds(x, y, w, h);
+}
+
 struct Changed {
   const char* what;
   std::vector<std::pair<int, int>> pixels;  // set to another colour in the next frame
-  std::vector<PatchRect> want;
+  std::vector<Rect> want;
 };
 
 TEST(ScreenPatcher, FindsTheChangedTilesAndMergesNeighboursAlongARow) {
@@ -21,11 +26,11 @@ TEST(ScreenPatcher, FindsTheChangedTilesAndMergesNeighboursAlongARow) {
   static_assert(ScreenPatcher::kTileW == 16 && ScreenPatcher::kTileH == 16);
   const Changed cases[] = {
       {"nothing", {}, {}},
-      {"the first pixel", {{0, 0}}, {{0, 0, 16, 16}}},
-      {"two neighbours", {{15, 5}, {16, 15}}, {{0, 0, 32, 16}}},
-      {"two apart", {{0, 0}, {70, 0}}, {{0, 0, 16, 16}, {64, 0, 16, 16}}},
-      {"the cut corner", {{99, 49}}, {{96, 48, 4, 2}}},
-      {"one a row", {{40, 10}, {40, 30}}, {{32, 0, 16, 16}, {32, 16, 16, 16}}},
+      {"the first pixel", {{0, 0}}, {B(0, 0, 16, 16)}},
+      {"two neighbours", {{15, 5}, {16, 15}}, {B(0, 0, 32, 16)}},
+      {"two apart", {{0, 0}, {70, 0}}, {B(0, 0, 16, 16), B(64, 0, 16, 16)}},
+      {"the cut corner", {{99, 49}}, {B(96, 48, 4, 2)}},
+      {"one a row", {{40, 10}, {40, 30}}, {B(32, 0, 16, 16), B(32, 16, 16, 16)}},
   };
 
   for (const Changed& c : cases) {
@@ -35,15 +40,15 @@ TEST(ScreenPatcher, FindsTheChangedTilesAndMergesNeighboursAlongARow) {
     std::vector<uint32_t> window(110 * 50);
     ScreenPatcher patcher, intoWindow;
     ASSERT_EQ(patcher.Take(frame.data(), 100, 50, false),
-              (std::vector<PatchRect>{{0, 0, 100, 50}}));  // the first frame is all new
+              (std::vector<Rect>{B(0, 0, 100, 50)}));  // the first frame is all new
     intoWindow.TakeInto(frame.data(), 100, 50, true, window.data(), 110);
     for (auto [x, y] : c.pixels) frame[y * 100 + x] = 0xFFFFFFFFu;
     EXPECT_EQ(patcher.Take(frame.data(), 100, 50, false), c.want);
     EXPECT_EQ(intoWindow.TakeInto(frame.data(), 100, 50, false, window.data(), 110), c.want);
     EXPECT_TRUE(patcher.Take(frame.data(), 100, 50, false).empty());  // taken over
-    EXPECT_EQ(patcher.Take(frame.data(), 100, 50, true), (std::vector<PatchRect>{{0, 0, 100, 50}}));
+    EXPECT_EQ(patcher.Take(frame.data(), 100, 50, true), (std::vector<Rect>{B(0, 0, 100, 50)}));
     EXPECT_EQ(patcher.Take(frame.data(), 50, 100, false),  // another size
-              (std::vector<PatchRect>{{0, 0, 50, 100}}));
+              (std::vector<Rect>{B(0, 0, 50, 100)}));
   }
 }
 
@@ -55,14 +60,14 @@ TEST(ScreenPatcher, PatchedPictureEqualsTheWholeFrameScaled) {
   struct Target {
     const char* what;
     int w, h;
-    ScreenPatcher::Placement to;
+    Rect to;            // where the frame lands
     bool into = false;  // the destination itself holds the last frame
   } targets[] = {
-      {"window", kW, kH, {0, 0, kW, kH}},
-      {"window, compared with its own pixels", kW, kH, {0, 0, kW, kH}, true},
-      {"1920 x 1080", 480, 270, {60, 0, 360, 270}},
-      {"1024 x 768", 256, 192, {0, 0, 256, 192}},
-      {"narrower than the frame", 125, 100, {0, 3, 125, 94}},
+      {"window", kW, kH, B(0, 0, kW, kH)},
+      {"window, compared with its own pixels", kW, kH, B(0, 0, kW, kH), true},
+      {"1920 x 1080", 480, 270, B(60, 0, 360, 270)},
+      {"1024 x 768", 256, 192, B(0, 0, 256, 192)},
+      {"narrower than the frame", 125, 100, B(0, 3, 125, 94)},
   };
   constexpr uint32_t kOutside = 0x12345678u;
   for (const Target& t : targets) {
@@ -82,20 +87,20 @@ TEST(ScreenPatcher, PatchedPictureEqualsTheWholeFrameScaled) {
       if (t.into) {
         patcher.TakeInto(frame.data(), kW, kH, step == 0, screen.data(), t.w);
       } else {
-        for (const PatchRect& r : patcher.Take(frame.data(), kW, kH, false)) {
-          const PatchRect d = patcher.Scale(r, t.to, screen.data(), t.w);
-          EXPECT_GE(d.x, t.to.x);
-          EXPECT_LE(d.x + d.w, t.to.x + t.to.w);
+        for (const Rect& r : patcher.Take(frame.data(), kW, kH, false)) {
+          const Rect d = patcher.Scale(r, t.to, screen.data(), t.w);
+          EXPECT_GE(d.Left, t.to.Left);
+          EXPECT_LE(d.Right, t.to.Right);
         }
       }
       int wrong = 0;
       for (int y = 0; y < t.h; ++y)
         for (int x = 0; x < t.w; ++x) {
-          const bool inside =
-              x >= t.to.x && x < t.to.x + t.to.w && y >= t.to.y && y < t.to.y + t.to.h;
-          const uint32_t want =
-              inside ? frame[size_t((y - t.to.y) * kH / t.to.h) * kW + (x - t.to.x) * kW / t.to.w]
-                     : kOutside;
+          const Rect& to = t.to;
+          const bool inside = x >= to.Left && x < to.Right && y >= to.Top && y < to.Bottom;
+          const uint32_t want = inside ? frame[size_t((y - to.Top) * kH / to.Height()) * kW +
+                                               (x - to.Left) * kW / to.Width()]
+                                       : kOutside;
           wrong += screen[size_t(y) * t.w + x] != want;
         }
       ASSERT_EQ(wrong, 0) << "after frame " << step;

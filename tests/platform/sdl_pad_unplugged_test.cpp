@@ -133,7 +133,7 @@ TEST(SdlPadUnplugged, UnpluggingTheGamepadInPlayPausesTheGame) {
     ASSERT_FALSE(game.Hold1.Held()) << "play does not run";
     const int clock = game.Round1->RoundClock;
     EXPECT_LT(clock, 1100);
-    EXPECT_EQ(WhiteInPauseBanner(game.Presented), 0);
+    EXPECT_EQ(WhiteInPauseBanner(game.OnScreen()), 0);
 
     // The player's hand still on the pad when it comes loose.
     SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTX, 32767);
@@ -145,7 +145,7 @@ TEST(SdlPadUnplugged, UnpluggingTheGamepadInPlayPausesTheGame) {
     const int pausedAt = game.Round1->RoundClock;
     run(1000);
     EXPECT_EQ(game.Round1->RoundClock, pausedAt) << "the clock ran on";
-    EXPECT_GT(WhiteInPauseBanner(game.Presented), 50) << "no \"Пауза\" on screen";
+    EXPECT_GT(WhiteInPauseBanner(game.OnScreen()), 50) << "no \"Пауза\" on screen";
     EXPECT_EQ(game.GameState, Screen::Game);
 
     // P resumes, as after the focus was lost.
@@ -153,7 +153,7 @@ TEST(SdlPadUnplugged, UnpluggingTheGamepadInPlayPausesTheGame) {
     run(600);
     EXPECT_FALSE(game.Hold1.Held());
     EXPECT_LT(game.Round1->RoundClock, pausedAt);
-    EXPECT_EQ(WhiteInPauseBanner(game.Presented), 0);
+    EXPECT_EQ(WhiteInPauseBanner(game.OnScreen()), 0);
   }
   SDL_ResetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS);
   unsetenv("SDL_VIDEODRIVER");

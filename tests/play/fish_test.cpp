@@ -306,7 +306,7 @@ TEST_F(Landing, ScoresCapsTheClockAndCountsTheQuota) {
     HookedFish(c.kind);
     Frames(1);
     score += kFishKinds[c.kind].Value;
-    EXPECT_EQ(R().ScoreValue(), score) << "kind " << c.kind;
+    EXPECT_EQ(R().AnglerScore().Shown(), score) << "kind " << c.kind;
     EXPECT_EQ(R().RoundClock, c.clockAfter) << "kind " << c.kind;
     EXPECT_EQ(R().FishCount, 2);
     // Both entries of the kind are counted down; the first reaches zero.
@@ -338,7 +338,7 @@ TEST_F(Landing, AStungFishCostsFiftyButStillCounts) {
   Fish* f = HookedFish(10);
   f->Stung = true;
   Frames(1);
-  EXPECT_EQ(R().ScoreValue(), -50);
+  EXPECT_EQ(R().AnglerScore().Shown(), -50);
   EXPECT_EQ(R().Targets[1].Left, 1);
 }
 
@@ -371,7 +371,7 @@ TEST_F(Landing, ObjectsGivePointsAndTimeButNoQuota) {
     test::HitWithHook(*o, Hook());
     Frames(1);
     score += c.points;
-    EXPECT_EQ(R().ScoreValue(), score) << "kind " << c.kind;
+    EXPECT_EQ(R().AnglerScore().Shown(), score) << "kind " << c.kind;
     EXPECT_EQ(R().RoundClock, c.clockAfter) << "kind " << c.kind;
     EXPECT_EQ(R().ObjectCount, 0);
     EXPECT_EQ(R().BottomObjectCount, 0);
@@ -429,7 +429,7 @@ TEST_F(Landing, WhilePlayIsHeldAFishIsLandedAndAnObjectWaits) {
   Frames(1);
   EXPECT_TRUE(f->Dying());
   EXPECT_FALSE(o->Dying());
-  EXPECT_EQ(R().ScoreValue(), 10);
+  EXPECT_EQ(R().AnglerScore().Shown(), 10);
   EXPECT_EQ(R().RoundClock, 1050);
   EXPECT_EQ(R().FishCount, 0);
   EXPECT_EQ(R().ObjectCount, 1);
@@ -437,7 +437,7 @@ TEST_F(Landing, WhilePlayIsHeldAFishIsLandedAndAnObjectWaits) {
   hold_.HoldOn = false;
   Frames(1);
   EXPECT_EQ(CountOf<Objcts>(), 0);
-  EXPECT_EQ(R().ScoreValue(), 60);
+  EXPECT_EQ(R().AnglerScore().Shown(), 60);
   EXPECT_EQ(R().RoundClock, 1050) << "a bottle gives no time";
   EXPECT_EQ(R().ObjectCount, 0);
   EXPECT_EQ(R().Targets[1].Left, 4) << "objects never count for the quota";
@@ -493,7 +493,7 @@ TEST_F(FishTest, FishLeaveAtTheEdgesAndGoWithTheirLevel) {
   Frames(1);
   EXPECT_EQ(CountOf<Fish>(), 0);
   EXPECT_EQ(CountOf<Objcts>(), 0);
-  EXPECT_EQ(R().ScoreValue(), 0) << "nothing was landed";
+  EXPECT_EQ(R().AnglerScore().Shown(), 0) << "nothing was landed";
 }
 
 TEST_F(FishTest, ASwimmingFishRestsOnItsFirstFrame) {

@@ -131,7 +131,7 @@ TEST_F(RoundAlone, StartLevelSetsTheClockIconsAndPopup) {
   StartLevel(LevelStart::NewGame);
   EXPECT_EQ(R().LevelNo, 1);
   EXPECT_TRUE(hold_.HoldOn);
-  EXPECT_EQ(R().ScoreValue(), 0);
+  EXPECT_EQ(R().AnglerScore().Shown(), 0);
 }
 
 TEST_F(RoundAlone, TheClockTicksDownAndThenTheTimeIsUp) {
@@ -235,7 +235,7 @@ class Completion : public test::RoundFixture {
 
 TEST_F(Completion, TwelvePointThreeFourSecondsGiveSixtyPointsInTwelveTicks) {
   CompleteLevelOne(1234);
-  const int before = R().ScoreValue();  // the fish's 10
+  const int before = R().AnglerScore().Shown();  // the fish's 10
   EXPECT_EQ(before, 10);
   int ticks = 0;
   while (hold_.BonusOn && ticks < 100) {
@@ -245,7 +245,7 @@ TEST_F(Completion, TwelvePointThreeFourSecondsGiveSixtyPointsInTwelveTicks) {
   // Twelve ticks of 5 points, then the tick that finds under a second left
   // sets up level 2 with its own clock; the 34 ticks left over are gone.
   EXPECT_EQ(ticks, 13);
-  EXPECT_EQ(R().ScoreValue(), before + 60);
+  EXPECT_EQ(R().AnglerScore().Shown(), before + 60);
   EXPECT_EQ(R().LevelNo, 2);
   EXPECT_EQ(R().RoundClock, 1300);
   // The hold goes on: its own end starts the clock.
@@ -314,14 +314,14 @@ TEST_F(RoundAlone, DrawingChangesNothing) {
   R().CatchSoundDue = true;
   R().TimeBar->Fill->Blink = false;
   effects_.Notes.clear();
-  const int score = R().ScoreValue(), clock = R().RoundClock, fish = R().FishCount;
+  const int score = R().AnglerScore().Shown(), clock = R().RoundClock, fish = R().FishCount;
   for (int i = 0; i < 2; ++i) {
     Engine().Draw();
     R().Draw(canvas_);
   }
   EXPECT_FALSE(f->Dying());
   EXPECT_EQ(f->Y, 200);
-  EXPECT_EQ(R().ScoreValue(), score);
+  EXPECT_EQ(R().AnglerScore().Shown(), score);
   EXPECT_EQ(R().RoundClock, clock);
   EXPECT_EQ(R().FishCount, fish);
   EXPECT_EQ(R().ScorePopupY, 160);
@@ -332,7 +332,7 @@ TEST_F(RoundAlone, DrawingChangesNothing) {
   frameCounter_ = 15;
   Frames(1);
   EXPECT_TRUE(f->Dying());
-  EXPECT_EQ(R().ScoreValue(), score + 10);
+  EXPECT_EQ(R().AnglerScore().Shown(), score + 10);
   EXPECT_TRUE(R().TimeBar->Fill->Blink);
 }
 
@@ -357,7 +357,7 @@ TEST_F(RoundTest, TheClockAtZeroEndsTheGameEvenWithACatchOnTheHook) {
   EXPECT_TRUE(G().Timer3.Enabled());
   Frames(1);
   EXPECT_EQ(CountOf<Fish>(), 0) << "fish go when the state leaves Game";
-  EXPECT_EQ(R().ScoreValue(), 0);
+  EXPECT_EQ(R().AnglerScore().Shown(), 0);
   // Four seconds later the game is back at the menu (the score is no record).
   Wait(4100);
   EXPECT_EQ(G().GameState, Screen::Menu);
@@ -391,7 +391,7 @@ TEST_F(RoundTest, GetReadyDuringTheHoldAndDoneDuringTheBonus) {
 TEST_F(RoundTest, TheRoundTextsAreDrawn) {
   StartPlaying();
   G().Hold1.StopClock();
-  R().AddScore(1234);
+  R().LocalAngler()->Score.Add(1234);
   Frames(1);
   const Surface& frame = platform_->LastFrame();
   auto differsFromBackdrop = [&](int x0, int y0, int w, int h) {

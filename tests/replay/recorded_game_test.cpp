@@ -59,7 +59,7 @@ class RecordedGameTest : public ::testing::Test {
       runner.AfterRunDue = [&](bool) {
         HeadlessPlatform& platform = runner.Platform();
         if (!runner.Recorder().Recording()) return;
-        p.score = UnmaskScore(runner.TheGame().Round1->MaskedScore());
+        p.score = runner.TheGame().Round1->AnglerScore().Value();
         p.level = runner.TheGame().Round1->LevelNo;
         if (platform.presentCount == presents) return;
         presents = platform.presentCount;

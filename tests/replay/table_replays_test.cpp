@@ -121,7 +121,7 @@ TEST_F(TableReplaysTest, RowsKeepTheirGamesAndLoseThemWhenPushedOutOrCleared) {
   }
   EXPECT_EQ(Rows(), "1111111111");
   EXPECT_EQ(TableFiles(), 10);
-  EXPECT_EQ(UnmaskScore(runner_->TheGame().Cfg->Scores[9].Score), 1500u);
+  EXPECT_EQ(runner_->TheGame().Cfg->Scores[9].Score.Value(), 1500u);
 
   // The eleventh pushes out the last row (B, 1500), and its replay with it.
   Run("key Escape\nkey Up\nkey Up");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "screens/screen_table.h"
 #include "support/game_fixture.h"
@@ -10,9 +11,16 @@
 namespace klv {
 namespace {
 
+// A screen's spots, in the order they are tested.
+std::vector<HotSpot> Spots(Screen screen) {
+  std::vector<HotSpot> spots;
+  for (const ScreenButton& b : ScreenOf(screen).Buttons) spots.push_back(b.Spot);
+  return spots;
+}
+
 const HotSpot* Find(Screen screen, Spot flag) {
-  for (const HotSpot& s : ScreenOf(screen).Spots)
-    if (s.Flag == flag) return &s;
+  for (const ScreenButton& b : ScreenOf(screen).Buttons)
+    if (b.Spot.Flag == flag) return &b.Spot;
   return nullptr;
 }
 
@@ -64,7 +72,7 @@ TEST(HotSpots, BoundsAreExclusive) {
 
 TEST(HotSpots, MenuSpotsTakeTheButtonsSizeAndTheFirstStartsAt228) {
   const int tops[] = {228, 272, 322, 370, 419, 468};
-  auto spots = ScreenOf(Screen::Menu).Spots;
+  const std::vector<HotSpot> spots = Spots(Screen::Menu);
   ASSERT_EQ(spots.size(), 6u);
   for (int k = 1; k <= 6; ++k) {
     const HotSpot& s = spots[k - 1];
@@ -83,7 +91,7 @@ TEST(HotSpots, MenuSpotsTakeTheButtonsSizeAndTheFirstStartsAt228) {
 
 TEST(HotSpots, StatesWithoutSpots) {
   for (Screen s : {Screen::Game, Screen::GameOver, Screen::GameOver2, Screen::None}) {
-    EXPECT_TRUE(ScreenOf(s).Spots.empty()) << ::testing::PrintToString(s);
+    EXPECT_TRUE(Spots(s).empty()) << ::testing::PrintToString(s);
   }
 }
 
@@ -94,7 +102,7 @@ TEST(HotSpots, SpotsOfAScreenDoNotOverlap) {
     for (int y = 200; y < 540; ++y)
       for (int x = 0; x < 800; x += 3) {
         int lit = 0;
-        for (const HotSpot& s : ScreenOf(state).Spots) lit += SpotContains(s, x, y, 240, 44);
+        for (const HotSpot& s : Spots(state)) lit += SpotContains(s, x, y, 240, 44);
         ASSERT_LE(lit, 1) << ::testing::PrintToString(state) << " at " << x << "," << y;
       }
   }

@@ -24,13 +24,13 @@ class KeyTable : public test::GameFixture {
       case From::Menu:
         break;
       case From::Options:
-        S().ShowOptions();
+        S().Show(Screen::Options);
         break;
       case From::HiScores:
-        S().ShowHiScores();
+        S().Show(Screen::HiScores);
         break;
       case From::Help:
-        S().ShowHelp();
+        S().Show(Screen::Help);
         break;
       case From::Exit:
         Key(vk::Escape);
@@ -144,7 +144,7 @@ TEST_F(KeyTable, ArrowsFollowTheLitButton) {
   Key(vk::Down);
   EXPECT_TRUE(ButtonLit(3));
   EXPECT_FALSE(ButtonLit(1));
-  S().ShowOptions();
+  S().Show(Screen::Options);
   EXPECT_TRUE(S().BackButton->Lit);
   Key(vk::Up);
   EXPECT_FALSE(S().BackButton->Lit);
@@ -248,7 +248,7 @@ TEST_F(Keys, KeySumShowsTheCreditAt659) {
   Key(vk::Left);
   EXPECT_EQ(S().KeySum, 38u);
   // Showing the menu clears it too.
-  S().ShowHelp();
+  S().Show(Screen::Help);
   Key(vk::Escape);
   EXPECT_EQ(S().KeySum, 0u);
 }

@@ -1,4 +1,4 @@
-// The name entry: typed characters, the table's insertion rule, the save and
+// The name entry: typed characters, the entry into the table, the save and
 // the way back to the high-score screen.
 
 #include <gtest/gtest.h>
@@ -16,64 +16,6 @@
 namespace klv {
 namespace {
 
-std::array<ScoreEntry, 10> Table(std::initializer_list<uint32_t> plain) {
-  std::array<ScoreEntry, 10> t;
-  int i = 0;
-  for (uint32_t s : plain) {
-    t[i].Name = "n" + std::to_string(i + 1);
-    t[i].Score = MaskScore(s);
-    ++i;
-  }
-  return t;
-}
-
-TEST(TableInsertion, PlaceOfAScore) {
-  const auto table = Table({1000, 900, 800, 700, 700, 500, 400, 300, 200, 100});
-  struct Case {
-    uint32_t score;
-    int place;
-  };
-  const Case cases[] = {
-      {1001, 1},        {1000, 2},  // an equal score goes below
-      {950, 2},         {700, 6},  {701, 4}, {101, 10},
-      {100, 0},         {99, 0},   {0, 0},  // equal to the tenth is not enough
-      {0xFFFFFFF6u, 0},                     // -10: never, although unsigned it is huge
-      {0x80000000u, 0},                     // the most negative
-      {0x7FFFFFFFu, 1},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(TablePlace(table, MaskScore(c.score)), c.place) << c.score;
-  }
-}
-
-TEST(TableInsertion, EntriesMoveDownAndTheLastDropsOut) {
-  auto table = Table({1000, 900, 800, 700, 600, 500, 400, 300, 200, 100});
-  EXPECT_EQ(InsertScore(table, "Петя", MaskScore(900)), 3);
-  EXPECT_EQ(table[1].Name, "n2");
-  EXPECT_EQ(table[2].Name, "Петя");
-  EXPECT_EQ(UnmaskScore(table[2].Score), 900u);
-  EXPECT_EQ(table[3].Name, "n3");
-  EXPECT_EQ(table[9].Name, "n9");  // old entry 10 is gone
-  EXPECT_EQ(UnmaskScore(table[9].Score), 200u);
-
-  EXPECT_EQ(InsertScore(table, "top", MaskScore(5000)), 1);
-  EXPECT_EQ(table[0].Name, "top");
-  EXPECT_EQ(table[1].Name, "n1");
-  EXPECT_EQ(UnmaskScore(table[9].Score), 300u);
-
-  auto before = table;
-  EXPECT_EQ(InsertScore(table, "low", MaskScore(300)), 0);
-  for (int i = 0; i < 10; ++i) EXPECT_EQ(table[i].Name, before[i].Name);
-  EXPECT_EQ(InsertScore(table, "neg", MaskScore(uint32_t(-50))), 0);
-
-  // top, n1, n2, Петя, n3..n8 (5000, 1000, 900, 900, 800..300)
-  EXPECT_EQ(InsertScore(table, "", MaskScore(450)), 9);
-  EXPECT_EQ(table[8].Name, "");
-  EXPECT_EQ(table[9].Name, "n7");
-  InsertScore(table, "ABCDEFGHIJKLMNOP", MaskScore(20000));
-  EXPECT_EQ(table[0].Name, "ABCDEFGHIJKL");
-}
-
 TEST(TypedChars, CodesAboveFortySevenExceptTheFieldSeparator) {
   for (int c = 0; c < 256; ++c) {
     const bool want = c > 47 && c != '|';
@@ -89,7 +31,7 @@ class NameEntry : public test::GameFixture {
     Key(vk::Return);
     ASSERT_EQ(G().GameState, Screen::Game);
     Wait(2500);
-    G().Round1->SetScore(static_cast<uint32_t>(score));
+    G().Round1->LocalAngler()->Score = Score::Plain(static_cast<uint32_t>(score));
     G().Round1->RoundClock = 0;
     Wait(100);
     ASSERT_EQ(G().GameState, Screen::GameOver);
@@ -126,12 +68,12 @@ TEST_F(NameEntry, QualifyingScoreIsEnteredSavedAndShown) {
   EXPECT_EQ(Sounds("Poimal"), 1);
   // Default table 1000..100: 850 goes to place 3.
   EXPECT_EQ(Cp1251ToUtf8(Cfg().Scores[2].Name), "Вася12a");
-  EXPECT_EQ(UnmaskScore(Cfg().Scores[2].Score), 850u);
+  EXPECT_EQ(Cfg().Scores[2].Score.Value(), 850u);
   Config saved;
   LoadConfig(dir_.string(), saved);
   EXPECT_EQ(Cp1251ToUtf8(saved.Scores[2].Name), "Вася12a");
-  EXPECT_EQ(UnmaskScore(saved.Scores[2].Score), 850u);
-  EXPECT_EQ(UnmaskScore(saved.Scores[9].Score), 200u);
+  EXPECT_EQ(saved.Scores[2].Score.Value(), 850u);
+  EXPECT_EQ(saved.Scores[9].Score.Value(), 200u);
   // Leaving the table selects "HScores" on the menu.
   Key(vk::Escape);
   EXPECT_EQ(G().GameState, Screen::Menu);
@@ -162,7 +104,7 @@ TEST_F(NameEntry, ScoresThatDoNotQualifyGoToTheMenu) {
     SCOPED_TRACE(score);
     FinishGame(score);
     EXPECT_EQ(G().GameState, Screen::Menu);
-    EXPECT_EQ(UnmaskScore(Cfg().Scores[9].Score), 100u);
+    EXPECT_EQ(Cfg().Scores[9].Score.Value(), 100u);
   }
 }
 
@@ -206,7 +148,7 @@ TEST_F(NameEntry, FailedSubmissionKeepsTheEntryOpen) {
   EXPECT_EQ(platform_->messages.back(), "Can't connect to server!");
   EXPECT_EQ(G().GameState, Screen::EnterName);
   EXPECT_TRUE(S().SendCheck->Shown);
-  EXPECT_EQ(UnmaskScore(Cfg().Scores[1].Score), 900u);  // the default table's
+  EXPECT_EQ(Cfg().Scores[1].Score.Value(), 900u);  // the default table's
   EXPECT_EQ(Cp1251ToUtf8(Cfg().Scores[1].Name), "Ваня");
   EXPECT_FALSE(S().SwallowDialogKey);
   // A key released while a box is up does nothing else.

@@ -71,32 +71,30 @@ TEST_F(ScreensTest, SubScreensRememberTheMenuItem) {
     EXPECT_EQ(S().MenuPos, c.item);
     EXPECT_TRUE(ButtonLit(c.item));
     EXPECT_EQ(S().BackButton, nullptr);
-    EXPECT_EQ(S().OptionsPanel, nullptr);
-    EXPECT_EQ(S().HiScoresPanel, nullptr);
-    EXPECT_EQ(S().HelpPanel, nullptr);
+    EXPECT_EQ(S().Panel, nullptr);
     EXPECT_EQ(S().HelpPicture, nullptr);
   }
 }
 
 TEST_F(ScreensTest, PanelsAndTheirPlaces) {
-  S().ShowOptions();
-  EXPECT_EQ(S().OptionsPanel->X, 33);
-  EXPECT_EQ(S().OptionsPanel->Y, 128);
-  EXPECT_EQ(S().OptionsPanel->Depth(), -5);
-  S().ShowMenu();
-  S().ShowHiScores();
-  EXPECT_EQ(S().HiScoresPanel->X, 33);
-  EXPECT_EQ(S().HiScoresPanel->Y, 129);
-  S().ShowMenu();
-  S().ShowHelp();
-  EXPECT_EQ(S().HelpPanel->X, 32);
-  EXPECT_EQ(S().HelpPanel->Y, 128);
+  S().Show(Screen::Options);
+  EXPECT_EQ(S().Panel->X, 33);
+  EXPECT_EQ(S().Panel->Y, 128);
+  EXPECT_EQ(S().Panel->Depth(), -5);
+  S().Show(Screen::Menu);
+  S().Show(Screen::HiScores);
+  EXPECT_EQ(S().Panel->X, 33);
+  EXPECT_EQ(S().Panel->Y, 129);
+  S().Show(Screen::Menu);
+  S().Show(Screen::Help);
+  EXPECT_EQ(S().Panel->X, 32);
+  EXPECT_EQ(S().Panel->Y, 128);
   EXPECT_EQ(S().HelpPicture->X, 34);
   EXPECT_EQ(S().HelpPicture->Y, 174);
 }
 
 TEST_F(ScreensTest, HelpPagesCycleBothWays) {
-  S().ShowHelp();
+  S().Show(Screen::Help);
   ASSERT_EQ(Cfg().HelpPages, 4);
   EXPECT_EQ(S().HelpPage, 1);
   const int prevX = 100, nextX = 550, y = 473;
@@ -118,7 +116,7 @@ TEST_F(ScreensTest, HelpPagesCycleBothWays) {
 // A page count the pictures do not cover, or none, never fails.
 TEST_F(ScreensTest, HelpPageCountFromADamagedFile) {
   Cfg().HelpPages = 0;
-  S().ShowHelp();
+  S().Show(Screen::Help);
   Click(100, 473);
   EXPECT_EQ(S().HelpPage, 1);
   Cfg().HelpPages = 9;
@@ -129,24 +127,24 @@ TEST_F(ScreensTest, HelpPageCountFromADamagedFile) {
 }
 
 TEST_F(ScreensTest, ClearTableAtOnceWithoutSaving) {
-  S().ShowHiScores();
+  S().Show(Screen::HiScores);
   const auto before = std::filesystem::last_write_time(ConfigFile());
   const auto sizeBefore = std::filesystem::file_size(ConfigFile());
   Click(100, 475);
   EXPECT_EQ(G().GameState, Screen::HiScores);
   for (int i = 0; i < 10; ++i) {
-    EXPECT_EQ(UnmaskScore(Cfg().Scores[i].Score), uint32_t(10000 - 1000 * i));
-    EXPECT_EQ(Cfg().Scores[i].Name, DefaultScoreName());
+    EXPECT_EQ(Cfg().Scores[i].Score.Value(), uint32_t(10000 - 1000 * i));
+    EXPECT_EQ(Cfg().Scores[i].Name, ScoreTable::DefaultName());
   }
   Config saved;
   LoadConfig(dir_.string(), saved);
-  EXPECT_EQ(UnmaskScore(saved.Scores[0].Score), 1000u);
+  EXPECT_EQ(saved.Scores[0].Score.Value(), 1000u);
   EXPECT_EQ(std::filesystem::last_write_time(ConfigFile()), before);
   EXPECT_EQ(std::filesystem::file_size(ConfigFile()), sizeBefore);
 }
 
 TEST_F(ScreensTest, WorldTableAndMoreGamesOpenThroughTheShell) {
-  S().ShowHiScores();
+  S().Show(Screen::HiScores);
   Click(500, 475);
   ASSERT_EQ(platform_->opened.size(), 1u);
   EXPECT_NE(platform_->opened[0].find("/cgi/version.pl?prg=Marlowfin&show&type=0"),
@@ -217,7 +215,7 @@ TEST_F(ScreensTest, OptionsClicksChangeTheSettingsAndBackSaves) {
 
 // Enter on the back row leaves without saving (the next save writes it).
 TEST_F(ScreensTest, OptionsEnterLeavesWithoutSaving) {
-  S().ShowOptions();
+  S().Show(Screen::Options);
   Click(410, 334);  // sound off, not saved by itself
   Key(vk::Down);
   Key(vk::Down);
@@ -230,7 +228,7 @@ TEST_F(ScreensTest, OptionsEnterLeavesWithoutSaving) {
 }
 
 TEST_F(ScreensTest, EnterOnTheTextRowTogglesEditing) {
-  S().ShowOptions();
+  S().Show(Screen::Options);
   Key(vk::Up);
   ASSERT_EQ(S().MenuPos, 4);
   Key(vk::Return);
@@ -304,12 +302,12 @@ TEST_F(ScreensTest, ADamagedSettingsFileIsKeptAndReportedInOneBox) {
   EXPECT_NE(aboutSettings[0].find(file + ".bad"), std::string::npos) << aboutSettings[0];
   EXPECT_EQ(std::filesystem::file_size(file + ".bad"), 100u);
   EXPECT_EQ(std::filesystem::file_size(file), 240u);
-  EXPECT_EQ(UnmaskScore(again.game->Cfg->Scores[0].Score), 1000u);
+  EXPECT_EQ(again.game->Cfg->Scores[0].Score.Value(), 1000u);
 }
 
 TEST_F(ScreensTest, APlayersOwnSettingsFolderStartsFromTheGameFolders) {
   Cfg().AddText = "carried";
-  Cfg().Scores[0] = {"Top", MaskScore(123456)};
+  Cfg().Scores[0] = {"Top", Score::Plain(123456)};
   ASSERT_TRUE(G().SaveSettings());
   GamePaths paths;
   paths.AppDir = dir_.string() + "/";
@@ -324,10 +322,10 @@ TEST_F(ScreensTest, APlayersOwnSettingsFolderStartsFromTheGameFolders) {
 }
 
 TEST_F(ScreensTest, CloseRequestFromHelpAsksOverTheMenu) {
-  S().ShowHelp();
+  S().Show(Screen::Help);
   game_->OnCloseRequest();
   EXPECT_EQ(G().GameState, Screen::ExitQuestion);
-  EXPECT_EQ(S().HelpPanel, nullptr);
+  EXPECT_EQ(S().Panel, nullptr);
   EXPECT_NE(S().MenuButtons[6], nullptr);
   ASSERT_NE(S().AskBox, nullptr);
   EXPECT_EQ(S().AskBox->X, 220);

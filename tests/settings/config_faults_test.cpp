@@ -128,7 +128,7 @@ Config WithTable(uint32_t top, const std::string& name) {
   Config c;
   SetDefaults(c);
   for (int i = 0; i < kScoreEntries; ++i) {
-    c.Scores[i] = {name + std::to_string(i), MaskScore(top - 10 * i)};
+    c.Scores[i] = {name + std::to_string(i), Score::Plain(top - 10 * i)};
   }
   return c;
 }
@@ -214,7 +214,7 @@ TEST(ConfigFaultTest, AFailedDefaultWriteStillLeavesTheDefaultsInUse) {
   EXPECT_TRUE(r.Defaulted);
   EXPECT_EQ(r.Save.Error, ENOSPC);
   EXPECT_FALSE(r.Save.Message.empty());
-  EXPECT_EQ(UnmaskScore(loaded.Scores[0].Score), 1000u);
+  EXPECT_EQ(loaded.Scores[0].Score.Value(), 1000u);
   EXPECT_FALSE(fs.Has(kFile));
 }
 
@@ -251,7 +251,7 @@ TEST(ConfigFaultTest, ADamagedFileThatCannotBeMovedAsideIsNotWrittenOver) {
   EXPECT_NE(r.Notice.find(kFile), std::string::npos) << r.Notice;
   EXPECT_EQ(fs->Log, std::vector<std::string>{"keep"});
   EXPECT_EQ(fs->Names.at(kFile)->data.size(), 200u);
-  EXPECT_EQ(UnmaskScore(loaded.Scores[0].Score), 1000u);
+  EXPECT_EQ(loaded.Scores[0].Score.Value(), 1000u);
 }
 
 // Counts how many of `after`'s entries are not in `before` (as name and score).
@@ -287,7 +287,7 @@ TEST(ConfigFaultTest, EveryFlippedBitLoadsWithoutLosingTheTable) {
     std::vector<uint32_t> scores;
     for (const auto& e : loaded.Scores) {
       EXPECT_LE(e.Name.size(), kScoreNameCapacity);
-      scores.push_back(UnmaskScore(e.Score));
+      scores.push_back(e.Score.Value());
     }
     EXPECT_TRUE(std::is_sorted(scores.rbegin(), scores.rend())) << bit;
     // One bit touches at most one entry; the other nine are as saved.
@@ -308,7 +308,7 @@ TEST(ConfigFaultTest, EveryCutLengthLoads) {
     const Config loaded = LoadFrom(*fs, &r);
     EXPECT_EQ(r.Defaulted, size < kConfigSize) << size;
     EXPECT_EQ(fs->Names.at(kFile)->data.size(), kConfigSize) << size;
-    EXPECT_EQ(UnmaskScore(loaded.Scores[0].Score), size < kConfigSize ? 1000u : 5000u) << size;
+    EXPECT_EQ(loaded.Scores[0].Score.Value(), size < kConfigSize ? 1000u : 5000u) << size;
   }
 }
 

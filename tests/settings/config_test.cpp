@@ -38,7 +38,7 @@ void WriteAll(const fs::path& p, const std::vector<uint8_t>& bytes) {
 
 std::vector<uint32_t> PlainScores(const Config& c) {
   std::vector<uint32_t> out;
-  for (const auto& e : c.Scores) out.push_back(UnmaskScore(e.Score));
+  for (const auto& e : c.Scores) out.push_back(e.Score.Value());
   return out;
 }
 
@@ -64,7 +64,7 @@ class ConfigFileTest : public ::testing::Test {
     c.PlayerName = "P";
     c.Levels = "12";
     for (int i = 0; i < kScoreEntries; ++i) {
-      c.Scores[i] = {std::string(1 + i, static_cast<char>('a' + i)), MaskScore(5000 - i * 7)};
+      c.Scores[i] = {std::string(1 + i, static_cast<char>('a' + i)), Score::Plain(5000 - i * 7)};
     }
     c.HelpPages = 7;
     return c;
@@ -111,7 +111,7 @@ TEST(ConfigImageTest, FieldsSitAtTheirOffsets) {
   c.GameName = "game";
   c.PlayerName = "pl";
   c.Levels = "42";
-  c.Scores[2] = {"nm", 0x12345678};
+  c.Scores[2] = {"nm", Score::Masked(0x12345678)};
   c.HelpPages = 200;
   const ConfigImage im = ConfigToImage(c);
   EXPECT_EQ(im[0], 1);
@@ -185,36 +185,9 @@ TEST(ConfigImageTest, ScramblingIsModulo256AndSkipsEmptyNames) {
   EXPECT_EQ(im, plain);
 }
 
-TEST(ConfigTableTest, SortFollowsTheSwapRuleAndComparesUnsigned) {
-  Config c;
-  const char* names = "ABCDEFGHIJ";
-  const uint32_t plain[] = {5, 5, 9, 0, 0xFFFFFFFFu, 0x80000000u, 5, 1000, 0, 7};
-  for (int i = 0; i < 10; ++i) c.Scores[i] = {std::string(1, names[i]), MaskScore(plain[i])};
-  SortTable(c);
-  std::string order;
-  for (const auto& e : c.Scores) order += e.Name;
-  // A stable sort would give "EFHCJABGDI"; the swaps move A behind B and G, and I before D.
-  EXPECT_EQ(order, "EFHCJBGAID");
-  EXPECT_EQ(PlainScores(c),
-            (std::vector<uint32_t>{0xFFFFFFFFu, 0x80000000u, 1000, 9, 7, 5, 5, 5, 0, 0}));
-}
-
-TEST(ConfigTableTest, ClearFillsTenThousandDownToOneThousand) {
-  Config c;
-  SetDefaultTable(c);
-  ClearTable(c, "Name-longer-than-twelve");
-  for (int i = 0; i < 10; ++i) {
-    EXPECT_EQ(c.Scores[i].Name, "Name-longer-");
-    EXPECT_EQ(UnmaskScore(c.Scores[i].Score), uint32_t(10000 - 1000 * i));
-  }
-  EXPECT_EQ(MaskScore(1000), 1000u ^ 27491u);
-  EXPECT_EQ(UnmaskScore(MaskScore(0xDEADBEEF)), 0xDEADBEEFu);
-  EXPECT_EQ(MaskScore(0xFFFF0000u) >> 16, 0xFFFFu);  // the upper half passes unchanged
-}
-
 TEST_F(ConfigFileTest, SaveAndLoadKeepEveryField) {
   Config saved = Sample();
-  ClearTable(saved, kVanya);
+  saved.Scores.Clear(kVanya);
   saved.Scores[0].Name = "\xFF\xFE\x01";
   ASSERT_TRUE(SaveConfig(dir_, saved).Ok());
   EXPECT_EQ(saved.Scores[0].Name, "\xFF\xFE\x01");  // plain in memory
@@ -239,13 +212,13 @@ TEST_F(ConfigFileTest, ShortFilesCountAsMissingAndLongOnesAreRead) {
     if (size < 240) {
       EXPECT_TRUE(r.Defaulted) << size;
       EXPECT_EQ(loaded.SendScores, size >= 4) << size;  // byte 3 survives a partial read
-      EXPECT_EQ(UnmaskScore(loaded.Scores[0].Score), 1000u) << size;
+      EXPECT_EQ(loaded.Scores[0].Score.Value(), 1000u) << size;
       EXPECT_TRUE(loaded.Music) << size;
       EXPECT_EQ(ReadAll(File()).size(), 240u) << size;
     } else {
       EXPECT_FALSE(r.Defaulted) << size;
       Config expected = sample;
-      SortTable(expected);
+      expected.Scores.Sort();
       EXPECT_EQ(loaded, expected) << size;
       EXPECT_EQ(ReadAll(File()).size(), size) << "a load leaves a long file alone";
       ASSERT_TRUE(SaveConfig(dir_, loaded).Ok());
@@ -393,7 +366,7 @@ TEST_P(DamagedConfigTest, IsKeptAsBadAndTheDefaultsWritten) {
   WithinFiveSeconds(File(), [&] { r = LoadConfig(dir_, loaded); });
   EXPECT_TRUE(r.Defaulted);
   EXPECT_TRUE(r.Save.Ok()) << r.Save.Message;
-  EXPECT_EQ(UnmaskScore(loaded.Scores[0].Score), 1000u);
+  EXPECT_EQ(loaded.Scores[0].Score.Value(), 1000u);
   EXPECT_TRUE(loaded.Music && loaded.Windowed);
 
   const fs::path bad = File().string() + ".bad";
@@ -479,7 +452,7 @@ TEST_F(ConfigFileTest, TheGameFoldersRecordCarriesOverToANewPlayersFolder) {
   EXPECT_TRUE(r.CarriedOver);
   EXPECT_TRUE(r.Notice.empty());
   Config expected = shipped;
-  SortTable(expected);
+  expected.Scores.Sort();
   EXPECT_EQ(loaded, expected);
   EXPECT_EQ(ReadAll(ConfigPath(userDir)), folderFile);
 
@@ -503,7 +476,7 @@ TEST_F(ConfigFileTest, TheGameFoldersRecordCarriesOverToANewPlayersFolder) {
     EXPECT_TRUE(d.Defaulted) << size;
     EXPECT_FALSE(d.CarriedOver) << size;
     EXPECT_TRUE(d.Notice.empty()) << size;
-    EXPECT_EQ(UnmaskScore(fresh.Scores[0].Score), 1000u) << size;
+    EXPECT_EQ(fresh.Scores[0].Score.Value(), 1000u) << size;
     EXPECT_EQ(ReadAll(ConfigPath(userDir)).size(), 240u) << size;
     EXPECT_EQ(fs::exists(File()), size >= 0);
     if (size >= 0) {

@@ -51,7 +51,7 @@ uint64_t StateHash(klv::Game& g) {
   h = Mix(h, uint8_t(g.GameState));
   h = Mix(h, g.FrameCounter);
   h = Mix(h, g.Round1->LevelNo);
-  h = Mix(h, uint32_t(g.Round1->ScoreValue()));
+  h = Mix(h, g.Round1->AnglerScore().Value());
   h = Mix(h, uint32_t(g.Round1->RoundClock));
   h = Mix(h, g.Round1->FishCount);
   h = Mix(h, g.Round1->ObjectCount);
@@ -92,7 +92,7 @@ std::string RandomAction(klv::Random& r, klv::Screen screen) {
 // memory before the warm-up ends too, so what the heap shows after it is what
 // the game keeps, not what it sees for the first time.
 void DecodeEveryPicture(klv::Game& g) {
-  for (klv::PictureCollection* c : {&g.MenuImgs, &g.GameImgs})
+  for (klv::PictureCollection* c : {&g.Play1->MenuImgs, &g.Play1->GameImgs})
     for (int i = 0; i < c->Count(); ++i) (void)c->ItemAt(i).Picture();
 }
 
