@@ -534,7 +534,7 @@ std::optional<ProofJob> PostgresStore::TakeProof(int64_t now, int64_t leaseSecon
 void PostgresStore::FinishProof(int64_t id, bool verified) {
   Call<int64_t>([&](PGconn* c, int64_t deadline) {
     return Affected(Run(
-        c, deadline,
+        c, interrupted_, deadline,
         "WITH done AS (DELETE FROM proof_queue WHERE score_id = $1 RETURNING score_id, replay)"
         " UPDATE scores SET proof = $2, replay = CASE WHEN $3 THEN"
         " (SELECT replay FROM done) ELSE NULL END WHERE id = $1",
