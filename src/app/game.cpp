@@ -210,7 +210,8 @@ void Game::FrameTimer1Timer() {
 }
 
 void Game::DrawChanges() {
-  // The back buffer still holds the last frame: only the regions where this
+  // The back buffer holds the last frame (or, after a frame drawn whole, the
+  // one before it; see backBehind_): only the regions where this
   // frame's drawing differs from the last one's are drawn again (each from
   // the bottom up, clipped to the region) and copied to the picture on
   // screen. The menus stand still most of the time, and in play only the
@@ -226,11 +227,27 @@ void Game::DrawChanges() {
   }
   redrawAll_ = false;
   drawnState_ = GameState;
+  const bool whole = regions_.size() == 1 && regions_[0] == screen;
+  if (backBehind_ && !whole && !regions_.empty()) {
+    // Drawn in part over the frame before the last one: it catches up first.
+    std::copy(Presented.Row(0), Presented.Row(0) + size_t(Presented.Width()) * Presented.Height(),
+              BackBuffer.Row(0));
+    backBehind_ = false;
+  }
   frameOps_.Paint(BackBuffer, Canvas1, regions_);
   std::swap(frameOps_, lastFrameOps_);
-  for (const Rect& r : regions_) {
-    for (int y = r.Top; y < r.Bottom; ++y)
-      std::copy(BackBuffer.Row(y) + r.Left, BackBuffer.Row(y) + r.Right, Presented.Row(y) + r.Left);
+  if (whole) {
+    // A frame drawn whole keeps nothing of the one before: the two buffers
+    // trade places instead of copying (a busy scene changes most of the
+    // picture every frame).
+    Presented.SwapPixels(BackBuffer);
+    backBehind_ = true;
+  } else {
+    for (const Rect& r : regions_) {
+      for (int y = r.Top; y < r.Bottom; ++y)
+        std::copy(BackBuffer.Row(y) + r.Left, BackBuffer.Row(y) + r.Right,
+                  Presented.Row(y) + r.Left);
+    }
   }
   // An unchanged picture keeps its version: the platform sends nothing.
   if (!regions_.empty()) Presented.Touch();
