@@ -210,12 +210,12 @@ void Game::FrameTimer1Timer() {
 }
 
 void Game::DrawChanges() {
-  // The back buffer holds the last frame (or, after a frame drawn whole, the
-  // one before it; see backBehind_): only the regions where this
-  // frame's drawing differs from the last one's are drawn again (each from
-  // the bottom up, clipped to the region) and copied to the picture on
-  // screen. The menus stand still most of the time, and in play only the
-  // angler, the fish and a few texts move.
+  // Only the regions where this frame's drawing differs from the last one's
+  // are drawn again, each from the bottom up (a backdrop or the black fill
+  // covers every pixel first), so what the back buffer held there before
+  // does not matter, and copied to the picture on screen, which keeps the
+  // rest of the last frame. The menus stand still most of the time, and in
+  // play only the angler, the fish and a few texts move.
   const Rect screen = Rect::Bounds(0, 0, BackBuffer.Width(), BackBuffer.Height());
   if (redrawAll_ || !DrawChangesOnly || GameState != drawnState_ ||
       Presented.Width() != BackBuffer.Width() || Presented.Height() != BackBuffer.Height()) {
@@ -227,21 +227,12 @@ void Game::DrawChanges() {
   }
   redrawAll_ = false;
   drawnState_ = GameState;
-  const bool whole = regions_.size() == 1 && regions_[0] == screen;
-  if (backBehind_ && !whole && !regions_.empty()) {
-    // Drawn in part over the frame before the last one: it catches up first.
-    std::copy(Presented.Row(0), Presented.Row(0) + size_t(Presented.Width()) * Presented.Height(),
-              BackBuffer.Row(0));
-    backBehind_ = false;
-  }
   frameOps_.Paint(BackBuffer, Canvas1, regions_);
   std::swap(frameOps_, lastFrameOps_);
-  if (whole) {
-    // A frame drawn whole keeps nothing of the one before: the two buffers
-    // trade places instead of copying (a busy scene changes most of the
-    // picture every frame).
+  if (regions_.size() == 1 && regions_[0] == screen) {
+    // Drawn whole: the two buffers trade places instead of copying (a busy
+    // scene changes most of the picture every frame).
     Presented.SwapPixels(BackBuffer);
-    backBehind_ = true;
   } else {
     for (const Rect& r : regions_) {
       for (int y = r.Top; y < r.Bottom; ++y)

@@ -239,9 +239,6 @@ class Game : public EventSink, public GameFlow {
   std::vector<Rect> regions_;
   bool redrawAll_ = true;
   Screen drawnState_ = Screen::None;
-  // After a frame drawn whole the back buffer and the picture on screen
-  // traded places: the back buffer holds the frame before the last one.
-  bool backBehind_ = false;
 
   bool terminated_ = false;
   bool cursorShown_ = true;
