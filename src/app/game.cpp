@@ -213,11 +213,12 @@ void Game::FrameTimer1Timer() {
 }
 
 void Game::DrawChanges() {
-  // The back buffer still holds the last frame: only the regions where this
-  // frame's drawing differs from the last one's are drawn again (each from
-  // the bottom up, clipped to the region) and copied to the picture on
-  // screen. The menus stand still most of the time, and in play only the
-  // angler, the fish and a few texts move.
+  // Only the regions where this frame's drawing differs from the last one's
+  // are drawn again, each from the bottom up (a backdrop or the black fill
+  // covers every pixel first), so what the back buffer held there before
+  // does not matter, and copied to the picture on screen, which keeps the
+  // rest of the last frame. The menus stand still most of the time, and in
+  // play only the angler, the fish and a few texts move.
   const Rect screen = Rect::Bounds(0, 0, BackBuffer.Width(), BackBuffer.Height());
   if (redrawAll_ || !DrawChangesOnly || GameState != drawnState_ ||
       Presented.Width() != BackBuffer.Width() || Presented.Height() != BackBuffer.Height()) {
@@ -231,9 +232,16 @@ void Game::DrawChanges() {
   drawnState_ = GameState;
   frameOps_.Paint(BackBuffer, Canvas1, regions_);
   std::swap(frameOps_, lastFrameOps_);
-  for (const Rect& r : regions_) {
-    for (int y = r.Top; y < r.Bottom; ++y)
-      std::copy(BackBuffer.Row(y) + r.Left, BackBuffer.Row(y) + r.Right, Presented.Row(y) + r.Left);
+  if (regions_.size() == 1 && regions_[0] == screen) {
+    // Drawn whole: the two buffers trade places instead of copying (a busy
+    // scene changes most of the picture every frame).
+    Presented.SwapPixels(BackBuffer);
+  } else {
+    for (const Rect& r : regions_) {
+      for (int y = r.Top; y < r.Bottom; ++y)
+        std::copy(BackBuffer.Row(y) + r.Left, BackBuffer.Row(y) + r.Right,
+                  Presented.Row(y) + r.Left);
+    }
   }
   // An unchanged picture keeps its version: the platform sends nothing.
   if (!regions_.empty()) Presented.Touch();

@@ -80,7 +80,6 @@ void PictureCollectionItem::Decode() const {
   picture_ = std::move(picture);
   stored_.clear();
   stored_.shrink_to_fit();
-  if (uploaded_) BuildRuns();
 }
 
 int PictureCollectionItem::FrameWidth() const {
@@ -107,6 +106,7 @@ void PictureCollectionItem::DropFrames() {
   frames_.clear();
   rowRuns_.clear();
   runs_.clear();
+  runsBuilt_ = false;
 }
 
 void PictureCollectionItem::Upload() {
@@ -134,8 +134,8 @@ void PictureCollectionItem::Upload() {
       frames_.push_back(fr);
     }
   }
-  // A stored picture gets its run data when it is decoded.
-  if (Decoded()) BuildRuns();
+  // The run data is made when a frame is first drawn: most pictures of a
+  // collection are not drawn for a while after start-up, some never.
 }
 
 void PictureCollectionItem::BuildRuns() const {
@@ -143,6 +143,7 @@ void PictureCollectionItem::BuildRuns() const {
   // cannot multiply the memory; frames beyond it draw pixel by pixel.
   rowRuns_.clear();
   runs_.clear();
+  runsBuilt_ = true;
   runMode_ = Mode();
   runKey_ = Key();
   if (runMode_ == BlitMode::Opaque) return;
@@ -158,6 +159,7 @@ void PictureCollectionItem::BuildRuns() const {
 
 BlitSource PictureCollectionItem::Source(int frame) const {
   Decode();
+  if (!runsBuilt_) BuildRuns();
   const Frame& fr = frames_[size_t(frame)];
   BlitSource src;
   src.Pixels = &picture_;

@@ -117,12 +117,14 @@ class PictureCollectionItem {
   std::vector<Frame> frames_;
   std::string storedKind_;
   std::vector<uint32_t> palette_;
-  // Spans of drawn pixels per frame row, made at upload for the mode and key
-  // of that moment so that DrawFrame copies whole spans.
+  // Spans of drawn pixels per frame row, made when a frame is first drawn
+  // after upload, for the mode and key of that moment, so that DrawFrame
+  // copies whole spans.
   mutable std::vector<uint32_t> rowRuns_;
   mutable std::vector<RunSpan> runs_;
   mutable BlitMode runMode_ = BlitMode::Opaque;
   mutable uint32_t runKey_ = 0;
+  mutable bool runsBuilt_ = false;
 };
 
 class PictureCollection {

@@ -14,6 +14,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "app/game.h"
 #include "platform/sdl_platform.h"
@@ -37,6 +38,9 @@ class AutopilotKeys : public klv::Platform {
   void SetFullscreen(bool f) override { inner_.SetFullscreen(f); }
   bool Fullscreen() const override { return inner_.Fullscreen(); }
   void Present(const klv::Surface& b) override { inner_.Present(b); }
+  void PresentChanges(const klv::Surface& b, const std::vector<klv::Rect>& changed) override {
+    inner_.PresentChanges(b, changed);
+  }
   void Minimize() override { inner_.Minimize(); }
   void ShowCursor(bool s) override { inner_.ShowCursor(s); }
   bool Active() const override { return true; }

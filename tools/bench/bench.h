@@ -2,6 +2,8 @@
 // A tiny benchmark registry: each area adds its measurements with KLV_BENCH,
 // and klevaria-bench runs them all and prints one summary line at the end.
 
+#include <time.h>
+
 #include <chrono>
 #include <functional>
 #include <string>
@@ -23,6 +25,14 @@ std::vector<std::pair<std::string, BenchFn>>& Registry();
 inline double NowSeconds() {
   using namespace std::chrono;
   return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+// CPU time of the calling thread: unlike the wall clock, it does not count
+// the time other processes had the core, so it holds on a busy machine.
+inline double ThreadCpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
 }
 
 }  // namespace klv::bench
