@@ -23,6 +23,7 @@
 #include "platform/player_dirs.h"
 #include "platform/recording_platform.h"
 #include "platform/sdl_platform.h"
+#include "platform/ttf_fonts.h"
 
 namespace {
 
@@ -86,6 +87,8 @@ int main(int argc, char** argv) {
   if (int status = klv::HandleCommandLine(argc, argv, std::cout, std::cerr, &options); status >= 0)
     return status;
   if (options.ReplayFile && options.Check) return CheckReplay(*options.ReplayFile);
+  // fontconfig's files are read on a thread meanwhile the window opens.
+  klv::TtfFonts::StartLookup();
   // The world table: the command line's, else the settings file's, else the
   // build's (empty in the packages: a player sets up the table they use).
   std::string scoreService = KLV_SCORE_SERVICE;

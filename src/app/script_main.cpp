@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "app/script_runner.h"
+#include "platform/ttf_fonts.h"
 
 int main(int argc, char** argv) {
   klv::ScriptOptions options;
@@ -35,6 +36,8 @@ int main(int argc, char** argv) {
   }
   std::stringstream text;
   text << in.rdbuf();
+  // fontconfig's files are read on a thread meanwhile the pictures load.
+  klv::TtfFonts::StartLookup();
   klv::ScriptRunner runner(options);
   return runner.Run(text.str(), std::cout, std::cerr);
 }

@@ -7,6 +7,9 @@
 
 #include <array>
 #include <cstdio>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 namespace klv {
 namespace {
@@ -30,20 +33,48 @@ struct Resolved {
   std::string missing;
 };
 
+Resolved Lookup() {
+  Resolved r;
+  // Loading fontconfig's configuration and font list reads every
+  // configuration file and cache, far more than a lookup costs: once for all.
+  FcConfig* config = FcInitLoadConfigAndFonts();
+  for (int f = 0; f < kFaceCount; ++f)
+    for (int b = 0; b < 2; ++b) r.faces[f][b] = FindIn(config, kFaces[f].family, b == 1);
+  if (config) FcConfigDestroy(config);
+  for (int f = 0; f < kFaceCount; ++f)
+    if (!r.faces[f][0].exact) r.missing += TtfFonts::DescribeMissing(Face(f), r.faces[f][0]);
+  return r;
+}
+
+// The faces looked up once per process, on a thread of their own when
+// StartLookup came first. The thread writes `resolved` and `done` alone; they
+// are read only after it is joined, under the lock. Joined at the latest when
+// the process ends.
+struct Faces {
+  std::mutex lock;
+  std::thread worker;
+  bool done = false;
+  Resolved resolved;
+  ~Faces() {
+    std::lock_guard<std::mutex> hold(lock);
+    if (worker.joinable()) worker.join();
+  }
+};
+
+Faces& TheFaces() {
+  static Faces faces;
+  return faces;
+}
+
 const Resolved& Resolve() {
-  static const Resolved resolved = [] {
-    Resolved r;
-    // Loading fontconfig's configuration and font list reads every
-    // configuration file and cache, far more than a lookup costs: once for all.
-    FcConfig* config = FcInitLoadConfigAndFonts();
-    for (int f = 0; f < kFaceCount; ++f)
-      for (int b = 0; b < 2; ++b) r.faces[f][b] = FindIn(config, kFaces[f].family, b == 1);
-    if (config) FcConfigDestroy(config);
-    for (int f = 0; f < kFaceCount; ++f)
-      if (!r.faces[f][0].exact) r.missing += TtfFonts::DescribeMissing(Face(f), r.faces[f][0]);
-    return r;
-  }();
-  return resolved;
+  Faces& faces = TheFaces();
+  std::lock_guard<std::mutex> hold(faces.lock);
+  if (faces.worker.joinable()) faces.worker.join();
+  if (!faces.done) {
+    faces.resolved = Lookup();
+    faces.done = true;
+  }
+  return faces.resolved;
 }
 
 }  // namespace
@@ -111,6 +142,20 @@ FontMatch FindIn(FcConfig* config, const std::string& family, bool bold) {
 
 }  // namespace
 
+void TtfFonts::StartLookup() {
+  Faces& faces = TheFaces();
+  std::lock_guard<std::mutex> hold(faces.lock);
+  if (faces.worker.joinable() || faces.done) return;
+  try {
+    faces.worker = std::thread([&faces] {
+      faces.resolved = Lookup();
+      faces.done = true;
+    });
+  } catch (const std::system_error&) {
+    // No thread to be had: Resolve looks the faces up when they are needed.
+  }
+}
+
 std::string TtfFonts::FontFile(Face face, bool bold) {
   return Resolve().faces[int(face)][bold ? 1 : 0].file;
 }
@@ -121,6 +166,9 @@ const std::string& TtfFonts::MissingFonts() {
 
 TtfFonts::TtfFonts() {
   ready_ = TTF_Init() == 0;
+}
+
+void TtfFonts::ReportMissing() {
   static const bool reported = [] {
     const std::string& text = MissingFonts();
     for (size_t at = 0, end; at < text.size(); at = end + 1) {
@@ -142,6 +190,7 @@ _TTF_Font* TtfFonts::Open(const FontSpec& font) {
   auto key = std::make_tuple(int(font.face), font.points, font.bold);
   auto it = open_.find(key);
   if (it != open_.end()) return it->second;
+  ReportMissing();
   TTF_Font* f = nullptr;
   const FontMatch& match = Resolve().faces[int(font.face)][font.bold ? 1 : 0];
   if (ready_ && !match.file.empty() && font.points > 0 && font.points < 400)
