@@ -93,9 +93,8 @@ void Game::FormCreate() {
   // collection brings its own colour table.
   // 7: Ctrl, Down and Space lower the hook.
   Input1->BindStartupKeys();
-  // 8: the pictures.
-  MenuImgs.LoadCollection(AppDir + "Data/MenuImgs.icf");
-  GameImgs.LoadCollection(AppDir + "Data/GameImgs.icf");
+  // 8: the pictures, the two collections read side by side.
+  LoadCollections(MenuImgs, AppDir + "Data/MenuImgs.icf", GameImgs, AppDir + "Data/GameImgs.icf");
   MenuImgs.UploadAll();
   GameImgs.UploadAll();
   RedrawAll();

@@ -4,6 +4,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <system_error>
+#include <thread>
 
 #include "engine/cp1251.h"
 #include "engine/dib_decoder.h"
@@ -300,6 +303,36 @@ void PictureCollection::LoadFromMemory(const uint8_t* data, size_t size,
   buckets_.swap(fresh.buckets_);
   ColorTable = fresh.ColorTable;
   if (bound_) UploadAll();
+}
+
+void LoadCollections(PictureCollection& first, const std::string& firstFile,
+                     PictureCollection& second, const std::string& secondFile) {
+  // The worker touches `second` and `secondError` alone until it is joined.
+  std::exception_ptr secondError;
+  std::thread worker;
+  try {
+    worker = std::thread([&] {
+      try {
+        second.LoadCollection(secondFile);
+      } catch (...) {
+        secondError = std::current_exception();
+      }
+    });
+  } catch (const std::system_error&) {
+    // No thread to be had: one after the other.
+    first.LoadCollection(firstFile);
+    second.LoadCollection(secondFile);
+    return;
+  }
+  std::exception_ptr firstError;
+  try {
+    first.LoadCollection(firstFile);
+  } catch (...) {
+    firstError = std::current_exception();
+  }
+  worker.join();
+  if (firstError) std::rethrow_exception(firstError);
+  if (secondError) std::rethrow_exception(secondError);
 }
 
 PictureCollectionItem& PictureCollection::ItemAt(int index) {

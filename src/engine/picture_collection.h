@@ -166,6 +166,13 @@ class PictureCollection {
   bool bound_ = true;
 };
 
+// Reads two image-collection files at once, the second on a thread of its
+// own, and returns when both are read. A damaged file throws as
+// LoadCollection does; when both are, the first one's error is the one
+// thrown. Each collection ends as LoadCollection would leave it.
+void LoadCollections(PictureCollection& first, const std::string& firstFile,
+                     PictureCollection& second, const std::string& secondFile);
+
 // Name hash of the image list: lower case (code page 1251), length * 16, plus
 // the first and second-to-last character codes when the length is at least 2.
 uint8_t PictureNameHash(std::string_view name);

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 // clang-format off
 #include <jpeglib.h>  // after <cstdio>: it needs FILE
@@ -649,6 +650,72 @@ TEST(IcfReaderFile, LoadsFromDisk) {
   EXPECT_EQ(c.Count(), 2);
   EXPECT_TRUE(c.ItemAt(0).Uploaded());
   std::remove(path.c_str());
+}
+
+// The two collections read side by side end as two LoadCollection calls one
+// after the other would leave them, and the error thrown is the one the first
+// of those calls would throw.
+TEST(IcfReaderFile, TwoCollectionsReadSideBySide) {
+  const std::vector<uint8_t> good = GoodFile();
+  const std::vector<uint8_t> bad = Replace(good, "TPF0", "XXXX");
+  const std::string dir = testing::TempDir();
+  auto write = [&](const std::string& name, const std::vector<uint8_t>& bytes) {
+    std::FILE* f = std::fopen((dir + name).c_str(), "wb");
+    ASSERT_TRUE(f);
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+  };
+  write("side_good.icf", good);
+  write("side_bad.icf", bad);
+  const struct {
+    const char* first;
+    const char* second;
+    const char* error;  // the file named by the error, empty for none
+  } cases[] = {
+      {"side_good.icf", "side_good.icf", ""},
+      {"side_good.icf", "side_bad.icf", "side_bad.icf"},
+      {"side_bad.icf", "side_good.icf", "side_bad.icf"},
+      {"side_missing.icf", "side_bad.icf", "side_missing.icf"},
+      {"side_bad.icf", "side_missing.icf", "side_bad.icf"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.first) + " + " + c.second);
+    PictureCollection first, second, oneByOne;
+    std::string error;
+    try {
+      LoadCollections(first, dir + c.first, second, dir + c.second);
+    } catch (const DataError& e) {
+      error = e.what();
+    }
+    if (*c.error == 0) {
+      EXPECT_EQ(error, "");
+    } else {
+      EXPECT_EQ(error.rfind(dir + c.error + ": ", 0), 0u) << error;
+    }
+    // Each collection holds what its own file gave, however the other fared.
+    for (auto [into, file] : {std::pair{&first, c.first}, std::pair{&second, c.second}}) {
+      SCOPED_TRACE(file);
+      if (std::string(file) != "side_good.icf") {
+        EXPECT_EQ(into->Count(), 0);
+        continue;
+      }
+      oneByOne.LoadCollection(dir + file);
+      ASSERT_EQ(into->Count(), oneByOne.Count());
+      for (int i = 0; i < into->Count(); ++i) {
+        EXPECT_EQ(into->ItemAt(i).Name, oneByOne.ItemAt(i).Name);
+        EXPECT_EQ(into->ItemAt(i).Uploaded(), oneByOne.ItemAt(i).Uploaded());
+        EXPECT_EQ(into->ItemAt(i).FrameTotal(), oneByOne.ItemAt(i).FrameTotal());
+        const Surface& a = into->ItemAt(i).Picture();
+        const Surface& b = oneByOne.ItemAt(i).Picture();
+        ASSERT_EQ(a.Width(), b.Width());
+        ASSERT_EQ(a.Height(), b.Height());
+        for (int y = 0; y < a.Height(); ++y)
+          for (int x = 0; x < a.Width(); ++x) ASSERT_EQ(a.At(x, y), b.At(x, y));
+      }
+    }
+  }
+  std::remove((dir + "side_good.icf").c_str());
+  std::remove((dir + "side_bad.icf").c_str());
 }
 
 }  // namespace
