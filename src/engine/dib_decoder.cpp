@@ -54,7 +54,7 @@ void DecodeRle(const uint8_t* d, size_t n, uint64_t base, bool fourBit,
     uint8_t a = d[pos], b = d[pos + 1];
     pos += 2;
     if (a > 0) {  // a pixels of b (4-bit: alternating high and low nibble)
-      int end = std::min(x + a, w);
+      const int end = out ? std::min(x + a, w) : x;  // a check only follows the runs
       for (int i = x; i < end; ++i) put(i, fourBit ? ((i - x) & 1 ? b & 15 : b >> 4) : b);
       x = std::min(x + a, w);
       continue;
@@ -73,7 +73,7 @@ void DecodeRle(const uint8_t* d, size_t n, uint64_t base, bool fourBit,
       size_t bytes = fourBit ? (size_t(b) + 1) / 2 : b;
       size_t padded = (bytes + 1) & ~size_t(1);
       if (pos + bytes > n) throw DataError("truncated RLE literal run" + AtByte(base + pos));
-      for (int i = 0; i < b && x + i < w; ++i) {
+      for (int i = 0; out && i < b && x + i < w; ++i) {
         uint8_t v = d[pos + (fourBit ? i / 2 : i)];
         put(x + i, fourBit ? (i & 1 ? v & 15 : v >> 4) : v);
       }
