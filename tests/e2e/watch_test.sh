@@ -204,13 +204,17 @@ done
 # pointer first); "Петя" typed on the Russian layout, key by key, over
 # whatever a key meant for play may have typed.
 # A click that only ended the end-of-game frame is clicked again, until the
-# box shows its green tick.
+# box shows its green tick. The box takes a click only while its spot is lit,
+# and a spot lights when the pointer moves over it: the pointer moves onto
+# the box before each click.
 sleep 1
 xdotool mousemove --window "$win" 387 389
 sleep 0.5
 (( $(tick_pixels chk0) == 0 )) || fail "the world table's check box was ticked before a click"
 ticked=""
 for try in 1 2 3; do
+  xdotool mousemove --window "$win" $((386 + try % 2 * 2)) 389
+  sleep 0.4
   xdotool click 1
   sleep 0.7
   (( $(tick_pixels "chk$try") > 40 )) && { ticked=yes; break; }
