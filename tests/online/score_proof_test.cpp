@@ -147,11 +147,17 @@ class ScoreProofTest : public ::testing::Test {
     EXPECT_TRUE(r.ok) << r.error;
     return r.body;
   }
-  // Waits until the workers have emptied the queue (bounded).
-  void WaitForVerdicts() {
-    for (int i = 0; i < 3000 && store_->QueuedProofs() > 0; ++i)
+  // Waits until the workers have emptied the queue and counted as many
+  // verdicts (bounded). The store leaves the queue before the pool counts
+  // the verdict, so an empty queue alone does not mean the count is final.
+  void WaitForVerdicts(int64_t verdicts = 1) {
+    const auto done = [&] {
+      return store_->QueuedProofs() == 0 && pool_->Verified() + pool_->Refused() >= verdicts;
+    };
+    for (int i = 0; i < 3000 && !done(); ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     ASSERT_EQ(store_->QueuedProofs(), 0);
+    ASSERT_EQ(pool_->Verified() + pool_->Refused(), verdicts);
   }
 
   fs::path dir_;
