@@ -1,20 +1,15 @@
 #include "http/http_client.h"
 
-#include <curl/curl.h>
-
 #include <algorithm>
 #include <mutex>
+
+#include "http/curl_library.h"
 
 namespace klv {
 
 namespace {
 
 constexpr const char* kUserAgent = "Mozilla/3.0 (compatible; Klevaria)";
-
-void InitCurlOnce() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
 
 struct Transfer {
   std::string body;
@@ -43,30 +38,44 @@ int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
 
 HttpClient::HttpClient() : HttpClient(HttpLimits{}) {}
 
-HttpClient::HttpClient(const HttpLimits& limits) : limits_(limits) {
-  InitCurlOnce();
-  CURL* h = curl_easy_init();
-  handle_ = h;
-  if (h == nullptr) return;
-  // Fixed for the handle's life: the cookie engine keeps cookies in memory
-  // between this client's requests.
-  curl_easy_setopt(h, CURLOPT_COOKIEFILE, "");
-  curl_easy_setopt(h, CURLOPT_PROXY, "");
-  curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
-  curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(h, CURLOPT_USERAGENT, kUserAgent);
-  // Fewer than one byte per second for the stall time counts as a stall.
-  curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, (limits_.StallMs + 999) / 1000);
-  curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits_.MaxBodyBytes));
-  curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, OnBody);
-  curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, OnProgress);
-  curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
-}
+HttpClient::HttpClient(const HttpLimits& limits) : limits_(limits) {}
 
 HttpClient::~HttpClient() {
-  if (handle_ != nullptr) curl_easy_cleanup(static_cast<CURL*>(handle_));
+  if (handle_ != nullptr) Curl().EasyCleanup(static_cast<CURL*>(handle_));
+}
+
+// The handle is made by the first request, so that a client that is never
+// used (and the game's start) does not open libcurl.
+void* HttpClient::Handle(std::string& error) {
+  if (handle_ != nullptr) return handle_;
+  const CurlLibrary& curl = Curl();
+  if (!curl.Error.empty()) {
+    error = "HTTP client could not start: " + curl.Error;
+    return nullptr;
+  }
+  CURL* h = curl.EasyInit();
+  if (h == nullptr) {
+    error = "HTTP client could not start";
+    return nullptr;
+  }
+  handle_ = h;
+  const auto set = curl.EasySetopt;
+  // Fixed for the handle's life: the cookie engine keeps cookies in memory
+  // between this client's requests.
+  set(h, CURLOPT_COOKIEFILE, "");
+  set(h, CURLOPT_PROXY, "");
+  set(h, CURLOPT_NOSIGNAL, 1L);
+  set(h, CURLOPT_FOLLOWLOCATION, 0L);
+  set(h, CURLOPT_PROTOCOLS_STR, "http,https");
+  set(h, CURLOPT_USERAGENT, kUserAgent);
+  // Fewer than one byte per second for the stall time counts as a stall.
+  set(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  set(h, CURLOPT_LOW_SPEED_TIME, (limits_.StallMs + 999) / 1000);
+  set(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits_.MaxBodyBytes));
+  set(h, CURLOPT_WRITEFUNCTION, OnBody);
+  set(h, CURLOPT_XFERINFOFUNCTION, OnProgress);
+  set(h, CURLOPT_NOPROGRESS, 0L);
+  return handle_;
 }
 
 void HttpClient::Cancel() {
@@ -90,17 +99,18 @@ HttpClient::Result HttpClient::Request(const std::string& url, const std::string
                                        const std::string& contentType) {
   Result r;
   std::lock_guard<std::mutex> lock(mutex_);
-  CURL* h = static_cast<CURL*>(handle_);
-  if (h == nullptr) {
-    r.failure = HttpFailure::Other;
-    r.error = "HTTP client could not start";
-    return r;
-  }
   if (cancelled_.load()) {
     r.failure = HttpFailure::Cancelled;
     r.error = "Request cancelled";
     return r;
   }
+  CURL* h = static_cast<CURL*>(Handle(r.error));
+  if (h == nullptr) {
+    r.failure = HttpFailure::Other;
+    return r;
+  }
+  const CurlLibrary& curl = Curl();
+  const auto set = curl.EasySetopt;
 
   // The request's own limits, cut short by the deadline when it comes first.
   long totalMs = limits_.TotalMs;
@@ -119,42 +129,42 @@ HttpClient::Result HttpClient::Request(const std::string& url, const std::string
     totalMs = std::min<long>(totalMs, static_cast<long>(left));
     connectMs = std::min<long>(connectMs, static_cast<long>(left));
   }
-  curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, connectMs);
-  curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, totalMs);
+  set(h, CURLOPT_CONNECTTIMEOUT_MS, connectMs);
+  set(h, CURLOPT_TIMEOUT_MS, totalMs);
 
   Transfer t;
   t.maxBytes = limits_.MaxBodyBytes;
   t.cancelled = &cancelled_;
   curl_slist* headers = nullptr;
-  headers = curl_slist_append(headers, "Accept: text/html, */*");
-  headers = curl_slist_append(
+  headers = curl.SlistAppend(headers, "Accept: text/html, */*");
+  headers = curl.SlistAppend(
       headers, ("Content-Type: " + (body ? contentType : std::string("text/html"))).c_str());
   // A body goes whole with its length; no "Expect: 100-continue" round trip.
-  if (body) headers = curl_slist_append(headers, "Expect:");
+  if (body) headers = curl.SlistAppend(headers, "Expect:");
   char errbuf[CURL_ERROR_SIZE] = {};
-  curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+  set(h, CURLOPT_URL, url.c_str());
   if (body) {
-    curl_easy_setopt(h, CURLOPT_POST, 1L);
-    curl_easy_setopt(h, CURLOPT_POSTFIELDS, body->data());
-    curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body->size()));
+    set(h, CURLOPT_POST, 1L);
+    set(h, CURLOPT_POSTFIELDS, body->data());
+    set(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body->size()));
   } else {
-    curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+    set(h, CURLOPT_HTTPGET, 1L);
   }
-  curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers);
-  curl_easy_setopt(h, CURLOPT_WRITEDATA, &t);
-  curl_easy_setopt(h, CURLOPT_XFERINFODATA, &t);
-  curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errbuf);
+  set(h, CURLOPT_HTTPHEADER, headers);
+  set(h, CURLOPT_WRITEDATA, &t);
+  set(h, CURLOPT_XFERINFODATA, &t);
+  set(h, CURLOPT_ERRORBUFFER, errbuf);
 
-  const CURLcode rc = curl_easy_perform(h);
+  const CURLcode rc = curl.EasyPerform(h);
   long status = 0;
-  curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+  curl.EasyGetinfo(h, CURLINFO_RESPONSE_CODE, &status);
   // Nothing of this call may stay on the handle once it returns.
-  curl_easy_setopt(h, CURLOPT_HTTPHEADER, nullptr);
-  curl_easy_setopt(h, CURLOPT_POSTFIELDS, nullptr);
-  curl_easy_setopt(h, CURLOPT_WRITEDATA, nullptr);
-  curl_easy_setopt(h, CURLOPT_XFERINFODATA, nullptr);
-  curl_easy_setopt(h, CURLOPT_ERRORBUFFER, nullptr);
-  curl_slist_free_all(headers);
+  set(h, CURLOPT_HTTPHEADER, nullptr);
+  set(h, CURLOPT_POSTFIELDS, nullptr);
+  set(h, CURLOPT_WRITEDATA, nullptr);
+  set(h, CURLOPT_XFERINFODATA, nullptr);
+  set(h, CURLOPT_ERRORBUFFER, nullptr);
+  curl.SlistFreeAll(headers);
   r.status = status;
 
   if (rc != CURLE_OK) {
@@ -180,7 +190,7 @@ HttpClient::Result HttpClient::Request(const std::string& url, const std::string
         r.failure = HttpFailure::Other;
         break;
     }
-    r.error = errbuf[0] != '\0' ? std::string(errbuf) : std::string(curl_easy_strerror(rc));
+    r.error = errbuf[0] != '\0' ? std::string(errbuf) : std::string(curl.EasyStrerror(rc));
     return r;
   }
   if (status >= 300 && status < 400) {

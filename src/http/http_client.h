@@ -67,6 +67,7 @@ class HttpClient {
 
  private:
   Result Request(const std::string& url, const std::string* body, const std::string& contentType);
+  void* Handle(std::string& error);  // under mutex_
   HttpLimits limits_;
   std::atomic<bool> cancelled_{false};
   // SetDeadline's moment, in steady-clock ticks since its epoch.

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <thread>
 
+#include "http/curl_library.h"
 #include "http/loopback_server.h"
 
 namespace klv {
@@ -239,6 +240,30 @@ TEST(HttpClient, ADeadlineEndsRequestsBeforeTheirOwnLimit) {
   const HttpClient::Result lifted = client.Get(server.Url("/ok"));
   EXPECT_TRUE(lifted.ok) << lifted.error;
   EXPECT_EQ(lifted.body, "OK");
+}
+
+// libcurl is opened by name when the first request is made: a missing or
+// wrong library is a clear error, never a call through a null pointer.
+TEST(CurlLibrary, OpensByNameOrSaysWhyNot) {
+  struct Case {
+    const char* soname;
+    const char* error;  // how the error starts; "" when it opens
+  };
+  for (const Case& c : {Case{"libcurl.so.4", ""},
+                        Case{"libklv-no-such-curl.so.4", "cannot open libklv-no-such-curl.so.4: "},
+                        Case{"libz.so.1", "libcurl has no curl_global_init"}}) {
+    SCOPED_TRACE(c.soname);
+    const CurlLibrary curl = OpenCurlLibrary(c.soname);
+    EXPECT_EQ(curl.Error.rfind(c.error, 0), 0u) << curl.Error;
+    const bool opened = *c.error == '\0';
+    EXPECT_EQ(curl.Error.empty(), opened);
+    for (const bool found :
+         {curl.GlobalInit != nullptr, curl.EasyInit != nullptr, curl.EasySetopt != nullptr,
+          curl.EasyPerform != nullptr, curl.EasyGetinfo != nullptr, curl.EasyCleanup != nullptr,
+          curl.EasyStrerror != nullptr, curl.SlistAppend != nullptr, curl.SlistFreeAll != nullptr})
+      EXPECT_EQ(found, opened);
+  }
+  EXPECT_EQ(Curl().Error, "");
 }
 
 }  // namespace
