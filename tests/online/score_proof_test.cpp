@@ -4,6 +4,7 @@
 // unverified, and a broken upload is refused at once while the service goes
 // on answering.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -98,8 +99,11 @@ class ScoreProofTest : public ::testing::Test {
     po.Workers = 1;
     po.IdleMs = 50;
     pool_ = std::make_unique<ProofPool>(
-        *store_, [](const std::vector<uint8_t>& r) { return PlayReplay(r, GameDir(), 120); }, po,
-        [this] { return now_.load(); });
+        *store_,
+        [](const std::vector<uint8_t>& r, const std::atomic<bool>& stop) {
+          return PlayReplay(r, GameDir(), 120, &stop);
+        },
+        po, [this] { return now_.load(); });
     ServiceOptions so;
     so.RatePerMinute = 0;
     so.ProofQueued = [this] { pool_->Wake(); };
@@ -353,12 +357,63 @@ TEST_F(ScoreProofTest, AJobWhoseWorkerDiedReturnsToTheQueue) {
   // A fresh pool takes it up once the lease has run out and proves it.
   now_ = t + 200;
   pool_ = std::make_unique<ProofPool>(
-      *store_, [](const std::vector<uint8_t>& r) { return PlayReplay(r, GameDir(), 120); },
+      *store_,
+      [](const std::vector<uint8_t>& r, const std::atomic<bool>& stop) {
+        return PlayReplay(r, GameDir(), 120, &stop);
+      },
       ProofPool::Options{1, 60, 50, 3}, [this] { return now_.load(); });
   pool_->Start();
   WaitForVerdicts();
   EXPECT_EQ(pool_->Verified(), 1);
   EXPECT_FALSE(store_->VerifiedReplay(claim->Id).empty());
+}
+
+// A stop does not wait for a replay being played: its verifier is killed and
+// the job goes back to the queue at once, its try not counted, for the next
+// start. The verifier here is a stand-in that would take a minute.
+TEST_F(ScoreProofTest, AStopGivesUpTheReplayBeingPlayedAndReturnsIt) {
+  pool_->Stop();
+  const fs::path slow = dir_ / "slow-verifier";
+  {
+    std::ofstream f(slow);
+    f << "#!/bin/sh\necho $$ > \"$0.pid\"\nexec sleep 60\n";
+  }
+  fs::permissions(slow, fs::perms::owner_all);
+  const ReplayFile& game = RecordedGame();
+  const std::optional<ScoreStore::Claim> claim =
+      store_->FindClaim(SubmitScore("Bob", game.Result.Score), now_);
+  ASSERT_TRUE(claim.has_value());
+  ASSERT_TRUE(store_->QueueProof(claim->Id, EncodeReplay(game)));
+
+  pool_ = std::make_unique<ProofPool>(
+      *store_,
+      [&](const std::vector<uint8_t>& r, const std::atomic<bool>& stop) {
+        return PlayReplayInChild(slow.string(), r, GameDir(), 60, &stop);
+      },
+      ProofPool::Options{1, 60, 50, 3}, [this] { return now_.load(); });
+  pool_->Start();
+  const fs::path pidFile = slow.string() + ".pid";
+  pid_t child = 0;
+  for (int i = 0; i < 200 && child == 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::ifstream in(pidFile);
+    in >> child;
+  }
+  ASSERT_GT(child, 0) << "the verifier never started";
+
+  const auto start = std::chrono::steady_clock::now();
+  pool_->Stop();
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::printf("stopped %.2f s after the verifier started\n", seconds);
+  EXPECT_LT(seconds, 30.0) << "the stop waited for the verifier";
+  EXPECT_EQ(kill(child, 0), -1) << "the verifier still runs";
+  EXPECT_EQ(pool_->Verified() + pool_->Refused(), 0);
+
+  const std::optional<ProofJob> again = store_->TakeProof(now_, 60);
+  ASSERT_TRUE(again.has_value()) << "the job is not free again";
+  EXPECT_EQ(again->Id, claim->Id);
+  EXPECT_EQ(again->Tries, 0);
 }
 
 // The verdict of `klevaria-scores --verify FILE`, as an operator runs it,

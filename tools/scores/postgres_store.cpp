@@ -547,6 +547,15 @@ void PostgresStore::FinishProof(int64_t id, bool verified) {
   });
 }
 
+void PostgresStore::ReturnProof(int64_t id) {
+  Call<int64_t>([&](PGconn* c, int64_t deadline) {
+    return Affected(Run(c, interrupted_, deadline,
+                        "UPDATE proof_queue SET lease = 0, tries = GREATEST(tries - 1, 0)"
+                        " WHERE score_id = $1",
+                        {std::to_string(id)}));
+  });
+}
+
 std::vector<uint8_t> PostgresStore::VerifiedReplay(int64_t id) {
   if (!proofColumns_) return {};
   return Call<std::vector<uint8_t>>([&](PGconn* c, int64_t deadline) {

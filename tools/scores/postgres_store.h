@@ -42,6 +42,7 @@ class PostgresStore : public ScoreStore {
   int64_t QueuedProofs() override;
   std::optional<ProofJob> TakeProof(int64_t now, int64_t leaseSeconds) override;
   void FinishProof(int64_t id, bool verified) override;
+  void ReturnProof(int64_t id) override;
   std::vector<uint8_t> VerifiedReplay(int64_t id) override;
   int64_t Count() override;
   int64_t RemoveById(int64_t id) override;

@@ -23,7 +23,9 @@ namespace klv::scores {
 
 class ProofPool {
  public:
-  using Verify = std::function<Verdict(const std::vector<uint8_t>& replay)>;
+  // Plays a replay; gives it up (a Stopped verdict) soon after `stop` is set.
+  using Verify =
+      std::function<Verdict(const std::vector<uint8_t>& replay, const std::atomic<bool>& stop)>;
   using Clock = std::function<int64_t()>;  // seconds since 1970, UTC
 
   struct Options {
@@ -40,7 +42,8 @@ class ProofPool {
   ProofPool& operator=(const ProofPool&) = delete;
 
   void Start();
-  // Returns once no worker runs (a replay being played is finished first).
+  // Returns once no worker runs: a replay being played is given up and
+  // returned to the queue unplayed, for this service's next start or another.
   void Stop();
   // A job has joined the queue: an idle worker looks at once.
   void Wake();
@@ -59,6 +62,7 @@ class ProofPool {
   std::mutex mutex_;
   std::condition_variable wake_;
   bool stopping_ = false;
+  std::atomic<bool> stop_{false};  // stopping_, for the replays being played
   uint64_t wakes_ = 0;
   std::vector<std::thread> workers_;
   std::atomic<int64_t> verified_{0};

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
@@ -47,7 +48,8 @@ std::string CheckReplayClaim(const std::vector<uint8_t>& bytes, const std::strin
   return "";
 }
 
-Verdict PlayReplay(const std::vector<uint8_t>& bytes, const std::string& gameDir, int seconds) {
+Verdict PlayReplay(const std::vector<uint8_t>& bytes, const std::string& gameDir, int seconds,
+                   const std::atomic<bool>* stop) {
   Verdict v;
   try {
     const ReplayFile replay = DecodeReplay(bytes);
@@ -56,8 +58,14 @@ Verdict PlayReplay(const std::vector<uint8_t>& bytes, const std::string& gameDir
       return v;
     }
     const int64_t deadline = NowMs() + int64_t(seconds) * 1000;
+    const auto stopped = [stop] { return stop != nullptr && stop->load(); };
     const ReplayOutcome got =
-        RunReplay(replay, gameDir, false, [deadline] { return NowMs() > deadline; });
+        RunReplay(replay, gameDir, false, [&] { return stopped() || NowMs() > deadline; });
+    if (stopped()) {
+      v.Stopped = true;
+      v.Reason = "the service is stopping";
+      return v;
+    }
     v.Verified = got.Matches(replay.Result);
     if (!v.Verified) {
       v.Reason = "played again it ends with score " + std::to_string(got.Score) + " after " +
@@ -73,7 +81,7 @@ Verdict PlayReplay(const std::vector<uint8_t>& bytes, const std::string& gameDir
 }
 
 Verdict PlayReplayInChild(const std::string& program, const std::vector<uint8_t>& bytes,
-                          const std::string& gameDir, int seconds) {
+                          const std::string& gameDir, int seconds, const std::atomic<bool>* stop) {
   Verdict v;
   int in[2];
   int out[2];
@@ -120,14 +128,20 @@ Verdict PlayReplayInChild(const std::string& program, const std::vector<uint8_t>
   }
   std::string said;
   bool overran = false;
+  bool stopped = false;
   for (;;) {
     const int64_t left = deadline - NowMs();
     if (left <= 0) {
       overran = true;
       break;
     }
+    if (stop != nullptr && stop->load()) {
+      stopped = true;
+      break;
+    }
     pollfd fds[2] = {{out[0], POLLIN, 0}, {toChild, POLLOUT, 0}};
-    const int n = poll(fds, toChild >= 0 ? 2 : 1, static_cast<int>(left));
+    const int wait = static_cast<int>(stop != nullptr ? std::min<int64_t>(left, 100) : left);
+    const int n = poll(fds, toChild >= 0 ? 2 : 1, wait);
     if (n < 0 && errno != EINTR) break;
     if (toChild >= 0 && (fds[1].revents & (POLLOUT | POLLERR | POLLHUP))) {
       const ssize_t w = write(toChild, bytes.data() + sent, bytes.size() - sent);
@@ -147,13 +161,16 @@ Verdict PlayReplayInChild(const std::string& program, const std::vector<uint8_t>
   }
   if (toChild >= 0) close(toChild);
   close(out[0]);
-  if (overran) kill(pid, SIGKILL);
+  if (overran || stopped) kill(pid, SIGKILL);
   int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
   if (said.size() > kMaxChildOutput) said.resize(kMaxChildOutput);
   while (!said.empty() && (said.back() == '\n' || said.back() == '\r')) said.pop_back();
-  if (overran) {
+  if (stopped) {
+    v.Stopped = true;
+    v.Reason = "the service is stopping";
+  } else if (overran) {
     v.Reason = "the replay took too long to play";
   } else if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
     v.Verified = true;

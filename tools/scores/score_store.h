@@ -99,6 +99,9 @@ class ScoreStore {
   virtual std::optional<ProofJob> TakeProof(int64_t now, int64_t leaseSeconds) = 0;
   // The verdict: the job leaves the queue; a verified entry keeps its replay.
   virtual void FinishProof(int64_t id, bool verified) = 0;
+  // A job given up unplayed (the service is stopping): free again at once,
+  // and the try not counted.
+  virtual void ReturnProof(int64_t id) = 0;
   // A verified entry's replay; empty when there is none.
   virtual std::vector<uint8_t> VerifiedReplay(int64_t id) = 0;
 

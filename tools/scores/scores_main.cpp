@@ -272,8 +272,8 @@ int main(int argc, char** argv) {
     poolOptions.LeaseSeconds = verifySeconds + 30;
     klv::scores::ProofPool pool(
         *store,
-        [&](const std::vector<uint8_t>& replay) {
-          return klv::scores::PlayReplayInChild(self, replay, gameDir, int(verifySeconds));
+        [&](const std::vector<uint8_t>& replay, const std::atomic<bool>& stop) {
+          return klv::scores::PlayReplayInChild(self, replay, gameDir, int(verifySeconds), &stop);
         },
         poolOptions);
     serviceOptions.ProofQueued = [&pool] { pool.Wake(); };

@@ -489,6 +489,14 @@ void SqliteStore::FinishProof(int64_t id, bool verified) {
   });
 }
 
+void SqliteStore::ReturnProof(int64_t id) {
+  Write([&] {
+    Statement(db_, "UPDATE proof_queue SET lease = 0, tries = max(tries - 1, 0) WHERE score_id = ?")
+        .Bind(1, id)
+        .Step();
+  });
+}
+
 std::vector<uint8_t> SqliteStore::VerifiedReplay(int64_t id) {
   std::lock_guard<std::mutex> lock(readMutex_);
   if (!proofColumns_) return {};
