@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/pixel_memory.h"
 #include "engine/rect.h"
 
 namespace klv {
@@ -67,7 +68,7 @@ class Surface {
  private:
   int width_ = 0;
   int height_ = 0;
-  std::vector<uint32_t> pixels_;
+  std::vector<uint32_t, PictureAllocator<uint32_t>> pixels_;
   uint64_t version_ = 0;
   Rect clip_;
   DrawList* recorder_ = nullptr;
