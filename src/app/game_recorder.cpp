@@ -115,8 +115,11 @@ void GameRecorder::Write() {
     WriteReplayFile(last, replay_);
     lastPath_ = last;
     if (askedName_) {
-      lastPath_ = ReplayShelf(dir).Keep(replay_);
+      const std::string kept = ReplayShelf(dir).Keep(replay_);
       game_.PruneRowReplays();
+      // A game stopped at its name entry has no row to keep it by: the
+      // prune took it again, and the last game's file is the one left.
+      if (access(kept.c_str(), F_OK) == 0) lastPath_ = kept;
     }
     lastError_.clear();
   } catch (const ReplayError& e) {

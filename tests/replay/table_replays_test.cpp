@@ -144,6 +144,17 @@ TEST_F(TableReplaysTest, RowsKeepTheirGamesAndLoseThemWhenPushedOutOrCleared) {
   EXPECT_TRUE(fs::exists(dir_ / "replays" / "last.klr"));
 }
 
+// A game stopped at its name entry (the program ended there) has no row: it
+// is kept as the last game only, and the recorder names that file.
+TEST_F(TableReplaysTest, AGameStoppedAtItsNameEntryIsKeptAsTheLastGame) {
+  Run("seed 4\nwait 300\nkey Return\nwait 2600\nset score 5000\nkey Escape\nkey Y\n"
+      "expect state EnterName\nwait 500\n");
+  runner_->Recorder().Finish();
+  EXPECT_EQ(TableFiles(), 0);
+  EXPECT_EQ(runner_->Recorder().LastPath(), (dir_ / "replays" / "last.klr").string());
+  EXPECT_EQ(ReadReplayFile(runner_->Recorder().LastPath()).Result.Score, 5000u);
+}
+
 TEST_F(TableReplaysTest, WatchingChangesNothingAndABadReplayIsRefusedWithoutLoss) {
   Run("seed 6\nwait 300\nkey Return\nwait 2600\nautopilot on\nwait 6000\nautopilot off\n"
       "set score 2500\nkey Escape\nkey Y");
