@@ -34,7 +34,6 @@ void ProofPool::Start() {
   std::lock_guard<std::mutex> lock(mutex_);
   if (!workers_.empty()) return;
   stopping_ = false;
-  stop_.store(false);
   for (int i = 0; i < options_.Workers; ++i) workers_.emplace_back([this] { Work(); });
 }
 
@@ -43,7 +42,6 @@ void ProofPool::Stop() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     stopping_ = true;
-    stop_.store(true);
     workers.swap(workers_);
   }
   wake_.notify_all();
@@ -85,7 +83,7 @@ void ProofPool::Work() {
     } else {
       // Checked again: the queue may hold what an older service took.
       v.Reason = CheckReplayClaim(job->Replay, job->Name, job->Score);
-      if (v.Reason.empty()) v = verify_(job->Replay, stop_);
+      if (v.Reason.empty()) v = verify_(job->Replay, stopping_);
     }
     if (v.Stopped) {
       try {

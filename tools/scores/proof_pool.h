@@ -61,8 +61,9 @@ class ProofPool {
   Clock clock_;
   std::mutex mutex_;
   std::condition_variable wake_;
-  bool stopping_ = false;
-  std::atomic<bool> stop_{false};  // stopping_, for the replays being played
+  // Set (under mutex_, for the workers' wait) by Stop; read without it by
+  // the replays being played.
+  std::atomic<bool> stopping_{false};
   uint64_t wakes_ = 0;
   std::vector<std::thread> workers_;
   std::atomic<int64_t> verified_{0};
